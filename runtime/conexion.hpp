@@ -1,0 +1,56 @@
+#pragma once
+// The database connection the runtime component holds, as the purges see it (ADO-like).
+// Two engines implement it: the embedded SQLite engine and ODBC.
+#include <string>
+#include <vector>
+
+#include "runtime/value.hpp"
+
+namespace dep {
+
+// One entry of the connection's error collection.
+struct ErrorBD {
+    long numero = 0;
+    std::string descripcion;
+    std::string fuente;       // the engine or driver that raised it
+    std::string estado;       // SQLSTATE where the engine has one
+    bool informativo = false;  // PRINT and low-severity messages: not a refusal
+};
+
+// All rows of one statement, materialised so that position and row count are known.
+struct Resultado {
+    std::vector<std::string> columnas;
+    std::vector<std::vector<Value>> filas;
+};
+
+class Conexion {
+public:
+    virtual ~Conexion() = default;
+
+    virtual bool EstaAbierta() const = 0;
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    virtual void RollbackTrans() = 0;
+    virtual int NivelTransaccion() const = 0;  // 0 outside a transaction
+
+    // The connection's own execute (the stock purge uses it): clears Errors(), runs the text
+    // (one statement or a batch); informational messages stay in Errors() as entries. A refusal
+    // leaves its errors in Errors() and raises Falla with the first one. Returns the rows
+    // affected, or -1 when the engine cannot tell.
+    virtual long Execute(const std::string& sql) = 0;
+
+    // Runs a query and hands back every row. Clears Errors() first; a refusal fills it and raises.
+    virtual Resultado Consultar(const std::string& sql) = 0;
+
+    virtual std::string NombreServidor() const = 0;
+    virtual std::string NombreBaseDatos() const = 0;
+    virtual std::string NombreUsuario() const = 0;
+
+    std::vector<ErrorBD>& Errors() { return errores_; }
+    const std::vector<ErrorBD>& Errors() const { return errores_; }
+
+protected:
+    std::vector<ErrorBD> errores_;
+};
+
+}  // namespace dep

@@ -1,0 +1,46 @@
+#pragma once
+// What the program asks of the operator: message boxes, error dialogs, the date chooser and
+// the lookup list. The window, the console and the tests each implement it.
+#include <string>
+
+#include "runtime/falla.hpp"
+
+namespace dep {
+
+// Message-box buttons, icons and answers, with the platform's numbers.
+namespace vb {
+inline constexpr int kSoloAceptar = 0, kAceptarCancelar = 1, kAbortarReintentarIgnorar = 2,
+                     kSiNoCancelar = 3, kSiNo = 4, kReintentarCancelar = 5;
+inline constexpr int kCritico = 16, kPregunta = 32, kExclamacion = 48, kInformacion = 64;
+inline constexpr int kAceptar = 1, kCancelar = 2, kAbortar = 3, kReintentar = 4, kIgnorar = 5, kSi = 6,
+                     kNo = 7;
+}  // namespace vb
+
+inline constexpr const char* kTituloAplicacion = "DEPURACION DE DATOS";
+
+// A lookup list as LookupServices opens it.
+struct PedidoLista {
+    std::string origen;        // table name or select statement
+    std::string filtro;
+    std::string seleccion;     // built select statement (may be empty)
+    std::string campoCodigo;   // column whose value a choice hands back
+    std::string archivoDefiniciones;
+};
+
+class Operador {
+public:
+    virtual ~Operador() = default;
+    // A message box; `titulo` empty means the application's default title. Returns the answer.
+    virtual int Mensaje(const std::string& texto, int botones = vb::kSoloAceptar,
+                        const std::string& titulo = "") = 0;
+    // The runtime component's error dialog (purge traps): 3 abort, 4 retry, 5 ignore.
+    virtual int DialogoError(const Falla& e) = 0;
+    // The data services' ErrorRutina dialog (numbering traps): same answers.
+    virtual int ErrorRutina(const Falla& e, const std::string& rutina) = 0;
+    // The date chooser: the chosen date as text, empty when cancelled.
+    virtual std::string ElegirFecha() = 0;
+    // The lookup list: the code of the chosen row, empty when cancelled.
+    virtual std::string AbrirLista(const PedidoLista& p) = 0;
+};
+
+}  // namespace dep
