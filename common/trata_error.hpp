@@ -1,0 +1,17 @@
+#pragma once
+// The shared error handler: shows the error, asks how to go on, appends a line to "KSERR.LOG".
+#include <optional>
+#include <string>
+
+#include "runtime/servicios.hpp"
+
+namespace dep {
+
+// The folder of "KSERR.LOG" (the user's temporary folder), ending with a separator.
+std::string CarpetaRegistro();
+
+// `e` null means "no current error" (number 0): no message, no line, result 0.
+int TrataError(Servicios& s, const Falla* e, std::optional<int> botones = std::nullopt,
+               std::optional<std::string> rutina = std::nullopt);
+
+}  // namespace dep
