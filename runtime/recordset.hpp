@@ -8,6 +8,11 @@
 
 #include "runtime/conexion.hpp"
 
+// <cstdio> defines EOF as a macro, which would swallow Recordset::EOF; take it in first and
+// drop the macro (std::char_traits<char>::eof() gives the same value where it is needed).
+#include <cstdio>
+#undef EOF
+
 namespace dep {
 
 namespace ado {
