@@ -1,0 +1,63 @@
+#include "numbering/apoyo.hpp"
+
+#include <cmath>
+
+#include "runtime/conversions.hpp"
+
+namespace dep::numeracion {
+
+void Cerrar(DataServices& datos, Recordset& rs) {
+    if (rs.State() != ado::kCerrado) datos.CerrarRecordset(rs);
+}
+
+ConjuntoLocal::~ConjuntoLocal() {
+    try {
+        Cerrar();
+    } catch (...) {
+        // A set that cannot be closed through the services is dropped with its rows.
+        try {
+            rs_.Close();
+        } catch (...) {
+        }
+    }
+}
+
+const Value& Campo(const Recordset& rs, std::string_view nombre, std::string_view tabla) {
+    if (!rs.TieneCampo(nombre))
+        throw Falla(err::kElementoNoEncontrado,
+                    "No se encontró la columna " + std::string(nombre) + " en " + std::string(tabla) + ".",
+                    "Numeracion");
+    return rs.Fields(nombre);
+}
+
+Trampa TrampaRutina(Servicios& s, std::string rutina) {
+    DataServices* datos = &s.datos;
+    return Trampa(
+        [datos, rutina = std::move(rutina)](const Falla& e) { return datos->ErrorRutina(e, rutina); });
+}
+
+double NumeroDeTexto(const Value& v) {
+    if (v.EsNulo() || v.EsVacio()) return 0;
+    if (v.EsNumero()) return v.ANumero();
+    return LeerNumero(v.ATexto());
+}
+
+std::string Formato(double n, int digitos) {
+    if (!std::isfinite(n) || std::fabs(n) > 9.2e18)
+        throw Falla(err::kDesbordamiento, "Desbordamiento al dar formato al número " + TextoNumero(n) + ".",
+                    "Numeracion");
+    return FormatoCeros(std::llround(n), digitos);
+}
+
+std::string FormatoValor(const Value& v, int digitos) {
+    if (v.EsNulo() || v.EsVacio()) return "";
+    if (const std::string* t = v.SiTexto(); t && t->empty()) return "";
+    return Formato(NumeroDeTexto(v), digitos);
+}
+
+std::string SiguienteOcho(Moneda m) {
+    m.diezmilesimos += 10000;
+    return Formato(m.ADoble(), 8);
+}
+
+}  // namespace dep::numeracion

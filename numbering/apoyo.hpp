@@ -1,0 +1,49 @@
+#pragma once
+// Small pieces shared by the numbering routines: record sets released on every way out, fields
+// read by name with a message that says which column is missing, and the trap of a routine.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/trampa.hpp"
+#include "runtime/recordset.hpp"
+#include "runtime/servicios.hpp"
+
+namespace dep::numeracion {
+
+// Closes the record set through the data services if it is still open.
+void Cerrar(DataServices& datos, Recordset& rs);
+
+// A record set of a routine: whatever way the routine leaves, the set is closed.
+class ConjuntoLocal {
+  public:
+    explicit ConjuntoLocal(DataServices& datos) : datos_(datos) {}
+    ~ConjuntoLocal();
+    ConjuntoLocal(const ConjuntoLocal&) = delete;
+    ConjuntoLocal& operator=(const ConjuntoLocal&) = delete;
+
+    Recordset& rs() { return rs_; }
+    Recordset* operator->() { return &rs_; }
+    void Cerrar() { numeracion::Cerrar(datos_, rs_); }
+
+  private:
+    DataServices& datos_;
+    Recordset rs_;
+};
+
+// The field of the current row; a column the set lacks raises Falla(3265) naming it and the table.
+const Value& Campo(const Recordset& rs, std::string_view nombre, std::string_view tabla);
+
+// The trap of a numbering routine: failures go to DataServices::ErrorRutina with its name.
+Trampa TrampaRutina(Servicios& s, std::string rutina);
+
+// A whole number read from a value's text (a text that does not start with a number gives 0).
+double NumeroDeTexto(const Value& v);
+// "0000", "00000000", ...: the number rounded to a whole one and padded with zeros.
+std::string Formato(double n, int digitos);
+// The platform's Format of a field value with a zero pattern: an empty text stays empty.
+std::string FormatoValor(const Value& v, int digitos);
+// A currency value plus one, formatted with eight digits.
+std::string SiguienteOcho(Moneda m);
+
+}  // namespace dep::numeracion
