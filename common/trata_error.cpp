@@ -1,0 +1,112 @@
+#include "common/trata_error.hpp"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+// CarpetaConBarra needs no operator; the folder is asked for outside any routine.
+class SinOperador : public Operador {
+  public:
+    int Mensaje(const std::string&, int, const std::string&) override { return 0; }
+    int DialogoError(const Falla&) override { return 0; }
+    int ErrorRutina(const Falla&, const std::string&) override { return 0; }
+    std::string ElegirFecha() override { return {}; }
+    std::string AbrirLista(const PedidoLista&) override { return {}; }
+};
+
+std::string CarpetaDelEntorno() {
+    // Windows spells them TEMP/TMP; a Unix session usually only has TMPDIR.
+    for (const char* nombre : {"TEMP", "TMP", "temp", "tmp", "TMPDIR"}) {
+        const char* v = std::getenv(nombre);
+        if (v != nullptr && !Recortar(v).empty()) return v;
+    }
+    return {};
+}
+
+std::string CarpetaRegistro(const FormServices& fs) {
+    std::string carpeta = CarpetaDelEntorno();
+    if (carpeta.empty()) carpeta = SystemServices::CarpetaTemporal();
+    return fs.CarpetaConBarra(carpeta);
+}
+
+const char* TextoRespuesta(int r) {
+    switch (r) {
+        case vb::kReintentar:
+            return "Reintentar";
+        case vb::kIgnorar:
+            return "Ignorar";
+        case vb::kAbortar:
+            return "Abortar";
+        case vb::kCancelar:
+            return "Cancelar";
+        case vb::kSi:
+            return "Sí";
+        case vb::kNo:
+            return "No";
+        default:
+            return "";
+    }
+}
+
+// "mm-dd-yyyy hh:mm:ss" in local time.
+std::string MarcaDeTiempo() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%m-%d-%Y %H:%M:%S", &tm);
+    return buf;
+}
+
+}  // namespace
+
+std::string CarpetaRegistro() {
+    SinOperador op;
+    FormServices fs(op);
+    return CarpetaRegistro(fs);
+}
+
+int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::optional<std::string> rutina) {
+    // The handler itself must never raise: every step is skipped when it fails.
+    std::ofstream log;
+    try {
+        log.open(CarpetaRegistro(s.formularios) + "KSERR.LOG",
+                 std::ios::out | std::ios::app | std::ios::binary);
+    } catch (...) {
+    }
+    if (e == nullptr || e->Numero() == 0) return 0;
+
+    std::string mensaje, parteRutina, titulo;
+    try {
+        mensaje = "Ha ocurrido el Siguiente Error (" + Recortar(TextoEntero(e->Numero())) + ") " +
+                  Recortar(e->Descripcion());
+        if (rutina) parteRutina = " - " + *rutina;
+        titulo = e->Origen() + parteRutina + " Aviso al operador!!! - 2 ";
+    } catch (...) {
+    }
+
+    int respuesta = 0;
+    try {
+        respuesta = s.operador.Mensaje(
+            mensaje, botones.value_or(vb::kAbortarReintentarIgnorar | vb::kCritico), titulo);
+    } catch (...) {
+    }
+
+    try {
+        if (log.is_open()) {
+            log << MarcaDeTiempo() << " Rutina: " << Recortar(parteRutina) << " Mensaje " << Recortar(mensaje)
+                << " Respondió : " << TextoRespuesta(respuesta) << "\n";
+            log.close();
+        }
+    } catch (...) {
+    }
+    return respuesta;
+}
+
+}  // namespace dep

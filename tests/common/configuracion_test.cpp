@@ -1,0 +1,126 @@
+// The configuration read against a recording connection: the statement text is the contract.
+#include "common/configuracion.hpp"
+
+#include <gtest/gtest.h>
+
+#include "apoyo.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::CarpetaTemporal;
+using prueba::ConexionGrabadora;
+using prueba::Entorno;
+using prueba::VariableEntorno;
+
+Resultado Fila(Value valor, Value aux) {
+    return Resultado{{"VALOR", "valoraux"}, {{valor, aux}}};
+}
+
+class CfgTest : public ::testing::Test {
+  protected:
+    CarpetaTemporal carpeta;  // KSERR.LOG goes here
+    VariableEntorno temp{"TEMP", carpeta.ruta().c_str()};
+    std::shared_ptr<ConexionGrabadora> cn = std::make_shared<ConexionGrabadora>();
+    Entorno e{cn};
+};
+
+TEST_F(CfgTest, LeeValorYAuxiliarConLaSentenciaExacta) {
+    cn->Responder(Fila(Value("31/12/2020"), Value::Nulo()));
+    std::string aux = "previo";
+    EXPECT_EQ(Cfg(e.s, "  FECHAULTIMADEPURACION "), "31/12/2020");
+    cn->Responder(Fila(Value(7), Value(" a ")));
+    EXPECT_EQ(Cfg(e.s, "NUM_FP", aux), "7");
+    EXPECT_EQ(aux, " a ");
+    ASSERT_EQ(cn->sentencias.size(), 2u);
+    EXPECT_EQ(
+        cn->sentencias[0],
+        "SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'FECHAULTIMADEPURACION'");
+    EXPECT_EQ(TablaConfig(), "TA_CONFIGURACION");
+}
+
+TEST_F(CfgTest, UnNuloSeLeeComoTextoVacio) {
+    cn->Responder(Fila(Value::Nulo(), Value::Nulo()));
+    std::string aux = "previo";
+    EXPECT_EQ(Cfg(e.s, "K", aux), "");
+    EXPECT_EQ(aux, "");
+}
+
+TEST_F(CfgTest, LasClavesDeFechaVanEnteramenteEnMayusculas) {
+    Cfg(e.s, " [fecha hasta] ");
+    Cfg(e.s, "[Fecha Desde]");
+    ASSERT_EQ(cn->sentencias.size(), 2u);
+    EXPECT_EQ(cn->sentencias[0],
+              "SELECT VALOR, VALORAUX FROM TA_CONFIGURACION WITH(NOLOCK)  WHERE CLAVE = '[FECHA HASTA]'");
+    EXPECT_EQ(cn->sentencias[1],
+              "SELECT VALOR, VALORAUX FROM TA_CONFIGURACION WITH(NOLOCK)  WHERE CLAVE = '[FECHA DESDE]'");
+}
+
+TEST_F(CfgTest, UnaComillaEnLaClaveQuedaDentroDelLiteral) {
+    Cfg(e.s, "X' OR '1'='1");
+    ASSERT_EQ(cn->sentencias.size(), 1u);
+    EXPECT_EQ(cn->sentencias[0],
+              "SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'X'' OR ''1''=''1'");
+}
+
+TEST_F(CfgTest, ClaveFaltanteYTemaPorDefecto) {
+    std::string aux = "previo";
+    EXPECT_EQ(Cfg(e.s, "NO_ESTA", aux), " ");
+    EXPECT_EQ(aux, "");
+    EXPECT_EQ(Cfg(e.s, "theme"), "1");
+    cn->Responder(Fila(Value("  "), Value("")));
+    EXPECT_EQ(Cfg(e.s, "THEME"), "1");
+    cn->Responder(Fila(Value("3"), Value("")));
+    EXPECT_EQ(Cfg(e.s, "THEME"), "3");
+    EXPECT_EQ(Cfg(e.s, " THEME"), " ");  // the theme rule looks at the key as given
+    EXPECT_TRUE(e.op.llamadas.empty());
+}
+
+TEST(CfgCerrada, SinConexionDevuelveVacioYNoTocaElAuxiliar) {
+    Entorno e{nullptr};
+    std::string aux = "previo";
+    EXPECT_EQ(Cfg(e.s, "THEME", aux), "");
+    EXPECT_EQ(aux, "previo");
+    EXPECT_TRUE(e.op.llamadas.empty());
+
+    auto cerrada = std::make_shared<ConexionGrabadora>();
+    cerrada->abierta = false;
+    Entorno e2{cerrada};
+    EXPECT_EQ(Cfg(e2.s, "THEME", aux), "");
+    EXPECT_TRUE(cerrada->sentencias.empty());
+}
+
+TEST_F(CfgTest, UnaFallaPasaPorTrataErrorYSoloIgnorarSigue) {
+    const Falla caida(-2147217900, "El nombre de objeto 'TA_CONFIGURACION' no es válido.", "motor");
+
+    // Ignore: the read goes on; the set never opened, so reading it fails and is ignored too.
+    e.op.respuestasMensaje = {vb::kIgnorar, vb::kIgnorar, vb::kIgnorar};
+    cn->Fallar(caida);
+    EXPECT_NO_THROW(Cfg(e.s, "K"));
+    const auto msj = e.op.DeTipo(OperadorGuionado::Tipo::Mensaje);
+    ASSERT_FALSE(msj.empty());
+    EXPECT_EQ(msj[0].titulo, "motor - Cfg Aviso al operador!!! - 2 ");
+    EXPECT_EQ(
+        msj[0].texto,
+        "Ha ocurrido el Siguiente Error (-2147217900) El nombre de objeto 'TA_CONFIGURACION' no es válido.");
+    EXPECT_NE(prueba::LeerArchivo(carpeta.ruta() / "KSERR.LOG").find("Rutina: - Cfg Mensaje"),
+              std::string::npos);
+
+    // Retry is not offered: it ends the read with "" and does not run the statement again.
+    e.op.Olvidar();
+    cn->sentencias.clear();
+    e.op.respuestasMensaje = {vb::kReintentar};
+    cn->Fallar(caida);
+    cn->Responder(Fila(Value("no debe leerse"), Value("")));
+    EXPECT_EQ(Cfg(e.s, "THEME"), "");
+    EXPECT_EQ(cn->sentencias.size(), 1u);
+    EXPECT_EQ(e.op.llamadas.size(), 1u);
+    cn->guion.clear();
+
+    e.op.respuestasMensaje = {vb::kAbortar};
+    cn->Fallar(caida);
+    EXPECT_EQ(Cfg(e.s, "THEME"), "");
+}
+
+}  // namespace
+}  // namespace dep

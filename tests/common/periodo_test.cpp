@@ -1,0 +1,78 @@
+// The period lookup against a recording connection: statement text and the reading of "Periodo".
+#include "common/periodo.hpp"
+
+#include <gtest/gtest.h>
+
+#include "apoyo.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::ConexionGrabadora;
+using prueba::Entorno;
+
+Resultado Periodo(Value v) {
+    return Resultado{{"FECHA DESDE", "PERIODO"}, {{Value("x"), v}}};
+}
+
+long NumeroDeFalla(Entorno& e, const std::string& fecha) {
+    try {
+        Obtener_Periodo(e.s, fecha);
+    } catch (const Falla& f) {
+        return f.Numero();
+    }
+    return 0;
+}
+
+class PeriodoTest : public ::testing::Test {
+  protected:
+    std::shared_ptr<ConexionGrabadora> cn = std::make_shared<ConexionGrabadora>();
+    Entorno e{cn};
+};
+
+TEST_F(PeriodoTest, SentenciaConLaFechaEnDosDigitosYCuatro) {
+    EXPECT_EQ(Obtener_Periodo(e.s, "1/1/2021"), 0);
+    EXPECT_EQ(Obtener_Periodo(e.s, "05/03/2021 10:30:00"), 0);
+    EXPECT_EQ(cn->sentencias,
+              (std::vector<std::string>{"Select * from MV_EJERCICIOS  with(nolock)  where [FECHA DESDE] <= "
+                                        "'01/01/2021' and [FECHA HASTA] >= '01/01/2021'",
+                                        "Select * from MV_EJERCICIOS  with(nolock)  where [FECHA DESDE] <= "
+                                        "'05/03/2021' and [FECHA HASTA] >= '05/03/2021'"}));
+}
+
+TEST_F(PeriodoTest, ElPeriodoSeLeeDeSuTextoYSeRedondeaAlPar) {
+    cn->Responder(Periodo(Value(2006)));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 2006);
+    cn->Responder(Periodo(Value(" 2006 ")));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 2006);
+    cn->Responder(Periodo(Value("12.5")));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 12);
+    cn->Responder(Periodo(Value(13.5)));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 14);
+    cn->Responder(Periodo(Value("P7")));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 0);
+    cn->Responder(Periodo(Value(32767)));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 32767);
+    cn->Responder(Periodo(Value(-32768)));
+    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), -32768);
+}
+
+TEST_F(PeriodoTest, FallasParaElQueLlama) {
+    cn->Responder(Periodo(Value(32768)));
+    EXPECT_EQ(NumeroDeFalla(e, "01/01/2021"), err::kDesbordamiento);
+    cn->Responder(Periodo(Value(32767.5)));  // the even neighbour is 32768
+    EXPECT_EQ(NumeroDeFalla(e, "01/01/2021"), err::kDesbordamiento);
+    cn->Responder(Periodo(Value::Nulo()));
+    EXPECT_EQ(NumeroDeFalla(e, "01/01/2021"), err::kUsoInvalidoNulo);
+    cn->Fallar(Falla(err::kBaseDatos, "rechazada"));
+    EXPECT_EQ(NumeroDeFalla(e, "01/01/2021"), err::kBaseDatos);
+    const auto enviadas = cn->sentencias.size();
+    // A text that is no date never reaches the database.
+    EXPECT_EQ(NumeroDeFalla(e, "31/02/2021"), err::kTipoIncompatible);
+    EXPECT_EQ(NumeroDeFalla(e, "' OR 1=1 --"), err::kTipoIncompatible);
+    EXPECT_EQ(cn->sentencias.size(), enviadas);
+    EXPECT_TRUE(e.op.llamadas.empty());  // no trap of its own
+}
+
+}  // namespace
+}  // namespace dep

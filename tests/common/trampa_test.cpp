@@ -1,0 +1,80 @@
+#include "common/trampa.hpp"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace dep {
+namespace {
+
+// An answerer that hands out scripted answers and remembers the failures it was shown.
+struct Respondedor {
+    explicit Respondedor(std::vector<int> r) : respuestas(std::move(r)) {}
+    std::vector<int> respuestas;
+    std::vector<long> vistos;
+    Trampa trampa() {
+        return Trampa([this](const Falla& e) {
+            vistos.push_back(e.Numero());
+            int r = respuestas.empty() ? 3 : respuestas.front();
+            if (!respuestas.empty()) respuestas.erase(respuestas.begin());
+            return r;
+        });
+    }
+};
+
+TEST(Trampa, ReintentarVuelveAEjecutarElMismoPasoHastaQueResulta) {
+    Respondedor r{std::vector<int>{4, 4}};
+    int intentos = 0, siguiente = 0;
+    EXPECT_TRUE(r.trampa().Pasos({
+        [&] {
+            if (++intentos < 3) throw Falla(11, "division");
+        },
+        [&] { ++siguiente; },
+    }));
+    EXPECT_EQ(intentos, 3);
+    EXPECT_EQ(siguiente, 1);
+    EXPECT_EQ(r.vistos, (std::vector<long>{11, 11}));
+}
+
+TEST(Trampa, IgnorarSigueConElPasoSiguienteYOtraRespuestaAbandona) {
+    Respondedor r{std::vector<int>{5, 3}};
+    std::vector<int> hechos;
+    EXPECT_FALSE(r.trampa().Pasos({
+        [&] { throw Falla(1, "a"); },
+        [&] { hechos.push_back(2); },
+        [&] { throw Falla(3, "c"); },
+        [&] { hechos.push_back(4); },
+    }));
+    EXPECT_EQ(hechos, std::vector<int>{2});
+    EXPECT_EQ(r.vistos, (std::vector<long>{1, 3}));
+}
+
+TEST(Trampa, PasoDiceComoTermino) {
+    Respondedor r{std::vector<int>{5, 2}};
+    Trampa t = r.trampa();
+    EXPECT_EQ(t.Paso([] {}), Salida::Hecho);
+    EXPECT_EQ(t.Paso([] { throw Falla(9, "x"); }), Salida::Siguiente);
+    EXPECT_EQ(t.Paso([] { throw Falla(9, "x"); }), Salida::Abandonar);
+}
+
+TEST(Trampa, OtrasExcepcionesLleganComoFallaCinco) {
+    Respondedor r{std::vector<int>{5}};
+    EXPECT_EQ(r.trampa().Paso([] { throw std::out_of_range("fuera"); }), Salida::Siguiente);
+    EXPECT_EQ(r.vistos, std::vector<long>{5});
+}
+
+TEST(Trampa, SeguirSiempreNoPreguntaYCorreTodosLosPasos) {
+    std::vector<int> hechos;
+    EXPECT_TRUE(Trampa::SeguirSiempre().Pasos({
+        [&] { throw Falla(1, "a"); },
+        [&] { hechos.push_back(2); },
+        [&] { throw std::runtime_error("b"); },
+        [&] { hechos.push_back(4); },
+    }));
+    EXPECT_EQ(hechos, (std::vector<int>{2, 4}));
+}
+
+}  // namespace
+}  // namespace dep

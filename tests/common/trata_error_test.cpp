@@ -1,0 +1,102 @@
+#include "common/trata_error.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "apoyo.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::CarpetaTemporal;
+using prueba::Entorno;
+using prueba::LeerArchivo;
+using prueba::VariableEntorno;
+
+class TrataErrorTest : public ::testing::Test {
+  protected:
+    CarpetaTemporal carpeta;
+    VariableEntorno temp{"TEMP", carpeta.ruta().c_str()};
+    Entorno e{nullptr};
+    std::filesystem::path log() const { return carpeta.ruta() / "KSERR.LOG"; }
+};
+
+TEST_F(TrataErrorTest, ConRutinaMuestraElTituloYDejaUnaLineaEnElRegistro) {
+    e.op.respuestasMensaje = {vb::kIgnorar};
+    const Falla f(13, "  No coinciden los tipos  ", "depuracion");
+    EXPECT_EQ(TrataError(e.s, &f, std::nullopt, "Cfg"), vb::kIgnorar);
+
+    const auto msj = e.op.DeTipo(OperadorGuionado::Tipo::Mensaje);
+    ASSERT_EQ(msj.size(), 1u);
+    EXPECT_EQ(msj[0].texto, "Ha ocurrido el Siguiente Error (13) No coinciden los tipos");
+    EXPECT_EQ(msj[0].titulo, "depuracion - Cfg Aviso al operador!!! - 2 ");
+    EXPECT_EQ(msj[0].botones, 18);
+
+    const std::string linea = LeerArchivo(log());
+    const std::regex forma(
+        "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error "
+        "\\(13\\) "
+        "No coinciden los tipos Respondió : Ignorar\n");
+    EXPECT_TRUE(std::regex_match(linea, forma)) << linea;
+}
+
+TEST_F(TrataErrorTest, SinRutinaElCampoQuedaVacioYLasLineasSeAgregan) {
+    e.op.respuestasMensaje = {vb::kReintentar, vb::kSi, vb::kAceptar};
+    const Falla f(5, "uno", "motor");
+    EXPECT_EQ(TrataError(e.s, &f), vb::kReintentar);
+    EXPECT_EQ(TrataError(e.s, &f, vb::kSiNo), vb::kSi);
+    EXPECT_EQ(TrataError(e.s, &f, vb::kSoloAceptar), vb::kAceptar);
+
+    const auto msj = e.op.DeTipo(OperadorGuionado::Tipo::Mensaje);
+    ASSERT_EQ(msj.size(), 3u);
+    EXPECT_EQ(msj[0].titulo, "motor Aviso al operador!!! - 2 ");
+    EXPECT_EQ(msj[1].botones, vb::kSiNo);
+    EXPECT_EQ(msj[2].botones, vb::kSoloAceptar);
+
+    const std::string texto = LeerArchivo(log());
+    const std::regex forma(
+        "(\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje Ha ocurrido el Siguiente Error \\(5\\) "
+        "uno "
+        "Respondió : (Reintentar|Sí|)\n){3}");
+    EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
+    EXPECT_NE(texto.find("Respondió : Reintentar\n"), std::string::npos);
+    EXPECT_NE(texto.find("Respondió : Sí\n"), std::string::npos);
+    EXPECT_NE(texto.find("Respondió : \n"), std::string::npos);  // OK has no text
+}
+
+TEST_F(TrataErrorTest, SinErrorNoPreguntaNiEscribePeroCreaElRegistro) {
+    const Falla cero(0, "nada");
+    EXPECT_EQ(TrataError(e.s, &cero, std::nullopt, "Cfg"), 0);
+    EXPECT_EQ(TrataError(e.s, nullptr), 0);
+    EXPECT_TRUE(e.op.llamadas.empty());
+    ASSERT_TRUE(std::filesystem::exists(log()));
+    EXPECT_EQ(LeerArchivo(log()), "");
+}
+
+TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
+    const auto noHay = carpeta.ruta() / "no" / "existe";
+    VariableEntorno otra{"TEMP", noHay.c_str()};
+    e.op.respuestasMensaje = {vb::kAbortar};
+    const Falla f(3021, "sin fila");
+    EXPECT_EQ(TrataError(e.s, &f, std::nullopt, "Cfg"), vb::kAbortar);
+    EXPECT_FALSE(std::filesystem::exists(noHay));
+}
+
+TEST(CarpetaRegistro, OrdenDelEntornoYCarpetaDelSistemaComoUltimoRecurso) {
+    VariableEntorno a{"TEMP", nullptr}, b{"TMP", "/tmp/de-tmp"}, c{"temp", nullptr}, d{"tmp", "/otra"},
+        t{"TMPDIR", "/tmpdir"};
+    EXPECT_EQ(CarpetaRegistro(), "/tmp/de-tmp/");
+    {
+        VariableEntorno sinTmp{"TMP", nullptr}, sinTmp2{"tmp", nullptr};
+        EXPECT_EQ(CarpetaRegistro(), "/tmpdir/");
+        VariableEntorno sinNada{"TMPDIR", ""};
+        const std::string sistema = CarpetaRegistro();
+        ASSERT_FALSE(sistema.empty());
+        EXPECT_EQ(sistema.back(), '/');
+    }
+}
+
+}  // namespace
+}  // namespace dep
