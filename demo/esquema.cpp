@@ -1,0 +1,48 @@
+// Creation of a new suite database file with the schema.
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "demo/bd_sqlite.hpp"
+#include "demo/demo.hpp"
+#include "demo/interno.hpp"
+#include "runtime/falla.hpp"
+
+namespace dep {
+namespace demo {
+
+void ExigirArchivoNuevo(const std::string& ruta) {
+    if (ruta.empty())
+        throw Falla(err::kConexion, "Falta el nombre del archivo de la base de datos.", "depuracion-demo");
+    std::error_code ec;
+    if (std::filesystem::exists(ruta, ec) || ec)
+        throw Falla(err::kConexion, "El archivo \"" + ruta + "\" ya existe; no se lo reemplaza.",
+                    "depuracion-demo");
+}
+
+void AplicarEsquema(Bd& bd) {
+    bd.Ejecutar("BEGIN");
+    bd.Ejecutar(std::string(EsquemaSQL()));
+    bd.Ejecutar("COMMIT");
+}
+
+void BorrarSiExiste(const std::string& ruta) noexcept {
+    std::error_code ec;
+    std::filesystem::remove(ruta, ec);
+    std::filesystem::remove(ruta + "-journal", ec);
+}
+
+}  // namespace demo
+
+void CrearEsquema(const std::string& ruta) {
+    demo::ExigirArchivoNuevo(ruta);
+    try {
+        demo::Bd bd(ruta);
+        demo::AplicarEsquema(bd);
+    } catch (...) {
+        demo::BorrarSiExiste(ruta);
+        throw;
+    }
+}
+
+}  // namespace dep

@@ -1,0 +1,83 @@
+#include "ayuda_bd.hpp"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace dep::prueba {
+
+CarpetaTemporal::CarpetaTemporal() {
+    static std::atomic<int> contador{0};
+    dir_ = std::filesystem::temp_directory_path() /
+           ("dep_demo_" + std::to_string(::getpid()) + "_" + std::to_string(contador++));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+}
+
+CarpetaTemporal::~CarpetaTemporal() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+Lector::Lector(const std::string& ruta) {
+    if (sqlite3_open_v2(ruta.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::string m = sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        throw std::runtime_error("no abre " + ruta + ": " + m);
+    }
+}
+
+Lector::~Lector() {
+    sqlite3_close(db_);
+}
+
+std::vector<std::vector<std::string>> Lector::Filas(const std::string& sql) const {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+    std::vector<std::vector<std::string>> filas;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<std::string> fila;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const unsigned char* t = sqlite3_column_text(st, i);
+            fila.emplace_back(t ? reinterpret_cast<const char*>(t) : "<NULL>");
+        }
+        filas.push_back(std::move(fila));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+    return filas;
+}
+
+std::string Lector::Valor(const std::string& sql) const {
+    auto f = Filas(sql);
+    if (f.empty() || f[0].empty()) throw std::runtime_error(sql + ": sin filas");
+    return f[0][0];
+}
+
+void Lector::Ejecutar(const std::string& sql) const {
+    char* msg = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
+        std::string m = msg ? msg : "";
+        sqlite3_free(msg);
+        throw std::runtime_error(sql + ": " + m);
+    }
+}
+
+std::uint64_t Lector::HuellaContenido() const {
+    std::uint64_t h = 1469598103934665603ULL;
+    auto mezclar = [&h](const std::string& s) {
+        for (unsigned char c : s) h = (h ^ c) * 1099511628211ULL;
+        h = (h ^ 0xFF) * 1099511628211ULL;
+    };
+    for (const auto& t : Filas("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
+        mezclar(t[0]);
+        for (const auto& fila : Filas("SELECT * FROM \"" + t[0] + "\" ORDER BY rowid"))
+            for (const auto& v : fila) mezclar(v);
+    }
+    return h;
+}
+
+}  // namespace dep::prueba
