@@ -1,0 +1,313 @@
+#include "runtime/odbc/odbc_conexion.hpp"
+
+#include <fstream>
+
+#include "runtime/falla.hpp"
+#include "runtime/odbc/odbc_interno.hpp"
+#include "runtime/odbc/odbc_texto.hpp"
+
+namespace dep::odbc {
+
+using detalle::Anotar;
+using detalle::Diagnostico;
+using detalle::LeerDiagnosticos;
+
+namespace {
+
+constexpr const char* kFuente = "ODBC";
+constexpr const char* kSinDetalles = "El controlador ODBC rechazó la instrucción sin dar detalles";
+
+SQLPOINTER Entero(SQLULEN n) {
+    return reinterpret_cast<SQLPOINTER>(n);
+}
+
+bool ContieneSinCaso(std::string_view s, std::string_view parte) {
+    for (size_t i = 0; i + parte.size() <= s.size(); ++i) {
+        size_t k = 0;
+        while (k < parte.size() && std::tolower(static_cast<unsigned char>(s[i + k])) ==
+                                       std::tolower(static_cast<unsigned char>(parte[k])))
+            ++k;
+        if (k == parte.size()) return true;
+    }
+    return false;
+}
+
+// Raises the first refusal of `errores` (or a generic one) as the platform's failure.
+[[noreturn]] void LanzarPrimera(const std::vector<ErrorBD>& errores) {
+    for (const ErrorBD& e : errores)
+        if (!e.informativo) throw Falla(err::kBaseDatos, e.descripcion, e.fuente);
+    throw Falla(err::kBaseDatos, "El controlador ODBC rechazó la operación sin dar detalles", kFuente);
+}
+
+}  // namespace
+
+namespace detalle {
+
+std::string MensajeFalloConexion(const std::vector<Diagnostico>& ds, std::string_view cadena) {
+    std::string pista;
+    std::string textos;
+    for (const Diagnostico& d : ds) {
+        if (pista.empty()) {
+            if (d.estado == "IM002" || d.estado == "IM003" ||
+                d.mensaje.find("Can't open lib") != std::string::npos)
+                pista = "no se encontró el controlador ODBC o no se pudo cargar";
+            else if (d.estado == "28000")
+                pista = "el servidor rechazó el usuario o la contraseña";
+            else if (d.nativo == 4060)
+                pista = "la base de datos no existe o el usuario no tiene acceso a ella";
+            else if (d.estado == "08001" || d.estado == "08S01" || d.estado == "HYT00")
+                pista = "el servidor no responde o no existe";
+        }
+        const std::string t = PartirMensaje(d.mensaje).texto;
+        if (t.empty() || textos.find(t) != std::string::npos) continue;
+        if (!textos.empty()) textos += "; ";
+        textos += t;
+    }
+    std::string m = "No se pudo conectar con el servidor: ";
+    if (!pista.empty()) m += pista + ". ";
+    m += textos.empty() ? std::string("el controlador no dio detalles") : textos;
+    m += ". Cadena de conexión: " + OcultarClave(cadena);
+    for (const char* clave : {"PWD", "Password"}) {
+        const std::string secreto = AtributoCadena(cadena, clave);
+        if (secreto.size() < 3) continue;  // a tiny value would mask ordinary words
+        for (size_t p = m.find(secreto); p != std::string::npos; p = m.find(secreto, p + 3))
+            m.replace(p, secreto.size(), "***");
+    }
+    return m;
+}
+
+}  // namespace detalle
+
+struct ConexionOdbc::Manejadores {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool conectada = false;
+    ~Manejadores() {
+        if (conectada) SQLDisconnect(dbc);
+        if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+};
+
+ConexionOdbc::ConexionOdbc(OpcionesOdbc opciones) : op_(std::move(opciones)), h_(new Manejadores) {
+    auto fallar = [&](std::vector<Diagnostico> ds) {
+        const std::string m = detalle::MensajeFalloConexion(ds, op_.cadena);
+        Trazar("-- conexión: " + OcultarClave(op_.cadena), m);
+        throw Falla(err::kConexion, m, kFuente);
+    };
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env)))
+        fallar({{"HY001", 0, "no se pudo preparar el entorno ODBC"}});
+    SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, Entero(SQL_OV_ODBC3), 0);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc)))
+        fallar(LeerDiagnosticos(SQL_HANDLE_ENV, h_->env));
+    if (op_.esperaConexion > 0)
+        SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, Entero(static_cast<SQLULEN>(op_.esperaConexion)),
+                          0);
+    SQLCHAR salida[1024];
+    SQLSMALLINT largo = 0;
+    std::string cadena = op_.cadena;
+    const SQLRETURN rc = SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(cadena.data()),
+                                          static_cast<SQLSMALLINT>(cadena.size()), salida, sizeof salida,
+                                          &largo, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) fallar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc));
+    h_->conectada = true;
+    Trazar("-- conexión: " + OcultarClave(op_.cadena), "abierta");
+    sqlServer_ = ContieneSinCaso(Info(SQL_DBMS_NAME), "SQL Server");
+    // Date literals are written day/month/year, as the operator types them.
+    if (sqlServer_) Correr("SET DATEFORMAT dmy", nullptr, false);
+}
+
+ConexionOdbc::~ConexionOdbc() {
+    if (nivel_ > 0 && h_->conectada) SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
+}
+
+bool ConexionOdbc::EstaAbierta() const {
+    return h_ && h_->conectada;
+}
+
+std::string ConexionOdbc::CadenaVisible() const {
+    return OcultarClave(op_.cadena);
+}
+
+std::string ConexionOdbc::Info(unsigned short tipo) const {
+    if (!EstaAbierta()) return {};
+    SQLCHAR buf[512] = {};
+    SQLSMALLINT largo = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(h_->dbc, tipo, buf, sizeof buf, &largo))) return {};
+    return reinterpret_cast<const char*>(buf);
+}
+
+std::string ConexionOdbc::NombreServidor() const {
+    return Info(SQL_SERVER_NAME);
+}
+std::string ConexionOdbc::NombreBaseDatos() const {
+    return Info(SQL_DATABASE_NAME);
+}
+std::string ConexionOdbc::NombreUsuario() const {
+    return Info(SQL_USER_NAME);
+}
+
+void ConexionOdbc::Trazar(const std::string& sql, const std::string& resultado) const {
+    if (op_.traza.empty()) return;
+    std::ofstream f(op_.traza, std::ios::app | std::ios::binary);
+    if (f) f << sql << "\n-- " << resultado << "\n";
+}
+
+void ConexionOdbc::BeginTrans() {
+    if (!EstaAbierta())
+        throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada", kFuente);
+    if (nivel_ > 0)
+        throw Falla(err::kOperacionNoPermitida, "Ya hay una transacción en curso en esta conexión", kFuente);
+    const SQLRETURN rc =
+        SQLSetConnectAttr(h_->dbc, SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
+    if (!SQL_SUCCEEDED(rc)) {
+        errores_.clear();
+        Anotar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc), errores_);
+        Trazar("BEGIN TRANSACTION", "rechazada");
+        LanzarPrimera(errores_);
+    }
+    nivel_ = 1;
+    Trazar("BEGIN TRANSACTION", "correcta");
+}
+
+void ConexionOdbc::CommitTrans() {
+    Terminar(true);
+}
+void ConexionOdbc::RollbackTrans() {
+    Terminar(false);
+}
+
+void ConexionOdbc::Terminar(bool confirmar) {
+    const char* que = confirmar ? "COMMIT TRANSACTION" : "ROLLBACK TRANSACTION";
+    if (nivel_ == 0)
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción activa en esta conexión",
+                    kFuente);
+    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, h_->dbc, confirmar ? SQL_COMMIT : SQL_ROLLBACK);
+    std::vector<ErrorBD> fallos;
+    if (!SQL_SUCCEEDED(rc)) {
+        Anotar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc), fallos);
+        // A commit that failed must not leave the work half applied.
+        if (confirmar) SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
+    }
+    SQLSetConnectAttr(h_->dbc, SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    nivel_ = 0;
+    if (!SQL_SUCCEEDED(rc)) {
+        errores_ = std::move(fallos);
+        Trazar(que, "rechazada");
+        LanzarPrimera(errores_);
+    }
+    Trazar(que, "correcta");
+}
+
+long ConexionOdbc::Execute(const std::string& sql) {
+    return Correr(sql, nullptr, true);
+}
+
+Resultado ConexionOdbc::Consultar(const std::string& sql) {
+    Resultado r;
+    Correr(sql, &r, true);
+    return r;
+}
+
+long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traducir) {
+    errores_.clear();
+    if (!EstaAbierta())
+        throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada", kFuente);
+    std::string sql = ResolverPrefijoAdmin(original, op_.prefijoAdmin);
+    std::vector<std::string> partes;
+    if (traducir && op_.traducir) {
+        try {
+            partes = op_.traducir(sql);
+        } catch (const Falla& f) {
+            errores_.push_back({f.Numero(), f.Descripcion(), f.Origen(), "42000", false});
+            Trazar(original, "rechazada: " + f.Descripcion());
+            throw;
+        }
+    } else {
+        partes.push_back(std::move(sql));
+    }
+    long filas = -1;
+    bool tomado = false;
+    for (std::string& parte : partes) {
+        if (Enviar(std::move(parte), r, tomado, filas)) continue;
+        Trazar(original, "rechazada: " + (errores_.empty() ? std::string() : errores_.front().descripcion));
+        LanzarPrimera(errores_);
+    }
+    Trazar(original, filas >= 0 ? "correcta, filas: " + std::to_string(filas) : std::string("correcta"));
+    return filas;
+}
+
+bool ConexionOdbc::Enviar(std::string sql, Resultado* r, bool& tomado, long& filas) {
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &st))) {
+        Anotar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc), errores_);
+        return false;
+    }
+    struct Liberar {
+        SQLHSTMT h;
+        ~Liberar() { SQLFreeHandle(SQL_HANDLE_STMT, h); }
+    } liberar{st};
+    if (op_.tiempoEspera > 0)
+        SQLSetStmtAttr(st, SQL_ATTR_QUERY_TIMEOUT, Entero(static_cast<SQLULEN>(op_.tiempoEspera)), 0);
+
+    bool fallo = false;
+    auto anotar = [&](const std::vector<Diagnostico>& ds) {
+        if (!Anotar(ds, errores_))
+            errores_.push_back({err::kBaseDatos, kSinDetalles, kFuente, "HY000", false});
+        fallo = true;
+    };
+    SQLRETURN rc =
+        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(sql.data()), static_cast<SQLINTEGER>(sql.size()));
+    if (rc == SQL_ERROR) anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st));
+    if (rc == SQL_SUCCESS_WITH_INFO) Anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st), errores_);
+    if (rc == SQL_NO_DATA) filas = filas < 0 ? 0 : filas;  // a searched statement that touched no row
+    // Every result of a batch is walked, so that messages of later statements (PRINT, errors
+    // raised by a procedure after its first statement) reach the collection too.
+    std::string ultimoError;
+    for (int vuelta = 0; vuelta < 100000; ++vuelta) {
+        if (SQL_SUCCEEDED(rc)) {
+            SQLSMALLINT ncol = 0;
+            SQLNumResultCols(st, &ncol);
+            if (ncol > 0) {
+                if (r && !tomado) {
+                    if (!detalle::LeerFilas(st, *r, errores_)) fallo = true;
+                    tomado = true;
+                }
+            } else {
+                SQLLEN n = -1;
+                if (SQL_SUCCEEDED(SQLRowCount(st, &n)) && n >= 0) filas = (filas < 0 ? 0 : filas) + n;
+            }
+        }
+        rc = SQLMoreResults(st);
+        if (rc == SQL_NO_DATA) break;
+        if (rc == SQL_SUCCESS_WITH_INFO) Anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st), errores_);
+        if (rc != SQL_ERROR) {
+            ultimoError.clear();
+            continue;
+        }
+        const std::vector<Diagnostico> ds = LeerDiagnosticos(SQL_HANDLE_STMT, st);
+        // The driver manager's "function sequence error": the driver has no more results.
+        if (ds.empty() || ds.front().estado == "HY010") break;
+        // A driver that keeps failing the same way is not advancing through the batch.
+        const std::string firma = ds.front().estado + ds.front().mensaje;
+        if (firma == ultimoError) break;
+        ultimoError = firma;
+        anotar(ds);
+    }
+    return !fallo;
+}
+
+}  // namespace dep::odbc
+
+namespace dep {
+
+std::shared_ptr<Conexion> AbrirOdbc(const AjustesConexion& a) {
+    odbc::OpcionesOdbc o;
+    o.cadena = a.odbc;
+    o.prefijoAdmin = a.prefijoAdmin;
+    o.traza = a.traza;
+    o.tiempoEspera = a.tiempoEspera;
+    return std::make_shared<odbc::ConexionOdbc>(std::move(o));
+}
+
+}  // namespace dep

@@ -1,0 +1,74 @@
+#pragma once
+// The ODBC engine: a Conexion on unixODBC, for SQL Server through FreeTDS or Microsoft's
+// driver. T-SQL goes to the server as it stands (after "@ADMIN_" is resolved); texts travel as
+// UTF-8 through the narrow ODBC calls, so FreeTDS needs "ClientCharset=UTF-8" in the
+// connection string (Microsoft's driver takes the process's locale, which must be a UTF-8 one).
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/ajustes.hpp"
+#include "runtime/conexion.hpp"
+
+namespace dep::odbc {
+
+struct OpcionesOdbc {
+    std::string cadena;        // the connection string handed to SQLDriverConnect
+    std::string prefijoAdmin;  // what "@ADMIN_" resolves to, e.g. "ADMIN.dbo."; "" = same database
+    std::string traza;         // statement trace file, empty = none
+    int tiempoEspera = 0;      // command time-out in seconds, 0 = none
+    int esperaConexion = 15;   // login time-out in seconds, 0 = the driver's own
+    // Applied to each text after the prefix is resolved, before the driver sees it: lets a
+    // driver that does not speak T-SQL (the SQLite one, in the tests) run the program's text.
+    // Gives the statements to send one by one, in order, stopping at the first refusal; may
+    // raise Falla for text it cannot translate, which counts as a refusal.
+    std::function<std::vector<std::string>(const std::string&)> traducir;
+};
+
+class ConexionOdbc : public Conexion {
+  public:
+    // Connects; a failure raises Falla(err::kConexion) with a Spanish message carrying the
+    // driver's text, never the password.
+    explicit ConexionOdbc(OpcionesOdbc opciones);
+    ~ConexionOdbc() override;
+    ConexionOdbc(const ConexionOdbc&) = delete;
+    ConexionOdbc& operator=(const ConexionOdbc&) = delete;
+
+    bool EstaAbierta() const override;
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void RollbackTrans() override;
+    int NivelTransaccion() const override { return nivel_; }
+    long Execute(const std::string& sql) override;
+    Resultado Consultar(const std::string& sql) override;
+    std::string NombreServidor() const override;
+    std::string NombreBaseDatos() const override;
+    std::string NombreUsuario() const override;
+
+    // True when the driver reports Microsoft SQL Server as its database.
+    bool EsSqlServer() const { return sqlServer_; }
+    // The connection string with its password hidden.
+    std::string CadenaVisible() const;
+
+  private:
+    struct Manejadores;
+    long Correr(const std::string& sql, Resultado* r, bool traducir);
+    // Sends one text to the driver and walks all its results; false when it was refused.
+    bool Enviar(std::string sql, Resultado* r, bool& tomado, long& filas);
+    void Terminar(bool confirmar);
+    void Trazar(const std::string& sql, const std::string& resultado) const;
+    std::string Info(unsigned short tipo) const;
+
+    OpcionesOdbc op_;
+    std::unique_ptr<Manejadores> h_;
+    int nivel_ = 0;
+    bool sqlServer_ = false;
+};
+
+}  // namespace dep::odbc
+
+namespace dep {
+// Opens the ODBC connection the settings name (the connection string in `odbc`).
+std::shared_ptr<Conexion> AbrirOdbc(const AjustesConexion& a);
+}  // namespace dep
