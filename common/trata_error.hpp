@@ -14,4 +14,8 @@ std::string CarpetaRegistro();
 int TrataError(Servicios& s, const Falla* e, std::optional<int> botones = std::nullopt,
                std::optional<std::string> rutina = std::nullopt);
 
+// Appends one line in the layout of TrataError to "KSERR.LOG" without showing anything, for
+// failures that are reported otherwise; the answer field stays empty. Never raises.
+void AnotarError(const std::string& rutina, const std::string& mensaje);
+
 }  // namespace dep

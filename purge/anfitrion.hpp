@@ -9,7 +9,7 @@
 namespace dep {
 
 class Anfitrion {
-public:
+  public:
     virtual ~Anfitrion() = default;
     virtual std::string TextoFecha() const = 0;  // text of txtFields(0), as typed
     virtual bool Cancelado() const = 0;
@@ -18,16 +18,16 @@ public:
     virtual void FijarHayError(bool b) = 0;
     virtual Imagen& PicMsg() = 0;
     virtual void Pie(const std::string& texto) = 0;  // caption of LBLPIE
-    virtual void ProcesarEventos() = 0;               // let the window process pending events
+    virtual void ProcesarEventos() = 0;              // let the window process pending events
 };
 
 // The run driver's side of the window: which boxes are ticked and the labels of the times.
 class AnfitrionCorrida : public Anfitrion {
-public:
-    virtual bool Casilla(int indice) const = 0;  // ChkStock(0..2)
+  public:
+    virtual bool Casilla(int indice) const = 0;                       // ChkStock(0..2)
     virtual void Etiqueta(int indice, const std::string& texto) = 0;  // Label2(0..3)
     virtual std::string Etiqueta(int indice) const = 0;
-    virtual void IntervaloTemporizador(int ms) = 0;                // Timer1.Interval
+    virtual void IntervaloTemporizador(int ms) = 0;                 // Timer1.Interval
     virtual void TextoBotonCancelar(const std::string& texto) = 0;  // CmdCancelar.Caption
 };
 

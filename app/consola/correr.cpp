@@ -1,0 +1,93 @@
+// The console program: options, connection, the run and its exit status.
+#include <filesystem>
+
+#include "app/consola/anfitrion_consola.hpp"
+#include "runtime/ajustes.hpp"
+#include "runtime/conversions.hpp"
+#include "runtime/data_services.hpp"
+#include "runtime/form_services.hpp"
+#include "runtime/servicios.hpp"
+
+namespace dep::consola {
+
+namespace {
+constexpr int kTerminado = 0, kCancelado = 1, kUsoIncorrecto = 2, kConErrores = 3;
+}
+
+int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
+           const std::function<void()>& alProcesar) {
+    std::string error;
+    auto leidas = LeerOpciones(args, error);
+    if (!leidas) {
+        err << "depuracion-consola: " << error << "\nPruebe 'depuracion-consola --help'.\n";
+        return kUsoIncorrecto;
+    }
+    const Opciones& o = *leidas;
+    if (o.ayuda) {
+        out << TextoAyuda();
+        return kTerminado;
+    }
+    // The same date test as the window's GRABAR.
+    if (!ReconocerFecha(o.hasta)) {
+        out << "Fecha incorrecta" << std::endl;
+        return kUsoIncorrecto;
+    }
+
+    AjustesConexion a = LeerAjustesConexion();
+    if (!o.base.empty()) {
+        a.motor = "sqlite";
+        a.base = o.base;
+    } else if (!o.odbc.empty()) {
+        a.motor = "odbc";
+        a.odbc = o.odbc;
+    }
+    if (!o.traza.empty()) a.traza = o.traza;
+    if (a.motor == "sqlite" && !std::filesystem::exists(a.base)) {
+        err << "No se pudo abrir la base de datos: no existe el archivo '" << a.base << "'.\n";
+        return kConErrores;
+    }
+    std::shared_ptr<Conexion> cn;
+    try {
+        cn = AbrirConexion(a);
+    } catch (const std::exception& e) {
+        err << "No se pudo abrir la base de datos '" << (a.motor == "odbc" ? a.odbc : a.base)
+            << "': " << e.what() << "\n";
+        return kConErrores;
+    }
+
+    Avance avance(err, terminal);
+    OperadorConsola op(out, avance, o.anteError);
+    DataServices datos(cn, op);
+    FormServices formularios(op);
+    LookupServices consultas(op);
+    Servicios s{datos, formularios, consultas, op};
+    AnfitrionConsola host(o, avance, op);
+    host.alProcesar = alProcesar;
+    Depuracion d(s, host);
+    host.Asociar(&d);
+    InstalarCtrlC();
+
+    if (o.aplicaciones) {
+        try {
+            d.ControlarAplicaciones(*o.aplicaciones, o.soloFP, *ReconocerFecha(o.hasta));
+        } catch (const std::exception& e) {
+            avance.Vaciar();
+            out << "ERROR: " << e.what() << std::endl;
+            return kConErrores;
+        }
+        avance.Vaciar();
+        return host.Cancelado() ? kCancelado : kTerminado;
+    }
+
+    d.Depurar();
+    d.Timer1_Timer();
+    avance.Vaciar();
+    err << host.Etiqueta(3) << " " << host.Etiqueta(0) << "\n"
+        << host.Etiqueta(1) << "\n"
+        << host.Etiqueta(2) << "\n";
+    if (host.HayError()) return kConErrores;
+    if (host.Cancelado()) return kCancelado;
+    return kTerminado;
+}
+
+}  // namespace dep::consola

@@ -1,0 +1,30 @@
+#pragma once
+// The command line of depuracion-consola.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dep::consola {
+
+enum class AnteError { Abortar, Ignorar, Reintentar };
+
+struct Opciones {
+    bool ayuda = false;
+    std::string hasta;                                         // the cut-off date as typed
+    std::string base;                                          // embedded engine: the database file
+    std::string odbc;                                          // ODBC engine: the connection string
+    bool stock = false, asientos = false, temporales = false;  // none given: all three
+    AnteError anteError = AnteError::Abortar;
+    std::string traza;
+    std::optional<std::string> aplicaciones;  // IDCOMPROBANTE of the replacement voucher
+    bool soloFP = false;                      // --fp (true) or --cc (false)
+};
+
+// Reads the arguments (without the program name). Returns nothing and sets `error` (Spanish)
+// when the usage is wrong.
+std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::string& error);
+
+// The text of --help.
+std::string TextoAyuda();
+
+}  // namespace dep::consola
