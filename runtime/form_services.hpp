@@ -25,9 +25,10 @@ public:
     std::string CarpetaConBarra(const std::string& carpeta) const;  // ends with the platform's separator
     bool EnLista(const std::string& valor, const std::vector<std::string>& lista) const;  // ignores case
 
-    // The folder of the program (where "CONSULTAS.KST" and "Styles" live).
+    // The folder of the program (where "CONSULTAS.KST" and "Styles" live), ending with its
+    // separator: the folder set below, else $DEPURACION_CARPETA, else that of the executable.
     static std::string CarpetaPrograma();
-    static void FijarCarpetaPrograma(std::string carpeta);  // tests and the console
+    static void FijarCarpetaPrograma(std::string carpeta);  // tests and the console; "" undoes it
 
 private:
     Operador& op_;

@@ -1,0 +1,153 @@
+#include "runtime/form_services.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparador = '\\';
+#else
+constexpr char kSeparador = '/';
+#endif
+
+std::optional<std::string>& CarpetaFijada() {
+    static std::optional<std::string> c;
+    return c;
+}
+
+// Blanks of a settings line: spaces, tabs and the carriage return of files written on Windows.
+std::string RecortarLinea(std::string_view s) {
+    size_t a = 0, b = s.size();
+    auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (a < b && blanco(s[a])) ++a;
+    while (b > a && blanco(s[b - 1])) --b;
+    return std::string(s.substr(a, b - a));
+}
+
+}  // namespace
+
+Moneda FormServices::TextoANumero(const std::string& texto) const {
+    return Moneda::DesdeDoble(LeerNumero(texto));
+}
+
+Value FormServices::ValorCampo(const Value& v) const {
+    return v.EsNulo() ? Value(std::string()) : v;
+}
+
+std::string FormServices::TextoSQL(const std::string& texto, int modo) const {
+    return modo == 4 ? DoblarComillas(texto) : texto;
+}
+
+std::string FormServices::CarpetaConBarra(const std::string& carpeta) const {
+    // An empty folder stays empty: a bare file name then means the current folder, not the root.
+    if (carpeta.empty()) return carpeta;
+    const char ultimo = carpeta.back();
+    if (ultimo == '/' || ultimo == '\\') return carpeta;
+    return carpeta + kSeparador;
+}
+
+bool FormServices::EnLista(const std::string& valor, const std::vector<std::string>& lista) const {
+    for (const auto& x : lista)
+        if (IgualesSinCaso(valor, x)) return true;
+    return false;
+}
+
+std::string FormServices::CarpetaPrograma() {
+    std::string c;
+    if (CarpetaFijada()) {
+        c = *CarpetaFijada();
+    } else if (const char* e = std::getenv("DEPURACION_CARPETA"); e != nullptr && *e != '\0') {
+        c = e;
+    } else {
+        std::error_code ec;
+        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        c = ec ? std::filesystem::current_path(ec).string() : exe.parent_path().string();
+    }
+    if (!c.empty() && c.back() != '/' && c.back() != '\\') c += kSeparador;
+    return c;
+}
+
+// An empty folder goes back to the environment and the program's own folder.
+void FormServices::FijarCarpetaPrograma(std::string carpeta) {
+    if (carpeta.empty()) {
+        CarpetaFijada().reset();
+    } else {
+        CarpetaFijada() = std::move(carpeta);
+    }
+}
+
+namespace InputServices {
+bool TeclaSalida(int codigoTecla) {
+    return codigoTecla == 13 || codigoTecla == 9 || codigoTecla == 38 || codigoTecla == 40;
+}
+}  // namespace InputServices
+
+void LookupServices::AbrirLista(const std::string& origen, const std::string& filtro,
+                                const std::string& seleccion) {
+    ultimo_ = PedidoLista{origen, filtro, seleccion, campo_, archivo_};
+    elegido_ = Value(op_.AbrirLista(ultimo_));
+}
+
+namespace SystemServices {
+std::string Identidad() {
+    char nombre[256] = {};
+    if (gethostname(nombre, sizeof nombre - 1) != 0) return {};
+    return nombre;
+}
+
+std::string CarpetaTemporal() {
+    std::error_code ec;
+    auto t = std::filesystem::temp_directory_path(ec);
+    if (ec || t.empty()) return "/tmp";
+    return t.string();
+}
+}  // namespace SystemServices
+
+namespace IniServices {
+std::string LeerValor(const std::string& archivo, const std::string& entrada, const std::string& clave,
+                      const std::string& defecto) {
+    // A bare file name is looked for in the program folder first, as the suite keeps its
+    // settings files beside the program.
+    std::ifstream in;
+    if (archivo.find_first_of("/\\") == std::string::npos) in.open(FormServices::CarpetaPrograma() + archivo);
+    if (!in.is_open()) in.open(archivo);
+    if (!in.is_open()) return defecto;
+
+    const std::string seccion = RecortarLinea(entrada);
+    const std::string buscada = RecortarLinea(clave);
+    bool dentro = false;
+    std::string linea;
+    bool primera = true;
+    while (std::getline(in, linea)) {
+        if (primera && linea.rfind("\xEF\xBB\xBF", 0) == 0) linea.erase(0, 3);  // UTF-8 byte-order mark
+        primera = false;
+        const std::string t = RecortarLinea(linea);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        if (t[0] == '[') {
+            if (t.back() == ']') dentro = IgualesSinCaso(RecortarLinea(t.substr(1, t.size() - 2)), seccion);
+            continue;  // a header without its closing bracket is ignored
+        }
+        const size_t igual = t.find('=');
+        if (!dentro || igual == std::string::npos) continue;
+        if (!IgualesSinCaso(RecortarLinea(t.substr(0, igual)), buscada)) continue;
+        std::string valor = RecortarLinea(t.substr(igual + 1));
+        if (valor.size() >= 2 && ((valor.front() == '"' && valor.back() == '"') ||
+                                  (valor.front() == '\'' && valor.back() == '\'')))
+            valor = valor.substr(1, valor.size() - 2);
+        return valor;
+    }
+    return defecto;
+}
+}  // namespace IniServices
+
+}  // namespace dep

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+
+#include "runtime/ajustes.hpp"
+#include "runtime/form_services.hpp"
+#include "runtime/operador_guionado.hpp"
+
+namespace dep {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A private folder and the DEPURACION_* variables as they were, both restored afterwards.
+struct ConCarpeta : ::testing::Test {
+    fs::path carpeta;
+    std::map<std::string, std::optional<std::string>> guardadas;
+
+    void SetUp() override {
+        carpeta =
+            fs::temp_directory_path() / ("core_servicios_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(carpeta);
+        for (const char* v : {"DEPURACION_INI", "DEPURACION_BASE", "DEPURACION_ODBC", "DEPURACION_TRAZA",
+                              "DEPURACION_CARPETA"}) {
+            const char* x = std::getenv(v);
+            guardadas[v] = x ? std::optional<std::string>(x) : std::nullopt;
+            ::unsetenv(v);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [k, v] : guardadas)
+            v ? (void)::setenv(k.c_str(), v->c_str(), 1) : (void)::unsetenv(k.c_str());
+        FormServices::FijarCarpetaPrograma({});
+        std::error_code ec;
+        fs::remove_all(carpeta, ec);
+    }
+    std::string Escribir(const std::string& nombre, const std::string& texto) {
+        const fs::path p = carpeta / nombre;
+        std::ofstream(p, std::ios::binary) << texto;
+        return p.string();
+    }
+};
+
+TEST_F(ConCarpeta, LeerValorDeUnIni) {
+    const std::string ini = Escribir("a.ini",
+                                     "\xEF\xBB\xBF; comentario\r\n"
+                                     "clave_fuera=1\r\n"
+                                     "[ General ]\r\n"
+                                     "  Styles =  3  \r\n"
+                                     "linea rota sin igual\r\n"
+                                     "Vacio=\r\n"
+                                     "Citado=\" con blancos \"\r\n"
+                                     "Ruta=C:\\a=b\r\n"
+                                     "[PCSALA Styles]\n"
+                                     "Styles=7\n"
+                                     "[Otra\n"
+                                     "Styles=8\n");
+    EXPECT_EQ(IniServices::LeerValor(ini, "general", "STYLES", "1"), "3");
+    EXPECT_EQ(IniServices::LeerValor(ini, "GENERAL", "vacio", "x"), "");
+    EXPECT_EQ(IniServices::LeerValor(ini, "General", "Citado", "x"), " con blancos ");
+    EXPECT_EQ(IniServices::LeerValor(ini, "General", "Ruta", "x"), "C:\\a=b");
+    EXPECT_EQ(IniServices::LeerValor(ini, "PCSALA Styles", "Styles", "1"),
+              "7");  // the malformed header is ignored
+    EXPECT_EQ(IniServices::LeerValor(ini, "General", "clave_fuera", "d"), "d");
+    EXPECT_EQ(IniServices::LeerValor(ini, "General", "linea rota sin igual", "d"), "d");
+    EXPECT_EQ(IniServices::LeerValor(ini, "Nada", "Styles", "d"), "d");
+    EXPECT_EQ(IniServices::LeerValor((carpeta / "no.ini").string(), "General", "Styles", "d"), "d");
+
+    // A bare file name is looked for in the program folder.
+    FormServices::FijarCarpetaPrograma(carpeta.string());
+    EXPECT_EQ(IniServices::LeerValor("a.ini", "General", "Styles", "1"), "3");
+}
+
+TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
+    FormServices::FijarCarpetaPrograma(carpeta.string());
+    AjustesConexion a = LeerAjustesConexion();  // no settings file at all
+    EXPECT_EQ(a.motor, "sqlite");
+    EXPECT_EQ(a.base, (carpeta / "demo.db").string());
+    EXPECT_EQ(a.esperaBloqueo, 5000);
+
+    Escribir(
+        "cn000pr.ini",
+        "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=/var/tmp/t.log\n"
+        "TiempoEspera=30\nEsperaBloqueo=250\n");
+    a = LeerAjustesConexion();
+    EXPECT_EQ(a.motor, "sqlite");
+    EXPECT_EQ(a.base, (carpeta / "datos/suite.db").string());
+    EXPECT_EQ(a.prefijoAdmin, "ADMIN.dbo.");
+    EXPECT_EQ(a.traza, "/var/tmp/t.log");
+    EXPECT_EQ(a.tiempoEspera, 30);
+    EXPECT_EQ(a.esperaBloqueo, 250);
+
+    ::setenv("DEPURACION_BASE", "/otra/base.db", 1);
+    ::setenv("DEPURACION_TRAZA", "/otra/traza.log", 1);
+    a = LeerAjustesConexion();
+    EXPECT_EQ(a.base, "/otra/base.db");
+    EXPECT_EQ(a.traza, "/otra/traza.log");
+    ::setenv("DEPURACION_ODBC", "DSN=suite;UID=sa", 1);
+    a = LeerAjustesConexion();
+    EXPECT_EQ(a.motor, "odbc");
+    EXPECT_EQ(a.odbc, "DSN=suite;UID=sa");
+
+    const std::string otro = Escribir("otro.ini", "[conexion]\nmotor=odbc\nodbc=DSN=x\n");
+    ::unsetenv("DEPURACION_ODBC");
+    ::unsetenv("DEPURACION_BASE");
+    ::setenv("DEPURACION_INI", otro.c_str(), 1);
+    a = LeerAjustesConexion();
+    EXPECT_EQ(a.motor, "odbc");
+    EXPECT_EQ(a.odbc, "DSN=x");
+}
+
+TEST_F(ConCarpeta, CarpetaDelPrograma) {
+    EXPECT_EQ(FormServices::CarpetaPrograma(),
+              fs::read_symlink("/proc/self/exe").parent_path().string() + "/");
+    ::setenv("DEPURACION_CARPETA", "/opt/suite", 1);
+    EXPECT_EQ(FormServices::CarpetaPrograma(), "/opt/suite/");
+    FormServices::FijarCarpetaPrograma("/srv/x/");
+    EXPECT_EQ(FormServices::CarpetaPrograma(), "/srv/x/");
+}
+
+TEST(FormServices, ConversionesYListas) {
+    OperadorGuionado op;
+    FormServices f(op);
+    EXPECT_EQ(f.TextoANumero("1234.56").diezmilesimos, 12345600);
+    EXPECT_EQ(f.TextoANumero(" -2.5 pesos").diezmilesimos, -25000);
+    EXPECT_EQ(f.TextoANumero("").diezmilesimos, 0);
+    EXPECT_EQ(f.ValorCampo(Value::Nulo()), Value(""));
+    EXPECT_EQ(f.ValorCampo(Value(Fecha::DesdeYMD(2020, 1, 2))), Value(Fecha::DesdeYMD(2020, 1, 2)));
+    EXPECT_EQ(f.ValorCampo(Value(3)), Value(3));
+    EXPECT_EQ(f.TextoSQL("D'Alessio 'x'", 4), "D''Alessio ''x''");
+    EXPECT_EQ(f.TextoSQL("D'Alessio", 0), "D'Alessio");
+    EXPECT_EQ(f.CarpetaConBarra("/tmp"), "/tmp/");
+    EXPECT_EQ(f.CarpetaConBarra("/tmp/"), "/tmp/");
+    EXPECT_EQ(f.CarpetaConBarra("C:\\Temp\\"), "C:\\Temp\\");
+    EXPECT_EQ(f.CarpetaConBarra(""), "");
+    EXPECT_TRUE(f.EnLista("fp", {"CC", "FP"}));
+    EXPECT_FALSE(f.EnLista("F", {"CC", "FP"}));
+    EXPECT_FALSE(f.EnLista("x", {}));
+    EXPECT_TRUE(InputServices::TeclaSalida(13));
+    EXPECT_TRUE(InputServices::TeclaSalida(9));
+    EXPECT_TRUE(InputServices::TeclaSalida(38));
+    EXPECT_TRUE(InputServices::TeclaSalida(40));
+    EXPECT_FALSE(InputServices::TeclaSalida(65));
+    EXPECT_FALSE(SystemServices::Identidad().empty());
+    EXPECT_TRUE(fs::is_directory(SystemServices::CarpetaTemporal()));
+}
+
+TEST(LookupServices, AbrirListaGuardaElPedidoYLaEleccion) {
+    OperadorGuionado op;
+    op.respuestasLista.push_back("0001");
+    LookupServices l(op);
+    l.Activar(true);
+    l.ArchivoDefiniciones("/x/CONSULTAS.KST");
+    l.CampoCodigo("IdCajas");
+    EXPECT_EQ(l.ValorElegido(), Value(""));
+    l.AbrirLista("V_TA_Cajas", "Activa=1", "SELECT * FROM V_TA_Cajas");
+    EXPECT_EQ(l.ValorElegido(), Value("0001"));
+    const auto pedidos = op.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(pedidos.size(), 1u);
+    EXPECT_EQ(pedidos[0].pedido.origen, "V_TA_Cajas");
+    EXPECT_EQ(pedidos[0].pedido.filtro, "Activa=1");
+    EXPECT_EQ(pedidos[0].pedido.seleccion, "SELECT * FROM V_TA_Cajas");
+    EXPECT_EQ(pedidos[0].pedido.campoCodigo, "IdCajas");
+    EXPECT_EQ(pedidos[0].pedido.archivoDefiniciones, "/x/CONSULTAS.KST");
+    l.AbrirLista("V_TA_Cajas", "", "");  // cancelled: nothing chosen
+    EXPECT_EQ(l.ValorElegido(), Value(""));
+}
+
+TEST(OperadorGuionado, ResponderEnOrdenYDespuesPorDefecto) {
+    OperadorGuionado op;
+    op.respuestasMensaje = {vb::kSi, vb::kNo};
+    op.respuestasDialogo = {4};
+    op.respuestasFecha = {"31/12/2020"};
+    EXPECT_EQ(op.Mensaje("¿Seguro?", vb::kSiNo + vb::kPregunta, "T"), vb::kSi);
+    EXPECT_EQ(op.Mensaje("otra"), vb::kNo);
+    EXPECT_EQ(op.Mensaje("y otra"), vb::kAceptar);
+    EXPECT_EQ(op.DialogoError(Falla(5, "x")), 4);
+    EXPECT_EQ(op.DialogoError(Falla(5, "x")), 3);
+    EXPECT_EQ(op.ElegirFecha(), "31/12/2020");
+    EXPECT_EQ(op.ElegirFecha(), "");
+    EXPECT_EQ(op.Mensajes(), (std::vector<std::string>{"¿Seguro?", "otra", "y otra"}));
+    EXPECT_EQ(op.llamadas[0].botones, vb::kSiNo + vb::kPregunta);
+    EXPECT_EQ(op.llamadas[0].titulo, "T");
+    EXPECT_EQ(op.Cuantas(OperadorGuionado::Tipo::DialogoError), 2u);
+}
+
+}  // namespace
+}  // namespace dep
