@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lookup/consultar_campo.hpp"
+#include "lookup/definir_consulta.hpp"
+#include "runtime/operador_guionado.hpp"
+
+namespace dep {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Def {
+    std::string tabla, desc, cod, extra;
+};
+
+Def D(const std::string& clave) {
+    auto d = BuscarDefinicion(clave);
+    return {d.tabla, d.descripcion, d.codigo, d.extra};
+}
+
+TEST(BuscarDefinicion, GrupoAArmaElCodigoDesdeLaClaveConSusExcepciones) {
+    EXPECT_EQ(D("V_TA_Bancos").cod, "IDBanco");
+    EXPECT_EQ(D("V_TA_Bancos").desc, "DESCRIPCION");
+    EXPECT_EQ(D("V_TA_Cajas").cod, "IDCajas");
+    EXPECT_EQ(D("V_TA_TipoArticulo").cod, "IDTIPO");
+    EXPECT_EQ(D("V_TA_CPRA_VTA").cod, "IDCOND_CPRA_VTA");
+    EXPECT_EQ(D("V_TA_Tecnicos").desc, "NOMBRE");
+    EXPECT_EQ(D("V_TA_Tecnicos").cod, "IDTecnico");
+    EXPECT_EQ(D("V_TA_Unidad").cod, "IDUnidad");        // nothing to remove
+    EXPECT_EQ(D("v_ta_motivovta").cod, "IDmotivovta");  // keys match without case, text kept as given
+    EXPECT_EQ(D("V_TA_Bancos").extra, "");
+}
+
+TEST(BuscarDefinicion, GruposByCYLasFilasSueltas) {
+    EXPECT_EQ(D("P_TA_Areas").cod, "IDAreas");
+    EXPECT_EQ(D("P_MA_Empresas").cod, "IDEmpresa");
+    EXPECT_EQ(D("P_MA_Empresas").desc, "NombreEmpresa");
+    EXPECT_EQ(D("P_TA_TITULOs").cod, "IDTITULO");
+    EXPECT_EQ(D("P_TA_Grupos").desc, "Descripcion");
+    EXPECT_EQ(D("P_TA_Funciones").cod, "IDFunciones");
+    EXPECT_EQ(D("P_SINDICATOS").cod, "IdSindicato");
+    EXPECT_EQ(D("TA_Rubros").cod, "IDRubro");
+    EXPECT_EQ(D("TA_TipoArticulo").cod, "IDTIPO");
+    EXPECT_EQ(D("TA_Categoria").cod, "IDCategoria");
+    EXPECT_EQ(D("V_MA_ARTICULOS").cod, "IDARTICULO");
+    EXPECT_EQ(D("MA_ARTICULOS").cod, "IDARTICULO");
+    EXPECT_EQ(D("MA_VEHICULOS").desc, "PATENTE,TIPO_VEHICULO,MARCA,MODELO,TIPO");
+    EXPECT_EQ(D("MA_CHOFERES").extra, "NOMBRES");
+    EXPECT_EQ(D("TA_Cpte").extra, "DESCRIPCION");
+    EXPECT_EQ(D("TA_USUARIOS").extra, "");
+    EXPECT_EQ(D("MV_EJERCICIOS").cod, "PERIODO");
+    EXPECT_EQ(D("TA_COMPROBANTES").tabla, "VT_TA_Cpte");
+    EXPECT_EQ(D("v_ta_cpte").tabla, "VT_TA_Cpte");
+    EXPECT_EQ(D("V_TA_PERCEPCION").tabla, "V_TA_PERCEPCION");
+}
+
+TEST(BuscarDefinicion, ReglasDePrefijo) {
+    Def ta = D("TA_LOQUESEA");
+    EXPECT_EQ(ta.desc + "|" + ta.cod + "|" + ta.extra, "DESCRIPCION|CODIGO|DESCRIPCION");
+    EXPECT_EQ(D("MA_PROVEEDORES").desc, "Razon_Social");
+    EXPECT_EQ(D("ma_agentes").extra, "Razon_Social");
+    EXPECT_EQ(D("MA_CLIENTES").extra, "Codigo_sucursal");
+    EXPECT_EQ(D("MA_OTRA").desc, "Descripcion");
+    EXPECT_EQ(D("[MA_CAMIONES]").desc, "nombre");
+    EXPECT_EQ(D("MV_PROYECTOS").cod, "ID");
+    EXPECT_FALSE(BuscarDefinicion("[MA_OTRA]").conocida);
+    EXPECT_FALSE(BuscarDefinicion("MV_STOCK").conocida);
+    EXPECT_FALSE(BuscarDefinicion("VT_CLIENTES").conocida);
+}
+
+// A program folder of its own for each test, with or without the definition file.
+class ConCarpeta : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        carpeta_ =
+            fs::temp_directory_path() /
+            ("dep_lookup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(carpeta_);
+        fs::create_directories(carpeta_);
+        FormServices::FijarCarpetaPrograma(carpeta_.string());
+    }
+    void TearDown() override { fs::remove_all(carpeta_); }
+    void ConArchivo(const std::string& nombre = "CONSULTAS.KST") {
+        std::ofstream(carpeta_ / nombre) << "x\n";
+    }
+
+    fs::path carpeta_;
+    OperadorGuionado op_;
+    FormServices fs_{op_};
+    LookupServices ls_{op_};
+};
+
+TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccion) {
+    ConArchivo("Consultas.Kst");  // the name is compared without case
+    op_.respuestasLista.push_back("0007");
+    std::string t = "TA_COMPROBANTES", d, c, x;
+    DefinirConsulta(fs_, ls_, t, d, c, x, false, "WHERE 1=1");
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen, "VT_TA_Cpte");
+    EXPECT_EQ(l[0].pedido.filtro, "WHERE 1=1");
+    EXPECT_EQ(l[0].pedido.seleccion, "select Descripcion,Codigo from VT_TA_Cpte WHERE 1=1");
+    EXPECT_EQ(l[0].pedido.campoCodigo, "Codigo");
+    EXPECT_EQ(t, "VT_TA_Cpte");
+    EXPECT_EQ(c, "0007");
+}
+
+TEST_F(ConCarpeta, ClientesYProveedoresTomanCodigoConArchivo) {
+    ConArchivo();
+    std::string t = "VT_CLIENTES", d = "RAZON", c = "ID", x = "E";
+    DefinirConsulta(fs_, ls_, t, d, c, x, true, "");
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.seleccion, "select RAZON,CODIGO from VT_CLIENTES ");
+    EXPECT_EQ(l[0].pedido.campoCodigo, "CODIGO");
+    EXPECT_EQ(x, "E");
+    EXPECT_EQ(c, "");  // nothing chosen
+}
+
+TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcion) {
+    std::string t = "MV_STOCK", d, c = "IDMOV", x;
+    op_.respuestasLista.push_back("  12 ");
+    DefinirConsulta(fs_, ls_, t, d, c, x, true, "where a=1");
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen, "select  * ,IDMOV from MV_STOCK where a=1");
+    EXPECT_EQ(l[0].pedido.filtro, "");
+    EXPECT_EQ(l[0].pedido.seleccion, "");
+    EXPECT_EQ(d, " * ");
+    EXPECT_EQ(c, "  12 ");  // the code comes back as chosen; trimming is the field's business
+}
+
+TEST_F(ConCarpeta, SinArchivoNiMostrarSoloDevuelveLaDefinicion) {
+    std::string t = "V_TA_Bancos", d, c, x;
+    DefinirConsulta(fs_, ls_, t, d, c, x, false, "");
+    EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::AbrirLista), 0u);
+    EXPECT_EQ(d, "DESCRIPCION");
+    EXPECT_EQ(c, "IDBanco");
+}
+
+TEST_F(ConCarpeta, UnaCarpetaLlamadaConsultasNoEsElArchivo) {
+    fs::create_directories(carpeta_ / "consultas.kst");
+    EXPECT_FALSE(ExisteArchivoDefiniciones(carpeta_.string()));
+    ConArchivo("CONSULTAS.kst");
+    EXPECT_TRUE(ExisteArchivoDefiniciones(carpeta_.string()));
+}
+
+// The field as ConsultarCampo sees it: remembers what was written and each Enter.
+struct CampoDePrueba : CampoConsulta {
+    std::string tag;
+    std::vector<std::string> eventos;
+    std::string Etiqueta() const override { return tag; }
+    void Escribir(const std::string& t) override { eventos.push_back("escribir[" + t + "]"); }
+    void PulsarEnter() override { eventos.push_back("enter"); }
+};
+
+TEST_F(ConCarpeta, FechaAbreElSelectorYEscribeSinRecortar) {
+    CampoDePrueba c;
+    c.tag = "fecha";
+    op_.respuestasFecha.push_back(" 15/03/2021");
+    ConsultarCampo(fs_, ls_, c);
+    EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::ElegirFecha), 1u);
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ 15/03/2021]", "enter"}));
+    EXPECT_TRUE(ls_.Activo());
+    EXPECT_EQ(ls_.ArchivoDefiniciones(), fs_.CarpetaConBarra(carpeta_.string()) + "CONSULTAS.KST");
+}
+
+TEST_F(ConCarpeta, FechaCanceladaEscribeVacio) {
+    CampoDePrueba c;
+    c.tag = "FECHA";
+    op_.respuestasFecha.push_back("");
+    ConsultarCampo(fs_, ls_, c);
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[]", "enter"}));
+}
+
+TEST_F(ConCarpeta, TecnicosEscribeDosVecesYPulsaEnterDosVeces) {
+    CampoDePrueba c;
+    c.tag = "V_TA_TECNICOS";
+    op_.respuestasLista.push_back(" 3 ");
+    ConsultarCampo(fs_, ls_, c);
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen, "V_TA_TECNICOS");
+    EXPECT_EQ(l[0].pedido.campoCodigo, "IDTECNICO");
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ 3 ]", "enter", "escribir[3]", "enter"}));
+}
+
+TEST_F(ConCarpeta, UsuariosDelSistema) {
+    CampoDePrueba c;
+    c.tag = "ta_usuarios";
+    op_.respuestasLista.push_back("ANA");
+    ConsultarCampo(fs_, ls_, c);
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen,
+              "SELECT NOMBRE,SISTEMA  FROM TA_USUARIOS WHERE SISTEMA = 'CN000PR' ORDER BY NOMBRE ");
+    EXPECT_EQ(l[0].pedido.campoCodigo, "NOMBRE");
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ANA]", "enter", "escribir[ANA]", "enter"}));
+}
+
+TEST_F(ConCarpeta, OtraClavePasaPorLasDefinicionesYRecorta) {
+    CampoDePrueba c;
+    c.tag = "MV_EJERCICIOS";
+    op_.respuestasLista.push_back(" 2020 ");
+    ConsultarCampo(fs_, ls_, c);
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen, "select DESCRIPCION,PERIODO from MV_EJERCICIOS ");
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[2020]", "enter"}));
+}
+
+TEST_F(ConCarpeta, ClaveDesconocidaAbreLaListaConColumnasVacias) {
+    CampoDePrueba c;
+    c.tag = "XX_NADA";
+    ConsultarCampo(fs_, ls_, c);
+    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(l[0].pedido.origen, "select  * , from XX_NADA ");
+    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[]", "enter"}));
+}
+
+TEST_F(ConCarpeta, EtiquetaEnBlancoNoHaceNada) {
+    CampoDePrueba c;
+    c.tag = "   ";
+    ConsultarCampo(fs_, ls_, c);
+    EXPECT_TRUE(op_.llamadas.empty());
+    EXPECT_TRUE(c.eventos.empty());
+    EXPECT_FALSE(ls_.Activo());
+}
+
+}  // namespace
+}  // namespace dep
