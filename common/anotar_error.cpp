@@ -18,7 +18,7 @@ void AnotarError(const std::string& rutina, const std::string& mensaje) {
         if (!log) return;
         log << cuando << " Rutina: " << Recortar(rutina.empty() ? "" : "- " + rutina) << " Mensaje "
             << Recortar(mensaje) << " Respondió : "
-            << "\r\n";
+            << "\n";
     } catch (...) {
     }
 }

@@ -84,6 +84,18 @@ TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
     EXPECT_FALSE(std::filesystem::exists(noHay));
 }
 
+TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
+    AnotarError("DepuraStock", "  Ha ocurrido el Siguiente Error (50000) sin permiso ");
+    AnotarError("", "otro");
+    EXPECT_TRUE(e.op.llamadas.empty());
+    const std::regex forma(
+        "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - DepuraStock Mensaje Ha ocurrido el Siguiente "
+        "Error \\(50000\\) sin permiso Respondió : \n"
+        "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje otro Respondió : \n");
+    const std::string texto = LeerArchivo(log());
+    EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
+}
+
 TEST(CarpetaRegistro, OrdenDelEntornoYCarpetaDelSistemaComoUltimoRecurso) {
     VariableEntorno a{"TEMP", nullptr}, b{"TMP", "/tmp/de-tmp"}, c{"temp", nullptr}, d{"tmp", "/otra"},
         t{"TMPDIR", "/tmpdir"};
