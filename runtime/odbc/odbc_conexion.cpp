@@ -1,6 +1,9 @@
 #include "runtime/odbc/odbc_conexion.hpp"
 
+#include <algorithm>
 #include <fstream>
+
+#include "runtime/conversions.hpp"
 
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_interno.hpp"
@@ -209,35 +212,64 @@ Resultado ConexionOdbc::Consultar(const std::string& sql) {
     return r;
 }
 
+// The hook's view of one call of the program: statements it sends share the call's result.
+class ConexionOdbc::Envio : public EnvioOdbc {
+  public:
+    Envio(ConexionOdbc& cn, Resultado* r) : cn_(cn), r_(r) {}
+    bool Sentencia(const std::string& sql, const std::vector<Value>& parametros) override {
+        const bool bien = cn_.Enviar(sql, parametros, r_, tomado_, filas_);
+        rechazado_ = rechazado_ || !bien;
+        return bien;
+    }
+    bool Consulta(const std::string& sql, const std::vector<Value>& parametros, Resultado& r) override {
+        bool tomado = false;
+        long filas = -1;
+        const bool bien = cn_.Enviar(sql, parametros, &r, tomado, filas);
+        rechazado_ = rechazado_ || !bien;
+        return bien;
+    }
+    void Informar(const std::string& texto) override {
+        cn_.errores_.push_back({err::kBaseDatos, texto, kFuente, "01000", true});
+    }
+    bool rechazado_ = false;
+    bool tomado_ = false;
+    long filas_ = -1;
+
+  private:
+    ConexionOdbc& cn_;
+    Resultado* r_;
+};
+
 long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traducir) {
     errores_.clear();
     if (!EstaAbierta())
         throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada", kFuente);
     std::string sql = ResolverPrefijoAdmin(original, op_.prefijoAdmin);
-    std::vector<std::string> partes;
+    Envio envio(*this, r);
     if (traducir && op_.traducir) {
         try {
-            partes = op_.traducir(sql);
+            op_.traducir(sql, envio);
         } catch (const Falla& f) {
             errores_.push_back({f.Numero(), f.Descripcion(), f.Origen(), "42000", false});
-            Trazar(original, "rechazada: " + f.Descripcion());
-            throw;
+            envio.rechazado_ = true;
         }
     } else {
-        partes.push_back(std::move(sql));
+        envio.Sentencia(sql, {});
     }
-    long filas = -1;
-    bool tomado = false;
-    for (std::string& parte : partes) {
-        if (Enviar(std::move(parte), r, tomado, filas)) continue;
-        Trazar(original, "rechazada: " + (errores_.empty() ? std::string() : errores_.front().descripcion));
+    if (envio.rechazado_) {
+        std::string primera;
+        for (const ErrorBD& e : errores_)
+            if (!e.informativo && primera.empty()) primera = e.descripcion;
+        Trazar(original, "rechazada: " + primera);
         LanzarPrimera(errores_);
     }
+    const long filas = envio.filas_;
     Trazar(original, filas >= 0 ? "correcta, filas: " + std::to_string(filas) : std::string("correcta"));
     return filas;
 }
 
-bool ConexionOdbc::Enviar(std::string sql, Resultado* r, bool& tomado, long& filas) {
+bool ConexionOdbc::Enviar(std::string sql, const std::vector<Value>& parametros, Resultado* r, bool& tomado,
+                          long& filas) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &st))) {
         Anotar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc), errores_);
@@ -249,6 +281,50 @@ bool ConexionOdbc::Enviar(std::string sql, Resultado* r, bool& tomado, long& fil
     } liberar{st};
     if (op_.tiempoEspera > 0)
         SQLSetStmtAttr(st, SQL_ATTR_QUERY_TIMEOUT, Entero(static_cast<SQLULEN>(op_.tiempoEspera)), 0);
+
+    // Parameter buffers live until the statement has run.
+    std::vector<std::string> textos(parametros.size());
+    std::vector<SQLBIGINT> enteros(parametros.size());
+    std::vector<double> dobles(parametros.size());
+    std::vector<SQLLEN> largos(parametros.size());
+    for (size_t i = 0; i < parametros.size(); ++i) {
+        const Value& v = parametros[i];
+        const auto n = static_cast<SQLUSMALLINT>(i + 1);
+        SQLRETURN rb = SQL_SUCCESS;
+        switch (v.tipo()) {
+            case Value::Tipo::Vacio:
+            case Value::Tipo::Nulo:
+                largos[i] = SQL_NULL_DATA;
+                rb = SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                                      &largos[i]);
+                break;
+            case Value::Tipo::Logico:
+            case Value::Tipo::Entero:
+                enteros[i] = v.AEntero();
+                rb = SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &enteros[i], 0,
+                                      nullptr);
+                break;
+            case Value::Tipo::Doble:
+                dobles[i] = v.ANumero();
+                rb = SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &dobles[i], 0,
+                                      nullptr);
+                break;
+            default:  // currency keeps its exact digits as text; dates and texts as text
+                textos[i] = v.tipo() == Value::Tipo::Moneda ? v.ATexto()
+                            : v.SiFecha()                   ? TextoFechaIso(*v.SiFecha())
+                                                            : v.ATexto();
+                largos[i] = static_cast<SQLLEN>(textos[i].size());
+                rb = SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                      std::max<SQLULEN>(1, textos[i].size()), 0, textos[i].data(),
+                                      static_cast<SQLLEN>(textos[i].size()), &largos[i]);
+                break;
+        }
+        if (!SQL_SUCCEEDED(rb)) {
+            if (!Anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st), errores_))
+                errores_.push_back({err::kBaseDatos, kSinDetalles, kFuente, "HY000", false});
+            return false;
+        }
+    }
 
     bool fallo = false;
     auto anotar = [&](const std::vector<Diagnostico>& ds) {

@@ -13,17 +13,31 @@
 
 namespace dep::odbc {
 
+// What a translation hook may ask of the driver while one text of the program runs.
+class EnvioOdbc {
+  public:
+    virtual ~EnvioOdbc() = default;
+    // Runs one statement with its parameters bound (text, integer, double, currency, null).
+    // Rows of the first result set of the text go to the caller's record set. False when the
+    // driver refused it; its diagnostics are then in the connection's Errors().
+    virtual bool Sentencia(const std::string& sql, const std::vector<Value>& parametros) = 0;
+    // Runs a query for the hook's own use; its rows go to `r` only. False when refused.
+    virtual bool Consulta(const std::string& sql, const std::vector<Value>& parametros, Resultado& r) = 0;
+    // An informational message, as a server's PRINT.
+    virtual void Informar(const std::string& texto) = 0;
+};
+
 struct OpcionesOdbc {
     std::string cadena;        // the connection string handed to SQLDriverConnect
     std::string prefijoAdmin;  // what "@ADMIN_" resolves to, e.g. "ADMIN.dbo."; "" = same database
     std::string traza;         // statement trace file, empty = none
     int tiempoEspera = 0;      // command time-out in seconds, 0 = none
     int esperaConexion = 15;   // login time-out in seconds, 0 = the driver's own
-    // Applied to each text after the prefix is resolved, before the driver sees it: lets a
-    // driver that does not speak T-SQL (the SQLite one, in the tests) run the program's text.
-    // Gives the statements to send one by one, in order, stopping at the first refusal; may
-    // raise Falla for text it cannot translate, which counts as a refusal.
-    std::function<std::vector<std::string>(const std::string&)> traducir;
+    // When set, each text goes through it instead of straight to the driver (after the prefix
+    // is resolved): lets a driver that does not speak T-SQL (the SQLite one, in the tests) run
+    // the program's text. It sends what it makes of the text through `EnvioOdbc`, stops at the
+    // first refusal, and may raise Falla for text it cannot translate (a refusal too).
+    std::function<void(const std::string& sql, class EnvioOdbc& envio)> traducir;
 };
 
 class ConexionOdbc : public Conexion {
@@ -54,8 +68,10 @@ class ConexionOdbc : public Conexion {
   private:
     struct Manejadores;
     long Correr(const std::string& sql, Resultado* r, bool traducir);
+    class Envio;
     // Sends one text to the driver and walks all its results; false when it was refused.
-    bool Enviar(std::string sql, Resultado* r, bool& tomado, long& filas);
+    bool Enviar(std::string sql, const std::vector<Value>& parametros, Resultado* r, bool& tomado,
+                long& filas);
     void Terminar(bool confirmar);
     void Trazar(const std::string& sql, const std::string& resultado) const;
     std::string Info(unsigned short tipo) const;

@@ -137,8 +137,10 @@ Moneda MonedaDeTexto(std::string_view s) {
     }
     if (i != s.size()) throw Falla(err::kTipoIncompatible, "No coinciden los tipos");
     for (int k = std::min(cifras, 4); k < 4; ++k) fraccion *= 10;
-    if (entero > (kMax - 10000) / 10000) throw Falla(err::kDesbordamiento, "Desbordamiento");
-    std::int64_t total = entero * 10000 + fraccion + (redondearArriba ? 1 : 0);
+    std::int64_t total = 0;
+    if (__builtin_mul_overflow(entero, std::int64_t{10000}, &total) ||
+        __builtin_add_overflow(total, fraccion + (redondearArriba ? 1 : 0), &total))
+        throw Falla(err::kDesbordamiento, "Desbordamiento");
     return Moneda{negativo ? -total : total};
 }
 

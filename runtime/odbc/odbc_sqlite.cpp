@@ -1,0 +1,274 @@
+#include "runtime/odbc/odbc_sqlite.hpp"
+
+#include <cctype>
+#include <map>
+#include <memory>
+
+#include "runtime/conversions.hpp"
+#include "runtime/falla.hpp"
+#include "runtime/odbc/odbc_interno.hpp"
+#include "runtime/sqlite/lexico.hpp"
+#include "runtime/sqlite/traductor.hpp"
+
+namespace dep::odbc {
+
+using sqlite::Paso;
+using sqlite::TipoToken;
+using sqlite::Token;
+
+namespace {
+
+bool LetraNombre(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Table columns read through the driver with PRAGMA table_info, kept until the schema changes.
+class EsquemaOdbc : public sqlite::Esquema {
+  public:
+    explicit EsquemaOdbc(std::map<std::string, std::vector<sqlite::Columna>>& cache) : cache_(cache) {}
+    void Usar(EnvioOdbc* e) { envio_ = e; }
+    const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override {
+        const std::string clave = sqlite::MayusculasAscii(base + "." + tabla);
+        auto it = cache_.find(clave);
+        if (it == cache_.end()) {
+            Resultado r;
+            const std::string pragma = "PRAGMA " + (base.empty() ? std::string() : Comillas(base) + ".") +
+                                       "table_info(" + Comillas(tabla) + ")";
+            if (envio_ == nullptr || !envio_->Consulta(pragma, {}, r))
+                throw Falla(err::kBaseDatos, "No se pudieron leer las columnas de " + tabla, "ODBC");
+            std::vector<sqlite::Columna> cols;
+            for (const auto& f : r.filas)
+                if (f.size() > 2)
+                    cols.push_back({f[1].ATexto(), f[2].EsNulo() ? std::string() : f[2].ATexto()});
+            it = cache_.emplace(clave, std::move(cols)).first;
+        }
+        return it->second.empty() ? nullptr : &it->second;
+    }
+    static std::string Comillas(const std::string& n) {
+        std::string s = "\"";
+        for (char c : n) s += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return s + "\"";
+    }
+
+  private:
+    std::map<std::string, std::vector<sqlite::Columna>>& cache_;
+    EnvioOdbc* envio_ = nullptr;
+};
+
+struct Estado {
+    std::string baseAdmin;
+    std::map<std::string, std::vector<sqlite::Columna>> columnas;
+};
+
+Value ValorLiteral(const Token& t, bool fecha) {
+    if (t.tipo == TipoToken::Numero) {
+        if (t.texto.find_first_of(".eE") == std::string::npos) {
+            try {
+                return Value(std::stoll(t.texto));
+            } catch (const std::out_of_range&) {
+            }
+        }
+        return Value(detalle::DobleDeTexto(t.texto));
+    }
+    if (fecha) {
+        // Dates travel in the operator's day/month/year form and are kept in SQLite's own.
+        if (const auto f = ReconocerFecha(t.texto)) return Value(TextoFechaIso(*f));
+    }
+    return Value(t.texto);
+}
+
+std::string LiteralTsql(const Token& t) {
+    return t.tipo == TipoToken::Texto ? "'" + DoblarComillas(t.texto) + "'" : t.texto;
+}
+
+class Ejecucion {
+  public:
+    Ejecucion(Estado& e, EnvioOdbc& envio) : estado_(e), envio_(envio) {}
+
+    void Texto(const std::string& sql, int profundidad) {
+        if (profundidad > 16) throw Falla(err::kBaseDatos, "Demasiados procedimientos anidados", "ODBC");
+        const std::vector<Token> t = sqlite::Tokenizar(sql);
+        EsquemaOdbc esquema(estado_.columnas);
+        esquema.Usar(&envio_);
+        sqlite::Traductor traductor(esquema, estado_.baseAdmin);
+        const sqlite::Plan plan = traductor.Traducir(t, sql);
+        Pasos(plan.pasos, t, profundidad);
+    }
+
+  private:
+    bool Pasos(const std::vector<Paso>& pasos, const std::vector<Token>& t, int profundidad) {
+        for (const Paso& p : pasos)
+            if (!Uno(p, t, profundidad)) return false;
+        return true;
+    }
+
+    std::vector<Value> Parametros(const Paso& p, const std::vector<Token>& t) {
+        std::vector<Value> v;
+        for (const auto& q : p.params) v.push_back(ValorLiteral(t[q.token], q.fecha));
+        return v;
+    }
+
+    bool Uno(const Paso& p, const std::vector<Token>& t, int profundidad) {
+        switch (p.tipo) {
+            case Paso::Tipo::Sql: {
+                if (p.cambiaEsquema) estado_.columnas.clear();
+                return envio_.Sentencia(ColacionOdbc(p.sql), Parametros(p, t));
+            }
+            case Paso::Tipo::Si: {
+                Resultado r;
+                if (!envio_.Consulta(ColacionOdbc(p.sql), Parametros(p, t), r)) return false;
+                const bool cierto = !r.filas.empty() && !r.filas[0].empty() && !r.filas[0][0].EsNulo() &&
+                                    r.filas[0][0].ANumero() != 0;
+                return Pasos(cierto ? p.entonces : p.sino, t, profundidad);
+            }
+            case Paso::Tipo::Bloque:
+                return Pasos(p.entonces, t, profundidad);
+            case Paso::Tipo::Print: {
+                std::string texto;
+                for (std::size_t k : p.argumentos) texto += t[k].texto;
+                envio_.Informar(texto);
+                return true;
+            }
+            case Paso::Tipo::Exec:
+                return Procedimiento(p, t, profundidad);
+            case Paso::Tipo::Disparadores:
+                return Disparadores(p);
+            case Paso::Tipo::Nada:
+                return true;
+        }
+        return true;
+    }
+
+    // A procedure kept in DEP_PROCEDIMIENTOS: its T-SQL body with the arguments written in
+    // place of its parameters, token by token, run as a text of its own.
+    bool Procedimiento(const Paso& p, const std::vector<Token>& t, int profundidad) {
+        Resultado r;
+        if (!envio_.Consulta(
+                "SELECT PARAMETROS, CUERPO FROM DEP_PROCEDIMIENTOS WHERE NOMBRE = ? COLLATE NOCASE",
+                {Value(p.nombre)}, r))
+            return false;
+        if (r.filas.empty())
+            throw Falla(err::kBaseDatos, "No se encontró el procedimiento almacenado '" + p.nombre + "'.",
+                        "ODBC");
+        std::vector<std::string> nombres;
+        if (!r.filas[0][0].EsNulo()) {
+            for (const Token& x : sqlite::Tokenizar(r.filas[0][0].ATexto()))
+                if (x.tipo == TipoToken::Variable) nombres.push_back(sqlite::MayusculasAscii(x.texto));
+        }
+        std::map<std::string, std::string> valores;
+        for (std::size_t i = 0; i < p.argumentos.size(); ++i) {
+            const std::string nombre = i < p.nombresArg.size() && !p.nombresArg[i].empty()
+                                           ? sqlite::MayusculasAscii(p.nombresArg[i])
+                                           : (i < nombres.size() ? nombres[i] : std::string());
+            if (nombre.empty())
+                throw Falla(err::kBaseDatos, "Demasiados argumentos para el procedimiento " + p.nombre,
+                            "ODBC");
+            valores[nombre] = LiteralTsql(t[p.argumentos[i]]);
+        }
+        for (const std::string& n : nombres)
+            if (!valores.count(n))
+                throw Falla(
+                    err::kBaseDatos,
+                    "El procedimiento " + p.nombre + " espera el parámetro " + n + ", que no se pasó.",
+                    "ODBC");
+        const std::string cuerpo = r.filas[0][1].ATexto();
+        std::string texto;
+        std::size_t desde = 0;
+        for (const Token& x : sqlite::Tokenizar(cuerpo)) {
+            if (x.tipo != TipoToken::Variable) continue;
+            auto it = valores.find(sqlite::MayusculasAscii(x.texto));
+            if (it == valores.end()) continue;
+            texto.append(cuerpo, desde, x.desde - desde);
+            texto += it->second;
+            desde = x.hasta;
+        }
+        texto.append(cuerpo, desde, std::string::npos);
+        Texto(texto, profundidad + 1);
+        return true;
+    }
+
+    // SQLite has no switched-off triggers: they are dropped and their DDL kept until switched on.
+    bool Disparadores(const Paso& p) {
+        const std::string base = p.base.empty() ? std::string() : EsquemaOdbc::Comillas(p.base) + ".";
+        const std::string guardados = base + "DEP_DISPARADORES_APAGADOS";
+        if (!envio_.Consulta(
+                "CREATE TABLE IF NOT EXISTS " + guardados + " (NOMBRE TEXT, TABLA TEXT, SQL TEXT)", {},
+                descarte_))
+            return false;
+        Resultado r;
+        if (!p.activar) {
+            if (!envio_.Consulta("SELECT name, sql FROM " + base +
+                                     "sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE",
+                                 {Value(p.nombre)}, r))
+                return false;
+            for (const auto& f : r.filas) {
+                if (!envio_.Consulta("INSERT INTO " + guardados + " (NOMBRE, TABLA, SQL) VALUES (?, ?, ?)",
+                                     {f[0], Value(p.nombre), f[1]}, descarte_) ||
+                    !envio_.Consulta("DROP TRIGGER " + base + EsquemaOdbc::Comillas(f[0].ATexto()), {},
+                                     descarte_))
+                    return false;
+            }
+            return true;
+        }
+        if (!envio_.Consulta("SELECT NOMBRE, SQL FROM " + guardados + " WHERE TABLA = ? COLLATE NOCASE",
+                             {Value(p.nombre)}, r))
+            return false;
+        for (const auto& f : r.filas)
+            if (!envio_.Consulta(f[1].ATexto(), {}, descarte_)) return false;
+        return envio_.Consulta("DELETE FROM " + guardados + " WHERE TABLA = ? COLLATE NOCASE",
+                               {Value(p.nombre)}, descarte_);
+    }
+
+    Estado& estado_;
+    EnvioOdbc& envio_;
+    Resultado descarte_;
+};
+
+}  // namespace
+
+std::string ColacionOdbc(std::string_view s) {
+    std::string r;
+    r.reserve(s.size());
+    std::string anterior;
+    for (std::size_t i = 0; i < s.size();) {
+        const char c = s[i];
+        if (c == '\'' || c == '"') {
+            std::size_t j = i + 1;
+            while (j < s.size()) {
+                if (s[j] == c) {
+                    if (j + 1 < s.size() && s[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                ++j;
+            }
+            r.append(s.substr(i, j - i));
+            i = j;
+            anterior.clear();
+        } else if (LetraNombre(c)) {
+            std::size_t j = i;
+            while (j < s.size() && LetraNombre(s[j])) ++j;
+            const std::string palabra = sqlite::MayusculasAscii(s.substr(i, j - i));
+            r += (palabra == "DEP_CI" && anterior == "COLLATE") ? std::string("NOCASE")
+                                                                : std::string(s.substr(i, j - i));
+            anterior = palabra;
+            i = j;
+        } else {
+            if (!std::isspace(static_cast<unsigned char>(c))) anterior.clear();
+            r += c;
+            ++i;
+        }
+    }
+    return r;
+}
+
+std::function<void(const std::string& sql, EnvioOdbc& envio)> TraduccionSqlite(std::string baseAdmin) {
+    auto estado = std::make_shared<Estado>();
+    estado->baseAdmin = std::move(baseAdmin);
+    return [estado](const std::string& sql, EnvioOdbc& envio) { Ejecucion(*estado, envio).Texto(sql, 0); };
+}
+
+}  // namespace dep::odbc

@@ -1,0 +1,30 @@
+#pragma once
+// Fixture of the ODBC engine's tests: a new demo database file (the suite's schema) opened
+// through the SQLite ODBC driver, with the embedded engine's T-SQL translation in front.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "runtime/odbc/odbc_conexion.hpp"
+
+namespace dep::odbc::prueba {
+
+inline constexpr const char* kDriverSqlite = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
+inline constexpr const char* kDriverTds = "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so";
+
+class BaseOdbc : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // A new connection on the fixture's file; `extra` is appended to the connection string.
+    std::unique_ptr<ConexionOdbc> Abrir(const std::string& extra = {}, const std::string& traza = {});
+    long Contar(const std::string& tabla);
+
+    std::filesystem::path carpeta_;
+    std::string ruta_;
+    std::unique_ptr<ConexionOdbc> cn_;
+};
+
+}  // namespace dep::odbc::prueba
