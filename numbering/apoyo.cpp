@@ -6,8 +6,38 @@
 
 namespace dep::numeracion {
 
-void Cerrar(DataServices& datos, Recordset& rs) {
-    if (rs.State() != ado::kCerrado) datos.CerrarRecordset(rs);
+namespace {
+int abiertos = 0;
+}
+
+int ConjuntosAbiertos() {
+    return abiertos;
+}
+
+void ConjuntoLocal::Registrar() {
+    if (!contado_ && rs_.State() != ado::kCerrado) {
+        contado_ = true;
+        ++abiertos;
+    }
+}
+
+void ConjuntoLocal::Abrir(const std::string& sql, Conexion* cn) {
+    Cerrar();
+    datos_.AbrirRecordset(sql, rs_, cn, ado::kSoloAvance, ado::kSoloLectura, -1, true);
+    Registrar();
+}
+
+void ConjuntoLocal::Cerrar() {
+    struct Descontar {
+        ConjuntoLocal& c;
+        ~Descontar() {
+            if (c.contado_ && c.rs_.State() == ado::kCerrado) {
+                c.contado_ = false;
+                --abiertos;
+            }
+        }
+    } descontar{*this};
+    if (rs_.State() != ado::kCerrado) datos_.CerrarRecordset(rs_);
 }
 
 ConjuntoLocal::~ConjuntoLocal() {
@@ -19,6 +49,7 @@ ConjuntoLocal::~ConjuntoLocal() {
             rs_.Close();
         } catch (...) {
         }
+        if (contado_) --abiertos;
     }
 }
 

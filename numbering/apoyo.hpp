@@ -11,10 +11,8 @@
 
 namespace dep::numeracion {
 
-// Closes the record set through the data services if it is still open.
-void Cerrar(DataServices& datos, Recordset& rs);
-
-// A record set of a routine: whatever way the routine leaves, the set is closed.
+// A record set of a routine: whatever way the routine leaves, the set is closed through the
+// data services. Sets opened through it are counted while they are open.
 class ConjuntoLocal {
   public:
     explicit ConjuntoLocal(DataServices& datos) : datos_(datos) {}
@@ -24,12 +22,20 @@ class ConjuntoLocal {
 
     Recordset& rs() { return rs_; }
     Recordset* operator->() { return &rs_; }
-    void Cerrar() { numeracion::Cerrar(datos_, rs_); }
+    // Closes what was open and opens the set on the statement (cursor 0, lock 1, options -1).
+    void Abrir(const std::string& sql, Conexion* cn);
+    // Counts the set when someone else (BuscarRegistro) left it open.
+    void Registrar();
+    void Cerrar();
 
   private:
     DataServices& datos_;
     Recordset rs_;
+    bool contado_ = false;
 };
+
+// How many record sets of the numbering routines are open right now.
+int ConjuntosAbiertos();
 
 // The field of the current row; a column the set lacks raises Falla(3265) naming it and the table.
 const Value& Campo(const Recordset& rs, std::string_view nombre, std::string_view tabla);

@@ -29,8 +29,7 @@ std::int32_t Obtener_Nro_Asiento(Servicios& s, const Value& mes, const Value& pe
     numeracion::ConjuntoLocal rs(s.datos);   // the entries table
     numeracion::ConjuntoLocal rsc(s.datos);  // the cost-centre table
     auto abrir = [&](numeracion::ConjuntoLocal& c, const std::string& sql) {
-        c.Cerrar();
-        s.datos.AbrirRecordset(sql, c.rs(), &s.datos.Conexion_(), 0, 1, -1, true);
+        c.Abrir(sql, &s.datos.Conexion_());
     };
     auto nro = [](numeracion::ConjuntoLocal& c) -> const Value& {
         return numeracion::Campo(c.rs(), "Nro_Asiento", "la consulta de asientos");

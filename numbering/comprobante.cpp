@@ -39,10 +39,9 @@ bool Existe_En_Asientos(Servicios& s, const std::string& tc, const std::string& 
     const std::string cabeza = sinBloqueo ? "SELECT * FROM MV_ASIENTOS  with(nolock)  WHERE TC = '"
                                           : "SELECT * FROM MV_ASIENTOS WHERE TC = '";
     numeracion::ConjuntoLocal rs(s.datos);
-    s.datos.AbrirRecordset(cabeza + tcx + "' AND SUCURSAL = '" + DoblarComillas(sucursal) +
-                               "' AND NUMERO = '" + DoblarComillas(numero) + "' AND LETRA = '" +
-                               DoblarComillas(letra) + "'" + extra,
-                           rs.rs(), nullptr, 0, 1, -1, true);
+    rs.Abrir(cabeza + tcx + "' AND SUCURSAL = '" + DoblarComillas(sucursal) + "' AND NUMERO = '" +
+                 DoblarComillas(numero) + "' AND LETRA = '" + DoblarComillas(letra) + "'" + extra,
+             nullptr);
     if (rs->EOF()) return false;
     salida = numeracion::FormatoValor(
                  s.formularios.ValorCampo(numeracion::Campo(rs.rs(), "Mes_Operativo", "MV_ASIENTOS")), 2) +
@@ -60,10 +59,7 @@ void Obtener_Nro_Comprobante(Servicios& s, const std::string& tc, std::string& s
     const Trampa t = numeracion::TrampaRutina(s, "Obtener_Nro_Comprobante");
     auto paso = [&t](auto&& f) { return t.Paso(f) != Salida::Abandonar; };
     numeracion::ConjuntoLocal rs(s.datos);
-    auto abrir = [&](const std::string& sql) {
-        rs.Cerrar();
-        s.datos.AbrirRecordset(sql, rs.rs(), nullptr, 0, 1, -1, true);
-    };
+    auto abrir = [&](const std::string& sql) { rs.Abrir(sql, nullptr); };
     auto ultimo = [&]() -> const Value& { return numeracion::Campo(rs.rs(), "Ultimo", "la consulta"); };
     auto q = [](const std::string& v) { return DoblarComillas(v); };
 

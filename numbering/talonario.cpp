@@ -55,10 +55,7 @@ void Obtener_Nro_Comprobante_Contable(Servicios& s, const std::string& tc, std::
     auto paso = [&t](auto&& f) { return t.Paso(f) != Salida::Abandonar; };
     numeracion::ConjuntoLocal rs(s.datos);       // the probe and the queries on V_TA_CPTE
     numeracion::ConjuntoLocal usuario(s.datos);  // the user lookup
-    auto abrir = [&](const std::string& sql) {
-        rs.Cerrar();
-        s.datos.AbrirRecordset(sql, rs.rs(), &s.datos.Conexion_(), 0, 1, -1, true);
-    };
+    auto abrir = [&](const std::string& sql) { rs.Abrir(sql, &s.datos.Conexion_()); };
     auto valor = [&](const std::string& columna) {
         return s.formularios.ValorCampo(Campo(rs.rs(), columna, kTabla));
     };
