@@ -1,0 +1,57 @@
+#include "runtime/sqlite/colacion.hpp"
+
+#include <sqlite3.h>
+
+namespace dep::sqlite {
+
+namespace {
+
+// One character folded to upper case: ASCII letters, and the Latin-1 letters à..þ (UTF-8 C3 A0..BE,
+// but not the division sign C3 B7) to À..Þ. Advances `i` over the character's bytes.
+unsigned Siguiente(std::string_view s, std::size_t& i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c >= 'a' && c <= 'z') {
+        ++i;
+        return c - 'a' + 'A';
+    }
+    if (c == 0xC3 && i + 1 < s.size()) {
+        auto d = static_cast<unsigned char>(s[i + 1]);
+        i += 2;
+        if (d >= 0xA0 && d <= 0xBE && d != 0xB7) d = static_cast<unsigned char>(d - 0x20);
+        return 0xC300u | d;
+    }
+    ++i;
+    return c < 0x80 ? c : 0x10000u | c;  // other bytes keep their order after ASCII
+}
+
+std::string_view SinBlancosFinales(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+int Callback(void*, int na, const void* a, int nb, const void* b) {
+    return CompararComoServidor(std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(na)),
+                                std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(nb)));
+}
+
+}  // namespace
+
+int CompararComoServidor(std::string_view a, std::string_view b) {
+    a = SinBlancosFinales(a);
+    b = SinBlancosFinales(b);
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const unsigned x = Siguiente(a, i), y = Siguiente(b, j);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    // The shorter text counts as padded with blanks, as the server compares.
+    if (i < a.size()) return static_cast<unsigned char>(a[i]) < ' ' ? -1 : 1;
+    if (j < b.size()) return static_cast<unsigned char>(b[j]) < ' ' ? 1 : -1;
+    return 0;
+}
+
+int RegistrarColacion(sqlite3* db) {
+    return sqlite3_create_collation_v2(db, "DEP_CI", SQLITE_UTF8, nullptr, Callback, nullptr);
+}
+
+}  // namespace dep::sqlite

@@ -1,0 +1,296 @@
+// Opening the database file, transactions, the entry points Execute / Consultar, the statement
+// trace and the refusals for tests.
+#include "runtime/sqlite/conexion_sqlite.hpp"
+
+#include <pwd.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "runtime/conversions.hpp"
+#include "runtime/falla.hpp"
+#include "runtime/motores.hpp"
+#include "runtime/sqlite/colacion.hpp"
+
+namespace dep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFuente = "depuracion/sqlite";
+
+[[noreturn]] void NoAbre(const std::string& ruta, const std::string& motivo) {
+    throw Falla(err::kConexion, "No se puede abrir la base de datos '" + ruta + "': " + motivo, kFuente);
+}
+
+std::string MotivoSqlite(int rc, const char* mensaje) {
+    const std::string texto = mensaje ? mensaje : sqlite3_errstr(rc);
+    switch (rc & 0xFF) {
+        case SQLITE_NOTADB:
+            return "el archivo no es una base de datos (" + texto + ")";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "la base de datos está bloqueada por otro proceso (" + texto + ")";
+        case SQLITE_READONLY:
+            return "el archivo es de solo lectura (" + texto + ")";
+        case SQLITE_CANTOPEN:
+            return "no se puede abrir el archivo (" + texto + ")";
+        case SQLITE_CORRUPT:
+            return "el archivo está dañado (" + texto + ")";
+        default:
+            return texto;
+    }
+}
+
+std::string UsuarioDelSistema() {
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return pw->pw_name;
+    if (const char* u = std::getenv("USER")) return u;
+    return {};
+}
+
+// Runs a statement that returns at most one text, at opening time.
+int Una(sqlite3* db, const char* sql, std::string* valor = nullptr) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW && valor && sqlite3_column_text(st, 0))
+            *valor = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        while (rc == SQLITE_ROW) rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    return rc;
+}
+
+std::string Hora() {
+    const std::time_t ahora = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&ahora, &tm);
+    char b[32];
+    std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S", &tm);
+    return b;
+}
+
+// The admin database named by the settings: a file, as given or beside the main file, with or
+// without ".db".
+std::string ArchivoAdmin(const std::string& prefijo, const fs::path& principal) {
+    const fs::path p(prefijo);
+    for (const fs::path& c : {p, principal.parent_path() / p, fs::path(prefijo + ".db"),
+                              principal.parent_path() / fs::path(prefijo + ".db")})
+        if (fs::is_regular_file(c)) return c.string();
+    return {};
+}
+
+}  // namespace
+
+std::shared_ptr<Conexion> AbrirSqlite(const AjustesConexion& a) {
+    return ConexionSqlite::Abrir(a);
+}
+
+std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) {
+    const std::string& ruta = a.base;
+    if (Recortar(ruta).empty())
+        throw Falla(err::kConexion, "No se indicó el archivo de la base de datos", kFuente);
+    std::error_code ec;
+    const auto estado = fs::status(ruta, ec);
+    if (!fs::exists(estado)) NoAbre(ruta, "no existe el archivo");
+    if (!fs::is_regular_file(estado)) NoAbre(ruta, "no es un archivo");
+    if (access(ruta.c_str(), R_OK) != 0) NoAbre(ruta, "no hay permiso de lectura sobre el archivo");
+    if (access(ruta.c_str(), W_OK) != 0) NoAbre(ruta, "el archivo es de solo lectura");
+    const fs::path carpeta = fs::absolute(fs::path(ruta), ec).parent_path();
+    if (access(carpeta.c_str(), W_OK) != 0)
+        NoAbre(ruta, "la carpeta '" + carpeta.string() +
+                         "' no admite escritura y el diario de transacciones va en ella");
+
+    sqlite3* db = nullptr;
+    // No SQLITE_OPEN_CREATE: a missing database is never created silently.
+    int rc = sqlite3_open_v2(ruta.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto fallar = [&](int codigo) {
+        const std::string motivo = MotivoSqlite(codigo, db ? sqlite3_errmsg(db) : nullptr);
+        sqlite3_close_v2(db);
+        NoAbre(ruta, motivo);
+    };
+    if (rc != SQLITE_OK) fallar(rc);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, a.esperaBloqueo > 0 ? a.esperaBloqueo : 0);
+    if ((rc = Una(db, "SELECT count(*) FROM sqlite_master")) != SQLITE_OK) fallar(rc);
+    if (sqlite3_db_readonly(db, "main") == 1) fallar(SQLITE_READONLY);
+    // Write-ahead log with synchronous=FULL: every commit is one append to the log and an fsync
+    // of it, so a committed transaction survives a crash or power loss (durable) and one cut
+    // short is simply not in the log (atomic). Readers of other programs of the suite do not
+    // block the purge's long date transactions, nor it them. Where the file system cannot hold
+    // the log's shared memory, SQLite keeps the rollback journal, which with FULL is atomic and
+    // durable as well.
+    std::string modo;
+    if ((rc = Una(db, "PRAGMA journal_mode=WAL", &modo)) != SQLITE_OK) fallar(rc);
+    if ((rc = Una(db, "PRAGMA synchronous=FULL")) != SQLITE_OK) fallar(rc);
+    // A database another process keeps locked for writing is reported now, not in the middle of
+    // a purge: take the write lock once and give it back.
+    if ((rc = Una(db, "BEGIN IMMEDIATE")) != SQLITE_OK) fallar(rc);
+    Una(db, "ROLLBACK");
+    if ((rc = sqlite::RegistrarColacion(db)) != SQLITE_OK) fallar(rc);
+
+    AjustesConexion ajustes = a;
+    std::string esquemaAdmin;
+    if (!Recortar(a.prefijoAdmin).empty()) {
+        const std::string archivo = ArchivoAdmin(Recortar(a.prefijoAdmin), fs::path(ruta));
+        if (archivo.empty()) {
+            sqlite3_close_v2(db);
+            NoAbre(a.prefijoAdmin, "no existe el archivo de la base de datos de administración");
+        }
+        esquemaAdmin = "admin";
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS admin", -1, &st, nullptr);
+        sqlite3_bind_text(st, 1, archivo.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) fallar(rc);
+    }
+    ajustes.prefijoAdmin = esquemaAdmin;
+    std::shared_ptr<ConexionSqlite> cn(new ConexionSqlite(db, ajustes));
+    cn->ruta_ = ruta;
+    if (!a.traza.empty()) {
+        cn->traza_.open(a.traza, std::ios::app);
+        if (!cn->traza_) NoAbre(ruta, "no se puede escribir el archivo de traza '" + a.traza + "'");
+        cn->Trazar("Abrir", ruta, "modo de diario " + modo);
+    }
+    if (const char* r = std::getenv("DEPURACION_RECHAZAR")) {
+        std::string todo = r;
+        std::size_t desde = 0;
+        while (desde <= todo.size()) {
+            std::size_t fin = todo.find(";;", desde);
+            if (fin == std::string::npos) fin = todo.size();
+            const std::string item = todo.substr(desde, fin - desde);
+            desde = fin + 2;
+            if (Recortar(item).empty()) continue;
+            const std::size_t b1 = item.find('|');
+            const std::size_t b2 = b1 == std::string::npos ? std::string::npos : item.find('|', b1 + 1);
+            std::string patron = item.substr(0, b1);
+            int n = 0;
+            std::string texto;
+            if (b1 != std::string::npos) n = static_cast<int>(LeerNumero(item.substr(b1 + 1, b2 - b1 - 1)));
+            if (b2 != std::string::npos) texto = item.substr(b2 + 1);
+            cn->RechazarSentencias(patron, n, texto);
+        }
+    }
+    return cn;
+}
+
+ConexionSqlite::ConexionSqlite(sqlite3* db, const AjustesConexion& a)
+    : db_(db),
+      nombreBase_(fs::path(a.base).stem().string()),
+      usuario_(UsuarioDelSistema()),
+      baseAdmin_(a.prefijoAdmin),
+      traductor_(*this, a.prefijoAdmin) {}
+
+ConexionSqlite::~ConexionSqlite() {
+    for (auto& [sql, st] : sentencias_) sqlite3_finalize(st);
+    if (db_) {
+        if (nivel_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db_);
+    }
+}
+
+void ConexionSqlite::RechazarSentencias(std::string patron, int ocurrencia, std::string texto) {
+    if (texto.empty()) texto = "Sentencia rechazada por la prueba: " + patron;
+    rechazos_.push_back(Rechazo{sqlite::MayusculasAscii(patron), ocurrencia, std::move(texto), 0});
+}
+
+void ConexionSqlite::ComprobarRechazoDePrueba(const std::string& sql) {
+    if (rechazos_.empty()) return;
+    const std::string u = sqlite::MayusculasAscii(sql);
+    for (auto& r : rechazos_) {
+        if (u.find(r.patron) == std::string::npos) continue;
+        ++r.vistas;
+        if (r.ocurrencia == 0 || r.vistas == r.ocurrencia) Rehusar(r.texto, "42000");
+    }
+}
+
+void ConexionSqlite::Rehusar(const std::string& descripcion, const std::string& estado) {
+    errores_.push_back(ErrorBD{err::kBaseDatos, descripcion, kFuente, estado, false});
+    throw Falla(err::kBaseDatos, descripcion, kFuente);
+}
+
+void ConexionSqlite::Trazar(const char* que, const std::string& sql, const std::string& resultado) {
+    if (!traza_.is_open()) return;
+    std::string cuerpo;
+    for (char c : sql) {
+        if (c == '\r') continue;
+        cuerpo += c;
+        if (c == '\n') cuerpo += "    ";
+    }
+    traza_ << "[" << Hora() << "] " << que << "\n    " << cuerpo << "\n    => " << resultado << "\n";
+    traza_.flush();
+}
+
+void ConexionSqlite::BeginTrans() {
+    const std::string sql = nivel_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT dep_t" + std::to_string(nivel_ + 1);
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
+    const std::string texto = msg ? msg : "";
+    sqlite3_free(msg);
+    Trazar("BeginTrans", sql, rc == SQLITE_OK ? "hecho" : "ERROR " + texto);
+    if (rc != SQLITE_OK)
+        throw Falla(err::kBaseDatos,
+                    "No se puede iniciar la transacción en '" + nombreBase_ +
+                        "': " + MotivoSqlite(rc, msg ? texto.c_str() : nullptr),
+                    kFuente);
+    ++nivel_;
+}
+
+void ConexionSqlite::CommitTrans() {
+    if (nivel_ == 0)
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que confirmar", kFuente);
+    if (nivel_ == 1 && sqlite3_get_autocommit(db_)) {
+        nivel_ = 0;
+        Trazar("CommitTrans", "COMMIT", "ERROR la base de datos ya había anulado la transacción");
+        throw Falla(err::kBaseDatos, "La base de datos anuló la transacción antes de confirmarla", kFuente);
+    }
+    const std::string sql = nivel_ == 1 ? "COMMIT" : "RELEASE dep_t" + std::to_string(nivel_);
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
+    const std::string texto = msg ? msg : "";
+    sqlite3_free(msg);
+    Trazar("CommitTrans", sql, rc == SQLITE_OK ? "hecho" : "ERROR " + texto);
+    if (rc != SQLITE_OK)
+        throw Falla(err::kBaseDatos,
+                    "No se puede confirmar la transacción: " + MotivoSqlite(rc, texto.c_str()), kFuente);
+    --nivel_;
+}
+
+void ConexionSqlite::RollbackTrans() {
+    if (nivel_ == 0)
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que anular", kFuente);
+    std::string sql;
+    if (nivel_ == 1)
+        sql = sqlite3_get_autocommit(db_) ? "" : "ROLLBACK";
+    else
+        sql = "ROLLBACK TO dep_t" + std::to_string(nivel_) + "; RELEASE dep_t" + std::to_string(nivel_);
+    char* msg = nullptr;
+    const int rc = sql.empty() ? SQLITE_OK : sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
+    const std::string texto = msg ? msg : "";
+    sqlite3_free(msg);
+    Trazar("RollbackTrans", sql, rc == SQLITE_OK ? "hecho" : "ERROR " + texto);
+    --nivel_;
+    if (rc != SQLITE_OK)
+        throw Falla(err::kBaseDatos, "No se puede anular la transacción: " + MotivoSqlite(rc, texto.c_str()),
+                    kFuente);
+}
+
+long ConexionSqlite::Execute(const std::string& sql) {
+    return Correr(sql, nullptr, "Execute");
+}
+
+Resultado ConexionSqlite::Consultar(const std::string& sql) {
+    Resultado r;
+    Correr(sql, &r, "Consultar");
+    return r;
+}
+
+}  // namespace dep

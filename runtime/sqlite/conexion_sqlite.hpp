@@ -1,0 +1,90 @@
+#pragma once
+// The embedded engine: a Conexion on a SQLite database file, taking the T-SQL the program sends
+// through the translation of traductor.hpp.
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "runtime/ajustes.hpp"
+#include "runtime/conexion.hpp"
+#include "runtime/sqlite/lexico.hpp"
+#include "runtime/sqlite/traductor.hpp"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dep {
+
+class ConexionSqlite final : public Conexion, private sqlite::Esquema {
+  public:
+    // Opens `a.base`; never creates a missing file. Raises Falla(err::kConexion) naming the file.
+    static std::shared_ptr<ConexionSqlite> Abrir(const AjustesConexion& a);
+    ~ConexionSqlite() override;
+    ConexionSqlite(const ConexionSqlite&) = delete;
+    ConexionSqlite& operator=(const ConexionSqlite&) = delete;
+
+    bool EstaAbierta() const override { return db_ != nullptr; }
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void RollbackTrans() override;
+    int NivelTransaccion() const override { return nivel_; }
+    long Execute(const std::string& sql) override;
+    Resultado Consultar(const std::string& sql) override;
+    std::string NombreServidor() const override { return "(local)"; }
+    std::string NombreBaseDatos() const override { return nombreBase_; }
+    std::string NombreUsuario() const override { return usuario_; }
+
+    // For tests: refuse, as the server would, the texts that contain `patron` (letter case
+    // ignored): only its `ocurrencia`-th occurrence, or every one when `ocurrencia` is 0. The
+    // refusal fills Errors() with `texto` and changes nothing. The variable DEPURACION_RECHAZAR
+    // sets the same from outside: "patron|n|texto", several joined by ";;".
+    void RechazarSentencias(std::string patron, int ocurrencia, std::string texto);
+    void QuitarRechazos() { rechazos_.clear(); }
+
+    // Statements prepared and kept so far (one per statement shape).
+    std::size_t SentenciasPreparadas() const { return sentencias_.size(); }
+
+  private:
+    struct Contexto;
+    struct Rechazo {
+        std::string patron;  // upper case
+        int ocurrencia = 0;
+        std::string texto;
+        int vistas = 0;
+    };
+
+    ConexionSqlite(sqlite3* db, const AjustesConexion& a);
+    long Correr(const std::string& sql, Resultado* res, const char* que);
+    std::shared_ptr<const sqlite::Plan> PlanDe(const std::vector<sqlite::Token>& t, std::string_view texto);
+    void Pasos(const std::vector<sqlite::Paso>& pasos, Contexto& c);
+    long long PasoSql(const sqlite::Paso& p, Contexto& c, bool recoger);
+    void PasoExec(const sqlite::Paso& p, Contexto& c);
+    void PasoDisparadores(const sqlite::Paso& p, Contexto& c);
+    sqlite3_stmt* Preparada(const std::string& sql);
+    void OlvidarEsquema();
+    const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override;
+    // Runs an internal statement of the engine; raises with the statement named.
+    void Ejecutar(const std::string& sql, const std::string& tsql);
+    [[noreturn]] void Rehusar(const std::string& descripcion, const std::string& estado = {});
+    void ComprobarRechazoDePrueba(const std::string& sql);
+    void Trazar(const char* que, const std::string& sql, const std::string& resultado);
+
+    sqlite3* db_ = nullptr;
+    int nivel_ = 0;
+    std::string ruta_, nombreBase_, usuario_, baseAdmin_;
+    std::ofstream traza_;
+    std::vector<Rechazo> rechazos_;
+    std::unordered_map<std::string, sqlite3_stmt*> sentencias_;
+    struct EntradaPlan {
+        std::shared_ptr<const sqlite::Plan> plan;
+        std::vector<std::string> fijos;
+    };
+    std::unordered_map<std::string, EntradaPlan> planes_;
+    std::map<std::string, std::vector<sqlite::Columna>> columnas_;
+    sqlite::Traductor traductor_;
+};
+
+}  // namespace dep

@@ -1,0 +1,293 @@
+// Running the translated plans: prepared statements kept by shape, literals bound as parameters,
+// IF branches, PRINT messages and the rows handed back as Values.
+#include <sqlite3.h>
+
+#include <charconv>
+
+#include "runtime/conversions.hpp"
+#include "runtime/falla.hpp"
+#include "runtime/sqlite/conexion_sqlite.hpp"
+#include "runtime/sqlite/contexto.hpp"
+#include "runtime/sqlite/traductor_interno.hpp"
+
+namespace dep {
+
+using sqlite::Paso;
+using sqlite::TipoToken;
+using sqlite::Token;
+
+namespace {
+
+constexpr std::size_t kMaxSentencias = 400;
+constexpr std::size_t kMaxPlanes = 2000;
+
+bool PareceFechaIso(const unsigned char* s, int n) {
+    if (n != 10 && n != 19) return false;
+    auto d = [&](int i) { return s[i] >= '0' && s[i] <= '9'; };
+    return d(0) && d(1) && d(2) && d(3) && s[4] == '-' && d(5) && d(6) && s[7] == '-' && d(8) && d(9) &&
+           (n == 10 || (s[10] == ' ' && s[13] == ':' && s[16] == ':'));
+}
+
+bool TipoDecimal(const char* decl) {
+    if (!decl) return false;
+    const std::string u = sqlite::MayusculasAscii(decl);
+    for (const char* p : {"MONEY", "DEC", "NUMERIC", "REAL", "FLOA", "DOUB"})
+        if (u.find(p) != std::string::npos) return true;
+    return false;
+}
+
+// Column values: INTEGER -> integer, REAL -> double; declared MONEY/DECIMAL/NUMERIC/REAL/FLOAT
+// columns always come back as double (the server's currency has four decimals, which a double
+// carries exactly enough for the sums shown); a 'YYYY-MM-DD[ HH:MM:SS]' text in a DATE/DATETIME
+// column or in a column without declared type (MIN(FECHA)) comes back as a date.
+Value Leer(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            return Value::Nulo();
+        case SQLITE_INTEGER: {
+            const long long v = sqlite3_column_int64(st, i);
+            if (TipoDecimal(sqlite3_column_decltype(st, i))) return Value(static_cast<double>(v));
+            return Value(v);
+        }
+        case SQLITE_FLOAT:
+            return Value(sqlite3_column_double(st, i));
+        default: {
+            const auto* s = sqlite3_column_text(st, i);
+            const int n = sqlite3_column_bytes(st, i);
+            std::string_view texto(reinterpret_cast<const char*>(s), static_cast<std::size_t>(n));
+            const char* decl = sqlite3_column_decltype(st, i);
+            if ((!decl || sqlite::EsTipoFecha(decl)) && PareceFechaIso(s, n))
+                if (auto f = LeerFechaIso(texto)) return Value(*f);
+            return Value(std::string(texto));
+        }
+    }
+}
+
+}  // namespace
+
+const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
+                                                             const std::string& tabla) {
+    const std::string clave = sqlite::MayusculasAscii(base + "." + tabla);
+    if (auto it = columnas_.find(clave); it != columnas_.end()) return &it->second;
+    const std::string sql = "PRAGMA " +
+                            (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
+                            "table_info(" + sqlite::interno::Comillas(tabla) + ")";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    std::vector<sqlite::Columna> cols;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        auto texto = [&](int i) {
+            const auto* s = sqlite3_column_text(st, i);
+            return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
+        };
+        cols.push_back(sqlite::Columna{texto(1), texto(2)});
+    }
+    sqlite3_finalize(st);
+    if (cols.empty()) return nullptr;
+    return &columnas_.emplace(clave, std::move(cols)).first->second;
+}
+
+void ConexionSqlite::OlvidarEsquema() {
+    columnas_.clear();
+    planes_.clear();
+}
+
+std::shared_ptr<const sqlite::Plan> ConexionSqlite::PlanDe(const std::vector<Token>& t,
+                                                           std::string_view texto) {
+    const std::string forma = sqlite::Forma(t);
+    if (auto it = planes_.find(forma); it != planes_.end()) {
+        bool iguales = true;
+        for (std::size_t i = 0; i < it->second.plan->literalesFijos.size() && iguales; ++i)
+            iguales = t[it->second.plan->literalesFijos[i]].texto == it->second.fijos[i];
+        if (iguales) return it->second.plan;
+    }
+    auto plan = std::make_shared<sqlite::Plan>(traductor_.Traducir(t, texto));
+    if (plan->reutilizable) {
+        if (planes_.size() >= kMaxPlanes) planes_.clear();
+        EntradaPlan e{plan, {}};
+        for (std::size_t i : plan->literalesFijos) e.fijos.push_back(t[i].texto);
+        planes_[forma] = std::move(e);
+    }
+    return plan;
+}
+
+sqlite3_stmt* ConexionSqlite::Preparada(const std::string& sql) {
+    if (auto it = sentencias_.find(sql); it != sentencias_.end()) return it->second;
+    if (sentencias_.size() >= kMaxSentencias) {
+        for (auto& [s, st] : sentencias_) sqlite3_finalize(st);
+        sentencias_.clear();
+    }
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    sentencias_.emplace(sql, st);
+    return st;
+}
+
+long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* que) {
+    errores_.clear();
+    if (!db_)
+        throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada",
+                    "depuracion/sqlite");
+    bool envuelto = false;
+    try {
+        ComprobarRechazoDePrueba(sql);
+        const std::vector<Token> t = sqlite::Tokenizar(sql);
+        const auto plan = PlanDe(t, sql);
+        envuelto =
+            plan->pasos.size() > 1 || (plan->pasos.size() == 1 && plan->pasos[0].tipo != Paso::Tipo::Sql);
+        // A batch is all or nothing: a refused statement undoes what the batch did before it.
+        if (envuelto) Ejecutar("SAVEPOINT dep_lote", sql);
+        Contexto c{t, sql, res};
+        Pasos(plan->pasos, c);
+        if (envuelto) {
+            envuelto = false;
+            Ejecutar("RELEASE dep_lote", sql);
+        }
+        const long filas = c.dml ? c.filas : -1;
+        Trazar(que, sql,
+               res ? std::to_string(res->filas.size()) + " filas leídas" : std::to_string(filas) + " filas");
+        return filas;
+    } catch (const Falla& f) {
+        if (envuelto) {
+            sqlite3_exec(db_, "ROLLBACK TO dep_lote", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_, "RELEASE dep_lote", nullptr, nullptr, nullptr);
+        }
+        bool hay = false;
+        for (const auto& e : errores_) hay = hay || !e.informativo;
+        if (!hay)
+            errores_.push_back(ErrorBD{f.Numero(), f.Descripcion(), "depuracion/sqlite", "42000", false});
+        if (res) *res = Resultado{};
+        Trazar(que, sql, "ERROR " + std::to_string(f.Numero()) + ": " + f.Descripcion());
+        throw;
+    }
+}
+
+void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
+    for (const Paso& p : pasos) {
+        switch (p.tipo) {
+            case Paso::Tipo::Sql:
+                PasoSql(p, c, c.res && !c.lleno);
+                break;
+            case Paso::Tipo::Si:
+                Pasos(PasoSql(p, c, false) != 0 ? p.entonces : p.sino, c);
+                break;
+            case Paso::Tipo::Bloque:
+                Pasos(p.entonces, c);
+                break;
+            case Paso::Tipo::Print: {
+                std::string m;
+                for (std::size_t k : p.argumentos) m += c.t[k].texto;
+                errores_.push_back(ErrorBD{0, m, "depuracion/sqlite", "01000", true});
+                break;
+            }
+            case Paso::Tipo::Exec:
+                PasoExec(p, c);
+                break;
+            case Paso::Tipo::Disparadores:
+                PasoDisparadores(p, c);
+                break;
+            case Paso::Tipo::Nada:
+                break;
+        }
+    }
+}
+
+// Runs one statement. With `recoger` its rows go to the result; an IF condition gives its value.
+long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
+    const std::string tsql = sqlite::TextoDe(c.t, c.texto, p.desde, p.hasta);
+    sqlite3_stmt* st = Preparada(p.sql);
+    if (!st) Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    int n = 0;
+    for (const auto& prm : p.params) {
+        const Token& x = c.t[prm.token];
+        ++n;
+        if (x.tipo == TipoToken::Numero) {
+            const char* a = x.texto.data();
+            const char* b = a + x.texto.size();
+            long long entero = 0;
+            if (x.texto.find_first_of(".eE") == std::string::npos &&
+                std::from_chars(a, b, entero).ec == std::errc{}) {
+                sqlite3_bind_int64(st, n, entero);
+            } else {
+                double d = 0;
+                std::from_chars(a, b, d);
+                sqlite3_bind_double(st, n, d);
+            }
+        } else if (prm.fecha) {
+            const std::string recortado = Recortar(x.texto);
+            std::string iso;
+            if (recortado.empty()) {
+                iso = "1900-01-01 00:00:00";  // the server reads an empty text as its day zero
+            } else if (auto f = ReconocerFecha(recortado)) {
+                iso = TextoFechaIso(*f);
+            } else {
+                Rehusar("Error en la sentencia \"" + tsql + "\": el texto '" + x.texto +
+                            "' no se puede convertir en fecha (se espera día/mes/año)",
+                        "22007");
+            }
+            sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_text(st, n, x.texto.data(), static_cast<int>(x.texto.size()), SQLITE_STATIC);
+        }
+    }
+    const bool escribe = !sqlite3_stmt_readonly(st);
+    const int columnas = sqlite3_column_count(st);
+    if (recoger && columnas > 0) {
+        c.res->columnas.clear();
+        for (int i = 0; i < columnas; ++i) c.res->columnas.emplace_back(sqlite3_column_name(st, i));
+        c.lleno = true;
+    } else {
+        recoger = false;
+    }
+    long long primero = 0;
+    bool hayPrimero = false;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (recoger) {
+            std::vector<Value> fila;
+            fila.reserve(static_cast<std::size_t>(columnas));
+            for (int i = 0; i < columnas; ++i) fila.push_back(Leer(st, i));
+            c.res->filas.push_back(std::move(fila));
+        } else if (!hayPrimero && columnas > 0) {
+            primero = sqlite3_column_int64(st, 0);
+            hayPrimero = true;
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        const std::string msg = sqlite3_errmsg(db_);
+        const int codigo = rc & 0xFF;
+        sqlite3_reset(st);
+        const char* estado = codigo == SQLITE_CONSTRAINT ? "23000"
+                             : codigo == SQLITE_BUSY     ? "HYT00"
+                                                         : "42000";
+        Rehusar("Error en la sentencia \"" + tsql + "\": " + msg, estado);
+    }
+    sqlite3_reset(st);
+    if (escribe && !p.cambiaEsquema) {
+        c.filas += sqlite3_changes(db_);
+        c.dml = true;
+    }
+    if (p.cambiaEsquema) OlvidarEsquema();
+    return primero;
+}
+
+void ConexionSqlite::Ejecutar(const std::string& sql, const std::string& tsql) {
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
+    if (rc == SQLITE_OK) return;
+    const std::string texto = msg ? msg : sqlite3_errstr(rc);
+    sqlite3_free(msg);
+    Rehusar("Error en la sentencia \"" + tsql + "\": " + texto, "42000");
+}
+
+}  // namespace dep

@@ -1,0 +1,427 @@
+// Translation of one T-SQL statement into one SQLite statement, token by token.
+#include <map>
+#include <set>
+
+#include "runtime/falla.hpp"
+#include "runtime/sqlite/traductor_interno.hpp"
+
+namespace dep::sqlite::interno {
+
+namespace {
+
+constexpr std::string_view kColacion = "COLLATE DEP_CI";
+
+const std::set<std::string, std::less<>> kReservadas = {
+    "SELECT",  "FROM", "WHERE",  "AND",   "OR",       "NOT",      "IN",        "IS",     "NULL",   "LIKE",
+    "BETWEEN", "SET",  "VALUES", "INTO",  "UPDATE",   "DELETE",   "INSERT",    "ON",     "AS",     "JOIN",
+    "INNER",   "LEFT", "RIGHT",  "OUTER", "CROSS",    "GROUP",    "ORDER",     "BY",     "HAVING", "CASE",
+    "WHEN",    "THEN", "ELSE",   "END",   "EXISTS",   "DISTINCT", "ALL",       "UNION",  "TOP",    "ASC",
+    "DESC",    "WITH", "LIMIT",  "TABLE", "TRUNCATE", "EXCEPT",   "INTERSECT", "ESCAPE", "COLLATE"};
+
+const std::set<std::string, std::less<>> kSugerencias = {
+    "NOLOCK",  "READUNCOMMITTED", "ROWLOCK", "UPDLOCK", "HOLDLOCK",      "READPAST",     "PAGLOCK",
+    "TABLOCK", "TABLOCKX",        "NOWAIT",  "XLOCK",   "READCOMMITTED", "SERIALIZABLE", "REPEATABLEREAD"};
+
+struct Nivel {
+    std::string columnaIn;  // the column left of IN ( ... ), for the literals of the list
+    int clausula = 0;       // 0 other, 1 GROUP BY, 2 ORDER BY
+    int cierresExtra = 0;   // LEN( -> length(rtrim( needs one more ')'
+};
+
+class Sentencia {
+  public:
+    Sentencia(const std::vector<Token>& t, std::string_view texto, std::size_t a, std::size_t b,
+              Esquema& esquema, const std::string& baseAdmin, Plan& plan, Paso& p)
+        : t_(t), texto_(texto), a_(a), b_(b), esquema_(esquema), baseAdmin_(baseAdmin), plan_(plan), p_(p) {}
+
+    void Traducir(const std::string& prefijo, const std::string& sufijo);
+
+  private:
+    [[noreturn]] void No(const std::string& motivo) { NoTraducible(t_, texto_, a_, b_, motivo); }
+    bool Hay(std::size_t k) const { return k >= a_ && k < b_; }
+    bool Sim(std::size_t k, std::string_view s) const { return Hay(k) && EsSimbolo(t_[k], s); }
+    bool Pal(std::size_t k, std::string_view s) const { return Hay(k) && EsPalabra(t_[k], s); }
+    bool EsNombre(std::size_t k) const {
+        return Hay(k) &&
+               (t_[k].tipo == TipoToken::Nombre || (t_[k].tipo == TipoToken::Palabra && !EsReservada(t_[k])));
+    }
+    // t[k] ends a column reference (not a function name, not a qualifier).
+    bool FinDeColumna(std::size_t k) const { return EsNombre(k) && !Sim(k + 1, "(") && !Sim(k + 1, "."); }
+    bool InicioDeColumna(std::size_t k, std::string& nombre) const {
+        if (!EsNombre(k)) return false;
+        if (Sim(k + 1, ".") && FinDeColumna(k + 2)) {
+            nombre = t_[k + 2].texto;
+            return true;
+        }
+        if (!FinDeColumna(k)) return false;
+        nombre = t_[k].texto;
+        return true;
+    }
+    void RecogerTablas();
+    void AgregarTabla(const RefTabla& r);
+    void RecogerValoresInsert();
+    std::string ColumnaDeLiteral(std::size_t k) const;
+    int TipoColumna(const std::string& nombre) const;  // 0 unknown, 1 other, 2 date
+    void Emitir(std::size_t k, std::string s) {
+        salida_.push_back(std::move(s));
+        pieza_[k] = salida_.size() - 1;
+    }
+    void Colacion(std::size_t k) { salida_[pieza_.at(k)] += " " + std::string(kColacion); }
+    void TrasNombre(std::size_t k);
+    void Fijo(std::size_t k) { plan_.literalesFijos.push_back(k); }
+
+    const std::vector<Token>& t_;
+    std::string_view texto_;
+    std::size_t a_, b_;
+    Esquema& esquema_;
+    const std::string& baseAdmin_;
+    Plan& plan_;
+    Paso& p_;
+    bool ddl_ = false;
+    std::vector<std::string> salida_;
+    std::map<std::size_t, std::size_t> pieza_;
+    std::map<std::string, bool> columnas_;  // upper-case name -> is a date
+    std::set<std::string> tablasVistas_;
+    std::map<std::size_t, std::string> valoresInsert_;
+    std::vector<Nivel> niveles_{Nivel{}};
+    std::string pendienteIn_;
+    std::string limite_;
+};
+
+void Sentencia::AgregarTabla(const RefTabla& r) {
+    const std::string clave = MayusculasAscii(r.base + "." + r.tabla);
+    if (!tablasVistas_.insert(clave).second) return;
+    const auto* cols = esquema_.Columnas(r.base, r.tabla);
+    if (!cols) {
+        plan_.reutilizable = false;
+        return;
+    }
+    for (const auto& c : *cols) columnas_.emplace(MayusculasAscii(c.nombre), EsTipoFecha(c.tipo));
+}
+
+void Sentencia::RecogerTablas() {
+    for (std::size_t j = a_; j < b_; ++j) {
+        const bool inicioDelete = j == a_ && Pal(j, "DELETE") && !Pal(j + 1, "FROM");
+        if (!(Pal(j, "FROM") || Pal(j, "JOIN") || Pal(j, "INTO") || Pal(j, "UPDATE") || Pal(j, "TABLE") ||
+              inicioDelete))
+            continue;
+        std::size_t k = j + 1;
+        for (;;) {
+            RefTabla r;
+            std::size_t fin = k;
+            std::string error;
+            if (!LeerTabla(t_, k, b_, baseAdmin_, r, fin, error)) break;
+            AgregarTabla(r);
+            if (!Pal(j, "FROM")) break;
+            k = fin;  // FROM a x, b y: alias and hints, then a comma for the next table
+            if (Pal(k, "AS")) ++k;
+            if (EsNombre(k) && !Sim(k + 1, ".")) ++k;
+            if (Pal(k, "WITH") && Sim(k + 1, "("))
+                while (Hay(k) && !Sim(k, ")")) ++k;
+            if (Sim(k, ")")) ++k;
+            if (!Sim(k, ",")) break;
+            ++k;
+        }
+    }
+}
+
+void Sentencia::RecogerValoresInsert() {
+    if (!Pal(a_, "INSERT")) return;
+    std::size_t j = a_ + 1;
+    if (Pal(j, "INTO")) ++j;
+    RefTabla r;
+    std::size_t fin = j;
+    std::string error;
+    if (!LeerTabla(t_, j, b_, baseAdmin_, r, fin, error)) return;
+    std::vector<std::string> cols;
+    j = fin;
+    if (Sim(j, "(")) {
+        for (++j; Hay(j) && !Sim(j, ")"); ++j)
+            if (EsNombre(j)) cols.push_back(t_[j].texto);
+        ++j;
+    } else if (const auto* c = esquema_.Columnas(r.base, r.tabla)) {
+        for (const auto& col : *c) cols.push_back(col.nombre);
+    }
+    if (!Pal(j, "VALUES")) return;
+    ++j;
+    while (Sim(j, "(")) {
+        std::size_t inicio = j + 1, indice = 0;
+        int prof = 0;
+        for (++j; Hay(j); ++j) {
+            if (Sim(j, "(")) ++prof;
+            if (Sim(j, ")") && prof-- == 0) break;
+            if (prof == 0 && Sim(j, ",")) {
+                if (j == inicio + 1 && t_[inicio].tipo == TipoToken::Texto && indice < cols.size())
+                    valoresInsert_[inicio] = cols[indice];
+                ++indice;
+                inicio = j + 1;
+            }
+        }
+        if (j == inicio + 1 && t_[inicio].tipo == TipoToken::Texto && indice < cols.size())
+            valoresInsert_[inicio] = cols[indice];
+        ++j;
+        if (!Sim(j, ",")) break;
+        ++j;
+    }
+}
+
+std::string Sentencia::ColumnaDeLiteral(std::size_t k) const {
+    if (auto it = valoresInsert_.find(k); it != valoresInsert_.end()) return it->second;
+    if (Hay(k - 1) && EsComparacion(t_[k - 1]) && FinDeColumna(k - 2)) return t_[k - 2].texto;
+    std::string nombre;
+    if (Hay(k + 1) && EsComparacion(t_[k + 1]) && InicioDeColumna(k + 2, nombre)) return nombre;
+    if (!niveles_.back().columnaIn.empty() && (Sim(k - 1, "(") || Sim(k - 1, ",")))
+        return niveles_.back().columnaIn;
+    if (Pal(k - 1, "BETWEEN") && FinDeColumna(k - 2)) return t_[k - 2].texto;
+    if (Pal(k - 1, "AND") && Hay(k - 2) && t_[k - 2].tipo == TipoToken::Texto && Pal(k - 3, "BETWEEN") &&
+        FinDeColumna(k - 4))
+        return t_[k - 4].texto;
+    return {};
+}
+
+int Sentencia::TipoColumna(const std::string& nombre) const {
+    if (nombre.empty()) return 0;
+    auto it = columnas_.find(MayusculasAscii(nombre));
+    if (it == columnas_.end()) return 0;
+    return it->second ? 2 : 1;
+}
+
+// After a name: GROUP BY / ORDER BY terms and column = column comparisons compare texts
+// with the engine's collation.
+void Sentencia::TrasNombre(std::size_t k) {
+    if (!FinDeColumna(k)) return;
+    const int clausula = niveles_.back().clausula;
+    if (clausula != 0) {
+        const std::size_t s = Sim(k - 1, ".") ? k - 2 : k;
+        const bool inicioTermino = Pal(s - 1, "BY") || Sim(s - 1, ",");
+        const bool finTermino = !Hay(k + 1) || Sim(k + 1, ",") || Sim(k + 1, ")") || Pal(k + 1, "ASC") ||
+                                Pal(k + 1, "DESC") || Pal(k + 1, "HAVING") || Pal(k + 1, "ORDER") ||
+                                Pal(k + 1, "LIMIT") || Pal(k + 1, "UNION");
+        if (inicioTermino && finTermino) Colacion(k);
+        return;
+    }
+    const std::size_t s = Sim(k - 1, ".") ? k - 2 : k;
+    if (Hay(s - 1) && EsComparacion(t_[s - 1]) && FinDeColumna(s - 2)) Colacion(k);
+}
+
+void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) {
+    if (prefijo.empty()) {
+        static const std::set<std::string, std::less<>> inicios = {"SELECT",   "INSERT", "UPDATE", "DELETE",
+                                                                   "TRUNCATE", "CREATE", "DROP",   "ALTER"};
+        const std::string primera = MayusculasAscii(t_[a_].texto);
+        if (t_[a_].tipo != TipoToken::Palabra || !inicios.count(primera)) No("instrucción no admitida");
+        ddl_ = primera == "CREATE" || primera == "DROP" || primera == "ALTER";
+        if (primera == "CREATE" && (Pal(a_ + 1, "TRIGGER") || Pal(a_ + 1, "PROCEDURE") ||
+                                    Pal(a_ + 1, "PROC") || Pal(a_ + 1, "FUNCTION")))
+            No("CREATE " + MayusculasAscii(t_[a_ + 1].texto) + " de SQL Server");
+    }
+    p_.tipo = Paso::Tipo::Sql;
+    p_.cambiaEsquema = ddl_;
+    RecogerTablas();
+    RecogerValoresInsert();
+    for (std::size_t k = a_; k < b_; ++k) {
+        const Token& x = t_[k];
+        switch (x.tipo) {
+            case TipoToken::Palabra: {
+                const std::string u = MayusculasAscii(x.texto);
+                if (u == "WITH" && Sim(k + 1, "(")) {
+                    std::size_t j = k + 2;
+                    bool sugerencias = Hay(j);
+                    while (Hay(j) && !Sim(j, ")")) {
+                        if (!(Sim(j, ",") || (t_[j].tipo == TipoToken::Palabra &&
+                                              kSugerencias.count(MayusculasAscii(t_[j].texto)))))
+                            sugerencias = false;
+                        ++j;
+                    }
+                    if (sugerencias && Sim(j, ")")) {
+                        k = j;
+                        continue;
+                    }
+                }
+                if (u == "DBO" && Sim(k + 1, ".")) {
+                    ++k;
+                    continue;
+                }
+                if (k == a_ && u == "TRUNCATE" && Pal(k + 1, "TABLE")) {
+                    Emitir(k, "DELETE FROM");
+                    ++k;
+                    continue;
+                }
+                if (k == a_ && u == "DELETE") {
+                    Emitir(k, "DELETE");
+                    if (!Pal(k + 1, "FROM")) {
+                        RefTabla r;
+                        std::size_t fin = k + 1;
+                        std::string error;
+                        if (LeerTabla(t_, k + 1, b_, baseAdmin_, r, fin, error) && Pal(fin, "FROM"))
+                            No("DELETE con FROM de unión");
+                        salida_.push_back("FROM");
+                    }
+                    continue;
+                }
+                if (k == a_ && u == "INSERT" && !Pal(k + 1, "INTO")) {
+                    Emitir(k, "INSERT INTO");
+                    continue;
+                }
+                if (Sim(k + 1, "(")) {
+                    if (u == "SUBSTRING") {
+                        Emitir(k, "substr");
+                        continue;
+                    }
+                    if (u == "ISNULL") {
+                        Emitir(k, "ifnull");
+                        continue;
+                    }
+                    if (u == "GETDATE" && Sim(k + 2, ")")) {
+                        Emitir(k, "datetime('now','localtime')");
+                        k += 2;
+                        continue;
+                    }
+                    if (u == "LEN") {
+                        Emitir(k, "length(rtrim(");
+                        niveles_.push_back(Nivel{{}, 0, 1});
+                        ++k;
+                        continue;
+                    }
+                    if (u == "CONVERT" || u == "DATEADD" || u == "DATEDIFF" || u == "DATEPART" ||
+                        u == "CHARINDEX")
+                        No("la función " + u);
+                }
+                if (u == "TOP") {
+                    if (niveles_.size() != 1 || !(Pal(k - 1, "SELECT") || Pal(k - 1, "DISTINCT")) ||
+                        !Hay(k + 1) || t_[k + 1].tipo != TipoToken::Numero || !limite_.empty())
+                        No("TOP");
+                    limite_ = t_[k + 1].texto;
+                    Fijo(k + 1);
+                    ++k;
+                    continue;
+                }
+                if ((u == "GROUP" || u == "ORDER") && Pal(k + 1, "BY")) {
+                    Emitir(k, u + " BY");
+                    niveles_.back().clausula = u == "GROUP" ? 1 : 2;
+                    ++k;
+                    continue;
+                }
+                if (u == "HAVING" || u == "LIMIT" || u == "UNION" || u == "WHERE" || u == "FROM" ||
+                    u == "EXCEPT" || u == "INTERSECT")
+                    niveles_.back().clausula = 0;
+                if (u == "IN" && Sim(k + 1, "(")) {
+                    std::size_t m = Pal(k - 1, "NOT") ? k - 2 : k - 1;
+                    if (FinDeColumna(m) && pieza_.count(m)) {
+                        Colacion(m);
+                        pendienteIn_ = t_[m].texto;
+                    }
+                    Emitir(k, x.texto);
+                    continue;
+                }
+                if (u == "BETWEEN" && FinDeColumna(k - 1) && pieza_.count(k - 1)) Colacion(k - 1);
+                Emitir(k, x.texto);
+                TrasNombre(k);
+                break;
+            }
+            case TipoToken::Nombre:
+                if (MayusculasAscii(x.texto) == "DBO" && Sim(k + 1, ".")) {
+                    ++k;
+                    continue;
+                }
+                Emitir(k, Comillas(x.texto));
+                TrasNombre(k);
+                break;
+            case TipoToken::Variable:
+                if (MayusculasAscii(x.texto).rfind("@ADMIN_", 0) == 0) {
+                    Emitir(k, NombreSqlite(RefTabla{baseAdmin_, x.texto.substr(7)}));
+                    break;
+                }
+                No("la variable " + x.texto);
+            case TipoToken::Texto: {
+                if (ddl_) {
+                    std::string s = "'";
+                    for (char c : x.texto) s += c == '\'' ? std::string("''") : std::string(1, c);
+                    Emitir(k, s + "'");
+                    Fijo(k);
+                    break;
+                }
+                const int tipo = TipoColumna(ColumnaDeLiteral(k));
+                Emitir(k, "?");
+                p_.params.push_back(Parametro{k, tipo == 2});
+                const bool comparado =
+                    (Hay(k - 1) && EsComparacion(t_[k - 1])) || (Hay(k + 1) && EsComparacion(t_[k + 1]));
+                if (tipo != 2 && comparado) Colacion(k);
+                break;
+            }
+            case TipoToken::Numero:
+                if (ddl_ || niveles_.back().clausula != 0) {
+                    Emitir(k, x.texto);
+                    Fijo(k);
+                } else {
+                    Emitir(k, "?");
+                    p_.params.push_back(Parametro{k, false});
+                }
+                break;
+            case TipoToken::Simbolo:
+                if (x.texto == "(") {
+                    if (k > a_ &&
+                        (t_[k - 1].tipo == TipoToken::Palabra || t_[k - 1].tipo == TipoToken::Nombre) &&
+                        Hay(k + 2) && t_[k + 1].tipo == TipoToken::Palabra &&
+                        kSugerencias.count(MayusculasAscii(t_[k + 1].texto)) && Sim(k + 2, ")")) {
+                        k += 2;  // old style hint: FROM x (NOLOCK)
+                        continue;
+                    }
+                    niveles_.push_back(Nivel{pendienteIn_, 0, 0});
+                    pendienteIn_.clear();
+                    Emitir(k, "(");
+                } else if (x.texto == ")") {
+                    std::string s = ")";
+                    if (niveles_.size() > 1) {
+                        s += std::string(static_cast<std::size_t>(niveles_.back().cierresExtra), ')');
+                        niveles_.pop_back();
+                    }
+                    Emitir(k, s);
+                } else if (x.texto == "+") {
+                    const bool texto = (Hay(k - 1) && t_[k - 1].tipo == TipoToken::Texto) ||
+                                       (Hay(k + 1) && t_[k + 1].tipo == TipoToken::Texto);
+                    Emitir(k, texto ? "||" : "+");
+                } else if (x.texto == "!<") {
+                    Emitir(k, ">=");
+                } else if (x.texto == "!>") {
+                    Emitir(k, "<=");
+                } else if (x.texto != ";") {
+                    Emitir(k, x.texto);
+                }
+                break;
+        }
+    }
+    std::string sql = prefijo;
+    for (const auto& s : salida_) {
+        if (!sql.empty()) sql += ' ';
+        sql += s;
+    }
+    if (!limite_.empty()) sql += " LIMIT " + limite_;
+    if (!sufijo.empty()) sql += " " + sufijo;
+    p_.sql = std::move(sql);
+}
+
+}  // namespace
+
+void TraducirSentencia(const std::vector<Token>& t, std::string_view texto, std::size_t desde,
+                       std::size_t hasta, Esquema& esquema, const std::string& baseAdmin, Plan& plan, Paso& p,
+                       const std::string& prefijo, const std::string& sufijo) {
+    p.desde = desde;
+    p.hasta = hasta;
+    if (desde >= hasta) NoTraducible(t, texto, desde, hasta, "sentencia vacía");
+    Sentencia s(t, texto, desde, hasta, esquema, baseAdmin, plan, p);
+    s.Traducir(prefijo, sufijo);
+}
+
+bool EsComparacion(const Token& t) {
+    if (t.tipo != TipoToken::Simbolo) return false;
+    const auto& s = t.texto;
+    return s == "=" || s == "<>" || s == "!=" || s == "<" || s == ">" || s == "<=" || s == ">=" ||
+           s == "!<" || s == "!>";
+}
+
+bool EsReservada(const Token& t) {
+    return t.tipo == TipoToken::Palabra && kReservadas.count(MayusculasAscii(t.texto)) > 0;
+}
+
+}  // namespace dep::sqlite::interno
