@@ -1,0 +1,235 @@
+// The translation's promises: collation, values that look like SQL, PRINT, EXEC, refusals for
+// tests, statements it cannot translate, the @ADMIN_ prefix, the trace and the statement cache.
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/falla.hpp"
+#include "runtime/sqlite/colacion.hpp"
+#include "tests/runtime/sqlite_apoyo.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::BaseTemporal;
+
+TEST(SqliteColacion, ComoElServidorSinCasoYSinBlancosFinales) {
+    using sqlite::CompararComoServidor;
+    EXPECT_EQ(CompararComoServidor("", "    "), 0);
+    EXPECT_EQ(CompararComoServidor("cc", "CC"), 0);
+    EXPECT_EQ(CompararComoServidor("CC  ", "cc"), 0);
+    EXPECT_NE(CompararComoServidor(" CC", "CC"), 0) << "los blancos iniciales cuentan";
+    EXPECT_EQ(CompararComoServidor("a\xC3\xB1o", "A\xC3\x91O"), 0) << "año = AÑO";
+    EXPECT_NE(CompararComoServidor("a\xC3\xB1o", "ano"), 0) << "ñ no es n";
+    EXPECT_NE(CompararComoServidor("\xC3\xA1", "a"), 0) << "á no es a";
+    EXPECT_EQ(CompararComoServidor("\xC3\xA1rbol", "\xC3\x81RBOL"), 0);
+    EXPECT_LT(CompararComoServidor("A", "b"), 0);
+    EXPECT_LT(CompararComoServidor("a\t", "a"), 0) << "el más corto cuenta como relleno de blancos";
+    EXPECT_GT(CompararComoServidor("ab", "A"), 0);
+}
+
+class SqliteTraduccion : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        b_.Exec(
+            "INSERT INTO T (ID, TC, TIPO_REG, NOMBRE) VALUES (1, 'CC', '    ', 'Señor'), (2, 'cc ', '', "
+            "'o''brien'),"
+            " (3, 'FP', 'A', 'x')");
+        cn_ = b_.Abrir();
+    }
+    long Cuantos(const std::string& where) {
+        return static_cast<long>(cn_->Consultar("SELECT ID FROM T WHERE " + where).filas.size());
+    }
+    BaseTemporal b_{
+        "CREATE TABLE T (ID INTEGER PRIMARY KEY, TC TEXT, TIPO_REG TEXT COLLATE NOCASE, NOMBRE TEXT, FECHA "
+        "DATETIME);"
+        "CREATE TABLE DEP_PROCEDIMIENTOS (NOMBRE TEXT PRIMARY KEY, PARAMETROS TEXT, CUERPO TEXT);"};
+    std::shared_ptr<ConexionSqlite> cn_;
+};
+
+TEST_F(SqliteTraduccion, LasComparacionesDeTextoSiguenLaColacionDelServidor) {
+    EXPECT_EQ(Cuantos("TIPO_REG = ''"), 2);
+    EXPECT_EQ(Cuantos("TC = 'CC'"), 2);
+    EXPECT_EQ(Cuantos("'cc' = TC"), 2);
+    EXPECT_EQ(Cuantos("TC <> 'cc'"), 1);
+    EXPECT_EQ(Cuantos("TC IN ('cc','x')"), 2);
+    EXPECT_EQ(Cuantos("NOT TC IN ('cc','x')"), 1);
+    EXPECT_EQ(Cuantos("NOMBRE = 'SEÑOR'"), 1);
+    EXPECT_EQ(Cuantos("NOMBRE = 'senor'"), 0);
+    EXPECT_EQ(Cuantos("TC = TIPO_REG"), 0);
+    EXPECT_EQ(cn_->Consultar("SELECT TC, COUNT(*) AS N FROM T GROUP BY TC ORDER BY TC").filas.size(), 2u);
+}
+
+TEST_F(SqliteTraduccion, UnaComillaOUnaPalabraClaveDentroDeUnValorNoCambianLaSentencia) {
+    EXPECT_EQ(Cuantos("NOMBRE = 'o''brien'"), 1);
+    cn_->Execute(
+        "INSERT INTO T (ID, TC, NOMBRE) VALUES (4, 'X', 'DELETE T WHERE 1=1 with(nolock) [a] dbo.x')");
+    cn_->Execute("INSERT INTO T (ID, TC, NOMBRE) VALUES (5, 'X', '31/12/2020')");
+    cn_->Execute("UPDATE T SET NOMBRE = '--no es comentario' WHERE ID = 3");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "5");
+    EXPECT_EQ(b_.Uno("SELECT NOMBRE FROM T WHERE ID = 4"), "DELETE T WHERE 1=1 with(nolock) [a] dbo.x");
+    EXPECT_EQ(b_.Uno("SELECT NOMBRE FROM T WHERE ID = 5"), "31/12/2020") << "texto en columna de texto";
+    EXPECT_EQ(b_.Uno("SELECT NOMBRE FROM T WHERE ID = 3"), "--no es comentario");
+    cn_->Execute("UPDATE T SET FECHA = '05/01/2021' WHERE NOMBRE = 'IF EXISTS(SELECT 1) BEGIN END'");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T WHERE FECHA IS NOT NULL"), "0");
+}
+
+TEST_F(SqliteTraduccion, FechasEnComparacionesBetweenInYSet) {
+    cn_->Execute("UPDATE T SET FECHA = '31/12/2020 10:30' WHERE ID = 1");
+    cn_->Execute("UPDATE T SET FECHA = '1/1/2021' WHERE ID = 2");
+    EXPECT_EQ(
+        b_.Uno(
+            "SELECT group_concat(FECHA, '|') FROM (SELECT FECHA FROM T WHERE FECHA IS NOT NULL ORDER BY ID)"),
+        "2020-12-31 10:30:00|2021-01-01 00:00:00");
+    EXPECT_EQ(Cuantos("FECHA BETWEEN '31/12/2020' AND '01/01/2021'"), 2);
+    EXPECT_EQ(Cuantos("FECHA IN ('01/01/2021')"), 1);
+    EXPECT_EQ(Cuantos("'31/12/2020' < FECHA"), 2);
+    EXPECT_EQ(Cuantos("FECHA <= '31/12/2020'"), 0);
+    EXPECT_THROW(cn_->Execute("UPDATE T SET FECHA = '32/13/2020' WHERE ID = 1"), Falla);
+    EXPECT_NE(cn_->Errors().at(0).descripcion.find("no se puede convertir en fecha"), std::string::npos);
+}
+
+TEST_F(SqliteTraduccion, PrintEsInformativoYNoFalla) {
+    EXPECT_EQ(cn_->Execute("PRINT 'Depuración ' + 'terminada'"), -1);
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_TRUE(cn_->Errors()[0].informativo);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "Depuración terminada");
+    cn_->Execute("DELETE T WHERE ID = 3");
+    EXPECT_TRUE(cn_->Errors().empty()) << "cada ejecución vacía la colección";
+}
+
+TEST_F(SqliteTraduccion, ProcedimientosGuardadosEnLaBase) {
+    b_.Exec(
+        "INSERT INTO DEP_PROCEDIMIENTOS VALUES ('KS_DEPURA_STOCK', '@FECHA', "
+        "'DELETE FROM T WHERE FECHA <= @FECHA' || char(13,10) || 'PRINT ''Stock depurado''')");
+    cn_->Execute("UPDATE T SET FECHA = '30/12/2020' WHERE ID IN (1, 2)");
+    cn_->Execute("EXEC KS_DEPURA_STOCK '31/12/2020'");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "1");
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "Stock depurado");
+    EXPECT_TRUE(cn_->Errors()[0].informativo);
+    // A quote in the argument stays inside the value.
+    EXPECT_THROW(cn_->Execute("EXEC KS_DEPURA_STOCK '1'' OR ''1''=''1'"), Falla);
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "1");
+
+    EXPECT_THROW(cn_->Execute("EXEC KS_NO_EXISTE '31/12/2020'"), Falla);
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "No se encontró el procedimiento almacenado 'KS_NO_EXISTE'.");
+    EXPECT_FALSE(cn_->Errors()[0].informativo);
+    EXPECT_THROW(cn_->Execute("EXEC KS_DEPURA_STOCK"), Falla);
+    EXPECT_NE(cn_->Errors()[0].descripcion.find("@FECHA"), std::string::npos);
+}
+
+TEST_F(SqliteTraduccion, RechazoDePruebaEnLaEnesimaVezNoCambiaNada) {
+    cn_->RechazarSentencias("delete t", 2, "Tiempo de espera agotado");
+    cn_->Execute("DELETE T WHERE ID = 1");
+    EXPECT_THROW(cn_->Execute("DELETE T WHERE ID = 2"), Falla);
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "Tiempo de espera agotado");
+    EXPECT_EQ(cn_->Errors()[0].fuente, "depuracion/sqlite");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T WHERE ID = 2"), "1");
+    cn_->Execute("DELETE T WHERE ID = 2");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "1");
+}
+
+TEST_F(SqliteTraduccion, RechazoDesdeLaVariableDeEntorno) {
+    setenv("DEPURACION_RECHAZAR", "INSERT INTO T|0|Sin permiso;;PRINT|1|", 1);
+    auto cn = b_.Abrir();
+    unsetenv("DEPURACION_RECHAZAR");
+    EXPECT_THROW(cn->Execute("INSERT INTO T (ID) VALUES (9)"), Falla);
+    EXPECT_EQ(cn->Errors().at(0).descripcion, "Sin permiso");
+    EXPECT_THROW(cn->Execute("insert into t (ID) values (9)"), Falla);
+    EXPECT_THROW(cn->Execute("PRINT 'a'"), Falla);
+    cn->Execute("PRINT 'b'");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "3");
+}
+
+TEST_F(SqliteTraduccion, LoQueNoSeTraduceEsUnErrorQueNombraLaSentencia) {
+    for (const char* sql :
+         {"DECLARE @X INT", "SELECT * FROM T WHERE ID = @ID", "SELECT CONVERT(varchar, FECHA, 103) FROM T",
+          "SELECT * FROM OTRA.dbo.T", "DELETE T FROM T JOIN U ON T.ID = U.ID"}) {
+        EXPECT_THROW(cn_->Execute(sql), Falla) << sql;
+        ASSERT_EQ(cn_->Errors().size(), 1u) << sql;
+        EXPECT_NE(cn_->Errors()[0].descripcion.find(sql), std::string::npos) << cn_->Errors()[0].descripcion;
+    }
+    EXPECT_THROW(cn_->Execute("SELECT 'sin cerrar FROM T"), Falla);
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "3");
+}
+
+TEST_F(SqliteTraduccion, UnLoteRechazadoNoDejaNadaAMedias) {
+    const std::string lote =
+        "\r\nINSERT INTO T (ID,TC) VALUES (10,'A')\r\nINSERT INTO T (ID,TC) VALUES (11,'B')"
+        "\r\nINSERT INTO T (ID,TC) VALUES (1,'duplicado')";
+    EXPECT_THROW(cn_->Execute(lote), Falla);
+    EXPECT_NE(cn_->Errors().at(0).descripcion.find("VALUES (1,'duplicado')"), std::string::npos);
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "3");
+    EXPECT_EQ(
+        cn_->Execute("\r\nINSERT INTO T (ID,TC) VALUES (10,'A')\r\nINSERT INTO T (ID,TC) VALUES (11,'B')"),
+        2);
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "5");
+}
+
+TEST_F(SqliteTraduccion, IfExistsConRamaElseYTop) {
+    const std::string lote =
+        "IF EXISTS (SELECT * FROM T WHERE TC = 'fp')\r\nBEGIN\r\nUPDATE T SET NOMBRE = 'si' WHERE "
+        "ID = 3\r\nEND\r\nELSE\r\nBEGIN\r\nUPDATE T SET NOMBRE = 'no' WHERE ID = 3\r\nEND\r\n";
+    cn_->Execute(lote);
+    EXPECT_EQ(b_.Uno("SELECT NOMBRE FROM T WHERE ID = 3"), "si");
+    cn_->Execute(
+        "IF NOT EXISTS(SELECT 1 FROM T WHERE ID = 7) INSERT INTO T (ID, TC) VALUES (7, 'N') ELSE DELETE T "
+        "WHERE ID = 7");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM T WHERE ID = 7"), "1");
+    auto r = cn_->Consultar("SELECT TOP 1 ID FROM T ORDER BY ID DESC");
+    ASSERT_EQ(r.filas.size(), 1u);
+    EXPECT_EQ(r.filas[0][0], Value(7LL));
+}
+
+TEST(SqliteAdmin, ElPrefijoAdminVaALaMismaBaseOALaAdjunta) {
+    BaseTemporal b("CREATE TABLE V_TA_Cajas (IDCAJAS TEXT, DESCRIPCION TEXT);");
+    auto cn = b.Abrir();
+    cn->Execute("INSERT INTO @Admin_V_TA_Cajas (IDCAJAS,DESCRIPCION) VALUES('01','CAJA 01')");
+    EXPECT_EQ(cn->Consultar("SELECT DESCRIPCION FROM @ADMIN_V_TA_Cajas WHERE IDCAJAS = '01'").filas.size(),
+              1u);
+
+    BaseTemporal admin("CREATE TABLE V_TA_Cajas (IDCAJAS TEXT, DESCRIPCION TEXT);", "admin.db");
+    AjustesConexion a;
+    a.prefijoAdmin = admin.Ruta();
+    auto cn2 = b.Abrir(a);
+    cn2->Execute("INSERT INTO @Admin_V_TA_Cajas (IDCAJAS,DESCRIPCION) VALUES('02','CAJA 02')");
+    EXPECT_EQ(admin.Uno("SELECT DESCRIPCION FROM V_TA_Cajas"), "CAJA 02");
+    EXPECT_EQ(b.Uno("SELECT count(*) FROM V_TA_Cajas"), "1");
+}
+
+TEST(SqliteTraza, CadaSentenciaConSuResultado) {
+    BaseTemporal b("CREATE TABLE T (A TEXT);");
+    AjustesConexion a;
+    a.traza = b.Carpeta() + "/traza.log";
+    {
+        auto cn = b.Abrir(a);
+        cn->Execute("INSERT INTO T (A) VALUES ('uno')");
+        EXPECT_THROW(cn->Execute("DELETE NO_HAY WHERE A = 'x'"), Falla);
+        cn->Consultar("SELECT A FROM T with(nolock)");
+    }
+    std::ifstream f(a.traza);
+    std::stringstream s;
+    s << f.rdbuf();
+    const std::string texto = s.str();
+    EXPECT_NE(texto.find("INSERT INTO T (A) VALUES ('uno')\n    => 1 filas"), std::string::npos) << texto;
+    EXPECT_NE(texto.find("DELETE NO_HAY WHERE A = 'x'\n    => ERROR"), std::string::npos) << texto;
+    EXPECT_NE(texto.find("SELECT A FROM T with(nolock)\n    => 1 filas leídas"), std::string::npos) << texto;
+}
+
+TEST(SqliteCache, UnaFormaDeSentenciaSePreparaUnaSolaVez) {
+    BaseTemporal b("CREATE TABLE T (ID INTEGER, A TEXT, F DATETIME);");
+    auto cn = b.Abrir();
+    cn->Execute("INSERT INTO T (ID, A, F) VALUES (0, 'x', '01/01/2020')");
+    const auto antes = cn->SentenciasPreparadas();
+    for (int i = 1; i <= 50; ++i)
+        cn->Execute("INSERT INTO T (ID, A, F) VALUES (" + std::to_string(i) + ", 'v" + std::to_string(i) +
+                    "', '0" + std::to_string(i % 9 + 1) + "/01/2020')");
+    EXPECT_EQ(cn->SentenciasPreparadas(), antes);
+    EXPECT_EQ(b.Uno("SELECT count(*) || '|' || max(F) FROM T"), "51|2020-01-09 00:00:00");
+}
+
+}  // namespace
+}  // namespace dep
