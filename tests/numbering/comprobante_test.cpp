@@ -199,7 +199,7 @@ TEST_F(Comprobantes, OrdenDeCompraPasaElMayorBajoElTope) {
 
 TEST_F(Comprobantes, ExisteEnAsientos) {
     Asiento("CC", "0001", "00000005", "X", 3, 125, "1.1");
-    Asiento("C'C", "0001", "00000005", "X", 11, 7, "O'K");
+    Asiento("C''C", "0001", "00000005", "X", 11, 7, "O''K");  // stored as C'C and O'K
     std::string salida = "sin tocar";
     EXPECT_FALSE(Existe_En_Asientos(*s, "OC", "0001", "00000005", "X", salida, "", true));
     EXPECT_TRUE(espia->sentencias.empty());

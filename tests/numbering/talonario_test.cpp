@@ -271,7 +271,8 @@ TEST_F(Talonarios, LetraSinColumnasVaAErrorRutina) {
     const auto e = op.DeTipo(OperadorGuionado::Tipo::ErrorRutina)[0];
     EXPECT_EQ(e.rutina, "Obtener_Nro_Comprobante_Contable");
     EXPECT_NE(e.descripcion.find("Q_ULTIMO_NRO"), std::string::npos) << e.descripcion;
-    EXPECT_EQ(p.num, "55");  // left with the outputs as they stood
+    EXPECT_THAT(op.abiertosAlPreguntar, ElementsAre(1));  // held while asking, released on leaving
+    EXPECT_EQ(p.num, "55");                               // left with the outputs as they stood
     EXPECT_EQ(p.let, "Q");
     EXPECT_TRUE(op.Mensajes().empty());
 }
