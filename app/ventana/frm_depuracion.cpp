@@ -1,0 +1,205 @@
+// FrmDepuracion: the controls, their layout and the host side of a purge run.
+#include "app/ventana/frm_depuracion.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ventana/animacion.hpp"
+#include "app/ventana/barra_estado.hpp"
+#include "app/ventana/pic_msg.hpp"
+#include "app/ventana/util_kit.hpp"
+
+namespace dep {
+
+namespace {
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+}  // namespace
+
+FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
+    : QMainWindow(padre), s_(s), depuracion_(s, *this), terminar_([] { QCoreApplication::exit(0); }) {
+    setObjectName("FrmDepuracion");
+    setWindowTitle(kTituloAplicacion);
+
+    utilKit1_ = new UtilKit(this);
+    addToolBar(Qt::TopToolBarArea, utilKit1_);
+    utilKit1_->alClic = [this](std::string& tecla) { Proteger([&] { UtilKit1_click(tecla); }); };
+
+    auto* central = new QWidget(this);
+    auto* v = new QVBoxLayout(central);
+
+    // The instruction with the date field to its right.
+    auto* fila = new QHBoxLayout;
+    label1_ = new QLabel("Ingrese hasta que fecha inclusive desea realizar la depuraración", central);
+    label1_->setObjectName("Label1");
+    auto* fecha = new QLineEdit("01/08/2005", central);
+    fecha->setObjectName("txtFields_0");
+    fecha->setMaxLength(10);
+    fecha->setProperty("Tag", "fecha");
+    fecha->setProperty("DataField", "FhHasta");
+    fecha->setFixedWidth(fecha->fontMetrics().horizontalAdvance("00/00/00000") + 16);
+    fecha->setContextMenuPolicy(Qt::NoContextMenu);  // the right button opens the lookup
+    txtFields_[0] = fecha;
+    fila->addWidget(label1_);
+    fila->addWidget(fecha);
+    fila->addStretch(1);
+    v->addLayout(fila);
+
+    // The two warnings.
+    lbltit_[0] = new QLabel(
+        "Para comenzar la depuración pulse el Boton Grabar, es importante que no se utilice el sistema, "
+        "hasta no "
+        "finalizar el proceso.",
+        central);
+    lbltit_[1] = new QLabel(
+        "Se recomienda mantener actualizado su Copia de seguridad antes de comenzar con la depuración.",
+        central);
+    for (int i = 0; i < 2; ++i) {
+        lbltit_[i]->setObjectName(QString("LBLTIT_%1").arg(i));
+        lbltit_[i]->setAlignment(Qt::AlignCenter);
+        lbltit_[i]->setWordWrap(true);
+        v->addWidget(lbltit_[i]);
+    }
+    lbltit_[1]->setStyleSheet("QLabel { color: white; background-color: red; padding: 3px; }");
+
+    // The three boxes with the white frame of the animation and the times to their right.
+    auto* medio = new QHBoxLayout;
+    auto* casillas = new QVBoxLayout;
+    const char* textos[3] = {"Movimientos de Stock, ventas, compras", "Asientos",
+                             "Temporales e historial cambio de precios"};
+    for (int i = 0; i < 3; ++i) {
+        chkStock_[i] = new QCheckBox(textos[i], central);
+        chkStock_[i]->setObjectName(QString("ChkStock_%1").arg(i));
+        chkStock_[i]->setChecked(true);
+        casillas->addWidget(chkStock_[i]);
+    }
+    cmdCancelar_ = new QPushButton("Cancelar proceso", central);
+    cmdCancelar_->setObjectName("CmdCancelar");
+    connect(cmdCancelar_, &QPushButton::clicked, this,
+            [this] { Proteger([&] { depuracion_.CmdCancelar_Click(); }); });
+    casillas->addWidget(cmdCancelar_, 0, Qt::AlignLeft);
+    casillas->addStretch(1);
+    medio->addLayout(casillas, 1);
+
+    frame1_ = new QFrame(central);
+    frame1_->setObjectName("Frame1");
+    frame1_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame1_->setAutoFillBackground(true);
+    QPalette pal = frame1_->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    frame1_->setPalette(pal);
+    frame1_->setStyleSheet("QFrame#Frame1 { background-color: white; } QLabel { background: transparent; }");
+    auto* g = new QGridLayout(frame1_);
+    aniGIF1_ = new Animacion(frame1_);
+    aniGIF1_->hide();
+    const char* rotulos[4] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
+    for (int i = 0; i < 4; ++i) {
+        label2_[i] = new QLabel(rotulos[i], frame1_);
+        label2_[i]->setObjectName(QString("Label2_%1").arg(i));
+    }
+    g->addWidget(aniGIF1_, 0, 0, 3, 1, Qt::AlignCenter);
+    g->addWidget(label2_[3], 0, 1);
+    g->addWidget(label2_[0], 0, 2);
+    g->addWidget(label2_[1], 1, 1, 1, 2);
+    g->addWidget(label2_[2], 2, 1, 1, 2);
+    g->setColumnStretch(2, 1);
+    frame1_->setMinimumWidth(300);
+    medio->addWidget(frame1_, 1);
+    v->addLayout(medio);
+
+    // The progress picture and the footer line, full width.
+    picMsg_ = new dep::PicMsg(central);
+    picMsg_->setFixedHeight(24);
+    picMsg_->hide();
+    v->addWidget(picMsg_);
+    lblpie_ = new QLabel("...", central);
+    lblpie_->setObjectName("LBLPIE");
+    v->addWidget(lblpie_);
+
+    setCentralWidget(central);
+    sbStatusBar_ = new BarraEstado(this);
+    setStatusBar(sbStatusBar_);
+
+    timer1_.setObjectName("Timer1");
+    connect(&timer1_, &QTimer::timeout, this, [this] { Proteger([&] { depuracion_.Timer1_Timer(); }); });
+    timer1_.start(100);
+
+    // The window sees every key first (it forwards command keys to the toolbar).
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{fecha, chkStock_[0], chkStock_[1], chkStock_[2], cmdCancelar_})
+        w->installEventFilter(this);
+    resize(860, 420);
+}
+
+FrmDepuracion::~FrmDepuracion() {
+    for (QLineEdit* f : txtFields_) f->removeEventFilter(this);
+}
+
+std::string FrmDepuracion::TextoFecha() const {
+    return txtFields_[0]->text().toStdString();
+}
+
+Imagen& FrmDepuracion::PicMsg() {
+    return *picMsg_;
+}
+
+void FrmDepuracion::Pie(const std::string& texto) {
+    lblpie_->setText(Q(texto));
+}
+
+void FrmDepuracion::ProcesarEventos() {
+    picMsg_->VaciarPendiente();
+    if (alCeder) alCeder();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool FrmDepuracion::Casilla(int indice) const {
+    return indice >= 0 && indice < 3 && chkStock_[static_cast<std::size_t>(indice)]->isChecked();
+}
+
+void FrmDepuracion::Etiqueta(int indice, const std::string& texto) {
+    Label2(indice).setText(Q(texto));
+}
+
+std::string FrmDepuracion::Etiqueta(int indice) const {
+    return label2_.at(static_cast<std::size_t>(indice))->text().toStdString();
+}
+
+void FrmDepuracion::IntervaloTemporizador(int ms) {
+    if (ms <= 0) {
+        timer1_.stop();
+        return;
+    }
+    timer1_.start(ms);
+}
+
+void FrmDepuracion::TextoBotonCancelar(const std::string& texto) {
+    cmdCancelar_->setText(Q(texto));
+}
+
+std::uint32_t FrmDepuracion::ColorCampo(int indice) const {
+    return colorCampo_.at(static_cast<std::size_t>(indice));
+}
+
+void FrmDepuracion::ColorearCampo(int indice, std::uint32_t bgr) {
+    colorCampo_.at(static_cast<std::size_t>(indice)) = bgr;
+    const QColor c(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    // Its own sheet, so that no skin hides the focus colour.
+    txtFields(indice).setStyleSheet(QString("QLineEdit { background-color: %1; }").arg(c.name()));
+}
+
+int FrmDepuracion::IndiceDe(QObject* obj) const {
+    for (std::size_t i = 0; i < txtFields_.size(); ++i)
+        if (obj == txtFields_[i]) return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace dep

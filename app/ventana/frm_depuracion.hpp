@@ -1,0 +1,140 @@
+#pragma once
+// FrmDepuracion: the program's only window. It holds the controls, the form fields Cancelado,
+// HayError and IndiceCampo, the toolbar and field handlers, and hosts the purge run.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "app/ventana/skin.hpp"
+#include "purge/anfitrion.hpp"
+#include "purge/depuracion.hpp"
+#include "runtime/servicios.hpp"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace dep {
+
+class Animacion;
+class BarraEstado;
+class PicMsg;
+class UtilKit;
+
+class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
+    Q_OBJECT
+  public:
+    explicit FrmDepuracion(Servicios& s, QWidget* padre = nullptr);
+    ~FrmDepuracion() override;
+
+    // Window load: skin, status bar, form services, Inicializa.
+    void Form_Load();
+    void Inicializa();
+    void DetalleOn(bool detalle);
+    void VerRelacion() {}
+    void UtilKit1_click(std::string& tecla);
+    void Datosvalidos(bool& valido);
+    bool CampoValida(int indice, QLineEdit& campo);
+    void ConsultarCampo();
+    // Window key-down: hands the key to the toolbar; true when it was a command key.
+    bool Form_KeyDown(int codigoTecla, int shift);
+    // Unload: the mouse pointer back to normal, then the program ends.
+    void Form_Unload();
+
+    // Field events of txtFields(indice).
+    void txtFields_GotFocus(int indice);
+    void txtFields_LostFocus(int indice);
+    void txtFields_KeyDown(int indice, int codigoTecla, int shift);
+    int txtFields_KeyPress(int indice, int caracter);  // the character to insert, 0 to cancel
+    void txtFields_MouseDown(int indice, int boton, int shift, int x, int y);
+
+    // Why the database could not be opened at start-up; GRABAR then refuses to run.
+    void FijarMotivoSinConexion(std::string motivo) { sinConexion_ = std::move(motivo); }
+    // What ending the program does (the program exits; tests only record it).
+    void FijarTerminar(std::function<void()> f) { terminar_ = std::move(f); }
+    // Called at every yield of a run, before the events are processed (screenshot, tests).
+    std::function<void()> alCeder;
+
+    // AnfitrionCorrida.
+    std::string TextoFecha() const override;
+    bool Cancelado() const override { return cancelado_; }
+    void FijarCancelado(bool b) override { cancelado_ = b; }
+    bool HayError() const override { return hayError_; }
+    void FijarHayError(bool b) override { hayError_ = b; }
+    Imagen& PicMsg() override;
+    void Pie(const std::string& texto) override;
+    void ProcesarEventos() override;
+    bool Casilla(int indice) const override;
+    void Etiqueta(int indice, const std::string& texto) override;
+    std::string Etiqueta(int indice) const override;
+    void IntervaloTemporizador(int ms) override;
+    void TextoBotonCancelar(const std::string& texto) override;
+
+    // The controls, for the start-up code and the tests.
+    UtilKit& UtilKit1() { return *utilKit1_; }
+    QLabel& LBLTIT(int i) { return *lbltit_.at(static_cast<std::size_t>(i)); }
+    QLabel& Label1() { return *label1_; }
+    QLineEdit& txtFields(int i) { return *txtFields_.at(static_cast<std::size_t>(i)); }
+    QCheckBox& ChkStock(int i) { return *chkStock_.at(static_cast<std::size_t>(i)); }
+    QFrame& Frame1() { return *frame1_; }
+    Animacion& AniGIF1() { return *aniGIF1_; }
+    QLabel& Label2(int i) { return *label2_.at(static_cast<std::size_t>(i)); }
+    QPushButton& CmdCancelar() { return *cmdCancelar_; }
+    dep::PicMsg& PicMsg_() { return *picMsg_; }
+    QLabel& LBLPIE() { return *lblpie_; }
+    BarraEstado& SbStatusBar() { return *sbStatusBar_; }
+    SkinFramework& SkinFramework1() { return skinFramework1_; }
+    QTimer& Timer1() { return timer1_; }
+    Depuracion& Purgas() { return depuracion_; }
+    int IndiceCampo() const { return indiceCampo_; }
+    bool EnCorrida() const { return enCorrida_; }
+    // The background of txtFields(indice) as 0x00BBGGRR.
+    std::uint32_t ColorCampo(int indice) const;
+
+  protected:
+    bool eventFilter(QObject* obj, QEvent* ev) override;
+    void keyPressEvent(QKeyEvent* ev) override;
+    void closeEvent(QCloseEvent* ev) override;
+
+  private:
+    void Grabar();
+    void ColorearCampo(int indice, std::uint32_t bgr);
+    void FijarEstadoConsulta(int indice);
+    // Runs an event handler; a failure is shown to the operator instead of escaping the event loop.
+    void Proteger(const std::function<void()>& f);
+    int IndiceDe(QObject* obj) const;
+
+    Servicios& s_;
+    Depuracion depuracion_;
+    bool cancelado_ = false;
+    bool hayError_ = false;
+    int indiceCampo_ = 0;
+    bool enCorrida_ = false;
+    bool descargada_ = false;
+    std::string sinConexion_;
+    std::function<void()> terminar_;
+
+    UtilKit* utilKit1_ = nullptr;
+    std::array<QLabel*, 2> lbltit_{};
+    QLabel* label1_ = nullptr;
+    std::array<QLineEdit*, 1> txtFields_{};
+    std::array<std::uint32_t, 1> colorCampo_{0xFFFFFF};
+    std::array<QCheckBox*, 3> chkStock_{};
+    QFrame* frame1_ = nullptr;
+    Animacion* aniGIF1_ = nullptr;
+    std::array<QLabel*, 4> label2_{};
+    QPushButton* cmdCancelar_ = nullptr;
+    dep::PicMsg* picMsg_ = nullptr;
+    QLabel* lblpie_ = nullptr;
+    BarraEstado* sbStatusBar_ = nullptr;
+    SkinFramework skinFramework1_;
+    QTimer timer1_;
+};
+
+}  // namespace dep

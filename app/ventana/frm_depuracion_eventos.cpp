@@ -1,0 +1,271 @@
+// FrmDepuracion: load and unload, the toolbar command, the validation and the field events.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "app/ventana/animacion.hpp"
+#include "app/ventana/barra_estado.hpp"
+#include "app/ventana/entrada.hpp"
+#include "app/ventana/frm_depuracion.hpp"
+#include "app/ventana/pic_msg.hpp"
+#include "app/ventana/util_kit.hpp"
+#include "common/configuracion.hpp"
+#include "lookup/consultar_campo.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+constexpr std::uint32_t kColorFoco = 0xFFFF00;  // 0x00BBGGRR: cyan
+constexpr std::uint32_t kColorNormal = 0xFFFFFF;
+
+std::string TagDe(const QLineEdit& c) {
+    return c.property("Tag").toString().toStdString();
+}
+
+int Shift(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
+}
+
+// The field as the lookup sees it.
+class CampoVentana : public CampoConsulta {
+  public:
+    CampoVentana(FrmDepuracion& f, int i) : f_(f), i_(i) {}
+    std::string Etiqueta() const override { return TagDe(f_.txtFields(i_)); }
+    void Escribir(const std::string& t) override { f_.txtFields(i_).setText(QString::fromStdString(t)); }
+    void PulsarEnter() override { f_.txtFields_KeyDown(i_, 13, 0); }
+
+  private:
+    FrmDepuracion& f_;
+    int i_;
+};
+
+}  // namespace
+
+void FrmDepuracion::Proteger(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Falla& e) {
+        s_.operador.Mensaje(e.Descripcion(), vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+    } catch (const std::exception& e) {
+        s_.operador.Mensaje(e.what(), vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+    }
+}
+
+void FrmDepuracion::Form_Load() {
+    AplicaSkin(*this, skinFramework1_, s_.formularios);
+    CargaBarraEstado(*sbStatusBar_, "", s_);
+    s_.formularios.PrepararVentana(this, 0);
+    Inicializa();
+}
+
+void FrmDepuracion::Inicializa() {
+    cancelado_ = false;
+    DetalleOn(false);
+    txtFields_[0]->setText(QString::fromStdString(Cfg(s_, "FECHAULTIMADEPURACION")));
+    aniGIF1_->Detener();
+    aniGIF1_->hide();
+}
+
+void FrmDepuracion::DetalleOn(bool) {
+    // The fifth state, the lookup, belongs to the field focus handlers.
+    utilKit1_->FijarEstado(1, true);
+    utilKit1_->FijarEstado(2, true);
+    utilKit1_->FijarEstado(3, false);
+    utilKit1_->FijarEstado(4, false);
+    utilKit1_->FijarEstado(6, false);
+    utilKit1_->FijarEstado(7, false);
+    utilKit1_->FijarEstado(8, false);
+}
+
+void FrmDepuracion::UtilKit1_click(std::string& tecla) {
+    const std::string t = Mayusculas(tecla);
+    if (t == "GRABAR")
+        Grabar();
+    else if (t == "CONSULTAR")
+        ConsultarCampo();
+    else if (t == "CERRAR")
+        Form_Unload();
+    // NUEVO, BORRAR, PLANILLA, REPORTE and CANCELAR do nothing in this window.
+}
+
+void FrmDepuracion::Grabar() {
+    if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
+    if (!s_.datos.EstaConectado()) {
+        s_.operador.Mensaje("No se puede depurar: la base de datos no está abierta." +
+                                (sinConexion_.empty() ? std::string() : "\n" + sinConexion_),
+                            vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+        return;
+    }
+    if (!ReconocerFecha(TextoFecha())) {
+        s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
+        return;
+    }
+    bool valido = false;
+    Datosvalidos(valido);
+    if (!valido) return;
+
+    struct EnCorrida {
+        bool& b;
+        explicit EnCorrida(bool& x) : b(x) { b = true; }
+        ~EnCorrida() { b = false; }
+    } guarda(enCorrida_);
+    aniGIF1_->show();
+    aniGIF1_->Iniciar();
+    try {
+        depuracion_.Depurar();
+    } catch (...) {
+        aniGIF1_->Detener();
+        aniGIF1_->hide();
+        throw;
+    }
+    if (!hayError_) {
+        Inicializa();
+        txtFields_[0]->setFocus();
+        txtFields_[0]->setSelection(0, static_cast<int>(txtFields_[0]->text().size()));
+    }
+    aniGIF1_->Detener();
+    aniGIF1_->hide();
+}
+
+void FrmDepuracion::Datosvalidos(bool& valido) {
+    hayError_ = false;
+    for (std::size_t i = 0; i < txtFields_.size(); ++i) {
+        CampoValida(static_cast<int>(i), *txtFields_[i]);
+        if (hayError_) break;
+    }
+    valido = !hayError_;
+}
+
+bool FrmDepuracion::CampoValida(int, QLineEdit& campo) {
+    hayError_ = false;
+    try {
+        const std::string texto = Recortar(campo.text().toStdString());
+        if (IgualesSinCaso(campo.property("DataField").toString().toStdString(), "Fecha") && texto.empty()) {
+            s_.operador.Mensaje(" Debe informar el Campo Fecha", vb::kSoloAceptar | vb::kInformacion,
+                                "Aviso al operador...");
+            hayError_ = true;
+            campo.setFocus();
+            return hayError_;
+        }
+        if (!Recortar(TagDe(campo)).empty()) VerRelacion();
+    } catch (const std::exception& e) {
+        // Back to the field; the flag stays clear, as the routine always did.
+        s_.operador.Mensaje(e.what(), vb::kSoloAceptar | vb::kInformacion, "Aviso al operador...");
+        campo.setFocus();
+    }
+    return hayError_;
+}
+
+void FrmDepuracion::ConsultarCampo() {
+    CampoVentana campo(*this, indiceCampo_);
+    ::dep::ConsultarCampo(s_.formularios, s_.consultas, campo);
+}
+
+bool FrmDepuracion::Form_KeyDown(int codigoTecla, int) {
+    return utilKit1_->TeclaAbajo(static_cast<short>(codigoTecla));
+}
+
+void FrmDepuracion::Form_Unload() {
+    if (descargada_) return;
+    descargada_ = true;
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (terminar_) terminar_();
+}
+
+void FrmDepuracion::FijarEstadoConsulta(int indice) {
+    utilKit1_->FijarEstado(5, !Recortar(TagDe(txtFields(indice))).empty());
+}
+
+void FrmDepuracion::txtFields_GotFocus(int indice) {
+    indiceCampo_ = indice;
+    FijarEstadoConsulta(indice);
+    ColorearCampo(indice, kColorFoco);
+}
+
+void FrmDepuracion::txtFields_LostFocus(int indice) {
+    ColorearCampo(indice, kColorNormal);
+}
+
+void FrmDepuracion::txtFields_KeyDown(int indice, int codigoTecla, int shift) {
+    if (InputServices::TeclaSalida(codigoTecla)) {
+        CampoValida(indice, txtFields(indice));
+        if (!hayError_) MoverFoco(txtFields(indice), codigoTecla, (shift & 1) != 0);
+    }
+    FijarEstadoConsulta(indice);
+}
+
+int FrmDepuracion::txtFields_KeyPress(int indice, int caracter) {
+    if (caracter == 27) return caracter;
+    return FiltrarTecla(txtFields(indice), caracter);
+}
+
+void FrmDepuracion::txtFields_MouseDown(int indice, int boton, int, int, int) {
+    indiceCampo_ = indice;
+    if (boton == 2) ConsultarCampo();
+}
+
+bool FrmDepuracion::eventFilter(QObject* obj, QEvent* ev) {
+    const int i = IndiceDe(obj);
+    switch (ev->type()) {
+        case QEvent::KeyPress: {
+            auto* k = static_cast<QKeyEvent*>(ev);
+            const int codigo = CodigoPlataforma(k->key());
+            const int shift = Shift(k->modifiers());
+            bool comando = false;
+            Proteger([&] { comando = codigo != 0 && Form_KeyDown(codigo, shift); });
+            if (comando || i < 0) return comando;
+            Proteger([&] { txtFields_KeyDown(i, codigo, shift); });
+            if (InputServices::TeclaSalida(codigo)) return true;  // the handler moved the focus
+            const QString t = k->text();
+            if (t.size() != 1 || codigo == 8) return false;
+            const int c = t.at(0).unicode();
+            int r = c;
+            Proteger([&] { r = txtFields_KeyPress(i, c); });
+            if (r == c) return false;
+            if (r != 0) txtFields(i).insert(QString(QChar(r)));
+            return true;
+        }
+        case QEvent::FocusIn:
+            if (i >= 0) Proteger([&] { txtFields_GotFocus(i); });
+            break;
+        case QEvent::FocusOut:
+            if (i >= 0) Proteger([&] { txtFields_LostFocus(i); });
+            break;
+        case QEvent::MouseButtonPress:
+            if (i >= 0) {
+                auto* m = static_cast<QMouseEvent*>(ev);
+                const int boton = m->button() == Qt::RightButton    ? 2
+                                  : m->button() == Qt::MiddleButton ? 4
+                                                                    : 1;
+                const QPoint p = m->position().toPoint();
+                Proteger([&] { txtFields_MouseDown(i, boton, Shift(m->modifiers()), p.x(), p.y()); });
+                return boton == 2;
+            }
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(obj, ev);
+}
+
+void FrmDepuracion::keyPressEvent(QKeyEvent* ev) {
+    const int codigo = CodigoPlataforma(ev->key());
+    bool comando = false;
+    Proteger([&] { comando = codigo != 0 && Form_KeyDown(codigo, Shift(ev->modifiers())); });
+    if (!comando) QMainWindow::keyPressEvent(ev);
+}
+
+void FrmDepuracion::closeEvent(QCloseEvent* ev) {
+    Form_Unload();
+    ev->accept();
+}
+
+}  // namespace dep

@@ -1,0 +1,205 @@
+#include "app/ventana/operador_qt.hpp"
+
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "runtime/conversions.hpp"
+#include "runtime/data_services.hpp"
+#include "runtime/recordset.hpp"
+
+namespace dep {
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+struct Boton {
+    QMessageBox::StandardButton qt;
+    const char* texto;
+    int respuesta;
+};
+
+std::vector<Boton> BotonesDe(int botones) {
+    switch (botones & 7) {
+        case vb::kAceptarCancelar:
+            return {{QMessageBox::Ok, "Aceptar", vb::kAceptar},
+                    {QMessageBox::Cancel, "Cancelar", vb::kCancelar}};
+        case vb::kAbortarReintentarIgnorar:
+            return {{QMessageBox::Abort, "Abortar", vb::kAbortar},
+                    {QMessageBox::Retry, "Reintentar", vb::kReintentar},
+                    {QMessageBox::Ignore, "Ignorar", vb::kIgnorar}};
+        case vb::kSiNoCancelar:
+            return {{QMessageBox::Yes, "Sí", vb::kSi},
+                    {QMessageBox::No, "No", vb::kNo},
+                    {QMessageBox::Cancel, "Cancelar", vb::kCancelar}};
+        case vb::kSiNo:
+            return {{QMessageBox::Yes, "Sí", vb::kSi}, {QMessageBox::No, "No", vb::kNo}};
+        case vb::kReintentarCancelar:
+            return {{QMessageBox::Retry, "Reintentar", vb::kReintentar},
+                    {QMessageBox::Cancel, "Cancelar", vb::kCancelar}};
+        default:
+            return {{QMessageBox::Ok, "Aceptar", vb::kAceptar}};
+    }
+}
+
+QMessageBox::Icon IconoDe(int botones) {
+    switch (botones & 0x70) {
+        case vb::kCritico:
+            return QMessageBox::Critical;
+        case vb::kPregunta:
+            return QMessageBox::Question;
+        case vb::kExclamacion:
+            return QMessageBox::Warning;
+        case vb::kInformacion:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+std::string TextoError(const Falla& e) {
+    return "Error " + TextoEntero(e.Numero()) + ": " + e.Descripcion() + "\nOrigen: " + e.Origen();
+}
+
+}  // namespace
+
+int OperadorQt::Mensaje(const std::string& texto, int botones, const std::string& titulo) {
+    QMessageBox m(IconoDe(botones), Q(titulo.empty() ? kTituloAplicacion : titulo), Q(texto),
+                  QMessageBox::NoButton, padre_);
+    const auto lista = BotonesDe(botones);
+    for (const auto& b : lista) m.addButton(b.qt)->setText(QString::fromUtf8(b.texto));
+    // Escape answers like the last button that can cancel, or the only one.
+    for (const auto& b : lista)
+        if (b.respuesta == vb::kCancelar || lista.size() == 1) m.setEscapeButton(m.button(b.qt));
+    m.exec();
+    const auto pulsado = m.standardButton(m.clickedButton());
+    for (const auto& b : lista)
+        if (b.qt == pulsado) return b.respuesta;
+    return lista.size() == 1 ? lista[0].respuesta : vb::kCancelar;
+}
+
+int OperadorQt::Abortar(const std::string& texto, const std::string& titulo) {
+    const int r = Mensaje(texto, vb::kAbortarReintentarIgnorar | vb::kCritico, titulo);
+    return r == vb::kCancelar ? vb::kAbortar : r;
+}
+
+int OperadorQt::DialogoError(const Falla& e) {
+    return Abortar(TextoError(e), kTituloAplicacion);
+}
+
+int OperadorQt::ErrorRutina(const Falla& e, const std::string& rutina) {
+    return Abortar("Error en la rutina " + rutina + "\n" + TextoError(e), kTituloAplicacion);
+}
+
+std::string OperadorQt::ElegirFecha() {
+    QDialog d(padre_);
+    d.setObjectName("ElegirFecha");
+    d.setWindowTitle("Elegir fecha");
+    auto* lay = new QVBoxLayout(&d);
+    auto* cal = new QCalendarWidget(&d);
+    cal->setObjectName("Calendario");
+    cal->setGridVisible(true);
+    lay->addWidget(cal);
+    auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    bb->button(QDialogButtonBox::Ok)->setText("Aceptar");
+    bb->button(QDialogButtonBox::Cancel)->setText("Cancelar");
+    lay->addWidget(bb);
+    QObject::connect(bb, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(bb, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    QObject::connect(cal, &QCalendarWidget::activated, &d, &QDialog::accept);
+    if (d.exec() != QDialog::Accepted) return {};
+    return cal->selectedDate().toString("dd/MM/yyyy").toStdString();
+}
+
+std::string ConsultaDeLista(const PedidoLista& p) {
+    const std::string o = Recortar(p.origen);
+    if (o.size() >= 7 && IgualesSinCaso(o.substr(0, 7), "select ")) return p.origen;
+    if (!Recortar(p.seleccion).empty()) return p.seleccion;
+    return "SELECT * FROM " + p.origen + (p.filtro.empty() ? "" : " " + p.filtro);
+}
+
+std::string OperadorQt::AbrirLista(const PedidoLista& p) {
+    Resultado filas;
+    try {
+        if (!datos_ || !datos_->EstaConectado())
+            throw Falla(err::kConexion, "No hay conexión con la base de datos.");
+        Recordset rs;
+        datos_->AbrirRecordset(ConsultaDeLista(p), rs);
+        filas.columnas = rs.Columnas();
+        for (; !rs.EOF(); rs.MoveNext()) {
+            std::vector<Value> f;
+            for (const auto& c : filas.columnas) f.push_back(rs.Fields(c));
+            filas.filas.push_back(std::move(f));
+        }
+        datos_->CerrarRecordset(rs);
+    } catch (const Falla& e) {
+        Mensaje("No se pudo abrir la lista de " + p.origen + ":\n" + e.Descripcion(), vb::kExclamacion,
+                "Aviso al Operador");
+        return {};
+    }
+    int codigo = 0;
+    for (std::size_t i = 0; i < filas.columnas.size(); ++i)
+        if (IgualesSinCaso(filas.columnas[i], p.campoCodigo)) codigo = static_cast<int>(i);
+
+    QDialog d(padre_);
+    d.setObjectName("AbrirLista");
+    d.setWindowTitle("Consulta");
+    d.resize(520, 360);
+    auto* lay = new QVBoxLayout(&d);
+    auto* buscar = new QLineEdit(&d);
+    buscar->setObjectName("Buscar");
+    buscar->setPlaceholderText("Buscar...");
+    lay->addWidget(buscar);
+    auto* tabla =
+        new QTableWidget(static_cast<int>(filas.filas.size()), static_cast<int>(filas.columnas.size()), &d);
+    tabla->setObjectName("Filas");
+    tabla->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tabla->setSelectionMode(QAbstractItemView::SingleSelection);
+    tabla->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tabla->verticalHeader()->hide();
+    for (std::size_t c = 0; c < filas.columnas.size(); ++c)
+        tabla->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(Q(filas.columnas[c])));
+    for (std::size_t r = 0; r < filas.filas.size(); ++r)
+        for (std::size_t c = 0; c < filas.columnas.size(); ++c) {
+            const Value& v = filas.filas[r][c];
+            tabla->setItem(static_cast<int>(r), static_cast<int>(c),
+                           new QTableWidgetItem(Q(v.EsNulo() ? std::string() : v.ATexto())));
+        }
+    tabla->horizontalHeader()->setStretchLastSection(true);
+    lay->addWidget(tabla);
+    auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    bb->button(QDialogButtonBox::Ok)->setText("Aceptar");
+    bb->button(QDialogButtonBox::Cancel)->setText("Cancelar");
+    lay->addWidget(bb);
+    QObject::connect(bb, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(bb, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    QObject::connect(tabla, &QTableWidget::cellDoubleClicked, &d, &QDialog::accept);
+    // The search shows the rows where any column contains the text, without regard to case.
+    QObject::connect(buscar, &QLineEdit::textChanged, &d, [tabla](const QString& t) {
+        int primera = -1;
+        for (int r = 0; r < tabla->rowCount(); ++r) {
+            bool ve = t.isEmpty();
+            for (int c = 0; !ve && c < tabla->columnCount(); ++c)
+                ve = tabla->item(r, c)->text().contains(t, Qt::CaseInsensitive);
+            tabla->setRowHidden(r, !ve);
+            if (ve && primera < 0) primera = r;
+        }
+        if (primera >= 0) tabla->selectRow(primera);
+    });
+    if (tabla->rowCount() > 0) tabla->selectRow(0);
+    if (d.exec() != QDialog::Accepted) return {};
+    const int fila = tabla->currentRow();
+    if (fila < 0 || tabla->isRowHidden(fila) || codigo >= tabla->columnCount()) return {};
+    return tabla->item(fila, codigo)->text().toStdString();
+}
+
+}  // namespace dep
