@@ -145,6 +145,24 @@ TEST_F(Talonarios, ConAmbasEstrellasSoloFiltraLaSucursal) {
     EXPECT_EQ(p.num, "00000003");
 }
 
+TEST_F(Talonarios, ComillasEnLosFiltrosSeDoblanUnaVez) {
+    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
+    Pedido p;
+    p.let = "*B'";
+    Pedir("CC", p);
+    ASSERT_EQ(Consultas().size(), 1u);
+    EXPECT_NE(Consultas()[0].find("LIKE('%B''%')"), std::string::npos) << Consultas()[0];
+    Olvidar();
+    Pedido q;
+    q.suc = "*0'2";
+    q.let = "A";
+    Pedir("CC", q);
+    ASSERT_EQ(Consultas().size(), 2u);
+    EXPECT_NE(Consultas()[0].find("A_SUC_DEFAULT = '0''2'"), std::string::npos) << Consultas()[0];
+    EXPECT_EQ(q.num, "00000003");  // no talonario of that branch: the filter is dropped
+    EXPECT_TRUE(Rutinas().empty());
+}
+
 TEST_F(Talonarios, UnidadDeNegocioConSusTalonariosYSinEllos) {
     Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1", "U2");
     Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "5, 10, 2", "U1");
