@@ -1,6 +1,7 @@
 #include "runtime/odbc/odbc_conexion.hpp"
 
 #include <algorithm>
+#include <ctime>
 #include <fstream>
 
 #include "runtime/conversions.hpp"
@@ -95,7 +96,7 @@ struct ConexionOdbc::Manejadores {
 ConexionOdbc::ConexionOdbc(OpcionesOdbc opciones) : op_(std::move(opciones)), h_(new Manejadores) {
     auto fallar = [&](std::vector<Diagnostico> ds) {
         const std::string m = detalle::MensajeFalloConexion(ds, op_.cadena);
-        Trazar("-- conexión: " + OcultarClave(op_.cadena), m);
+        Trazar("Abrir", OcultarClave(op_.cadena), "ERROR " + m);
         throw Falla(err::kConexion, m, kFuente);
     };
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env)))
@@ -114,10 +115,12 @@ ConexionOdbc::ConexionOdbc(OpcionesOdbc opciones) : op_(std::move(opciones)), h_
                                           &largo, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) fallar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc));
     h_->conectada = true;
-    Trazar("-- conexión: " + OcultarClave(op_.cadena), "abierta");
-    sqlServer_ = ContieneSinCaso(Info(SQL_DBMS_NAME), "SQL Server");
+    Trazar("Abrir", OcultarClave(op_.cadena), "hecho");
+    const std::string motor = Info(SQL_DBMS_NAME);
+    sqlServer_ = ContieneSinCaso(motor, "SQL Server");
+    sabor_ = sqlServer_ ? Sabor::SqlServer : ContieneSinCaso(motor, "SQLite") ? Sabor::Sqlite : Sabor::Otro;
     // Date literals are written day/month/year, as the operator types them.
-    if (sqlServer_) Correr("SET DATEFORMAT dmy", nullptr, false);
+    if (sqlServer_) Correr("SET DATEFORMAT dmy", nullptr, false, "Abrir");
 }
 
 ConexionOdbc::~ConexionOdbc() {
@@ -150,27 +153,65 @@ std::string ConexionOdbc::NombreUsuario() const {
     return Info(SQL_USER_NAME);
 }
 
-void ConexionOdbc::Trazar(const std::string& sql, const std::string& resultado) const {
+// The same layout as the embedded engine's trace, so that one reader serves both.
+void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::string& resultado) const {
     if (op_.traza.empty()) return;
     std::ofstream f(op_.traza, std::ios::app | std::ios::binary);
-    if (f) f << sql << "\n-- " << resultado << "\n";
+    if (!f) return;
+    std::string cuerpo;
+    for (char c : sql) {
+        if (c == '\r') continue;
+        cuerpo += c;
+        if (c == '\n') cuerpo += "    ";
+    }
+    const std::time_t ahora = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&ahora, &tm);
+    char hora[32];
+    std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &tm);
+    f << "[" << hora << "] " << que << "\n    " << cuerpo << "\n    => " << resultado << "\n";
+}
+
+// A statement of the connection's own (savepoints), sent as it stands.
+void ConexionOdbc::Propia(const char* que, const std::string& sql) {
+    errores_.clear();
+    bool tomado = false;
+    long filas = -1;
+    if (Enviar(sql, {}, nullptr, tomado, filas)) {
+        Trazar(que, sql, "hecho");
+        return;
+    }
+    Trazar(que, sql, "ERROR " + (errores_.empty() ? std::string() : errores_.front().descripcion));
+    LanzarPrimera(errores_);
 }
 
 void ConexionOdbc::BeginTrans() {
     if (!EstaAbierta())
         throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada", kFuente);
-    if (nivel_ > 0)
-        throw Falla(err::kOperacionNoPermitida, "Ya hay una transacción en curso en esta conexión", kFuente);
+    if (nivel_ > 0) {
+        // Nested transactions are savepoints inside the one the driver holds.
+        const std::string nombre = "dep_t" + std::to_string(nivel_ + 1);
+        if (sabor_ == Sabor::SqlServer)
+            Propia("BeginTrans", "IF @@TRANCOUNT = 0 BEGIN TRANSACTION; SAVE TRANSACTION " + nombre);
+        else if (sabor_ == Sabor::Sqlite)
+            Propia("BeginTrans", "SAVEPOINT " + nombre);
+        else
+            throw Falla(err::kOperacionNoPermitida,
+                        "Este controlador ODBC no admite transacciones anidadas: ya hay una en curso",
+                        kFuente);
+        ++nivel_;
+        return;
+    }
     const SQLRETURN rc =
         SQLSetConnectAttr(h_->dbc, SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
     if (!SQL_SUCCEEDED(rc)) {
         errores_.clear();
         Anotar(LeerDiagnosticos(SQL_HANDLE_DBC, h_->dbc), errores_);
-        Trazar("BEGIN TRANSACTION", "rechazada");
+        Trazar("BeginTrans", "SQL_AUTOCOMMIT_OFF", "ERROR");
         LanzarPrimera(errores_);
     }
     nivel_ = 1;
-    Trazar("BEGIN TRANSACTION", "correcta");
+    Trazar("BeginTrans", "SQL_AUTOCOMMIT_OFF", "hecho");
 }
 
 void ConexionOdbc::CommitTrans() {
@@ -181,10 +222,24 @@ void ConexionOdbc::RollbackTrans() {
 }
 
 void ConexionOdbc::Terminar(bool confirmar) {
-    const char* que = confirmar ? "COMMIT TRANSACTION" : "ROLLBACK TRANSACTION";
+    const char* que = confirmar ? "CommitTrans" : "RollbackTrans";
     if (nivel_ == 0)
-        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción activa en esta conexión",
+        throw Falla(err::kOperacionNoPermitida,
+                    confirmar ? "No hay ninguna transacción iniciada que confirmar"
+                              : "No hay ninguna transacción iniciada que anular",
                     kFuente);
+    if (nivel_ > 1) {
+        const std::string nombre = "dep_t" + std::to_string(nivel_);
+        --nivel_;
+        if (sabor_ == Sabor::SqlServer) {
+            // An inner commit has nothing to do: the outer transaction keeps the work.
+            if (!confirmar) Propia(que, "ROLLBACK TRANSACTION " + nombre);
+        } else {
+            if (!confirmar) Propia(que, "ROLLBACK TO " + nombre);
+            Propia(que, "RELEASE " + nombre);
+        }
+        return;
+    }
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, h_->dbc, confirmar ? SQL_COMMIT : SQL_ROLLBACK);
     std::vector<ErrorBD> fallos;
     if (!SQL_SUCCEEDED(rc)) {
@@ -194,21 +249,22 @@ void ConexionOdbc::Terminar(bool confirmar) {
     }
     SQLSetConnectAttr(h_->dbc, SQL_ATTR_AUTOCOMMIT, Entero(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
     nivel_ = 0;
+    const char* sql = confirmar ? "SQL_COMMIT" : "SQL_ROLLBACK";
     if (!SQL_SUCCEEDED(rc)) {
         errores_ = std::move(fallos);
-        Trazar(que, "rechazada");
+        Trazar(que, sql, "ERROR " + (errores_.empty() ? std::string() : errores_.front().descripcion));
         LanzarPrimera(errores_);
     }
-    Trazar(que, "correcta");
+    Trazar(que, sql, "hecho");
 }
 
 long ConexionOdbc::Execute(const std::string& sql) {
-    return Correr(sql, nullptr, true);
+    return Correr(sql, nullptr, true, "Execute");
 }
 
 Resultado ConexionOdbc::Consultar(const std::string& sql) {
     Resultado r;
-    Correr(sql, &r, true);
+    Correr(sql, &r, true, "Consultar");
     return r;
 }
 
@@ -240,7 +296,7 @@ class ConexionOdbc::Envio : public EnvioOdbc {
     Resultado* r_;
 };
 
-long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traducir) {
+long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traducir, const char* que) {
     errores_.clear();
     if (!EstaAbierta())
         throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada", kFuente);
@@ -260,11 +316,13 @@ long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traduc
         std::string primera;
         for (const ErrorBD& e : errores_)
             if (!e.informativo && primera.empty()) primera = e.descripcion;
-        Trazar(original, "rechazada: " + primera);
+        if (r) *r = Resultado{};
+        Trazar(que, original, "ERROR " + primera);
         LanzarPrimera(errores_);
     }
     const long filas = envio.filas_;
-    Trazar(original, filas >= 0 ? "correcta, filas: " + std::to_string(filas) : std::string("correcta"));
+    Trazar(que, original,
+           r ? std::to_string(r->filas.size()) + " filas leídas" : std::to_string(filas) + " filas");
     return filas;
 }
 

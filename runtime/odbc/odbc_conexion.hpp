@@ -67,19 +67,21 @@ class ConexionOdbc : public Conexion {
 
   private:
     struct Manejadores;
-    long Correr(const std::string& sql, Resultado* r, bool traducir);
+    long Correr(const std::string& sql, Resultado* r, bool traducir, const char* que);
+    void Propia(const char* que, const std::string& sql);
     class Envio;
     // Sends one text to the driver and walks all its results; false when it was refused.
     bool Enviar(std::string sql, const std::vector<Value>& parametros, Resultado* r, bool& tomado,
                 long& filas);
     void Terminar(bool confirmar);
-    void Trazar(const std::string& sql, const std::string& resultado) const;
+    void Trazar(const char* que, const std::string& sql, const std::string& resultado) const;
     std::string Info(unsigned short tipo) const;
 
     OpcionesOdbc op_;
     std::unique_ptr<Manejadores> h_;
     int nivel_ = 0;
     bool sqlServer_ = false;
+    enum class Sabor { SqlServer, Sqlite, Otro } sabor_ = Sabor::Otro;
 };
 
 }  // namespace dep::odbc

@@ -60,7 +60,7 @@ struct Estado {
     std::map<std::string, std::vector<sqlite::Columna>> columnas;
 };
 
-Value ValorLiteral(const Token& t, bool fecha) {
+Value ValorLiteral(const Token& t, bool fecha, const std::string& tsql) {
     if (t.tipo == TipoToken::Numero) {
         if (t.texto.find_first_of(".eE") == std::string::npos) {
             try {
@@ -70,11 +70,16 @@ Value ValorLiteral(const Token& t, bool fecha) {
         }
         return Value(detalle::DobleDeTexto(t.texto));
     }
-    if (fecha) {
-        // Dates travel in the operator's day/month/year form and are kept in SQLite's own.
-        if (const auto f = ReconocerFecha(t.texto)) return Value(TextoFechaIso(*f));
-    }
-    return Value(t.texto);
+    if (!fecha) return Value(t.texto);
+    // Dates travel in the operator's day/month/year form and are kept in SQLite's own, as the
+    // embedded engine does: an empty text is the server's day zero, anything else is refused.
+    const std::string recortado = Recortar(t.texto);
+    if (recortado.empty()) return Value("1900-01-01 00:00:00");
+    if (const auto f = ReconocerFecha(recortado)) return Value(TextoFechaIso(*f));
+    throw Falla(err::kBaseDatos,
+                "Error en la sentencia \"" + tsql + "\": el texto '" + t.texto +
+                    "' no se puede convertir en fecha (se espera día/mes/año)",
+                "ODBC");
 }
 
 std::string LiteralTsql(const Token& t) {
@@ -92,7 +97,28 @@ class Ejecucion {
         esquema.Usar(&envio_);
         sqlite::Traductor traductor(esquema, estado_.baseAdmin);
         const sqlite::Plan plan = traductor.Traducir(t, sql);
-        Pasos(plan.pasos, t, profundidad);
+        const std::string anterior = texto_;
+        texto_ = sql;
+        // A batch is all or nothing, as on the embedded engine: a refused statement undoes
+        // what the batch did before it.
+        const bool lote =
+            profundidad == 0 &&
+            (plan.pasos.size() > 1 || (plan.pasos.size() == 1 && plan.pasos[0].tipo != Paso::Tipo::Sql));
+        if (lote && !envio_.Consulta("SAVEPOINT dep_lote", {}, descarte_)) return;
+        bool bien = false;
+        try {
+            bien = Pasos(plan.pasos, t, profundidad);
+        } catch (...) {
+            if (lote) Deshacer();
+            texto_ = anterior;
+            throw;
+        }
+        texto_ = anterior;
+        if (!lote) return;
+        if (bien)
+            envio_.Consulta("RELEASE dep_lote", {}, descarte_);
+        else
+            Deshacer();
     }
 
   private:
@@ -104,7 +130,8 @@ class Ejecucion {
 
     std::vector<Value> Parametros(const Paso& p, const std::vector<Token>& t) {
         std::vector<Value> v;
-        for (const auto& q : p.params) v.push_back(ValorLiteral(t[q.token], q.fecha));
+        for (const auto& q : p.params)
+            v.push_back(ValorLiteral(t[q.token], q.fecha, sqlite::TextoDe(t, texto_, p.desde, p.hasta)));
         return v;
     }
 
@@ -219,9 +246,15 @@ class Ejecucion {
                                {Value(p.nombre)}, descarte_);
     }
 
+    void Deshacer() {
+        envio_.Consulta("ROLLBACK TO dep_lote", {}, descarte_);
+        envio_.Consulta("RELEASE dep_lote", {}, descarte_);
+    }
+
     Estado& estado_;
     EnvioOdbc& envio_;
     Resultado descarte_;
+    std::string texto_;  // the T-SQL being run, for messages
 };
 
 }  // namespace

@@ -87,6 +87,21 @@ TEST_F(Sqlite, UnRechazoDejaSuEntradaYLanzaLaPrimera) {
     EXPECT_FALSE(cn_->Errors()[0].informativo);
 }
 
+TEST_F(Sqlite, UnLoteRechazadoNoDejaNadaAMedias) {
+    EXPECT_THROW(cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')\n"
+                              "INSERT INTO NO_EXISTE (X) VALUES (1)"),
+                 Falla);
+    EXPECT_EQ(Contar("TA_CONFIGURACION"), 0);
+    // A text that is no date where a date column expects one is refused, never stored.
+    try {
+        cn_->Execute("UPDATE MV_ASIENTOS SET FECHA = '31/02/2020'");
+        FAIL() << "debía rechazarse";
+    } catch (const Falla& e) {
+        EXPECT_NE(e.Descripcion().find("no se puede convertir en fecha"), std::string::npos)
+            << e.Descripcion();
+    }
+}
+
 TEST_F(Sqlite, LosAvisosQuedanEnExecuteYDataServicesLosQuitaSiSaleBien) {
     cn_->Execute("PRINT 'Depurados ' + '12' + ' movimientos'");
     ASSERT_EQ(cn_->Errors().size(), 1u);
@@ -115,13 +130,27 @@ TEST_F(Sqlite, RollbackDeshaceYCommitConserva) {
     EXPECT_EQ(Contar("TA_CONFIGURACION"), 0);
 
     cn_->BeginTrans();
-    EXPECT_THROW(cn_->BeginTrans(), Falla);
     cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('K', '2')");
+    // A nested transaction is a savepoint: rolling it back keeps the outer work.
+    cn_->BeginTrans();
+    EXPECT_EQ(cn_->NivelTransaccion(), 2);
+    cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('M', '9')");
+    cn_->RollbackTrans();
+    EXPECT_EQ(cn_->NivelTransaccion(), 1);
+    cn_->BeginTrans();
+    cn_->Execute("UPDATE TA_CONFIGURACION SET ValorAux = 'x' WHERE CLAVE = 'K'");
     cn_->CommitTrans();
+    EXPECT_EQ(Contar("TA_CONFIGURACION"), 1);
+    cn_->CommitTrans();
+    EXPECT_EQ(cn_->NivelTransaccion(), 0);
     EXPECT_THROW(cn_->CommitTrans(), Falla);
+    EXPECT_THROW(cn_->RollbackTrans(), Falla);
     // Another connection sees the committed row: it reached the file.
     auto otra = Abrir();
-    EXPECT_EQ(otra->Consultar("SELECT VALOR FROM TA_CONFIGURACION").filas.at(0).at(0), Value("2"));
+    const Resultado r = otra->Consultar("SELECT VALOR, ValorAux FROM TA_CONFIGURACION");
+    ASSERT_EQ(r.filas.size(), 1u);
+    EXPECT_EQ(r.filas[0][0], Value("2"));
+    EXPECT_EQ(r.filas[0][1], Value("x"));
     // Outside a transaction every statement stands on its own.
     cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('L', '3')");
     EXPECT_EQ(otra->Consultar("SELECT COUNT(*) FROM TA_CONFIGURACION").filas.at(0).at(0), Value(2));
@@ -241,7 +270,7 @@ TEST_F(Sqlite, LaTrazaGuardaLasSentenciasPeroNuncaLaClave) {
     s << f.rdbuf();
     const std::string t = s.str();
     EXPECT_NE(t.find("DELETE AUX_TMP"), std::string::npos) << t;
-    EXPECT_NE(t.find("rechazada"), std::string::npos) << t;
+    EXPECT_NE(t.find("] Execute\n    DELETE NO_EXISTE\n    => ERROR "), std::string::npos) << t;
     EXPECT_NE(t.find("PWD=***"), std::string::npos) << t;
     EXPECT_EQ(t.find("secreto"), std::string::npos) << t;
 }
