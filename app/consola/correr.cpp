@@ -6,6 +6,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
+#include "runtime/odbc/odbc_texto.hpp"
 #include "runtime/servicios.hpp"
 
 namespace dep::consola {
@@ -50,8 +51,8 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         cn = AbrirConexion(a);
     } catch (const std::exception& e) {
-        err << "No se pudo abrir la base de datos '" << (a.motor == "odbc" ? a.odbc : a.base)
-            << "': " << e.what() << "\n";
+        err << "No se pudo abrir la base de datos '"
+            << (a.motor == "odbc" ? odbc::OcultarClave(a.odbc) : a.base) << "': " << e.what() << "\n";
         return kConErrores;
     }
 
