@@ -34,6 +34,24 @@ void Bd::Ejecutar(const std::string& sql) {
     }
 }
 
+std::vector<std::vector<std::string>> Bd::Filas(const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) Fallar("No se pudo leer");
+    std::vector<std::vector<std::string>> filas;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<std::string> fila;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const unsigned char* t = sqlite3_column_text(st, i);
+            fila.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+        }
+        filas.push_back(std::move(fila));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) Fallar("No se pudo leer");
+    return filas;
+}
+
 Sentencia::Sentencia(Bd& bd, const std::string& sql) : bd_(bd) {
     if (sqlite3_prepare_v2(bd.Manejador(), sql.c_str(), static_cast<int>(sql.size()), &st_, nullptr) !=
         SQLITE_OK)

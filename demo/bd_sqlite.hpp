@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -18,6 +19,8 @@ class Bd {
     Bd& operator=(const Bd&) = delete;
 
     void Ejecutar(const std::string& sql);  // one or more statements
+    // Every row of a query, each value as text (a null as the empty text).
+    std::vector<std::vector<std::string>> Filas(const std::string& sql);
     sqlite3* Manejador() const { return db_; }
     [[noreturn]] void Fallar(const std::string& que) const;
 

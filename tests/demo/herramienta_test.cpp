@@ -1,0 +1,60 @@
+// The command-line tool: Spanish help, exit 2 on bad usage, and a real database on success.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ayuda_bd.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::CarpetaTemporal;
+
+struct Salida {
+    int codigo;
+    std::string texto;
+};
+
+Salida Correr(const CarpetaTemporal& dir, const std::string& argumentos) {
+    std::string archivo = dir.Ruta("salida.txt");
+    int rc = std::system(
+        (std::string("\"") + DEPURACION_DEMO + "\" " + argumentos + " >\"" + archivo + "\" 2>&1").c_str());
+    std::ifstream in(archivo);
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string((std::istreambuf_iterator<char>(in)), {})};
+}
+
+TEST(Herramienta, AyudaYUsoIncorrecto) {
+    CarpetaTemporal dir;
+    Salida s = Correr(dir, "--ayuda");
+    EXPECT_EQ(s.codigo, 0);
+    EXPECT_NE(s.texto.find("Uso: depuracion-demo --salida ARCHIVO"), std::string::npos) << s.texto;
+    for (const char* args : {"", "--asientos 1000", "--salida", "--salida x.db --asientos mil",
+                             "--salida x.db --asientos 10", "--salida x.db --semilla -1", "--otra"}) {
+        s = Correr(dir, args);
+        EXPECT_EQ(s.codigo, 2) << args;
+        EXPECT_NE(s.texto.find("depuracion-demo: "), std::string::npos) << args;
+    }
+    EXPECT_NE(Correr(dir, "--salida x.db --bla").texto.find("opción desconocida: --bla"), std::string::npos);
+}
+
+TEST(Herramienta, CreaLaBaseYNoPisaSinPermiso) {
+    CarpetaTemporal dir;
+    std::string db = dir.Ruta("demo.db");
+    Salida s = Correr(dir, "--salida \"" + db + "\" --asientos 500 --semilla 3");
+    ASSERT_EQ(s.codigo, 0) << s.texto;
+    EXPECT_EQ(prueba::Lector(db).Numero("SELECT count(*) FROM MV_ASIENTOS"), 500);
+    s = Correr(dir, "--salida \"" + db + "\" --asientos 500");
+    EXPECT_EQ(s.codigo, 1);
+    EXPECT_NE(s.texto.find("ya existe"), std::string::npos) << s.texto;
+    s = Correr(dir, "--salida \"" + db + "\" --esquema --reemplazar");
+    ASSERT_EQ(s.codigo, 0) << s.texto;
+    EXPECT_EQ(prueba::Lector(db).Numero("SELECT count(*) FROM MV_ASIENTOS"), 0);
+}
+
+}  // namespace
+}  // namespace dep
