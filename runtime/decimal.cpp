@@ -1,8 +1,6 @@
 #include "runtime/decimal.hpp"
 
 #include <charconv>
-#include <cstdlib>
-#include <string>
 
 #include "runtime/falla.hpp"
 
@@ -25,8 +23,14 @@ double ValorDecimal(std::string_view s) {
     }
     const size_t e = s.find_first_of("eE");
     if (e != std::string_view::npos) {
-        const std::string exp(s.substr(e + 1));
-        magnitud += std::strtol(exp.c_str(), nullptr, 10);
+        // Read the exponent ourselves, stopping short of any overflow of the sum.
+        size_t j = e + 1;
+        const bool negativo = j < s.size() && s[j] == '-';
+        if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
+        long exp = 0;
+        for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j)
+            if (exp < 1000000) exp = exp * 10 + (s[j] - '0');
+        magnitud += negativo ? -exp : exp;
     }
     if (magnitud > 0) throw Falla(err::kDesbordamiento, "Desbordamiento");
     return 0;
