@@ -1,0 +1,188 @@
+// The console front end: options, progress lines, answers to dialogs and exit statuses, on real
+// demo databases.
+#include <sys/wait.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app/consola/anfitrion_consola.hpp"
+#include "demo/bd_sqlite.hpp"
+#include "demo/demo.hpp"
+
+#include <sqlite3.h>
+
+namespace dep::consola {
+namespace {
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+TEST(Opciones, UsoCorrectoEIncorrecto) {
+    std::string e;
+    auto o = LeerOpciones({"--hasta", "31/12/2021", "--base", "x.db"}, e);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(o->stock && o->asientos && o->temporales);
+    EXPECT_EQ(o->anteError, AnteError::Abortar);
+    o = LeerOpciones({"--hasta", "31/12/2021", "--asientos", "--ante-error", "reintentar"}, e);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(!o->stock && o->asientos && !o->temporales);
+    EXPECT_EQ(o->anteError, AnteError::Reintentar);
+    o = LeerOpciones({"--aplicaciones", "000100000007X", "--fp", "--hasta", "31/12/2021"}, e);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(o->soloFP);
+    for (const std::vector<std::string>& malo : {std::vector<std::string>{"--stock"},
+                                                 {"--hasta"},
+                                                 {"--hasta", "1/1/2021", "--ante-error", "nunca"},
+                                                 {"--hasta", "1/1/2021", "--base", "a", "--odbc", "b"},
+                                                 {"--aplicaciones", "0001X", "--cc", "--hasta", "1/1/2021"},
+                                                 {"--aplicaciones", "000100000007X", "--hasta", "1/1/2021"},
+                                                 {"--hasta", "1/1/2021", "--otra"}}) {
+        e.clear();
+        EXPECT_FALSE(LeerOpciones(malo, e)) << malo.back();
+        EXPECT_FALSE(e.empty());
+    }
+}
+
+TEST(Avance, FueraDeUnaTerminalJuntaLineasPeroNuncaPierdeLaPrimeraNiLaUltima) {
+    std::ostringstream err;
+    std::chrono::steady_clock::time_point t{};
+    Avance a(err, false, [&] { return t; });
+    a.NuevaPurga();
+    for (int i = 1; i <= 100; ++i) {
+        a.Leyenda("paso " + std::to_string(i));
+        t += std::chrono::milliseconds(10);
+    }
+    a.NuevaPurga();
+    a.Leyenda("otra 1");
+    a.Vaciar();
+    const std::string s = err.str();
+    EXPECT_EQ(s.rfind("paso 1\n", 0), 0u);
+    EXPECT_TRUE(Contiene(s, "paso 100\notra 1\n")) << s;
+    EXPECT_LE(std::count(s.begin(), s.end(), '\n'), 8);  // one second of captions: about four lines
+
+    std::ostringstream tty;
+    Avance b(tty, true, [&] { return t; });
+    b.Leyenda("uno");
+    b.Vaciar();
+    EXPECT_EQ(tty.str(), "\runo\x1b[K\n");
+}
+
+class Consola : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string plantilla = (std::filesystem::temp_directory_path() / "dep-consola-XXXXXX").string();
+        ASSERT_NE(mkdtemp(plantilla.data()), nullptr);
+        carpeta = plantilla;
+        setenv("TEMP", carpeta.c_str(), 1);
+        base = (carpeta / "demo.db").string();
+        OpcionesDemo o;
+        o.asientos = 3000;
+        o.semilla = 7;
+        GenerarDemo(base, o);
+    }
+    void TearDown() override {
+        unsetenv("TEMP");
+        std::error_code ec;
+        std::filesystem::remove_all(carpeta, ec);
+    }
+    int Correr_(std::vector<std::string> args, const std::function<void()>& alProcesar = {}) {
+        out.str("");
+        err.str("");
+        return Correr(args, out, err, false, alProcesar);
+    }
+    long long Uno(const std::string& sql) {
+        demo::Bd bd(base);
+        long long n = -1;
+        sqlite3_stmt* p = nullptr;
+        sqlite3_prepare_v2(bd.Manejador(), sql.c_str(), -1, &p, nullptr);
+        if (sqlite3_step(p) == SQLITE_ROW) n = sqlite3_column_int64(p, 0);
+        sqlite3_finalize(p);
+        return n;
+    }
+    std::filesystem::path carpeta;
+    std::string base;
+    std::ostringstream out, err;
+};
+
+TEST_F(Consola, UnaDepuracionCompletaTerminaEnCero) {
+    const long long antes = Uno("SELECT COUNT(*) FROM MV_ASIENTOS");
+    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base}), 0) << out.str() << err.str();
+    EXPECT_LT(Uno("SELECT COUNT(*) FROM MV_ASIENTOS"), antes);
+    EXPECT_GT(Uno("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion'"), 0);
+    EXPECT_EQ(Uno("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                  "VALOR = '30/06/2022'"),
+              1);
+    const std::string e = err.str();
+    EXPECT_TRUE(Contiene(e, "Finalizado Stock 100%")) << e;
+    EXPECT_TRUE(Contiene(e, "Finalizado Asientos 100%")) << e;
+    EXPECT_TRUE(Contiene(e, " Finalizado Temporales 100%")) << e;
+    EXPECT_TRUE(Contiene(e, "Inicio: ")) << e;
+    EXPECT_TRUE(Contiene(e, "Final: ")) << e;
+    EXPECT_TRUE(Contiene(e, "Transcurrido: ")) << e;
+}
+
+TEST_F(Consola, CtrlCCancelaYTerminaEnUno) {
+    int llamadas = 0;
+    const int r = Correr_({"--hasta", "30/06/2022", "--base", base, "--asientos"}, [&] {
+        if (++llamadas == 3) std::raise(SIGINT);
+    });
+    std::signal(SIGINT, SIG_DFL);
+    EXPECT_EQ(r, 1) << out.str() << err.str();
+    EXPECT_TRUE(Contiene(err.str(), "CANCELANDO Espere...")) << err.str();
+    EXPECT_TRUE(Contiene(out.str(), "Proceso Cancelado")) << out.str();
+    EXPECT_EQ(Uno("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                  "VALOR = '30/06/2022'"),
+              0);
+}
+
+TEST_F(Consola, UsoIncorrectoYFechaIncorrectaTerminanEnDos) {
+    EXPECT_EQ(Correr_({"--hasta", "31/02/2020", "--base", base}), 2);
+    EXPECT_EQ(out.str(), "Fecha incorrecta\n");
+    EXPECT_EQ(Correr_({"--base", base}), 2);
+    EXPECT_TRUE(Contiene(err.str(), "--hasta")) << err.str();
+    EXPECT_EQ(Correr_({"--help"}), 0);
+    EXPECT_TRUE(Contiene(out.str(), "Estado de salida")) << out.str();
+}
+
+TEST_F(Consola, BaseInexistenteOTrampaTerminanEnTres) {
+    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", (carpeta / "no.db").string()}), 3);
+    EXPECT_TRUE(Contiene(err.str(), "no.db")) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(carpeta / "no.db"));
+
+    {
+        demo::Bd bd(base);
+        bd.Ejecutar("DELETE FROM DEP_PROCEDIMIENTOS WHERE NOMBRE = 'KS_DEPURA_STOCK'");
+    }
+    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--stock", "--ante-error", "reintentar"}), 3);
+    const std::string o = out.str();
+    size_t reintentos = 0;
+    for (size_t p = o.find("-> Reintentar"); p != std::string::npos; p = o.find("-> Reintentar", p + 1))
+        ++reintentos;
+    EXPECT_EQ(reintentos, 3u) << o;
+    EXPECT_TRUE(Contiene(o, "-> Abortar")) << o;
+    // The trap set HayError; the run still stored the date, as the window does.
+    EXPECT_EQ(Uno("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                  "VALOR = '30/06/2022'"),
+              1);
+}
+
+TEST_F(Consola, ElProgramaMismo) {
+    const std::string cmd = std::string(DEP_CONSOLA) + " --hasta 31/12/2021 --asientos --base " + base +
+                            " >" + (carpeta / "out.txt").string() + " 2>" + (carpeta / "err.txt").string();
+    const int st = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0);
+    std::ifstream e(carpeta / "err.txt");
+    std::stringstream ss;
+    ss << e.rdbuf();
+    EXPECT_TRUE(Contiene(ss.str(), "Finalizado Asientos")) << ss.str();
+    EXPECT_EQ(WEXITSTATUS(std::system((std::string(DEP_CONSOLA) + " --hasta x >/dev/null").c_str())), 2);
+}
+
+}  // namespace
+}  // namespace dep::consola

@@ -1,0 +1,58 @@
+#pragma once
+// The tests' host of the purges: remembers every caption, footer text, label and button text,
+// and calls back at every yield so that a test can press cancel at a chosen moment.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "purge/anfitrion.hpp"
+
+namespace dep::prueba {
+
+class AnfitrionPrueba : public AnfitrionCorrida, public Imagen {
+  public:
+    std::string fecha;
+    bool cancelado = false, hayError = false, visible = false;
+    bool casillas[3] = {true, true, true};
+    std::vector<std::string> leyendas;
+    std::vector<double> porcentajes;
+    std::vector<std::string> pies;
+    std::string etiquetas[4] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
+    std::vector<int> intervalos;
+    std::vector<std::string> botones;
+    int eventos = 0;
+    std::function<void(AnfitrionPrueba&)> alProcesar;
+
+    std::string TextoFecha() const override { return fecha; }
+    bool Cancelado() const override { return cancelado; }
+    void FijarCancelado(bool b) override { cancelado = b; }
+    bool HayError() const override { return hayError; }
+    void FijarHayError(bool b) override { hayError = b; }
+    Imagen& PicMsg() override { return *this; }
+    void Pie(const std::string& t) override { pies.push_back(t); }
+    void ProcesarEventos() override {
+        ++eventos;
+        if (alProcesar) alProcesar(*this);
+    }
+    bool Casilla(int i) const override { return i >= 0 && i < 3 && casillas[i]; }
+    void Etiqueta(int i, const std::string& t) override { etiquetas[i] = t; }
+    std::string Etiqueta(int i) const override { return etiquetas[i]; }
+    void IntervaloTemporizador(int ms) override { intervalos.push_back(ms); }
+    void TextoBotonCancelar(const std::string& t) override { botones.push_back(t); }
+
+    void Mostrar() override { visible = true; }
+    void Dibujar(const DibujoBarra& d) override {
+        leyendas.push_back(d.leyenda);
+        porcentajes.push_back(d.porcentaje);
+    }
+    bool Visible() const override { return visible; }
+
+    // Captions that contain `texto`.
+    int Contar(const std::string& texto) const {
+        int n = 0;
+        for (const auto& l : leyendas) n += l.find(texto) != std::string::npos;
+        return n;
+    }
+};
+
+}  // namespace dep::prueba

@@ -1,0 +1,310 @@
+// The consolidation on small real databases: the books after the run, and its edge cases.
+#include <fstream>
+#include <sstream>
+
+#include "base.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep::prueba {
+namespace {
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+class Asientos_ : public BasePurga {
+  protected:
+    // Three dates of both families, a closing entry and a bank voucher number.
+    void Datos() {
+        Tipos();
+        Ejercicios();
+        Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021");
+        Entrada("FC", "00000001", "4.1.01", "H", 100, "01/03/2021");
+        Entrada("CIE", "00000001", "3.1.01", "D", 999, "01/03/2021", "NULL", 1);
+        Entrada("FC", "00000002", "1.1.01", "D", 50.25, "02/03/2021");
+        Entrada("FC", "00000002", "1.1.02", "D", 10, "02/03/2021", "'CH1'");
+        Entrada("FC", "00000002", "4.1.01", "H", 60.25, "02/03/2021");
+        Entrada("FC", "00000003", "1.1.01", "D", 25, "03/03/2021");
+        Entrada("FC", "00000003", "4.1.01", "H", 25, "03/03/2021");
+        Entrada("FP", "00000001", "2.1.01", "H", 70, "01/03/2021");
+        Entrada("CBFP", "00000001", "5.1.01", "D", 70, "01/03/2021");
+        Entrada("FP", "00000002", "2.1.01", "H", 30, "03/03/2021");
+        Entrada("FP", "00000002", "5.1.01", "D", 30, "03/03/2021");
+    }
+    void Correr(const std::string& hasta) {
+        host.fecha = hasta;
+        dep->DepuraAsientos();
+    }
+    std::map<ClaveGrupo, double> Hechas(bool fp) {
+        std::map<ClaveGrupo, double> m;
+        for (const auto& a : Resumen(fp)) {
+            EXPECT_EQ(m.count(Grupo(a)), 0u) << "two summary rows for one key";
+            m[Grupo(a)] += a.importe;
+        }
+        return m;
+    }
+    // Every family's summary equals the sums of `antes` up to `hasta`; nothing after it changed.
+    void LibrosCuadran(const std::vector<Asiento>& antes, const Fecha& hasta) {
+        EXPECT_EQ(Hechas(false), Sumas(antes, false, hasta));
+        EXPECT_EQ(Hechas(true), Sumas(antes, true, hasta));
+        std::map<long long, double> despues;
+        for (const auto& a : Asientos()) despues[a.id] = a.importe;
+        for (const auto& a : antes) {
+            if (a.fecha > hasta) {
+                ASSERT_EQ(despues.count(a.id), 1u) << a.cuenta << " " << TextoFecha(a.fecha);
+                EXPECT_DOUBLE_EQ(despues[a.id], a.importe);
+            } else if (a.detalle != "Depuracion") {
+                EXPECT_EQ(despues.count(a.id), 0u)
+                    << "left behind: " << a.cuenta << " " << TextoFecha(a.fecha);
+            }
+        }
+    }
+    std::string Log() {
+        std::ifstream f(carpeta / "KSERR.LOG");
+        std::stringstream ss;
+        ss << f.rdbuf();
+        return ss.str();
+    }
+};
+
+TEST_F(Asientos_, LosLibrosCuadranYLosResumenesLlevanLoQueDebenLlevar) {
+    Datos();
+    const auto antes = Asientos();
+    const long long auditoria = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA");
+    Correr("02/03/2021");
+    EXPECT_FALSE(host.hayError);
+    EXPECT_TRUE(op.Mensajes().empty());
+    LibrosCuadran(antes, *ReconocerFecha("02/03/2021"));
+    for (bool fp : {false, true}) {
+        const auto r = Resumen(fp);
+        ASSERT_FALSE(r.empty());
+        for (const auto& a : r) {
+            EXPECT_EQ(TextoFecha(a.fecha), "02/03/2021");
+            EXPECT_EQ(a.sucursal, "0001");
+            // The number follows the highest of the type: FP vouchers 1 and 2 exist already.
+            EXPECT_EQ(a.numero, fp ? "00000003" : "00000001");
+            EXPECT_EQ(a.letra, "X");
+            EXPECT_EQ(a.nroAsiento, 1);
+            EXPECT_EQ(a.periodo, 2021);
+            EXPECT_EQ(a.mes, 3);
+        }
+    }
+    // The closing entry went with the detail; the bank voucher number kept its own row.
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'CIE'"), 0);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND "
+                      "NroComprobanteBancario = 'CH1'"),
+              1);
+    // The triggers were off for every write of the run and are on again after it.
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria);
+    Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+    EXPECT_EQ(host.leyendas.back(), "03/03/2021 Finalizado Asientos 100%");
+}
+
+TEST_F(Asientos_, UnaSegundaCorridaPliegaLaPrimeraEnUnComprobanteNuevo) {
+    Datos();
+    const auto original = Asientos();
+    Correr("02/03/2021");
+    Correr("03/03/2021");
+    EXPECT_FALSE(host.hayError);
+    LibrosCuadran(original, *ReconocerFecha("03/03/2021"));
+    for (bool fp : {false, true}) {
+        double debe = 0, haber = 0;
+        for (const auto& a : Resumen(fp)) {
+            EXPECT_EQ(a.numero, fp ? "00000004" : "00000002") << a.cuenta;
+            EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");
+            (a.dh == "D" ? debe : haber) += a.importe;
+        }
+        EXPECT_DOUBLE_EQ(debe, haber);
+    }
+}
+
+TEST_F(Asientos_, UnaFusionRechazadaUnaVezEnLaSegundaFechaQuedaIncluidaEnLaTercera) {
+    Datos();
+    const auto antes = Asientos();
+    bool segunda = false, hecho = false;
+    espia->rechazar = [&](const std::string& q) {
+        if (Contiene(q, "GROUP BY") && Contiene(q, "Fecha <= '02/03/2021'")) segunda = true;
+        if (segunda && !hecho && Contiene(q, "IF NOT EXISTS")) return hecho = true;
+        return false;
+    };
+    Correr("03/03/2021");
+    EXPECT_EQ(espia->rechazadas, 1);
+    LibrosCuadran(antes, *ReconocerFecha("03/03/2021"));
+    EXPECT_FALSE(host.hayError);
+    const auto m = op.Mensajes();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_TRUE(Contiene(m[0], "(COMPROBANTE CC)")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "02/03/2021")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "Rechazo de prueba")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "UNA FECHA POSTERIOR LOS CONSOLIDO")) << m[0];
+    EXPECT_TRUE(Contiene(Log(), "Rutina: - DepuraAsientos Mensaje ATENCION")) << Log();
+}
+
+TEST_F(Asientos_, UnGrupoSiempreRechazadoDejaLaPasadaSinConsolidarYLoDice) {
+    Datos();
+    const auto antes = Asientos();
+    espia->rechazar = [](const std::string& q) { return Contiene(q, "CUENTA = '1.1.02'"); };
+    Correr("03/03/2021");
+    EXPECT_TRUE(host.hayError);
+    // The summary holds the first date only; from the second on nothing of the family went.
+    EXPECT_EQ(Hechas(false), Sumas(antes, false, *ReconocerFecha("01/03/2021")));
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000002'"), 3);
+    // The other pass still ran to the end.
+    EXPECT_EQ(Hechas(true), Sumas(antes, true, *ReconocerFecha("03/03/2021")));
+    const auto m = op.Mensajes();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_TRUE(Contiene(m[0], "02/03/2021, 03/03/2021")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "QUEDARON SIN CONSOLIDAR")) << m[0];
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+}
+
+TEST_F(Asientos_, SinDatosHastaElCorteOTablaVacia) {
+    Tipos();
+    Ejercicios();
+    Correr("02/03/2021");  // empty table: nothing shown, nothing written
+    EXPECT_TRUE(op.Mensajes().empty());
+    EXPECT_TRUE(host.leyendas.empty());
+    Entrada("FC", "00000001", "1.1.01", "D", 100, "05/03/2021");
+    Correr("02/03/2021");
+    EXPECT_EQ(host.leyendas, std::vector<std::string>{"No hay datos 100%"});
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS"), 1);
+    EXPECT_TRUE(espia->Con("TC = 'FP'").empty());  // the call ended before pass 2
+    EXPECT_FALSE(host.hayError);
+}
+
+TEST_F(Asientos_, FaltaFPPeroNoCC) {
+    Datos();
+    Sql("DELETE FROM V_TA_CPTE WHERE CODIGO = 'FP'");
+    const auto antes = Asientos();
+    Correr("02/03/2021");
+    EXPECT_EQ(op.Mensajes(),
+              std::vector<std::string>{
+                  "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO FP PARA SALDO INICIAL..."});
+    EXPECT_EQ(Hechas(false), Sumas(antes, false, *ReconocerFecha("02/03/2021")));
+    EXPECT_TRUE(Resumen(true).empty());
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC IN ('FP','CBFP')"), 4);
+}
+
+TEST_F(Asientos_, CancelarEnLaPrimeraPasadaDejaUnSoloPasoEnLaSegunda) {
+    Datos();
+    host.alProcesar = [](AnfitrionPrueba& h) { h.cancelado = true; };
+    Correr("03/03/2021");
+    EXPECT_EQ(espia->Con("GROUP BY").size(), 2u);  // one date step per pass
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000001'"), 0);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000002'"), 3);
+    for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");
+    EXPECT_FALSE(Resumen(true).empty());
+}
+
+TEST_F(Asientos_, LaHoraDelPrimerAsientoGuiaElRecorrido) {
+    Tipos();
+    Ejercicios();
+    Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021 10:30");
+    Entrada("FC", "00000002", "1.1.01", "D", 20, "02/03/2021 09:00");
+    Entrada("FC", "00000003", "1.1.01", "D", 3, "02/03/2021 11:00");
+    Correr("03/03/2021");
+    EXPECT_FALSE(espia->Con("Fecha <= '02/03/2021 10:30:00'").empty());
+    EXPECT_TRUE(espia->Con("Fecha <= '03/03/2021 10:30:00'").empty());
+    const auto r = Resumen(false);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].importe, 120);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00000003'"), 1);
+}
+
+TEST_F(Asientos_, UnaCuentaConComillaSeConsolida) {
+    Tipos();
+    Ejercicios();
+    Entrada("FC", "00000001", "O'HIGGINS", "D", 10, "01/03/2021");
+    Entrada("FC", "00000002", "O'HIGGINS", "D", 5, "02/03/2021");
+    Correr("02/03/2021");
+    const auto r = Resumen(false);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cuenta, "O'HIGGINS");
+    EXPECT_DOUBLE_EQ(r[0].importe, 15);
+    EXPECT_TRUE(op.Mensajes().empty());
+}
+
+TEST_F(Asientos_, UnaSalidaDeLaTrampaEnMediaFechaDeshaceLaFechaYEnciendeLosTriggers) {
+    Datos();
+    const long long auditoria = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA");
+    espia->rechazar = [](const std::string& q) {
+        return Contiene(q, "GROUP BY") && Contiene(q, "Fecha <= '02/03/2021'");
+    };
+    Correr("03/03/2021");  // the dialog answers abort
+    EXPECT_TRUE(host.hayError);
+    EXPECT_EQ(op.Cuantas(OperadorGuionado::Tipo::DialogoError), 1u);
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000001'"), 0);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000002'"), 3);
+    EXPECT_TRUE(espia->Con("TC = 'FP' AND SUCURSAL").empty());  // pass 2 did not run
+    Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);
+}
+
+TEST_F(Asientos_, LaTrampaEntreApagarYEncenderAlRefecharDejaTodoEncendido) {
+    Datos();
+    const long long auditoria = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA");
+    int alterar = 0;
+    espia->rechazar = [&](const std::string& q) {
+        // The enabling statement that follows the first re-dating.
+        if (Contiene(q, "update MV_ASIENTOS set Fecha")) alterar = 1;
+        return alterar == 1 && Contiene(q, "ENABLE TRIGGER") && ++alterar;
+    };
+    Correr("02/03/2021");
+    EXPECT_TRUE(host.hayError);
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+    for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");  // re-dating undone
+    Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);
+}
+
+TEST_F(Asientos_, UnRefechadoRechazadoSeInforma) {
+    Datos();
+    espia->rechazar = [](const std::string& q) { return Contiene(q, "update MV_ASIENTOS set Fecha"); };
+    Correr("02/03/2021");
+    EXPECT_TRUE(host.hayError);
+    const auto m = op.Mensajes();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_TRUE(Contiene(m[0], "COMPROBANTE CC 000100000001X")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "03/03/2021")) << m[0];
+    for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+}
+
+TEST_F(Asientos_, SucursalSinCuatroCaracteresONumeroAgotadoTerminanConMensaje) {
+    Datos();
+    Sql("UPDATE V_TA_CPTE SET X_SUC_DEFAULT = 12345 WHERE CODIGO = 'CC'");
+    Correr("02/03/2021");
+    EXPECT_TRUE(host.hayError);
+    ASSERT_EQ(op.Mensajes().size(), 1u);
+    EXPECT_TRUE(Contiene(op.Mensajes()[0], "COMPROBANTE CC")) << op.Mensajes()[0];
+    EXPECT_TRUE(Resumen(false).empty());
+    EXPECT_TRUE(espia->Con("GROUP BY").empty());
+
+    Sql("UPDATE V_TA_CPTE SET X_SUC_DEFAULT = 1 WHERE CODIGO = 'CC'");
+    host.hayError = false;
+    op.Olvidar();
+    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA) VALUES "
+        "('1', 'CC', '0001', '99999999', 'X', 'D', 1, '01/01/2023')");
+    Correr("02/03/2021");
+    EXPECT_TRUE(host.hayError);
+    ASSERT_EQ(op.Mensajes().size(), 1u);
+    EXPECT_TRUE(Contiene(op.Mensajes()[0], "99999999")) << op.Mensajes()[0];
+    EXPECT_TRUE(Resumen(false).empty());
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE LENGTH(NUMERO) > 8"), 0);
+}
+
+TEST_F(Asientos_, ElNumeroSigueAlMayorDelTipo) {
+    Datos();
+    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA) VALUES "
+        "('1', 'CC', '0001', '00000123', 'X', 'D', 1, '01/01/2023')");
+    Correr("02/03/2021");
+    const auto r = Resumen(false);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0].numero, "00000124");
+}
+
+}  // namespace
+}  // namespace dep::prueba

@@ -1,0 +1,211 @@
+#include "base.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "common/configuracion.hpp"
+#include "demo/demo.hpp"
+#include "numbering/ast.hpp"
+#include "purge/consolidacion.hpp"
+#include "runtime/ajustes.hpp"
+#include "runtime/conversions.hpp"
+#include "runtime/motores.hpp"
+
+namespace dep::prueba {
+
+void ConexionEspia::Filtro(const std::string& sql) {
+    sentencias.push_back(sql);
+    if (rechazar && rechazar(sql)) {
+        ++rechazadas;
+        errores_.clear();
+        errores_.push_back({err::kBaseDatos, "Rechazo de prueba", "prueba", "42000", false});
+        throw Falla(err::kBaseDatos, "Rechazo de prueba", "prueba");
+    }
+}
+
+long ConexionEspia::Execute(const std::string& sql) {
+    Filtro(sql);
+    errores_.clear();
+    try {
+        const long n = real_->Execute(sql);
+        errores_ = real_->Errors();
+        return n;
+    } catch (...) {
+        errores_ = real_->Errors();
+        throw;
+    }
+}
+
+Resultado ConexionEspia::Consultar(const std::string& sql) {
+    Filtro(sql);
+    errores_.clear();
+    try {
+        Resultado r = real_->Consultar(sql);
+        errores_ = real_->Errors();
+        return r;
+    } catch (...) {
+        errores_ = real_->Errors();
+        throw;
+    }
+}
+
+std::vector<std::string> ConexionEspia::Con(const std::string& texto) const {
+    std::vector<std::string> v;
+    for (const auto& q : sentencias)
+        if (q.find(texto) != std::string::npos) v.push_back(q);
+    return v;
+}
+
+bool FamiliaFP(const std::string& tc) {
+    const std::string t = Mayusculas(tc);
+    return t == "FP" || t == "CBFP" || t == "FPC" || t == "PGFP";
+}
+
+ClaveGrupo Grupo(const Asiento& a) {
+    return {Mayusculas(a.cuenta), Mayusculas(a.dh),      Mayusculas(a.moneda),  TextoNumero(a.cotizacion),
+            Mayusculas(a.nro),    Mayusculas(a.tipoReg), Mayusculas(a.idCajas), Mayusculas(a.unegocio)};
+}
+
+void BasePurga::SetUp() {
+    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-purga-XXXXXX").string();
+    if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    carpeta = plantilla;
+    setenv("TEMP", carpeta.c_str(), 1);
+    const std::string base = (carpeta / "prueba.db").string();
+    CrearEsquema(base);
+    Abrir(base);
+}
+
+void BasePurga::Abrir(const std::string& r) {
+    dep.reset();
+    s.reset();
+    consultas.reset();
+    formularios.reset();
+    datos.reset();
+    espia.reset();
+    ruta = r;
+    AjustesConexion a;
+    a.motor = "sqlite";
+    a.base = ruta;
+    espia = std::make_shared<ConexionEspia>(AbrirSqlite(a));
+    datos = std::make_unique<DataServices>(espia, op);
+    formularios = std::make_unique<FormServices>(op);
+    consultas = std::make_unique<LookupServices>(op);
+    s = std::make_unique<Servicios>(Servicios{*datos, *formularios, *consultas, op});
+    dep = std::make_unique<Depuracion>(*s, host);
+    dep->FijarReloj([] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, 0); });
+    UsuarioSuite().clear();
+    TablaConfig().clear();
+}
+
+void BasePurga::TearDown() {
+    dep.reset();
+    s.reset();
+    consultas.reset();
+    formularios.reset();
+    datos.reset();
+    espia.reset();
+    unsetenv("TEMP");
+    std::error_code ec;
+    std::filesystem::remove_all(carpeta, ec);
+}
+
+void BasePurga::Sql(const std::string& sql) {
+    espia->real().Execute(sql);
+}
+
+Value BasePurga::Uno(const std::string& sql) {
+    Resultado r = espia->real().Consultar(sql);
+    if (r.filas.empty() || r.filas[0].empty()) return Value();
+    return r.filas[0][0];
+}
+
+std::vector<Asiento> BasePurga::Asientos(const std::string& condicion) {
+    Resultado r = espia->real().Consultar(
+        "SELECT ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, MONEDA, "
+        "COTIZACION, "
+        "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, PERIODO, FECHA, MES_OPERATIVO, [NUMERO "
+        "ASIENTO], "
+        "DETALLE, EsCierre, ES_SALDO_APERTURA FROM MV_ASIENTOS " +
+        condicion);
+    auto texto = [](const Value& v) { return v.EsNulo() || v.EsVacio() ? std::string() : v.ATexto(); };
+    auto entero = [](const Value& v) {
+        return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
+    };
+    auto numero = [](const Value& v) { return v.EsNulo() || v.EsVacio() ? 0.0 : v.ANumero(); };
+    std::vector<Asiento> v;
+    for (const auto& f : r.filas) {
+        Asiento a;
+        a.id = entero(f[0]);
+        a.cuenta = texto(f[1]);
+        a.tc = texto(f[2]);
+        a.sucursal = texto(f[3]);
+        a.numero = texto(f[4]);
+        a.letra = texto(f[5]);
+        a.secuencia = entero(f[6]);
+        a.dh = texto(f[7]);
+        a.importe = numero(f[8]);
+        a.moneda = texto(f[9]);
+        a.cotizacion = numero(f[10]);
+        a.nroNulo = f[11].EsNulo();
+        a.nro = texto(f[11]);
+        a.tipoReg = texto(f[12]);
+        a.idCajas = texto(f[13]);
+        a.unegocio = texto(f[14]);
+        a.periodo = entero(f[15]);
+        a.fecha = FechaDeValor(f[16]);
+        a.mes = entero(f[17]);
+        a.nroAsiento = entero(f[18]);
+        a.detalle = texto(f[19]);
+        a.cierre = entero(f[20]);
+        a.apertura = entero(f[21]);
+        v.push_back(a);
+    }
+    return v;
+}
+
+void BasePurga::Tipos(bool cc, bool fp, int sucursal) {
+    for (const char* t : {"CC", "FP"}) {
+        if ((t[0] == 'C' && !cc) || (t[0] == 'F' && !fp)) continue;
+        Sql(std::string("INSERT INTO V_TA_CPTE (CODIGO, TALONARIO, UNEGOCIO, Letras, Modificanumeracion, "
+                        "X_ULTIMO_NRO, X_NRO_HASTA, X_SUC_DEFAULT) VALUES ('") +
+            t + "', 1, '', 'X', 'S', 0, 99999999, " + std::to_string(sucursal) + ")");
+    }
+}
+
+void BasePurga::Ejercicios() {
+    for (int y = 2019; y <= 2024; ++y)
+        Sql("INSERT INTO MV_EJERCICIOS (Periodo, [FECHA DESDE], [FECHA HASTA]) VALUES (" + std::to_string(y) +
+            ", '01/01/" + std::to_string(y) + "', '31/12/" + std::to_string(y) + "')");
+}
+
+void BasePurga::Entrada(const std::string& tc, const std::string& numero, const std::string& cuenta,
+                        const std::string& dh, double importe, const std::string& fecha,
+                        const std::string& nro, int cierre, const std::string& moneda, double cotizacion) {
+    const Fecha f = *ReconocerFecha(fecha);
+    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+        "MONEDA, "
+        "COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, PERIODO, FECHA, MES_OPERATIVO, "
+        "[NUMERO ASIENTO], DETALLE, EsCierre, ES_SALDO_APERTURA) VALUES ('" +
+        DoblarComillas(cuenta) + "', '" + tc + "', '0001', '" + numero + "', 'A', 1, '" + dh + "', " +
+        TextoNumero(importe) + ", '" + moneda + "', " + TextoNumero(cotizacion) + ", " + nro +
+        ", '', '01', '', " + std::to_string(f.Anio()) + ", '" + fecha + "', " + std::to_string(f.Mes()) +
+        ", 1, 'detalle', " + std::to_string(cierre) + ", 0)");
+}
+
+std::map<ClaveGrupo, double> BasePurga::Sumas(const std::vector<Asiento>& v, bool fp,
+                                              const Fecha& hasta) const {
+    std::map<ClaveGrupo, double> m;
+    for (const auto& a : v)
+        if (FamiliaFP(a.tc) == fp && a.cierre == 0 && a.apertura == 0 && !(a.fecha > hasta))
+            m[Grupo(a)] += a.importe;
+    for (auto& [k, x] : m) x = std::round(x * 100) / 100;
+    return m;
+}
+
+std::vector<Asiento> BasePurga::Resumen(bool fp) {
+    return Asientos(std::string("WHERE DETALLE = 'Depuracion' AND TC = '") + (fp ? "FP" : "CC") + "'");
+}
+
+}  // namespace dep::prueba

@@ -1,0 +1,106 @@
+#pragma once
+// Fixture of the purge tests: a fresh database file with the suite's schema (or a demo database),
+// the runtime services around it, a connection that records and can refuse statements, the test
+// host and the purges.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "anfitrion_prueba.hpp"
+#include "purge/depuracion.hpp"
+#include "runtime/conexion.hpp"
+#include "runtime/data_services.hpp"
+#include "runtime/form_services.hpp"
+#include "runtime/operador_guionado.hpp"
+#include "runtime/servicios.hpp"
+
+namespace dep::prueba {
+
+// Wraps a real connection: records every statement; a statement for which `rechazar` answers
+// true is refused (raises, with an entry in Errors()) before it reaches the database.
+class ConexionEspia : public Conexion {
+  public:
+    explicit ConexionEspia(std::shared_ptr<Conexion> real) : real_(std::move(real)) {}
+    std::vector<std::string> sentencias;
+    std::function<bool(const std::string&)> rechazar;
+    int rechazadas = 0;
+
+    bool EstaAbierta() const override { return real_->EstaAbierta(); }
+    void BeginTrans() override { real_->BeginTrans(); }
+    void CommitTrans() override { real_->CommitTrans(); }
+    void RollbackTrans() override { real_->RollbackTrans(); }
+    int NivelTransaccion() const override { return real_->NivelTransaccion(); }
+    long Execute(const std::string& sql) override;
+    Resultado Consultar(const std::string& sql) override;
+    std::string NombreServidor() const override { return real_->NombreServidor(); }
+    std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
+    std::string NombreUsuario() const override { return real_->NombreUsuario(); }
+    Conexion& real() { return *real_; }
+    std::vector<std::string> Con(const std::string& texto) const;
+
+  private:
+    void Filtro(const std::string& sql);
+    std::shared_ptr<Conexion> real_;
+};
+
+// A row of MV_ASIENTOS as the tests compare it.
+struct Asiento {
+    long long id = 0;
+    std::string cuenta, tc, sucursal, numero, letra, dh, moneda, nro, tipoReg, idCajas, unegocio, detalle;
+    long long secuencia = 0, periodo = 0, mes = 0, nroAsiento = 0, cierre = 0, apertura = 0;
+    double importe = 0, cotizacion = 0;
+    Fecha fecha;
+    bool nroNulo = false;
+};
+
+// Group key of the consolidation: account, side, currency, rate, bank voucher number (a null
+// counts as empty), register type, cash box, business unit.
+using ClaveGrupo = std::vector<std::string>;
+ClaveGrupo Grupo(const Asiento& a);
+bool FamiliaFP(const std::string& tc);
+
+class BasePurga : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Opens the services on a database file already made (the fixture's own is schema only).
+    void Abrir(const std::string& ruta);
+
+    void Sql(const std::string& sql);  // runs on the real connection, not recorded
+    Value Uno(const std::string& sql);
+    long long Cuantos(const std::string& sql) { return Uno(sql).AEntero(); }
+    std::vector<Asiento> Asientos(const std::string& condicion = "");
+
+    // Voucher types "CC" and "FP" with a talonario of letter X on branch 0001 (or `sucursal`).
+    void Tipos(bool cc = true, bool fp = true, int sucursal = 1);
+    // Fiscal years 2019..2024, period = the year.
+    void Ejercicios();
+    // One entry; `fecha` dd/mm/yyyy[ hh:mm:ss].
+    void Entrada(const std::string& tc, const std::string& numero, const std::string& cuenta,
+                 const std::string& dh, double importe, const std::string& fecha,
+                 const std::string& nro = "NULL", int cierre = 0, const std::string& moneda = "$",
+                 double cotizacion = 1);
+
+    // Sums per group key of the ordinary entries of a family dated up to `hasta`.
+    std::map<ClaveGrupo, double> Sumas(const std::vector<Asiento>& v, bool fp, const Fecha& hasta) const;
+    // The summary rows of a family (DETALLE "Depuracion").
+    std::vector<Asiento> Resumen(bool fp);
+
+    std::filesystem::path carpeta;
+    std::string ruta;
+    std::shared_ptr<ConexionEspia> espia;
+    OperadorGuionado op;
+    std::unique_ptr<DataServices> datos;
+    std::unique_ptr<FormServices> formularios;
+    std::unique_ptr<LookupServices> consultas;
+    std::unique_ptr<Servicios> s;
+    AnfitrionPrueba host;
+    std::unique_ptr<Depuracion> dep;
+};
+
+}  // namespace dep::prueba
