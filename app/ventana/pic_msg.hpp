@@ -27,7 +27,8 @@ class PicMsg : public QWidget, public Imagen {
     void VaciarPendiente();
     bool Pendiente() const { return pendiente_; }
     const QImage& Imagen_() const { return imagen_; }
-    int Repintados() const { return repintados_; }  // repaints that reached the screen
+    const DibujoBarra& Ultimo() const { return ultimo_; }  // the last draw
+    int Repintados() const { return repintados_; }         // repaints that reached the screen
 
   protected:
     void paintEvent(QPaintEvent*) override;

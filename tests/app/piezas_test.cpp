@@ -1,0 +1,187 @@
+// The window's parts on their own: the progress picture, the skins, the toolbar keys and the
+// operator's dialogs.
+#include <fstream>
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/ventana/operador_qt.hpp"
+#include "app/ventana/pic_msg.hpp"
+#include "app/ventana/skin.hpp"
+#include "app/ventana/util_kit.hpp"
+#include "common/barra_progreso.hpp"
+#include "runtime/conversions.hpp"
+#include "runtime/form_services.hpp"
+#include "runtime/operador_guionado.hpp"
+
+using namespace dep;
+
+namespace {
+
+QRgb Px(const QImage& im, int x, int y) {
+    return im.pixel(x, y) & 0xFFFFFF;
+}
+
+void Escribir(const QString& ruta, const std::string& texto) {
+    std::ofstream(ruta.toStdString()) << texto;
+}
+
+// Answers the next modal dialog by pressing the button whose text is given.
+void Responder(const QString& boton) {
+    QTimer::singleShot(0, [boton] {
+        QWidget* m = QApplication::activeModalWidget();
+        QVERIFY(m);
+        for (auto* b : m->findChildren<QPushButton*>())
+            if (b->text() == boton) return b->click();
+        QFAIL("no such button");
+    });
+}
+
+}  // namespace
+
+class PiezasTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void leyendaYDibujoInvertido() {
+        PicMsg p;
+        p.resize(400, 24);
+        BarraProgreso(p, Value(50), 255, "ASIENTOS Leidos: 3 DE 6");
+        QCOMPARE(p.Ultimo().leyenda, std::string("ASIENTOS Leidos: 3 DE 6 50%"));
+        const QImage& im = p.Imagen_();
+        QCOMPARE(im.size(), QSize(400, 24));
+        // Left of the edge only red (the bar on white) and cyan (the caption under it);
+        // right of it only white and black, and the caption crosses the edge.
+        int cian = 0, negro = 0;
+        for (int y = 0; y < im.height(); ++y)
+            for (int x = 0; x < im.width(); ++x) {
+                const QRgb c = Px(im, x, y);
+                if (x < 200) {
+                    QVERIFY2(c == 0xFF0000 || c == 0x00FFFF, qPrintable(QString::number(c, 16)));
+                    cian += c == 0x00FFFF;
+                } else {
+                    QVERIFY(c == 0xFFFFFF || c == 0x000000);
+                    negro += c == 0x000000;
+                }
+            }
+        QVERIFY(cian > 20);
+        QVERIFY(negro > 20);
+
+        BarraProgreso(p, Value(0), 255, "X");
+        QCOMPARE(p.Ultimo().leyenda, std::string("X %"));
+        QCOMPARE(Px(p.Imagen_(), 0, 0), QRgb(0xFFFFFF));
+        BarraProgreso(p, Value(150), 255, "");
+        QCOMPARE(p.Ultimo().leyenda, std::string(" 150%"));
+        QCOMPARE(Px(p.Imagen_(), 399, 0), QRgb(0xFF0000));  // clipped at the right edge
+        BarraProgreso(p, Value(33.4), 255, "T");
+        QCOMPARE(Px(p.Imagen_(), 132, 0), QRgb(0xFF0000));
+        QCOMPARE(Px(p.Imagen_(), 135, 0), QRgb(0xFFFFFF));
+        QVERIFY_THROWS_EXCEPTION(Falla, BarraProgreso(p, Value(true), 255, "T"));
+    }
+
+    void elDibujoLlegaALaPantallaSinEsperar() {
+        PicMsg p;
+        p.resize(200, 24);
+        p.show();
+        const int antes = p.Repintados();
+        p.Dibujar(DibujoBarra{10, 255, "A 10%"});
+        QCOMPARE(p.Repintados(), antes + 1);  // the first draw of a quiet frame is painted at once
+        QVERIFY(!p.Pendiente());
+    }
+
+    void skinSegunElNumero() {
+        QTemporaryDir dir;
+        FormServices::FijarCarpetaPrograma(dir.path().toStdString());
+        QDir(dir.path()).mkpath("Styles/iTunes");
+        Escribir(dir.filePath("Styles/Vista.cjstyles"), "QWidget { color: #010101; }");
+        Escribir(dir.filePath("Styles/iTunes/Normalitunes.ini"), "QWidget { color: #040404; }");
+        Escribir(dir.filePath("Styles/Office2007.cjstyles"), "QWidget { color: #070707; }");
+        OperadorGuionado op;
+        FormServices fs(op);
+        const std::string entrada = Mayusculas(SystemServices::Identidad()) + "Styles";
+        struct Caso {
+            const char* ini;
+            int nro;
+            const char* archivo;
+            const char* color;
+        };
+        for (const Caso& c :
+             {Caso{nullptr, 1, "Styles/Vista.cjstyles", "#010101"}, Caso{"4", 4, "Styles/iTunes", "#040404"},
+              Caso{"0", 0, "Styles/Office2007.cjstyles", "#070707"},
+              Caso{"abc", 0, "Styles/Office2007.cjstyles", "#070707"}}) {
+            QFile::remove(dir.filePath("cn000pr.ini"));
+            if (c.ini) Escribir(dir.filePath("cn000pr.ini"), "[" + entrada + "]\nStyles=" + c.ini + "\n");
+            QWidget w;
+            SkinFramework sk;
+            const Skin s = AplicaSkin(w, sk, fs);
+            QCOMPARE(NroSkin(), c.nro);
+            QCOMPARE(s.archivo, std::string(c.archivo));
+            QCOMPARE(s.ajustes, std::string(c.nro == 4 ? "Normalitunes.ini" : ""));
+            QVERIFY(w.styleSheet().contains(c.color));
+            QCOMPARE(sk.ApplyOptions & 1, 1);
+        }
+        // A missing file keeps the default look.
+        Escribir(dir.filePath("cn000pr.ini"), "[" + entrada + "]\nStyles=2\n");
+        QWidget w;
+        SkinFramework sk;
+        QCOMPARE(AplicaSkin(w, sk, fs).archivo, std::string("Styles/WinXP.Luna.cjstyles"));
+        QVERIFY(w.styleSheet().isEmpty());
+    }
+
+    void teclasDeComando() {
+        UtilKit u;
+        std::vector<std::string> clics;
+        u.alClic = [&](std::string& t) { clics.push_back(t); };
+        for (int i = 1; i <= 8; ++i) u.FijarEstado(i, true);
+        QVERIFY(u.TeclaAbajo(123));
+        QVERIFY(u.TeclaAbajo(114));
+        QVERIFY(u.TeclaAbajo(121));
+        QVERIFY(!u.TeclaAbajo(13));
+        QCOMPARE(clics, (std::vector<std::string>{"GRABAR", "CONSULTAR", "CERRAR"}));
+        u.FijarEstado(5, false);  // the lookup state governs CONSULTAR
+        QVERIFY(u.TeclaAbajo(114));
+        QCOMPARE(clics.size(), std::size_t{3});
+        u.Accion("grabar")->trigger();
+        QCOMPARE(clics.back(), std::string("GRABAR"));
+        QCOMPARE(CodigoPlataforma(Qt::Key_F12), 123);
+        QCOMPARE(CodigoPlataforma(Qt::Key_Return), 13);
+    }
+
+    void dialogosDelOperador() {
+        OperadorQt op;
+        Responder("No");
+        QCOMPARE(op.Mensaje("¿Seguir?", vb::kSiNo | vb::kPregunta), vb::kNo);
+        Responder("Reintentar");
+        QCOMPARE(op.DialogoError(Falla(5, "fallo")), vb::kReintentar);
+        Responder("Ignorar");
+        QCOMPARE(op.ErrorRutina(Falla(5, "fallo"), "Obtener_Nro_Comprobante"), vb::kIgnorar);
+        Responder("Abortar");
+        QCOMPARE(op.DialogoError(Falla(5, "fallo")), vb::kAbortar);
+        QTimer::singleShot(0, [] {
+            QWidget* m = QApplication::activeModalWidget();
+            QVERIFY(m);
+            m->findChild<QCalendarWidget*>()->setSelectedDate(QDate(2021, 3, 7));
+            for (auto* b : m->findChildren<QPushButton*>())
+                if (b->text() == "Aceptar") b->click();
+        });
+        QCOMPARE(op.ElegirFecha(), std::string("07/03/2021"));
+        Responder("Cancelar");
+        QCOMPARE(op.ElegirFecha(), std::string());
+        PedidoLista p;
+        p.origen = "SELECT A,B FROM T";
+        QCOMPARE(ConsultaDeLista(p), p.origen);
+        p.origen = "T";
+        p.seleccion = "select X,Y from T ";
+        QCOMPARE(ConsultaDeLista(p), p.seleccion);
+        p.seleccion.clear();
+        p.filtro = "WHERE 1=1";
+        QCOMPARE(ConsultaDeLista(p), std::string("SELECT * FROM T WHERE 1=1"));
+    }
+};
+
+QTEST_MAIN(PiezasTest)
+#include "piezas_test.moc"
