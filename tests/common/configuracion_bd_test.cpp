@@ -1,0 +1,104 @@
+// The configuration store on a real database file.
+#include <gtest/gtest.h>
+
+#include "base_real.hpp"
+#include "common/configuracion.hpp"
+
+namespace dep {
+namespace {
+
+class ConfiguracionBD : public ::testing::Test {
+  protected:
+    prueba::VariableEntorno temp{"TEMP", nullptr};
+    prueba::BaseReal bd;
+    Servicios& s = bd.e->s;
+
+    void SetUp() override {
+        bd.Crudo(
+            "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo, PoliticaNegocio) VALUES "
+            "('FECHAULTIMADEPURACION', '31/12/2019', 'previo', 'DATOS', 0),"
+            "('[FECHA HASTA]', '30/06/2020', NULL, 'DATOS', 0),"
+            "('THEME', '   ', NULL, 'VISUAL', 0);");
+    }
+    std::string Campo(const std::string& col, const std::string& clave) {
+        return bd.Uno("SELECT " + col + " FROM TA_CONFIGURACION WHERE CLAVE = '" + clave + "'")
+            .value_or("<nulo>");
+    }
+};
+
+TEST_F(ConfiguracionBD, CfgLeeLaFilaSinImportarMayusculasNiBlancos) {
+    std::string aux;
+    EXPECT_EQ(Cfg(s, " fechaUltimaDepuracion ", aux), "31/12/2019");
+    EXPECT_EQ(aux, "previo");
+    EXPECT_EQ(Cfg(s, "[fecha hasta]", aux), "30/06/2020");  // sent entirely in upper case
+    EXPECT_EQ(aux, "");
+    EXPECT_EQ(Cfg(s, "NO_ESTA", aux), " ");
+    EXPECT_EQ(aux, "");
+    EXPECT_EQ(Cfg(s, "THEME"), "1");
+    EXPECT_TRUE(bd.e->op.llamadas.empty());
+}
+
+TEST_F(ConfiguracionBD, GrabaDfgCreaLaFilaConClaveRecortadaYAuxiliarNulo) {
+    GrabaDfg(s, " num_fp", Value("  00000042 "), "", true, "NUMERACION", true);
+    EXPECT_EQ(bd.Cuenta("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'NUM_FP'"), 1);
+    EXPECT_EQ(Campo("CLAVE", "NUM_FP"), "NUM_FP");
+    EXPECT_EQ(Campo("VALOR", "NUM_FP"), "00000042");
+    EXPECT_EQ(Campo("ValorAux", "NUM_FP"), "<nulo>");
+    EXPECT_EQ(Campo("Grupo", "NUM_FP"), "NUMERACION");
+    EXPECT_NE(Campo("PoliticaNegocio", "NUM_FP"), "0");
+    EXPECT_EQ(Cfg(s, "NUM_FP"), "00000042");
+
+    GrabaDfg(s, "SIN_RECORTE", Value(" a "), " x ", false, "DATOS", false);
+    EXPECT_EQ(Campo("VALOR", "SIN_RECORTE"), " a ");
+    EXPECT_EQ(Campo("ValorAux", "SIN_RECORTE"), "x");
+    EXPECT_EQ(Campo("PoliticaNegocio", "SIN_RECORTE"), "0");
+}
+
+TEST_F(ConfiguracionBD, GrabaDfgActualizaLaFilaYUnAuxiliarVacioLaDejaComoEstaba) {
+    GrabaDfg(s, "fechaultimadepuracion", Value("31/12/2020"), "", false, "DATOS", true);
+    EXPECT_EQ(bd.Cuenta("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION'"), 1);
+    EXPECT_EQ(Campo("VALOR", "FECHAULTIMADEPURACION"), "31/12/2020");
+    EXPECT_EQ(Campo("ValorAux", "FECHAULTIMADEPURACION"), "previo");
+    EXPECT_EQ(Cfg(s, "FECHAULTIMADEPURACION"), "31/12/2020");
+
+    GrabaDfg(s, "FECHAULTIMADEPURACION", Value("01/01/2021"), " nuevo ", false, "DATOS", true);
+    EXPECT_EQ(Campo("ValorAux", "FECHAULTIMADEPURACION"), "nuevo");
+    EXPECT_EQ(bd.Cuenta("SELECT COUNT(*) FROM TA_CONFIGURACION"), 3);
+}
+
+TEST_F(ConfiguracionBD, UnaClaveConComillaSeGuardaYSeLeeSinRomperLaSentencia) {
+    GrabaDfg(s, "O'HARA", Value("v'1"), "a'b", false, "DATOS", true);
+    EXPECT_EQ(Campo("VALOR", "O''HARA"), "v'1");
+    std::string aux;
+    EXPECT_EQ(Cfg(s, "o'hara", aux), "v'1");
+    EXPECT_EQ(aux, "a'b");
+    GrabaDfg(s, "X' OR '1'='1", Value("no"), "", false, "DATOS", true);
+    EXPECT_EQ(Campo("VALOR", "FECHAULTIMADEPURACION"), "31/12/2019");  // no other row touched
+    EXPECT_TRUE(bd.e->op.llamadas.empty());
+}
+
+TEST_F(ConfiguracionBD, GrabaDfgSobreUnaTablaQueNoExisteNoAvisaNiEscribe) {
+    const std::string antes = TablaConfig();
+    TablaConfig() = "TA_NO_EXISTE";
+    EXPECT_NO_THROW(GrabaDfg(s, "K", Value("v"), "", false, "DATOS", true));
+    TablaConfig() = antes;
+    EXPECT_TRUE(bd.e->op.llamadas.empty());
+    EXPECT_EQ(bd.Cuenta("SELECT COUNT(*) FROM TA_CONFIGURACION"), 3);
+}
+
+TEST_F(ConfiguracionBD, CfgSobreUnaTablaQueNoExistePreguntaYRegistra) {
+    prueba::VariableEntorno t{"TEMP", bd.carpeta.ruta().c_str()};
+    const std::string antes = TablaConfig();
+    TablaConfig() = "TA_NO_EXISTE";
+    bd.e->op.respuestasMensaje = {vb::kAbortar};
+    EXPECT_EQ(Cfg(s, "THEME"), "");
+    TablaConfig() = antes;
+    ASSERT_EQ(bd.e->op.llamadas.size(), 1u);
+    EXPECT_NE(bd.e->op.llamadas[0].titulo.find(" - Cfg Aviso al operador!!! - 2 "), std::string::npos);
+    const std::string log = prueba::LeerArchivo(bd.carpeta.ruta() / "KSERR.LOG");
+    EXPECT_NE(log.find("Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error ("), std::string::npos) << log;
+    EXPECT_NE(log.find(" Respondió : Abortar\n"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace dep
