@@ -31,10 +31,9 @@ UtilKit::UtilKit(QWidget* padre) : QToolBar(padre) {
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     for (std::size_t i = 0; i < kComandos.size(); ++i) {
         const std::string tecla = kComandos[i];
-        QString texto = QString::fromStdString(tecla);
+        QAction* a = addAction(QString::fromStdString(tecla));
         for (const auto& t : kTeclas)
-            if (tecla == t.comando) texto += QString(" (F%1)").arg(t.codigo - 111);
-        QAction* a = addAction(texto);
+            if (tecla == t.comando) a->setToolTip(QString("%1 (F%2)").arg(a->text()).arg(t.codigo - 111));
         a->setObjectName(QString::fromStdString(tecla));
         a->setData(QString::fromStdString(tecla));
         connect(a, &QAction::triggered, this, [this, tecla] { Pulsar(tecla); });
