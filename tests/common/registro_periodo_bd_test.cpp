@@ -28,8 +28,7 @@ TEST_F(RegistroBD, BuscaPorTextoPorCondicionYConComillas) {
     EXPECT_TRUE(BuscarRegistro(s, "TA_Usuarios", "O'Brien", "Nombre", nullptr, 8));
     EXPECT_FALSE(BuscarRegistro(s, "TA_Usuarios", "x' OR '1'='1", "Nombre", nullptr, 8));
     EXPECT_TRUE(BuscarRegistro(s, "TA_Usuarios", "", "", nullptr, std::nullopt, "Activo = 0"));
-    EXPECT_FALSE(
-        BuscarRegistro(s, "TA_Usuarios", "", "", nullptr, std::nullopt, "1 = 1 AND Activo = 7"));
+    EXPECT_FALSE(BuscarRegistro(s, "TA_Usuarios", "", "", nullptr, std::nullopt, "1 = 1 AND Activo = 7"));
     EXPECT_TRUE(bd.e->op.llamadas.empty());
 }
 
