@@ -39,7 +39,7 @@ class EsquemaOdbc : public sqlite::Esquema {
             std::vector<sqlite::Columna> cols;
             for (const auto& f : r.filas)
                 if (f.size() > 2)
-                    cols.push_back({f[1].ATexto(), f[2].EsNulo() ? std::string() : f[2].ATexto()});
+                    cols.push_back({f[1].ATexto(), f[2].EsNulo() ? std::string() : f[2].ATexto(), {}});
             it = cache_.emplace(clave, std::move(cols)).first;
         }
         return it->second.empty() ? nullptr : &it->second;
@@ -80,6 +80,21 @@ Value ValorLiteral(const Token& t, bool fecha, const std::string& tsql) {
                 "Error en la sentencia \"" + tsql + "\": el texto '" + t.texto +
                     "' no se puede convertir en fecha (se espera día/mes/año)",
                 "ODBC");
+}
+
+// The bounds the translation adds around "column = literal" so that SQLite may use the
+// column's index, bound as the embedded engine binds them. No collation is reported through the
+// driver, so the translation does not ask for them here; they are kept in step all the same.
+Value Cota(std::string_view v, int rango, bool nocase) {
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    bool acotable = true;
+    for (unsigned char ch : v) {
+        const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+        if (ch >= 0x80 || (letra && !nocase)) acotable = false;
+    }
+    if (rango == 1) return Value(acotable ? std::string(v) : std::string());
+    // 0xFF never starts a UTF-8 character: it sorts after every text.
+    return Value(acotable ? std::string(v) + "!" : std::string("\xFF"));
 }
 
 std::string LiteralTsql(const Token& t) {
@@ -131,7 +146,10 @@ class Ejecucion {
     std::vector<Value> Parametros(const Paso& p, const std::vector<Token>& t) {
         std::vector<Value> v;
         for (const auto& q : p.params)
-            v.push_back(ValorLiteral(t[q.token], q.fecha, sqlite::TextoDe(t, texto_, p.desde, p.hasta)));
+            v.push_back(
+                q.rango != 0 && !q.fecha && t[q.token].tipo == TipoToken::Texto
+                    ? Cota(t[q.token].texto, q.rango, q.nocase)
+                    : ValorLiteral(t[q.token], q.fecha, sqlite::TextoDe(t, texto_, p.desde, p.hasta)));
         return v;
     }
 
