@@ -83,9 +83,17 @@ const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& 
             const auto* s = sqlite3_column_text(st, i);
             return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
         };
-        cols.push_back(sqlite::Columna{texto(1), texto(2)});
+        cols.push_back(sqlite::Columna{texto(1), texto(2), {}});
     }
     sqlite3_finalize(st);
+    for (auto& c : cols) {
+        const char* colacion = nullptr;
+        if (sqlite3_table_column_metadata(db_, base.empty() ? "main" : base.c_str(), tabla.c_str(),
+                                          c.nombre.c_str(), nullptr, &colacion, nullptr, nullptr,
+                                          nullptr) == SQLITE_OK &&
+            colacion)
+            c.colacion = colacion;
+    }
     if (cols.empty()) return nullptr;
     return &columnas_.emplace(clave, std::move(cols)).first->second;
 }
@@ -236,6 +244,24 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
                         "22007");
             }
             sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        } else if (prm.rango != 0) {
+            std::string_view v = x.texto;
+            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            bool acotable = true;
+            for (unsigned char ch : v) {
+                const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+                if (ch >= 0x80 || (letra && !prm.nocase)) acotable = false;
+            }
+            if (prm.rango == 1) {
+                if (!acotable) v = std::string_view("", 0);  // a null pointer would bind NULL
+                sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+            } else if (acotable) {
+                const std::string hasta = std::string(v) + "!";
+                sqlite3_bind_text(st, n, hasta.c_str(), static_cast<int>(hasta.size()), SQLITE_TRANSIENT);
+            } else {
+                static const unsigned char kSobreTodoTexto = 0xFF;  // a blob sorts after every text
+                sqlite3_bind_blob(st, n, &kSobreTodoTexto, 1, SQLITE_STATIC);
+            }
         } else {
             sqlite3_bind_text(st, n, x.texto.data(), static_cast<int>(x.texto.size()), SQLITE_STATIC);
         }

@@ -11,6 +11,10 @@ namespace dep::sqlite {
 struct Parametro {
     std::size_t token;   // index of the literal in the token list
     bool fecha = false;  // it meets a date column: stored as 'YYYY-MM-DD HH:MM:SS'
+    // Index-friendly bounds of "column = literal" (see sentencia.cpp): 0 the value itself,
+    // 1 the lower bound, 2 the upper bound; `nocase` the column's own collation is NOCASE.
+    int rango = 0;
+    bool nocase = false;
 };
 
 struct Paso {

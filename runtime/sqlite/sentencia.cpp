@@ -80,7 +80,13 @@ class Sentencia {
     bool ddl_ = false;
     std::vector<std::string> salida_;
     std::map<std::size_t, std::size_t> pieza_;
-    std::map<std::string, bool> columnas_;  // upper-case name -> is a date
+    struct InfoColumna {
+        bool fecha = false;
+        bool texto = false;  // TEXT affinity
+        std::string colacion;
+    };
+    std::map<std::string, InfoColumna> columnas_;  // upper-case name
+    bool enSet_ = false;                           // between SET and WHERE of an UPDATE: '=' assigns
     std::set<std::string> tablasVistas_;
     std::map<std::size_t, std::string> valoresInsert_;
     std::vector<Nivel> niveles_{Nivel{}};
@@ -96,7 +102,13 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
         plan_.reutilizable = false;
         return;
     }
-    for (const auto& c : *cols) columnas_.emplace(MayusculasAscii(c.nombre), EsTipoFecha(c.tipo));
+    for (const auto& c : *cols) {
+        const std::string tipo = MayusculasAscii(c.tipo);
+        const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
+                           tipo.find("CLOB") != std::string::npos;
+        columnas_.emplace(MayusculasAscii(c.nombre),
+                          InfoColumna{EsTipoFecha(c.tipo), texto, MayusculasAscii(c.colacion)});
+    }
 }
 
 void Sentencia::RecogerTablas() {
@@ -183,7 +195,7 @@ int Sentencia::TipoColumna(const std::string& nombre) const {
     if (nombre.empty()) return 0;
     auto it = columnas_.find(MayusculasAscii(nombre));
     if (it == columnas_.end()) return 0;
-    return it->second ? 2 : 1;
+    return it->second.fecha ? 2 : 1;
 }
 
 // After a name: GROUP BY / ORDER BY terms and column = column comparisons compare texts
@@ -302,6 +314,8 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                     ++k;
                     continue;
                 }
+                if (u == "SET" && niveles_.size() == 1) enSet_ = true;
+                if (u == "WHERE" || u == "FROM") enSet_ = false;
                 if (u == "HAVING" || u == "LIMIT" || u == "UNION" || u == "WHERE" || u == "FROM" ||
                     u == "EXCEPT" || u == "INTERSECT")
                     niveles_.back().clausula = 0;
@@ -341,7 +355,29 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                     Fijo(k);
                     break;
                 }
-                const int tipo = TipoColumna(ColumnaDeLiteral(k));
+                const std::string columna = ColumnaDeLiteral(k);
+                const int tipo = TipoColumna(columna);
+                if (tipo == 1 && !enSet_ && Sim(k - 1, "=") && FinDeColumna(k - 2) && !Sim(k - 3, ".") &&
+                    pieza_.count(k - 2)) {
+                    const auto& info = columnas_.at(MayusculasAscii(columna));
+                    const bool nocase = info.colacion == "NOCASE";
+                    if (info.texto && (nocase || info.colacion == "BINARY")) {
+                        // The collation hides the column's index from SQLite, so the comparison
+                        // also gets bounds in the column's own order that hold every text equal
+                        // to the literal under DEP_CI (the literal without trailing blanks up to
+                        // it followed by "!"; where the literal's letters make that impossible
+                        // the bounds are bound open). Same rows, found through the index.
+                        std::string& izquierda = salida_[pieza_.at(k - 2)];
+                        const std::string col = izquierda;
+                        izquierda = "(" + izquierda;
+                        Emitir(k,
+                               "? " + std::string(kColacion) + " AND " + col + " >= ? AND " + col + " < ?)");
+                        p_.params.push_back(Parametro{k, false, 0, nocase});
+                        p_.params.push_back(Parametro{k, false, 1, nocase});
+                        p_.params.push_back(Parametro{k, false, 2, nocase});
+                        break;
+                    }
+                }
                 Emitir(k, "?");
                 p_.params.push_back(Parametro{k, tipo == 2});
                 const bool comparado =

@@ -27,7 +27,8 @@ namespace dep::sqlite {
 
 struct Columna {
     std::string nombre;
-    std::string tipo;  // declared type, as written
+    std::string tipo;      // declared type, as written
+    std::string colacion;  // declared collation: BINARY, NOCASE, RTRIM or another
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.

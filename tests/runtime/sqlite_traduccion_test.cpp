@@ -57,6 +57,10 @@ TEST_F(SqliteTraduccion, LasComparacionesDeTextoSiguenLaColacionDelServidor) {
     EXPECT_EQ(Cuantos("NOMBRE = 'SEÑOR'"), 1);
     EXPECT_EQ(Cuantos("NOMBRE = 'senor'"), 0);
     EXPECT_EQ(Cuantos("TC = TIPO_REG"), 0);
+    // A NOCASE column is searched through bounds in its own order as well: same rows.
+    EXPECT_EQ(Cuantos("TIPO_REG = 'a  '"), 1);
+    EXPECT_EQ(Cuantos("TIPO_REG = '  '"), 2);
+    EXPECT_EQ(Cuantos("NOMBRE = 'O''BRIEN'"), 1);
     EXPECT_EQ(cn_->Consultar("SELECT TC, COUNT(*) AS N FROM T GROUP BY TC ORDER BY TC").filas.size(), 2u);
 }
 
