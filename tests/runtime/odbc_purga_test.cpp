@@ -3,6 +3,7 @@
 // real ODBC calls to a demo database, and leave it as the embedded engine leaves a copy of it.
 #ifdef DEP_HAS_ODBC
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
