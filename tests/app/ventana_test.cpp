@@ -182,6 +182,19 @@ class VentanaTest : public QObject {
         QCOMPARE(b.w->txtFields_KeyPress(0, 27), 27);
     }
 
+    void teclasDeLaVentanaLleganAlToolbar() {
+        Banco b;
+        b.w->show();
+        b.w->txtFields(0).setText(" ");
+        QTest::keyClick(&b.w->txtFields(0), Qt::Key_F12);  // GRABAR
+        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
+        QTest::keyClick(&b.w->txtFields(0), Qt::Key_F8);  // CANCELAR: disabled and without action
+        QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+        b.w->txtFields(0).setText("");
+        QTest::keyClicks(&b.w->txtFields(0), "1x/2");  // the key filter drops the letter
+        QCOMPARE(b.w->txtFields(0).text(), QString("1/2"));
+    }
+
     void barraDeEstado() {
         Banco b;
         BarraEstado& sb = b.w->SbStatusBar();
