@@ -1,0 +1,204 @@
+// The preview of a run: counts with the run's own statements' filters, nothing written.
+#include "purge/vista_previa.hpp"
+
+#include <cmath>
+
+#include "numbering/ast.hpp"
+#include "purge/consolidacion.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+struct Familia {
+    const char* tipo;
+    const char* filtro;  // the same texts the consolidation appends
+};
+constexpr Familia kFamilias[] = {
+    {"CC", " AND (TC<>'FP' AND TC<>'CBFP' AND TC<>'FPC' AND TC<>'PGFP')"},
+    {"FP", " AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') "},
+};
+constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTURA = 0)";
+
+// The first row's `campo`.
+Value Uno(Servicios& s, const std::string& sql, const char* campo) {
+    Recordset rs;
+    s.datos.AbrirRecordset(sql, rs);
+    Value v = rs.EOF() ? Value::Nulo() : rs.Fields(campo);
+    s.datos.CerrarRecordset(rs);
+    return v;
+}
+
+long long Cuenta(Servicios& s, const std::string& sql) {
+    const Value v = Uno(s, sql, "N");
+    return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
+}
+
+std::optional<Fecha> FechaODesconocida(const Value& v) {
+    if (v.EsNulo() || v.EsVacio()) return std::nullopt;
+    return FechaDeValor(v);
+}
+
+// The summary voucher key the pass would take: the talonario's branch and the next number.
+std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& corte, std::string& motivo) {
+    std::string sucursal, numero, letra;
+    bool modifica = false;
+    Obtener_Nro_Comprobante(s, tipo, sucursal, numero, letra, modifica, true, TextoFecha(corte.SumarDias(1)),
+                            "");
+    if (sucursal.size() != 4) {
+        motivo = "no se pudo obtener la sucursal del comprobante " + tipo + " (se obtuvo '" + sucursal + "')";
+        return {};
+    }
+    const Value max = Uno(s,
+                          "SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS WHERE SUCURSAL = '" +
+                              DoblarComillas(sucursal) + "' AND TC = '" + DoblarComillas(tipo) + "'",
+                          "NUMERO");
+    double n = max.EsNulo() || max.EsVacio() ? 1 : LeerNumero(max.ATexto()) + 1;
+    if (n > 99999999) {
+        motivo = "el comprobante " + tipo + " de la sucursal " + sucursal + " ya llego al numero 99999999";
+        return {};
+    }
+    return sucursal + FormatoCeros(std::llround(n), 8) + "X";
+}
+
+}  // namespace
+
+const std::vector<std::string>& TablasTemporales() {
+    static const std::vector<std::string> t = {
+        "AUX_MAYORES", "AUX_ANEXOA",           "AUX_EstadisticaCta",
+        "Aux_MV_Cpte", "AUX_SALDOSMENSUALES",  "AUX_SUBDIARIOS",
+        "AUX_TMP",     "AUX_TOTALES_DET",      "AUX_BORRADOR_PRECIOS",
+        "AUX_ERR",     "AUX_MV_APLICACION_TR",
+    };
+    return t;
+}
+
+VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool stock, bool asientos,
+                                bool temporales) {
+    VistaPrevia v;
+    v.hasta = hasta;
+    v.stock = stock;
+    v.asientos = asientos;
+    v.temporales = temporales;
+    const Fecha corte = FechaDeValor(Value(hasta));
+
+    if (temporales) {
+        for (const auto& t : TablasTemporales()) {
+            ConteoTabla c{t, 0, true};
+            try {
+                c.filas = Cuenta(s, "SELECT COUNT(*) AS N FROM " + t + " with(nolock)");
+            } catch (const Falla&) {
+                c.existe = false;  // the run's TRUNCATE is skipped the same way
+            }
+            v.trabajo.push_back(c);
+        }
+        for (const char* t : {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"}) {
+            ConteoTabla c{t, 0, true};
+            try {
+                c.filas = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM ") + t +
+                                        " with(nolock) WHERE FECHA <= '" + DoblarComillas(hasta) + "'");
+            } catch (const Falla&) {
+                c.existe = false;
+            }
+            v.historial.push_back(c);
+        }
+    }
+
+    v.existeCC = s.datos.ExisteRegistro("V_TA_CPTE", "CC", "Codigo", 8);
+    v.existeFP = s.datos.ExisteRegistro("V_TA_CPTE", "FP", "Codigo", 8);
+    if (!asientos) return v;
+
+    // The numbering may write (its check deletes a control row): everything it does is undone.
+    Conexion& cn = s.datos.Conexion_();
+    cn.BeginTrans();
+    try {
+        std::string anteriorFiltro;
+        std::optional<Fecha> anteriorBorrado;
+        bool anteriorResumen = false;
+        bool sigue = true;
+        for (const Familia& f : kFamilias) {
+            PreviaPasada p;
+            p.tipo = f.tipo;
+            const bool existe = p.tipo == "CC" ? v.existeCC : v.existeFP;
+            if (!sigue) {
+                p.motivo = "la pasada anterior termina la consolidacion";
+            } else if (!existe) {
+                p.motivo = "falta el codigo " + p.tipo + " en la tabla de comprobantes (V_TA_CPTE)";
+            } else {
+                p.comprobante = ClaveResumen(s, p.tipo, corte, p.motivo);
+            }
+            if (!sigue || !existe || p.comprobante.empty()) {
+                sigue = false;
+                v.pasadas.push_back(p);
+                continue;
+            }
+            // The walk starts at the earliest entry left by the previous pass.
+            std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
+            if (anteriorBorrado)
+                sql += " WHERE NOT (FECHA <= '" + TextoFecha(*anteriorBorrado) + "'" + anteriorFiltro + ")";
+            std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
+            if (anteriorResumen && (!primera || corte < *primera)) primera = corte;
+            if (!primera || *primera > corte) {
+                p.motivo = primera ? "no hay asientos hasta la fecha" : "no hay asientos";
+                sigue = false;
+                v.pasadas.push_back(p);
+                continue;
+            }
+            p.correria = true;
+            Fecha ultima = *primera;
+            const long long dias =
+                corte.Dias() - primera->Dias() - (corte.SegundosDelDia() < primera->SegundosDelDia() ? 1 : 0);
+            ultima = primera->SumarDias(static_cast<int>(dias));
+            p.fechas = dias + 1;
+            p.primeraFecha = TextoFecha(*primera);
+            p.ultimaFecha = TextoFecha(ultima);
+            const std::string hastaUltima = " and Fecha <= '" + TextoFecha(ultima) + "'" + f.filtro;
+            p.asientos = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE ") +
+                                       kOrdinarios + hastaUltima);
+            {
+                Recordset rs;
+                s.datos.AbrirRecordset(
+                    "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "
+                    "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO From dbo.MV_ASIENTOS Where " +
+                        std::string(kOrdinarios) + hastaUltima +
+                        " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, "
+                        "TIPO_REG, "
+                        "IdCajas, UNEGOCIO",
+                    rs);
+                p.grupos = rs.RecordCount();
+                s.datos.CerrarRecordset(rs);
+            }
+            // A date deletes only when it merged something: the last delete is the first walk
+            // date at or after the latest ordinary entry.
+            std::optional<Fecha> borrado;
+            if (auto m = FechaODesconocida(
+                    Uno(s,
+                        std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
+                            kOrdinarios + hastaUltima,
+                        "FECHA"))) {
+                Fecha d = *primera;
+                while (d < *m) d = d.SumarDias(1);
+                borrado = d;
+                const long long todos =
+                    Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE FECHA <= '" +
+                                  TextoFecha(d) + "'" + f.filtro);
+                p.cierres = todos - p.asientos;
+            }
+            anteriorFiltro = f.filtro;
+            anteriorBorrado = borrado;
+            anteriorResumen = p.grupos > 0;
+            v.pasadas.push_back(p);
+        }
+    } catch (...) {
+        try {
+            while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
+        } catch (...) {
+        }
+        throw;
+    }
+    while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
+    return v;
+}
+
+}  // namespace dep

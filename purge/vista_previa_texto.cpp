@@ -1,0 +1,112 @@
+// The preview as the console and the window show it: a Spanish table or JSON.
+#include <cstdio>
+
+#include "purge/diario.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+std::string Fila(const std::string& a, const std::string& b) {
+    std::string r = "  " + a;
+    if (r.size() < 44) r.append(44 - r.size(), ' ');
+    return r + " " + b + "\n";
+}
+
+std::string Si(bool b) {
+    return b ? "si" : "no";
+}
+
+std::string Num(long long n) {
+    return TextoEntero(n);
+}
+
+std::string JsonTablas(const std::vector<ConteoTabla>& v) {
+    std::string j;
+    for (const auto& t : v)
+        j += std::string(j.empty() ? "" : ",") + "{\"tabla\":\"" + JsonTexto(t.tabla) +
+             "\",\"existe\":" + (t.existe ? "true" : "false") + ",\"filas\":" + Num(t.filas) + "}";
+    return "[" + j + "]";
+}
+
+}  // namespace
+
+std::string TextoVistaPrevia(const VistaPrevia& v) {
+    std::string r = "VISTA PREVIA DE LA DEPURACION HASTA EL " + v.hasta + " (no se modifica nada)\n";
+    r += "Purgas marcadas: ";
+    std::string m;
+    if (v.stock) m += "Movimientos de Stock, ventas, compras";
+    if (v.asientos) m += std::string(m.empty() ? "" : "; ") + "Asientos";
+    if (v.temporales) m += std::string(m.empty() ? "" : "; ") + "Temporales e historial cambio de precios";
+    r += (m.empty() ? "ninguna" : m) + "\n";
+
+    if (v.temporales) {
+        r += "\nTEMPORALES                                   FILAS A BORRAR\n";
+        long long total = 0;
+        for (const auto& t : v.trabajo) {
+            r += Fila(t.tabla, t.existe ? Num(t.filas) : "(no existe)");
+            total += t.filas;
+        }
+        for (const auto& t : v.historial) {
+            r += Fila(t.tabla + " hasta " + v.hasta, t.existe ? Num(t.filas) : "(no existe)");
+            total += t.filas;
+        }
+        r += Fila("Total", Num(total));
+    }
+    if (v.stock)
+        r += "\nSTOCK\n  Lo decide el procedimiento KS_DEPURA_STOCK de la base de datos: no se cuenta de "
+             "antemano.\n";
+    if (v.asientos) {
+        r += "\nASIENTOS\n";
+        r += Fila("Codigo CC en V_TA_CPTE", Si(v.existeCC));
+        r += Fila("Codigo FP en V_TA_CPTE", Si(v.existeFP));
+        for (const auto& p : v.pasadas) {
+            r += "  Pasada " + p.tipo +
+                 (p.tipo == "FP" ? " (FP, CBFP, FPC, PGFP)" : " (todos menos FP, CBFP, FPC, PGFP)") + "\n";
+            if (!p.correria) {
+                if (!p.comprobante.empty())
+                    r += Fila("  Comprobante de saldo inicial", p.tipo + " " + p.comprobante);
+                r += Fila("  No se consolida", p.motivo);
+                continue;
+            }
+            r += Fila("  Comprobante de saldo inicial", p.tipo + " " + p.comprobante);
+            r += Fila("  Fechas a recorrer",
+                      Num(p.fechas) + " (" + p.primeraFecha + " a " + p.ultimaFecha + ")");
+            r += Fila("  Asientos a consolidar", Num(p.asientos));
+            r += Fila("  Cierres y aperturas a borrar", Num(p.cierres));
+            r += Fila("  Renglones del comprobante resumen", Num(p.grupos));
+        }
+    }
+    return r;
+}
+
+std::string JsonVistaPrevia(const VistaPrevia& v) {
+    std::string j = "{\"vista_previa\":true,\"hasta\":\"" + JsonTexto(v.hasta) +
+                    "\",\"purgas\":{\"stock\":" + (v.stock ? "true" : "false") +
+                    ",\"asientos\":" + (v.asientos ? "true" : "false") +
+                    ",\"temporales\":" + (v.temporales ? "true" : "false") + "}";
+    if (v.temporales)
+        j += ",\"temporales\":" + JsonTablas(v.trabajo) + ",\"historial\":" + JsonTablas(v.historial);
+    if (v.asientos) {
+        j += std::string(",\"existe_cc\":") + (v.existeCC ? "true" : "false") +
+             ",\"existe_fp\":" + (v.existeFP ? "true" : "false") + ",\"pasadas\":[";
+        bool primero = true;
+        for (const auto& p : v.pasadas) {
+            j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + p.tipo +
+                 "\",\"correria\":" + (p.correria ? "true" : "false") + ",\"comprobante\":\"" +
+                 JsonTexto(p.comprobante) + "\",\"primera_fecha\":\"" + JsonTexto(p.primeraFecha) +
+                 "\",\"ultima_fecha\":\"" + JsonTexto(p.ultimaFecha) + "\",\"fechas\":" + Num(p.fechas) +
+                 ",\"asientos\":" + Num(p.asientos) + ",\"cierres\":" + Num(p.cierres) +
+                 ",\"grupos\":" + Num(p.grupos);
+            if (!p.motivo.empty()) j += ",\"motivo\":\"" + JsonTexto(p.motivo) + "\"";
+            j += "}";
+            primero = false;
+        }
+        j += "]";
+    }
+    return j + "}\n";
+}
+
+}  // namespace dep

@@ -1,0 +1,291 @@
+// The preview, the run journal and the end-of-run report against a real run on demo databases.
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "base.hpp"
+#include "common/configuracion.hpp"
+#include "demo/demo.hpp"
+#include "purge/diario.hpp"
+#include "purge/informe.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep::prueba {
+namespace {
+
+class Previa : public BasePurga {
+  protected:
+    void Demo(long long asientos = 3000, std::uint32_t semilla = 3) {
+        OpcionesDemo o;
+        o.asientos = asientos;
+        o.semilla = semilla;
+        o.anioInicial = 2021;
+        const std::string demo = (carpeta / "demo.db").string();
+        GenerarDemo(demo, o);
+        Abrir(demo);
+    }
+    // A run as the front ends make it: the journal watches the connection under the services.
+    void CorrerConDiario(const std::string& hasta, const std::string& rutaDiario = "") {
+        host.fecha = hasta;
+        diario =
+            std::make_unique<Diario>(rutaDiario.empty() ? (carpeta / "diario.jsonl").string() : rutaDiario,
+                                     [this] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, ++tic); });
+        auto cn = std::make_shared<ConexionDiario>(espia, *diario);
+        DataServices d(cn, op);
+        Servicios sv{d, *formularios, *consultas, op};
+        Depuracion corrida(sv, host);
+        corrida.FijarReloj([] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, 0); });
+        diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
+        corrida.Depurar();
+        diario->Terminar(host.cancelado);
+    }
+    // Everything a preview might change, to compare before and after.
+    std::string Huella() {
+        std::string h;
+        for (const char* t : {"MV_ASIENTOS", "V_MV_CTROL_CPTE", "V_TA_CPTE", "TA_CONFIGURACION", "AUX_TMP",
+                              "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"})
+            h += std::string(t) + "=" + Uno(std::string("SELECT COUNT(*) FROM ") + t).ATexto() + ";";
+        h += Uno("SELECT SUM(IMPORTE) FROM MV_ASIENTOS").ATexto();
+        return h;
+    }
+    std::vector<UnidadDiario> De(const std::string& purga, const std::string& pasada = "") {
+        std::vector<UnidadDiario> v;
+        for (const auto& u : diario->Unidades())
+            if (u.purga == purga && (pasada.empty() || u.pasada == pasada) && u.unidad != "purga")
+                v.push_back(u);
+        return v;
+    }
+    std::unique_ptr<Diario> diario;
+    int tic = 0;
+};
+
+TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
+    Demo();
+    host.casillas[0] = false;  // the stock procedure is the database's business
+    const std::string hasta = "30/06/2022";
+    const std::string antes = Huella();
+    const VistaPrevia v = CalcularVistaPrevia(*s, hasta, false, true, true);
+    EXPECT_EQ(Huella(), antes);
+    EXPECT_TRUE(v.existeCC);
+    EXPECT_TRUE(v.existeFP);
+    ASSERT_EQ(v.pasadas.size(), 2u);
+
+    std::map<std::string, long long> filasTrabajo;
+    for (const auto& t : v.trabajo) {
+        ASSERT_TRUE(t.existe) << t.tabla;
+        EXPECT_EQ(t.filas, Cuantos("SELECT COUNT(*) FROM " + t.tabla)) << t.tabla;
+        filasTrabajo[Mayusculas(t.tabla)] = t.filas;
+    }
+    long long conTrabajo = 0;
+    for (const auto& [t, n] : filasTrabajo) conTrabajo += n > 0;
+    EXPECT_GT(conTrabajo, 0) << "the demo fills work tables";
+    const long long asientosAntes = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS");
+
+    CorrerConDiario(hasta);
+    EXPECT_FALSE(host.hayError) << (op.Mensajes().empty() ? "" : op.Mensajes()[0]);
+
+    // Temporaries: every table emptied, the history rows up to the date gone, as counted.
+    for (const auto& t : v.trabajo) EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM " + t.tabla), 0) << t.tabla;
+    for (const auto& h : v.historial) {
+        bool visto = false;
+        for (const auto& u : De("temporales"))
+            if (u.unidad == "DELETE " + Mayusculas(h.tabla)) {
+                visto = true;
+                EXPECT_EQ(u.filas, h.filas) << h.tabla;
+                EXPECT_EQ(u.resultado, "ok");
+            }
+        EXPECT_TRUE(visto) << h.tabla;
+    }
+
+    // Consolidation: per pass the walk dates, the rows deleted, the summary voucher and its rows.
+    long borradas = 0, resumen = 0;
+    for (const auto& p : v.pasadas) {
+        ASSERT_TRUE(p.correria) << p.tipo << ": " << p.motivo;
+        const auto u = De("asientos", p.tipo);
+        long fechas = 0, b = 0;
+        std::string clave;
+        long filasResumen = -1;
+        for (const auto& x : u) {
+            EXPECT_EQ(x.resultado == "rechazada", false) << x.unidad << " " << x.error;
+            if (x.unidad == "refechado") {
+                clave = x.comprobante;
+                filasResumen = x.filas;
+            } else {
+                ++fechas;
+                b += x.borradas;
+            }
+        }
+        EXPECT_EQ(fechas, p.fechas) << p.tipo;
+        EXPECT_EQ(u.front().unidad, p.primeraFecha) << p.tipo;
+        EXPECT_EQ(b, p.asientos + p.cierres) << p.tipo;
+        EXPECT_EQ(clave, p.comprobante) << p.tipo;
+        EXPECT_EQ(filasResumen, p.grupos) << p.tipo;
+        EXPECT_EQ(static_cast<long>(Resumen(p.tipo == "FP").size()), p.grupos) << p.tipo;
+        EXPECT_GT(p.asientos, 0) << p.tipo;
+        borradas += b;
+        resumen += filasResumen;
+    }
+    // The journal's rows add up to the table's change.
+    EXPECT_EQ(asientosAntes - Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS"), borradas - resumen);
+
+    // The report tells the same figures.
+    const Informe i = ArmarInforme(*diario);
+    ASSERT_EQ(i.purgas.size(), 3u);
+    EXPECT_FALSE(i.purgas[0].marcada);
+    EXPECT_EQ(i.purgas[1].filas, borradas);
+    long long temporales = 0;
+    for (const auto& [t, n] : filasTrabajo) temporales += n;
+    for (const auto& h : v.historial) temporales += h.filas;
+    EXPECT_EQ(i.purgas[2].filas, temporales);
+    ASSERT_EQ(i.comprobantes.size(), 2u);
+    EXPECT_EQ(i.comprobantes[0].clave, v.pasadas[0].comprobante);
+    EXPECT_EQ(i.comprobantes[1].filas, v.pasadas[1].grupos);
+    EXPECT_TRUE(i.fechaGrabada);
+    EXPECT_TRUE(i.fechasDeshechas.empty());
+    const std::string texto = TextoInforme(i);
+    EXPECT_NE(texto.find("Comprobante de saldo inicial CC " + v.pasadas[0].comprobante + ": " +
+                         TextoEntero(v.pasadas[0].grupos) + " renglones"),
+              std::string::npos)
+        << texto;
+    EXPECT_NE(texto.find("Asientos: " + TextoEntero(borradas) + " asientos consolidados"), std::string::npos)
+        << texto;
+
+    // The text and JSON forms carry the figures.
+    const std::string tabla = TextoVistaPrevia(v);
+    EXPECT_NE(tabla.find("Renglones del comprobante resumen"), std::string::npos);
+    EXPECT_NE(JsonVistaPrevia(v).find("\"grupos\":" + TextoEntero(v.pasadas[0].grupos)), std::string::npos);
+}
+
+TEST_F(Previa, UnaSegundaVistaPreviaDespuesDeLaCorridaVeLaNuevaClaveYNadaDeTemporales) {
+    Demo(1500, 5);
+    host.casillas[0] = false;
+    CorrerConDiario("31/12/2021");
+    const VistaPrevia v = CalcularVistaPrevia(*s, "31/12/2021", false, true, true);
+    for (const auto& t : v.trabajo) EXPECT_EQ(t.filas, 0) << t.tabla;
+    for (const auto& h : v.historial) EXPECT_EQ(h.filas, 0) << h.tabla;
+    ASSERT_EQ(v.pasadas.size(), 2u);
+    const Informe i = ArmarInforme(*diario);
+    ASSERT_EQ(i.comprobantes.size(), 2u);
+    // The next summary voucher takes the next number of the same branch.
+    const std::string previa = v.pasadas[0].comprobante, hecha = i.comprobantes[0].clave;
+    EXPECT_EQ(previa.substr(0, 4), hecha.substr(0, 4));
+    EXPECT_EQ(LeerNumero(previa.substr(4, 8)), LeerNumero(hecha.substr(4, 8)) + 1);
+}
+
+TEST_F(Previa, SinCodigoCCNoSeConsolidaNiLaSegundaPasada) {
+    Demo(800, 2);
+    Sql("DELETE FROM V_TA_CPTE WHERE CODIGO = 'CC'");
+    const VistaPrevia v = CalcularVistaPrevia(*s, "30/06/2022", false, true, false);
+    EXPECT_FALSE(v.existeCC);
+    ASSERT_EQ(v.pasadas.size(), 2u);
+    EXPECT_FALSE(v.pasadas[0].correria);
+    EXPECT_NE(v.pasadas[0].motivo.find("CC"), std::string::npos);
+    EXPECT_FALSE(v.pasadas[1].correria);
+    EXPECT_TRUE(v.trabajo.empty());
+    // And indeed the run writes no summary voucher.
+    host.casillas[0] = host.casillas[2] = false;
+    CorrerConDiario("30/06/2022");
+    EXPECT_TRUE(Resumen(false).empty());
+    EXPECT_TRUE(Resumen(true).empty());
+}
+
+TEST_F(Previa, UnaFechaRechazadaQuedaEnElDiarioYEnElInforme) {
+    Demo(800, 2);
+    host.casillas[0] = host.casillas[2] = false;
+    const VistaPrevia v = CalcularVistaPrevia(*s, "31/03/2021", false, true, false);
+    ASSERT_TRUE(v.pasadas[0].correria);
+    // The first walk date of the CC pass that deletes is refused by the database.
+    std::string rechazada;
+    espia->rechazar = [&](const std::string& sql) {
+        if (!rechazada.empty() || sql.rfind("Delete MV_ASIENTOS where fecha <= '", 0) != 0 ||
+            sql.find("TC<>'FP'") == std::string::npos)
+            return false;
+        rechazada = sql.substr(35, sql.find('\'', 35) - 35);
+        return true;
+    };
+    CorrerConDiario("31/03/2021");
+    ASSERT_FALSE(rechazada.empty());
+    bool vista = false;
+    for (const auto& u : De("asientos", "CC"))
+        if (u.unidad == rechazada) {
+            vista = true;
+            EXPECT_EQ(u.resultado, "rechazada");
+            EXPECT_FALSE(u.error.empty());
+            EXPECT_EQ(u.borradas, 0);
+        }
+    EXPECT_TRUE(vista);
+    const Informe i = ArmarInforme(*diario);
+    ASSERT_FALSE(i.fechasDeshechas.empty());
+    EXPECT_EQ(i.fechasDeshechas[0], rechazada);
+    EXPECT_EQ(i.purgas[1].resultado, "con rechazos");
+    EXPECT_NE(TextoInforme(i).find("Fechas deshechas: " + rechazada), std::string::npos);
+}
+
+TEST_F(Previa, ElArchivoDelDiarioTieneUnRegistroPorUnidadYUnoPorCorrida) {
+    Demo(800, 2);
+    host.casillas[0] = false;
+    CorrerConDiario("31/03/2021");
+    std::ifstream f(carpeta / "diario.jsonl");
+    std::vector<std::string> lineas;
+    for (std::string l; std::getline(f, l);) lineas.push_back(l);
+    ASSERT_EQ(lineas.size(), diario->Unidades().size() + 1);
+    for (std::size_t k = 0; k + 1 < lineas.size(); ++k) {
+        EXPECT_EQ(lineas[k], Diario::JsonUnidad(diario->Unidades()[k]));
+        EXPECT_EQ(lineas[k].rfind("{\"registro\":\"unidad\"", 0), 0u);
+    }
+    const std::string& c = lineas.back();
+    EXPECT_EQ(
+        c.rfind("{\"registro\":\"corrida\",\"hasta\":\"31/03/2021\",\"purgas\":[\"asientos\",\"temporales\"]",
+                0),
+        0u)
+        << c;
+    EXPECT_NE(c.find("\"fecha_grabada\":true"), std::string::npos);
+    EXPECT_NE(c.find("\"cancelado\":false"), std::string::npos);
+    // The unticked stock purge is recorded as skipped.
+    bool omitida = false;
+    for (const auto& u : diario->Unidades())
+        omitida = omitida || (u.purga == "stock" && u.resultado == "omitida");
+    EXPECT_TRUE(omitida);
+    // A second run appends.
+    CorrerConDiario("30/06/2021");
+    std::ifstream g(carpeta / "diario.jsonl");
+    std::size_t n = 0;
+    for (std::string l; std::getline(g, l);) ++n;
+    EXPECT_EQ(n, lineas.size() + diario->Unidades().size() + 1);
+}
+
+TEST_F(Previa, UnDiarioQueNoSePuedeEscribirNoCambiaLaCorrida) {
+    Demo(800, 2);
+    host.casillas[0] = false;
+    CorrerConDiario("31/03/2021", (carpeta / "no" / "existe" / "diario.jsonl").string());
+    EXPECT_FALSE(diario->Escrito());
+    EXPECT_FALSE(host.hayError);
+    EXPECT_FALSE(Resumen(false).empty());
+    EXPECT_EQ(Cfg(*s, "FECHAULTIMADEPURACION"), "31/03/2021");
+}
+
+TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
+    Diario d((carpeta / "d.jsonl").string(), [] { return Fecha::DesdeYMD(2024, 1, 2, 3, 4, 5); });
+    d.Iniciar("31/12/2020", true, false, false);
+    UnidadDiario u;
+    u.purga = "stock";
+    u.unidad = "EXEC KS_DEPURA_STOCK";
+    u.resultado = "rechazada";
+    u.error = "Login failed: DSN=suite;UID=sa;PWD=secreto;";
+    d.Unidad(u);
+    d.Terminar(true);
+    std::ifstream f(carpeta / "d.jsonl");
+    std::string todo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(todo.find("secreto"), std::string::npos) << todo;
+    EXPECT_NE(todo.find("PWD="), std::string::npos);
+    EXPECT_NE(todo.find("\"inicio\":\"2024-01-02T03:04:05\""), std::string::npos);
+    EXPECT_NE(todo.find("\"cancelado\":true"), std::string::npos);
+    const Informe i = ArmarInforme(d);
+    EXPECT_TRUE(i.cancelado);
+    EXPECT_NE(TextoInforme(i).find("Proceso cancelado"), std::string::npos);
+    EXPECT_EQ(JsonTexto("a\"b\\c\n"), "a\\\"b\\\\c\\n");
+}
+
+}  // namespace
+}  // namespace dep::prueba
