@@ -230,6 +230,15 @@ void Diario::Anexar(const std::string& linea) {
     }
 }
 
+DiarioEnCorrida::DiarioEnCorrida(DataServices& datos, Diario& d)
+    : datos_(datos), real_(datos.conexionCompartida()) {
+    if (real_) datos_.FijarConexion(std::make_shared<ConexionDiario>(real_, d));
+}
+
+DiarioEnCorrida::~DiarioEnCorrida() {
+    if (real_) datos_.FijarConexion(real_);
+}
+
 // ---- the connection ----
 
 void ConexionDiario::BeginTrans() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/conexion.hpp"
+#include "runtime/data_services.hpp"
 #include "runtime/value.hpp"
 
 namespace dep {
@@ -89,6 +90,20 @@ class ConexionDiario : public Conexion {
     // The consolidation transaction in progress (one walk date or the re-dating).
     std::optional<UnidadDiario> tx_;
     bool txBorro_ = false;
+};
+
+// For the length of a run: the journal watches the services' connection (none: nothing is
+// watched), and the connection is put back afterwards.
+class DiarioEnCorrida {
+  public:
+    DiarioEnCorrida(DataServices& datos, Diario& d);
+    ~DiarioEnCorrida();
+    DiarioEnCorrida(const DiarioEnCorrida&) = delete;
+    DiarioEnCorrida& operator=(const DiarioEnCorrida&) = delete;
+
+  private:
+    DataServices& datos_;
+    std::shared_ptr<Conexion> real_;
 };
 
 // Text between JSON quotes.

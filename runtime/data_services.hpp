@@ -50,6 +50,8 @@ public:
 
     Operador& operador() { return op_; }
     std::shared_ptr<Conexion> conexionCompartida() const { return cn_; }
+    // Puts another connection in place (a wrapper of the same one, for the run journal).
+    void FijarConexion(std::shared_ptr<Conexion> cn) { cn_ = std::move(cn); }
 
 private:
     std::shared_ptr<Conexion> cn_;

@@ -31,14 +31,13 @@ class Previa : public BasePurga {
         diario =
             std::make_unique<Diario>(rutaDiario.empty() ? (carpeta / "diario.jsonl").string() : rutaDiario,
                                      [this] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, ++tic); });
-        auto cn = std::make_shared<ConexionDiario>(espia, *diario);
-        DataServices d(cn, op);
-        Servicios sv{d, *formularios, *consultas, op};
-        Depuracion corrida(sv, host);
-        corrida.FijarReloj([] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, 0); });
-        diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
-        corrida.Depurar();
-        diario->Terminar(host.cancelado);
+        {
+            DiarioEnCorrida mirando(*datos, *diario);
+            diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
+            dep->Depurar();
+            diario->Terminar(host.cancelado);
+        }
+        EXPECT_EQ(&datos->Conexion_(), espia.get()) << "the connection is put back after the run";
     }
     // Everything a preview might change, to compare before and after.
     std::string Huella() {
