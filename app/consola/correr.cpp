@@ -86,7 +86,9 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     err << host.Etiqueta(3) << " " << host.Etiqueta(0) << "\n"
         << host.Etiqueta(1) << "\n"
         << host.Etiqueta(2) << "\n";
-    if (host.HayError()) return kConErrores;
+    // An error dialog means a trap ran, also one of a routine that does not set HayError (the
+    // numbering's): the run is not a clean one.
+    if (host.HayError() || op.Dialogos() > 0) return kConErrores;
     if (host.Cancelado()) return kCancelado;
     return kTerminado;
 }
