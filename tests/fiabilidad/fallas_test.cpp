@@ -1,0 +1,131 @@
+// Each kind of statement the consolidation sends, refused by the embedded engine's test refusal
+// (DEPURACION_RECHAZAR): nothing is lost, the report promised is given and the console's exit
+// status says what happened.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "demo/demo.hpp"
+#include "tests/fiabilidad/libros.hpp"
+
+namespace dep::fiabilidad {
+namespace {
+
+constexpr const char* kCorte = "31/03/2021";
+constexpr const char* kCorteIso = "2021-03-31";
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+class Rechazos : public ::testing::Test {
+  protected:
+    void SetUp() override { Nueva(); }
+    // A fresh demo database (each refusal on books that still hold all their detail).
+    void Nueva() {
+        std::filesystem::remove(base);
+        OpcionesDemo o;
+        o.asientos = 800;
+        o.semilla = 5;
+        GenerarDemo(base, o);
+        originales = Originales(base, kCorteIso);
+        disparadores = DisparadoresDeAsientos(base);
+        ASSERT_FALSE(originales.empty());
+    }
+    // Runs the consolidation with `rechazo` ("patron|n|texto") and checks the books.
+    Salida Correr(const std::string& rechazo, const std::vector<std::string>& mas = {}) {
+        std::vector<std::string> args{"--hasta", kCorte,    "--asientos", "--base",
+                                      base,      "--traza", c / "traza"};
+        args.insert(args.end(), mas.begin(), mas.end());
+        Salida s = Programa(args, {"DEPURACION_RECHAZAR=" + rechazo, "TEMP=" + c.Ruta().string()});
+        ++rechazados;
+        Revisar(rechazo);
+        return s;
+    }
+    void Revisar(const std::string& cuando) {
+        EXPECT_EQ(Integridad(base), "ok") << cuando;
+        EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << cuando;
+        EXPECT_EQ(DisparadoresGuardados(base), 0) << cuando;
+        const auto d = Diferencias(originales, Actuales(base, kCorteIso));
+        EXPECT_TRUE(d.empty()) << cuando << ": " << d.size() << " grupos descuadrados, el primero "
+                               << (d.empty() ? "" : d.front());
+    }
+    std::string Log() { return Leer(c.Ruta() / "KSERR.LOG"); }
+    long long Pendientes() {
+        return Cuenta(base, std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE <> 'Depuracion' AND "
+                                        "EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA < date('") +
+                                kCorteIso + "', '+1 day')");
+    }
+    Carpeta c;
+    std::string base = c / "demo.db";
+    Sumas originales;
+    int disparadores = 0;
+    int rechazados = 0;
+};
+
+TEST_F(Rechazos, UnaFusionOUnBorradoRechazadosUnaVezSeRecuperanEnLaFechaSiguienteYSeInforman) {
+    for (const char* patron : {"IF NOT EXISTS(SELECT * FROM MV_ASIENTOS", "DELETE MV_ASIENTOS WHERE"}) {
+        Nueva();
+        const Salida s = Correr(std::string(patron) + "|4|Rechazo de prueba " + patron);
+        EXPECT_EQ(s.estado, 0) << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, "UNA FECHA POSTERIOR LOS CONSOLIDO")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << s.out;
+        EXPECT_TRUE(Contiene(Log(), std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << Log();
+        std::filesystem::remove(c.Ruta() / "KSERR.LOG");
+    }
+}
+
+TEST_F(Rechazos, UnaFusionSiempreRechazadaDejaTodoSinConsolidarLoDiceYTerminaEnTres) {
+    const long long antes = Pendientes();
+    const Salida s = Correr("IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|Cuenta bloqueada");
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "PRIMER ERROR: Cuenta bloqueada")) << s.out;
+    EXPECT_TRUE(Contiene(Log(), "QUEDARON SIN CONSOLIDAR")) << Log();
+    EXPECT_EQ(Pendientes(), antes);
+}
+
+TEST_F(Rechazos, ConsultasYDisparadoresRechazadosEntranEnLaTrampaYTerminanEnTres) {
+    for (const char* rechazo :
+         {"GROUP BY|3|", "GROUP BY|0|", "DISABLE TRIGGER ALL|1|", "DISABLE TRIGGER ALL|6|",
+          "ENABLE TRIGGER ALL|1|", "ENABLE TRIGGER ALL|9|", "UPDATE MV_ASIENTOS SET FECHA|1|",
+          "SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS|1|",
+          "SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS|2|", "SELECT MAX([NUMERO ASIENTO])|1|",
+          "SELECT MAX([NUMERO ASIENTO])|2|", "FROM V_TA_CPTE|1|", "MIN(FECHA)|1|"}) {
+        Nueva();
+        const Salida s = Correr(rechazo);
+        EXPECT_EQ(s.estado, 3) << rechazo << "\n" << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, "ERROR (") || Contiene(s.out, "ATENCION")) << rechazo << "\n" << s.out;
+        // A second run without refusals finishes the work.
+        const Salida bien =
+            Programa({"--hasta", kCorte, "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(bien.estado, 0) << rechazo << "\n" << bien.out << bien.err;
+        Revisar(std::string(rechazo) + ", y vuelta a correr");
+        EXPECT_EQ(Pendientes(), 0) << rechazo;
+    }
+}
+
+TEST_F(Rechazos, LaEscrituraDeLaConfiguracionRechazadaNoPierdeNada) {
+    const Salida s = Programa({"--hasta", kCorte, "--base", base},
+                              {"DEPURACION_RECHAZAR=INTO TA_CONFIGURACION|0|;;UPDATE TA_CONFIGURACION|0|",
+                               "TEMP=" + c.Ruta().string()});
+    Revisar("configuracion");
+    EXPECT_NE(s.estado, 2) << s.out << s.err;
+    EXPECT_EQ(Pendientes(), 0);
+    EXPECT_EQ(Cuenta(base,
+                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                     "VALOR = '31/03/2021'"),
+              0);
+}
+
+TEST_F(Rechazos, SinCarpetaDeRegistroElInformeSeMuestraIgualYNadaRevienta) {
+    const Salida s = Programa({"--hasta", kCorte, "--asientos", "--base", base},
+                              {"DEPURACION_RECHAZAR=IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|x",
+                               "TEMP=" + (c / "no/existe"), "TMP=", "TMPDIR="});
+    Revisar("sin carpeta");
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
+}
+
+}  // namespace
+}  // namespace dep::fiabilidad

@@ -1,0 +1,176 @@
+#include "tests/fiabilidad/libros.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <sqlite3.h>
+
+namespace dep::fiabilidad {
+
+namespace {
+
+constexpr const char* kFamilia = "(TC IN ('FP','CBFP','FPC','PGFP'))";
+constexpr const char* kResumen = "(DETALLE = 'Depuracion' AND LETRA = 'X' AND TC IN ('CC','FP'))";
+
+// Group key columns, a null as the empty text; the rate printed so that 1 and 1.0 meet.
+constexpr const char* kClave =
+    "CUENTA, [DEBE-HABER], ifnull(MONEDA,''), printf('%.6f', ifnull(COTIZACION,0)), "
+    "ifnull(NroComprobanteBancario,''), ifnull(TIPO_REG,''), ifnull(IdCajas,''), ifnull(UNEGOCIO,'')";
+
+void Sumar(sqlite3* db, const std::string& condicion, Sumas& m) {
+    const std::string sql = std::string("SELECT ") + kFamilia + ", " + kClave +
+                            ", SUM(IMPORTE) FROM MV_ASIENTOS WHERE " + condicion + " GROUP BY 1, " + kClave;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        m[Clave{false, {"ERROR", sqlite3_errmsg(db)}}] = 1;
+        return;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        std::vector<std::string> k;
+        for (int i = 1; i <= 8; ++i) {
+            const auto* t = sqlite3_column_text(st, i);
+            k.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+        }
+        const long long c = std::llround(sqlite3_column_double(st, 9) * 100.0);
+        m[Clave{sqlite3_column_int(st, 0) != 0, k}] += c;
+    }
+    sqlite3_finalize(st);
+}
+
+sqlite3* AbrirLectura(const std::string& base) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(base.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+    return db;
+}
+
+std::string Ordinarias(const std::string& hastaIso) {
+    return std::string("EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND NOT ") + kResumen + " AND FECHA < date('" +
+           hastaIso + "', '+1 day')";
+}
+
+}  // namespace
+
+Sumas Originales(const std::string& base, const std::string& hastaIso) {
+    Sumas m;
+    sqlite3* db = AbrirLectura(base);
+    Sumar(db, Ordinarias(hastaIso), m);
+    sqlite3_close(db);
+    return m;
+}
+
+Sumas Actuales(const std::string& base, const std::string& hastaIso) {
+    Sumas m;
+    sqlite3* db = AbrirLectura(base);
+    Sumar(db, Ordinarias(hastaIso), m);
+    Sumar(db, kResumen, m);
+    sqlite3_close(db);
+    for (auto it = m.begin(); it != m.end();) it = it->second == 0 ? m.erase(it) : std::next(it);
+    return m;
+}
+
+std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora) {
+    std::vector<std::string> d;
+    auto texto = [](const Clave& k) {
+        std::string s = std::get<0>(k) ? "FP" : "CC";
+        for (const auto& c : std::get<1>(k)) s += "|" + c;
+        return s;
+    };
+    for (const auto& [k, v] : antes) {
+        auto it = ahora.find(k);
+        const long long w = it == ahora.end() ? 0 : it->second;
+        if (v != w) d.push_back(texto(k) + ": antes " + std::to_string(v) + ", ahora " + std::to_string(w));
+    }
+    for (const auto& [k, w] : ahora)
+        if (!antes.count(k) && w != 0) d.push_back(texto(k) + ": no existia, ahora " + std::to_string(w));
+    return d;
+}
+
+long long Cuenta(const std::string& base, const std::string& sql) {
+    sqlite3* db = AbrirLectura(base);
+    long long n = -1;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+}
+
+std::string Integridad(const std::string& base) {
+    sqlite3* db = AbrirLectura(base);
+    std::string r = "no se pudo abrir";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK) {
+        r.clear();
+        while (sqlite3_step(st) == SQLITE_ROW) r += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    } else {
+        r = sqlite3_errmsg(db);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return r;
+}
+
+int DisparadoresDeAsientos(const std::string& base) {
+    return static_cast<int>(Cuenta(base,
+                                   "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = "
+                                   "'MV_ASIENTOS' COLLATE NOCASE"));
+}
+
+long long DisparadoresGuardados(const std::string& base) {
+    if (Cuenta(base, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'DEP_TRIGGERS_DESACTIVADOS'") == 0)
+        return 0;
+    return Cuenta(base, "SELECT COUNT(*) FROM DEP_TRIGGERS_DESACTIVADOS");
+}
+
+std::string Leer(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {
+    Carpeta c;
+    const std::string o = c / "out", e = c / "err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const auto& v : entorno) putenv(const_cast<char*>(v.c_str()));
+        const int fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fo, 1);
+        dup2(fe, 2);
+        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(DEP_CONSOLA, argv.data());
+        _exit(127);
+    }
+    int st = 0;
+    waitpid(pid, &st, 0);
+    Salida s;
+    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    s.out = Leer(o);
+    s.err = Leer(e);
+    return s;
+}
+
+Carpeta::Carpeta() {
+    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-fiab-XXXXXX").string();
+    if (mkdtemp(plantilla.data()) != nullptr) ruta_ = plantilla;
+}
+
+Carpeta::~Carpeta() {
+    std::error_code ec;
+    std::filesystem::permissions(ruta_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(ruta_, ec);
+}
+
+}  // namespace dep::fiabilidad

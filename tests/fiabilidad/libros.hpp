@@ -1,0 +1,50 @@
+#pragma once
+// What the reliability tests check on a database file after a run, a refusal or a kill: the
+// books (per pass family and group key, the summary amounts plus the ordinary entries left up
+// to the cut-off date equal the original sums), the file's integrity and the table's triggers.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace dep::fiabilidad {
+
+// Family (true: supplier vouchers) and the group key, nulls read as empty.
+using Clave = std::tuple<bool, std::vector<std::string>>;
+using Sumas = std::map<Clave, long long>;  // cents
+
+// Sums of the ordinary entries (not summary rows) up to the cut-off date `hastaIso` (YYYY-MM-DD).
+Sumas Originales(const std::string& base, const std::string& hastaIso);
+// Summary amounts plus the ordinary entries left up to the cut-off date.
+Sumas Actuales(const std::string& base, const std::string& hastaIso);
+// The differences between two sets of sums, as readable lines (empty: the books balance).
+std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora);
+
+std::string Integridad(const std::string& base);                    // "ok" when the file is sound
+long long Cuenta(const std::string& base, const std::string& sql);  // first column of the first row
+int DisparadoresDeAsientos(const std::string& base);       // triggers of MV_ASIENTOS in sqlite_master
+long long DisparadoresGuardados(const std::string& base);  // rows left in the engine's saved-trigger table
+
+struct Salida {
+    int estado = -1;  // exit status; -1 when killed or not run
+    std::string out, err;
+};
+// Runs the console program with `args`, the extra environment `entorno` ("NAME=value").
+Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno = {});
+
+std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
+
+// A fresh temporary folder, removed with the object.
+class Carpeta {
+  public:
+    Carpeta();
+    ~Carpeta();
+    const std::filesystem::path& Ruta() const { return ruta_; }
+    std::string operator/(const std::string& nombre) const { return (ruta_ / nombre).string(); }
+
+  private:
+    std::filesystem::path ruta_;
+};
+
+}  // namespace dep::fiabilidad
