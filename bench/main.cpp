@@ -1,0 +1,192 @@
+// depuracion-bench: the consolidation of demo databases of several sizes, walked date by date
+// through the console's host, against the floor of two set-based statements per pass family
+// on a copy of the same file, plus the applications control and the window's host.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/medidas.hpp"
+#include "demo/demo.hpp"
+
+namespace fs = std::filesystem;
+using dep::bench::Medida;
+
+namespace {
+
+struct Args {
+    std::string carpeta = "/tmp/depuracion-bench";
+    std::string hasta = "31/12/2022";
+    std::vector<long long> tamanos{50000, 200000, 1000000};
+    std::string csv;
+    std::string soloRecorrido;  // walk this file once (for a profiler) and stop
+    bool ventana = true;
+};
+
+void Ayuda() {
+    std::cout << "Uso: depuracion-bench [--carpeta DIR] [--hasta dd/mm/aaaa] [--tamanos 50000,200000]\n"
+                 "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n";
+}
+
+bool Leer(int argc, char** argv, Args& a) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string s = argv[i];
+        auto valor = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (s == "--carpeta") {
+            a.carpeta = valor();
+        } else if (s == "--hasta") {
+            a.hasta = valor();
+        } else if (s == "--csv") {
+            a.csv = valor();
+        } else if (s == "--sin-ventana") {
+            a.ventana = false;
+        } else if (s == "--solo-recorrido") {
+            a.soloRecorrido = valor();
+        } else if (s == "--tamanos") {
+            a.tamanos.clear();
+            std::stringstream in(valor());
+            std::string t;
+            while (std::getline(in, t, ','))
+                if (!t.empty()) a.tamanos.push_back(std::stoll(t));
+        } else {
+            return false;
+        }
+    }
+    return !a.tamanos.empty();
+}
+
+// A fresh copy of the demo file (its log files are left behind by nobody, but be sure).
+std::string Copia(const std::string& origen, const std::string& destino) {
+    for (const char* sufijo : {"", "-wal", "-shm", "-journal"}) fs::remove(destino + sufijo);
+    fs::copy_file(origen, destino);
+    return destino;
+}
+
+double MiB(long kib) {
+    return kib / 1024.0;
+}
+
+void Informar(const char* que, const Medida& m) {
+    if (!m.ok) std::printf("  %-34s NO MEDIDO: %s\n", que, m.nota.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args a;
+    if (!Leer(argc, argv, a)) {
+        Ayuda();
+        return 2;
+    }
+    if (!a.soloRecorrido.empty()) {
+        std::vector<double> v;
+        const double t = dep::bench::RecorridoConsola(a.soloRecorrido, a.hasta, v);
+        std::printf("recorrido: %.3f s, %.0f lotes\n", t, v.empty() ? 0.0 : v[0]);
+        return 0;
+    }
+    fs::create_directories(a.carpeta);
+    std::ofstream csv;
+    if (!a.csv.empty()) {
+        csv.open(a.csv);
+        csv << "asientos,hasta_corte,recorrido_s,piso_s,lotes,pico_recorrido_mib,pico_piso_mib,aplicaciones,"
+               "aplicaciones_s\n";
+    }
+    std::map<long long, double> tiempos;
+    bool todoBien = true;
+    std::printf("Corte: %s. Cada medida corre en un proceso propio; pico = ru_maxrss de ese proceso.\n",
+                a.hasta.c_str());
+    for (long long n : a.tamanos) {
+        const std::string demo = a.carpeta + "/demo-" + std::to_string(n) + ".db";
+        if (!fs::exists(demo)) {
+            dep::OpcionesDemo o;
+            o.asientos = n;
+            Medida g = dep::bench::EnHijo([&](std::vector<double>&) {
+                dep::GenerarDemo(demo, o);
+                return 0.0;
+            });
+            if (!g.ok) {
+                std::printf("%lld asientos: no se pudo generar la base: %s\n", n, g.nota.c_str());
+                todoBien = false;
+                continue;
+            }
+        }
+        Medida c =
+            dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Contar(demo, a.hasta, v); });
+        const double hastaCorte = c.ok ? c.valores[1] : 0;
+        std::printf("\n%lld asientos (%.0f hasta el corte, %.0f aplicaciones)\n", n, hastaCorte,
+                    c.ok ? c.valores[2] : 0.0);
+
+        const std::string rec = Copia(demo, a.carpeta + "/recorrido-" + std::to_string(n) + ".db");
+        const std::string piso = Copia(demo, a.carpeta + "/piso-" + std::to_string(n) + ".db");
+        Medida w = dep::bench::EnHijo(
+            [&](std::vector<double>& v) { return dep::bench::RecorridoConsola(rec, a.hasta, v); });
+        Medida f =
+            dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Piso(piso, a.hasta, v); });
+        Informar("DepuraAsientos (consola)", w);
+        Informar("piso", f);
+        if (w.ok) {
+            const double lotes = w.valores[0];
+            tiempos[n] = w.segundos;
+            std::printf(
+                "  DepuraAsientos (consola)  %9.2f s  %9.0f asientos/s  %9.0f lotes/s  (%0.f lotes)  pico "
+                "%.1f MiB\n",
+                w.segundos, hastaCorte / w.segundos, lotes / w.segundos, lotes, MiB(w.picoKiB));
+        }
+        if (f.ok)
+            std::printf(
+                "  piso (INSERT…SELECT + DELETE) %6.2f s  %9.0f asientos/s  (%0.f filas resumen)  pico "
+                "%.1f MiB\n",
+                f.segundos, hastaCorte / f.segundos, f.valores[0], MiB(f.picoKiB));
+        if (w.ok && f.ok) std::printf("  recorrido / piso           %9.1f\n", w.segundos / f.segundos);
+        // The two must leave the same total amount behind: a sanity check of both.
+        Medida cw =
+            dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Contar(rec, a.hasta, v); });
+        Medida cf =
+            dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Contar(piso, a.hasta, v); });
+        if (cw.ok && cf.ok)
+            std::printf(
+                "  comprobación: quedan %.0f / %.0f asientos, %.0f filas resumen, importe total %.2f / "
+                "%.2f\n",
+                cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
+
+        Medida ap = dep::bench::EnHijo(
+            [&](std::vector<double>& v) { return dep::bench::Aplicaciones(rec, a.hasta, v); });
+        Informar("ControlarAplicaciones", ap);
+        if (ap.ok)
+            std::printf(
+                "  ControlarAplicaciones      %9.2f s  %9.0f aplicaciones/s  (%0.f aplicaciones)  pico "
+                "%.1f MiB\n",
+                ap.segundos, ap.valores[0] / ap.segundos, ap.valores[0], MiB(ap.picoKiB));
+
+        if (a.ventana && n == a.tamanos.front()) {
+            std::string motivo;
+            if (!dep::bench::VentanaDisponible(motivo)) {
+                std::printf("  ventana / consola          NO MEDIDO: %s\n", motivo.c_str());
+            } else {
+                const std::string ven = Copia(demo, a.carpeta + "/ventana-" + std::to_string(n) + ".db");
+                Medida v = dep::bench::EnHijo(
+                    [&](std::vector<double>& x) { return dep::bench::RecorridoVentana(ven, a.hasta, x); });
+                Informar("DepuraAsientos (ventana)", v);
+                if (v.ok)
+                    std::printf("  DepuraAsientos (ventana)  %9.2f s  pico %.1f MiB\n", v.segundos,
+                                MiB(v.picoKiB));
+                if (v.ok && w.ok)
+                    std::printf("  ventana / consola          %9.2f\n", v.segundos / w.segundos);
+            }
+        }
+        todoBien = todoBien && w.ok && f.ok && ap.ok;
+        if (csv.is_open())
+            csv << n << ',' << hastaCorte << ',' << (w.ok ? w.segundos : 0) << ',' << (f.ok ? f.segundos : 0)
+                << ',' << (w.ok ? w.valores[0] : 0) << ',' << MiB(w.picoKiB) << ',' << MiB(f.picoKiB) << ','
+                << (ap.ok ? ap.valores[0] : 0) << ',' << (ap.ok ? ap.segundos : 0) << '\n';
+        for (const std::string& s : {rec, piso})
+            for (const char* sufijo : {"", "-wal", "-shm"}) fs::remove(s + sufijo);
+    }
+    if (tiempos.count(200000) && tiempos.count(1000000))
+        std::printf("\ncrecimiento 1.000.000 / 200.000: %.2f\n", tiempos[1000000] / tiempos[200000]);
+    return todoBien ? 0 : 1;
+}
