@@ -12,7 +12,7 @@
 namespace dep {
 
 class DataServices {
-public:
+  public:
     // `cn` may be null: the program then runs with a closed connection (EstaConectado false).
     DataServices(std::shared_ptr<Conexion> cn, Operador& op);
 
@@ -53,7 +53,7 @@ public:
     // Puts another connection in place (a wrapper of the same one, for the run journal).
     void FijarConexion(std::shared_ptr<Conexion> cn) { cn_ = std::move(cn); }
 
-private:
+  private:
     std::shared_ptr<Conexion> cn_;
     Operador& op_;
 };

@@ -11,7 +11,7 @@
 namespace dep {
 
 class FormServices {
-public:
+  public:
     explicit FormServices(Operador& op) : op_(op) {}
 
     Moneda TextoANumero(const std::string& texto) const;
@@ -30,7 +30,7 @@ public:
     static std::string CarpetaPrograma();
     static void FijarCarpetaPrograma(std::string carpeta);  // tests and the console; "" undoes it
 
-private:
+  private:
     Operador& op_;
 };
 
@@ -40,7 +40,7 @@ bool TeclaSalida(int codigoTecla);
 }  // namespace InputServices
 
 class LookupServices {
-public:
+  public:
     explicit LookupServices(Operador& op) : op_(op) {}
     void Activar(bool b) { activo_ = b; }
     bool Activo() const { return activo_; }
@@ -53,7 +53,7 @@ public:
     const Value& ValorElegido() const { return elegido_; }
     const PedidoLista& UltimoPedido() const { return ultimo_; }
 
-private:
+  private:
     Operador& op_;
     bool activo_ = false;
     std::string archivo_, campo_;

@@ -16,15 +16,15 @@
 namespace dep {
 
 namespace ado {
-inline constexpr int kCerrado = 0;  // adStateClosed
-inline constexpr int kAbierto = 1;  // adStateOpen
-inline constexpr int kSoloAvance = 0, kDinamico = 2;           // cursor types
-inline constexpr int kSoloLectura = 1, kOptimista = 3;         // lock types
-inline constexpr long kPosBOF = -2, kPosEOF = -3;              // AbsolutePosition off the rows
+inline constexpr int kCerrado = 0;                      // adStateClosed
+inline constexpr int kAbierto = 1;                      // adStateOpen
+inline constexpr int kSoloAvance = 0, kDinamico = 2;    // cursor types
+inline constexpr int kSoloLectura = 1, kOptimista = 3;  // lock types
+inline constexpr long kPosBOF = -2, kPosEOF = -3;       // AbsolutePosition off the rows
 }  // namespace ado
 
 class Recordset {
-public:
+  public:
     int State() const { return estado_; }
     bool BOF() const;
     bool EOF() const;
@@ -53,7 +53,7 @@ public:
     // Used by DataServices when opening.
     void Abrir(Resultado r, int cursor, int bloqueo, Conexion* cn = nullptr, std::string tabla = {});
 
-private:
+  private:
     int Indice(std::string_view nombre) const;  // -1 when absent
     int estado_ = ado::kCerrado;
     int cursor_ = ado::kSoloAvance;
@@ -63,8 +63,8 @@ private:
     Conexion* cn_ = nullptr;
     std::string tabla_;
     bool nueva_ = false;
-    std::vector<Value> editada_;   // values being written
-    std::vector<bool> tocada_;     // which fields were set
+    std::vector<Value> editada_;  // values being written
+    std::vector<bool> tocada_;    // which fields were set
 };
 
 // The SQL literal of a value: delimiter '\'' a quoted text or date (quotes doubled), '@' an
