@@ -18,8 +18,8 @@
 namespace dep::fiabilidad {
 namespace {
 
-constexpr const char* kCorte = "30/06/2022";
-constexpr const char* kCorteIso = "2022-06-30";
+constexpr const char* kCorte = "31/10/2021";
+constexpr const char* kCorteIso = "2021-10-31";
 
 // Statements finished so far in a trace file: each ends with its outcome line.
 long long Sentencias(const std::string& texto) {
@@ -80,7 +80,7 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
     Carpeta c;
     const std::string modelo = c / "modelo.db";
     OpcionesDemo o;
-    o.asientos = 3000;
+    o.asientos = 1500;
     o.semilla = 11;
     GenerarDemo(modelo, o);
     const Sumas originales = Originales(modelo, kCorteIso);
