@@ -34,7 +34,9 @@ std::string CondicionFusion(const Recordset& g, const ContextoFusion& c, const F
     m += "' AND IDCAJAS = '" + Citado(g.Fields("IdCajas"));
     m += "' AND UNEGOCIO = '" + Citado(g.Fields("UNegocio"));
     m += "' AND MONEDA = '" + Citado(g.Fields("Moneda"));
-    m += "' and cotizacion = " + TextoPlano(g.Fields("Cotizacion"));
+    // A null rate has no text to compare with: match the null row the insert writes.
+    const Value& cot = g.Fields("Cotizacion");
+    m += cot.EsNulo() ? std::string("' and cotizacion IS NULL") : "' and cotizacion = " + TextoPlano(cot);
     m += " and nrocomprobantebancario = '" + Citado(fs.ValorCampo(g.Fields("NROCOMPROBANTEBANCARIO")));
     m += "' and tipo_reg = '" + Citado(g.Fields("Tipo_Reg"));
     m += "' AND [DEBE-HABER] = '" + Citado(g.Fields("Debe-Haber"));

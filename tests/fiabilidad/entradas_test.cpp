@@ -88,10 +88,9 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
               0);
 }
 
-// A null rate leaves the merge statement without a value ("cotizacion =  and"): the database
-// refuses it, so every date from the first that includes it rolls back. Nothing is lost, and the
-// run says so and ends in 3.
-TEST(ValoresRaros, UnaCotizacionNulaDejaLaPasadaSinConsolidarSinPerderNadaYLoDice) {
+// A null rate used to leave the merge statement without a value ("cotizacion =  and"), so every
+// date from the first that included it rolled back. Its group now matches the null row it writes.
+TEST(ValoresRaros, UnaCotizacionNulaSeConsolidaSinPerderNada) {
     Carpeta c;
     const std::string base = c / "demo.db";
     Demo(base);
@@ -102,8 +101,8 @@ TEST(ValoresRaros, UnaCotizacionNulaDejaLaPasadaSinConsolidarSinPerderNadaYLoDic
     const Sumas originales = Originales(base, "2021-06-30");
     const Salida s =
         Programa({"--hasta", "30/06/2021", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
-    EXPECT_EQ(s.estado, 3) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    EXPECT_FALSE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
     Cuadra(base, originales, "2021-06-30", "cotizacion nula");
 }
 
