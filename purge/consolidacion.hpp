@@ -40,7 +40,9 @@ class Consolidacion {
     bool Preparar();                  // the summary voucher of the pass; false: the call ends
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
-    bool Refechar();                  // false: the call ends
+    bool RefecharVarados();           // an interrupted run's summary rows; false: the call ends
+    // Moves the rows that `donde` finds to the cut-off date; a refusal names them as `que`.
+    bool Refechar(const std::string& donde, const std::string& que);  // false: the call ends
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }

@@ -1,0 +1,247 @@
+// Summary rows that an interrupted run left on the day after the cut-off date: a run with the same
+// cut-off date moves them back to it before its walk, and touches nothing else.
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "base.hpp"
+#include "demo/demo.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep::prueba {
+namespace {
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+bool EsResumen(const Asiento& a) {
+    return a.detalle == "Depuracion" && a.letra == "X" && (a.tc == "CC" || a.tc == "FP");
+}
+
+class Varados : public BasePurga {
+  protected:
+    void Correr(const std::string& hasta) {
+        host.fecha = hasta;
+        dep->DepuraAsientos();
+    }
+    void Datos() {
+        Tipos();
+        Ejercicios();
+        Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021");
+        Entrada("FC", "00000001", "4.1.01", "H", 100, "01/03/2021");
+        Entrada("FC", "00000002", "1.1.01", "D", 40, "02/03/2021");
+        Entrada("FC", "00000002", "4.1.01", "H", 40, "02/03/2021");
+        Entrada("FP", "00000001", "2.1.01", "H", 70, "01/03/2021");
+        Entrada("FP", "00000001", "5.1.01", "D", 70, "02/03/2021");
+    }
+    // The first re-dating of `tipo` is refused: its summary rows stay on the day after the cut-off
+    // date, as a kill between the last date's commit and the re-dating leaves them.
+    void CortarRefechado(const std::string& tipo) {
+        auto hecho = std::make_shared<bool>(false);
+        espia->rechazar = [hecho, tipo](const std::string& q) {
+            if (*hecho || !Contiene(q, "update MV_ASIENTOS set Fecha") || !Contiene(q, "TC = '" + tipo + "'"))
+                return false;
+            return *hecho = true;
+        };
+    }
+    void Olvidar() {
+        espia->rechazar = nullptr;
+        espia->rechazadas = 0;
+        espia->sentencias.clear();
+        op.Olvidar();
+        host.hayError = false;
+    }
+    long long Varadas(const std::string& dia) {
+        return Cuantos(
+            "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND LETRA = 'X' AND TC IN "
+            "('CC','FP') AND FECHA = '" +
+            dia + "'");
+    }
+    // Per family and group key: the summary rows, wherever they stand, plus the ordinary entries
+    // left before `fin`. A consolidation up to the day before `fin` keeps these sums.
+    std::map<std::pair<bool, ClaveGrupo>, double> Libro(const std::vector<Asiento>& v, const Fecha& fin) {
+        std::map<std::pair<bool, ClaveGrupo>, double> m;
+        for (const auto& a : v)
+            if (EsResumen(a) || (a.cierre == 0 && a.apertura == 0 && a.fecha < fin))
+                m[{FamiliaFP(a.tc), Grupo(a)}] += a.importe;
+        for (auto it = m.begin(); it != m.end();)
+            it = std::abs(it->second) < 0.005 ? m.erase(it)
+                                              : (it->second = std::round(it->second * 100) / 100, ++it);
+        return m;
+    }
+    std::map<long long, Asiento> PorId(const std::vector<Asiento>& v) {
+        std::map<long long, Asiento> m;
+        for (const auto& a : v) m[a.id] = a;
+        return m;
+    }
+    std::string Log() {
+        std::ifstream f(carpeta / "KSERR.LOG");
+        std::stringstream ss;
+        ss << f.rdbuf();
+        return ss.str();
+    }
+};
+
+TEST_F(Varados, SobreUnaDemostracionLaCorridaSiguienteLosDevuelveAlCorteYLosLibrosCuadran) {
+    OpcionesDemo o;
+    o.asientos = 1500;
+    o.semilla = 7;
+    const std::string demo = (carpeta / "demo.db").string();
+    GenerarDemo(demo, o);
+    Abrir(demo);
+    const std::string corte = "31/10/2021", siguiente = "01/11/2021";
+    const Fecha fin = *ReconocerFecha(siguiente);
+    const auto original = Asientos();
+    const auto libro = Libro(original, fin);
+    ASSERT_GT(libro.size(), 20u);
+
+    CortarRefechado("CC");
+    Correr(corte);
+    ASSERT_EQ(espia->rechazadas, 1);
+    ASSERT_GT(Varadas(siguiente), 0);
+    EXPECT_EQ(Libro(Asientos(), fin), libro);  // nothing lost, only misdated
+
+    Olvidar();
+    Correr(corte);
+    EXPECT_FALSE(host.hayError) << (op.Mensajes().empty() ? "" : op.Mensajes()[0]);
+    EXPECT_TRUE(op.Mensajes().empty());
+    EXPECT_EQ(Varadas(siguiente), 0);
+    const auto despues = Asientos();
+    EXPECT_EQ(Libro(despues, fin), libro);
+    for (const auto& a : despues)
+        if (EsResumen(a)) {
+            EXPECT_EQ(TextoFecha(a.fecha), corte) << a.tc << " " << a.numero;
+        }
+    // The entries after the cut-off date are as they were.
+    const auto ahora = PorId(despues);
+    for (const auto& a : original) {
+        if (a.fecha < fin) continue;
+        auto it = ahora.find(a.id);
+        ASSERT_TRUE(it != ahora.end()) << a.id;
+        EXPECT_EQ(TextoFecha(it->second.fecha), TextoFecha(a.fecha));
+        EXPECT_DOUBLE_EQ(it->second.importe, a.importe);
+    }
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+}
+
+TEST_F(Varados, SoloSeTocanLosResumenesDelTipoDelDiaSiguienteAlCorte) {
+    Datos();
+    const auto original = Asientos();
+    const Fecha fin = *ReconocerFecha("03/03/2021");
+    CortarRefechado("CC");
+    Correr("02/03/2021");
+    ASSERT_GT(Varadas("03/03/2021"), 0);
+
+    // Rows dated the day after the cut-off date that no consolidation left there: an ordinary
+    // entry, and rows that differ from a summary row in letter, detail or voucher type.
+    Entrada("FC", "00000009", "1.1.01", "D", 5, "03/03/2021");
+    const std::string columnas =
+        "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+        "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', ";
+    Sql(columnas + "'CC', '0001', '00000005', 'A', 1, 'D', 7, 2021, '03/03/2021', 3, 'Depuracion')");
+    Sql(columnas + "'CC', '0001', '00000006', 'X', 1, 'D', 8, 2021, '03/03/2021', 3, 'A mano')");
+    Sql(columnas + "'FC', '0001', '00000007', 'X', 1, 'D', 9, 2021, '03/03/2021', 3, 'Depuracion')");
+    const auto ajenos = Asientos(
+        "WHERE FECHA = '03/03/2021' AND NOT (TC = 'CC' AND LETRA = 'X' AND DETALLE = "
+        "'Depuracion')");
+    ASSERT_EQ(ajenos.size(), 4u);
+
+    Olvidar();
+    Correr("02/03/2021");
+    EXPECT_FALSE(host.hayError);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'CC' AND LETRA = 'X' AND DETALLE = "
+                      "'Depuracion' AND FECHA = '03/03/2021'"),
+              0);
+    const auto ahora = PorId(Asientos());
+    for (const auto& a : ajenos) {
+        auto it = ahora.find(a.id);
+        ASSERT_TRUE(it != ahora.end()) << a.tc << " " << a.letra << " " << a.detalle;
+        EXPECT_EQ(TextoFecha(it->second.fecha), "03/03/2021") << a.tc << " " << a.letra << " " << a.detalle;
+        EXPECT_DOUBLE_EQ(it->second.importe, a.importe);
+    }
+    // The books of the original entries balance; the rows added above are counted on both sides.
+    std::vector<Asiento> conAjenos = original;
+    conAjenos.insert(conAjenos.end(), ajenos.begin(), ajenos.end());
+    std::vector<Asiento> todos;
+    for (const auto& [id, a] : ahora) todos.push_back(a);
+    auto esperado = Libro(conAjenos, fin), hecho = Libro(todos, fin);
+    EXPECT_EQ(hecho, esperado);
+}
+
+TEST_F(Varados, UnComprobanteTerminadoNoSeTomaPorVaradoEnUnaCorridaConCorteAnterior) {
+    // A complete run up to 28/02 dates its summary 28/02 with the month of 01/03; a later run up
+    // to 27/02 writes the month of 28/02, so it does not mistake that voucher for one of its own.
+    Tipos();
+    Ejercicios();
+    Entrada("FC", "00000001", "1.1.01", "D", 10, "27/02/2021");
+    Entrada("FC", "00000002", "1.1.01", "D", 20, "28/02/2021");
+    Entrada("FC", "00000003", "1.1.01", "D", 30, "01/03/2021");
+    Correr("28/02/2021");
+    ASSERT_FALSE(host.hayError);
+    const auto antes = Resumen(false);
+    ASSERT_EQ(antes.size(), 1u);
+    EXPECT_EQ(TextoFecha(antes[0].fecha), "28/02/2021");
+    EXPECT_EQ(antes[0].mes, 3);
+
+    Olvidar();
+    Correr("27/02/2021");
+    const auto despues = Resumen(false);
+    ASSERT_EQ(despues.size(), 1u);
+    EXPECT_EQ(despues[0].id, antes[0].id);
+    EXPECT_EQ(TextoFecha(despues[0].fecha), "28/02/2021");
+    EXPECT_TRUE(espia->Con("update MV_ASIENTOS set Fecha").empty());
+}
+
+TEST_F(Varados, SinVaradosSoloSeAgregaUnaConsultaPorPasada) {
+    Datos();
+    Correr("02/03/2021");
+    EXPECT_FALSE(host.hayError);
+    EXPECT_EQ(espia->Con("SELECT COUNT(*) AS CUANTOS FROM MV_ASIENTOS WHERE").size(), 2u);
+    const auto refechados = espia->Con("update MV_ASIENTOS set Fecha");
+    ASSERT_EQ(refechados.size(), 2u);
+    EXPECT_EQ(refechados[0],
+              "update MV_ASIENTOS set Fecha = '02/03/2021' WHERE TC = 'CC' AND SUCURSAL = "
+              "'0001' AND NUMERO = '00000001' AND LETRA = 'X'");
+    EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("GROUP BY").size() + 2);
+}
+
+TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
+    Datos();
+    const auto original = Asientos();
+    const Fecha fin = *ReconocerFecha("03/03/2021");
+    const auto libro = Libro(original, fin);
+    CortarRefechado("FP");
+    Correr("02/03/2021");
+    const long long varadas = Varadas("03/03/2021");
+    ASSERT_GT(varadas, 0);
+
+    Olvidar();
+    const long long auditoria = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA");
+    espia->rechazar = [](const std::string& q) {
+        return Contiene(q, "update MV_ASIENTOS set Fecha") && Contiene(q, "DETALLE = 'Depuracion'");
+    };
+    Correr("02/03/2021");
+    EXPECT_EQ(espia->rechazadas, 1);
+    EXPECT_TRUE(host.hayError);
+    const auto m = op.Mensajes();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_TRUE(Contiene(m[0], "SALDO INICIAL FP QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "A LA FECHA 02/03/2021: SUS RENGLONES QUEDARON CON FECHA 03/03/2021")) << m[0];
+    EXPECT_TRUE(Contiene(m[0], "Rechazo de prueba")) << m[0];
+    EXPECT_TRUE(Contiene(Log(), "INTERRUMPIDA")) << Log();
+    EXPECT_EQ(Varadas("03/03/2021"), varadas);
+    EXPECT_EQ(Libro(Asientos(), fin), libro);
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
+    Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);  // triggers on
+
+    Olvidar();
+    Correr("02/03/2021");
+    EXPECT_FALSE(host.hayError);
+    EXPECT_EQ(Varadas("03/03/2021"), 0);
+    EXPECT_EQ(Libro(Asientos(), fin), libro);
+}
+
+}  // namespace
+}  // namespace dep::prueba
