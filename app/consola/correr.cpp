@@ -2,6 +2,8 @@
 #include <filesystem>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "app/consola/resumenes.hpp"
+#include "purge/diario.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/data_services.hpp"
@@ -68,6 +70,12 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     host.Asociar(&d);
     InstalarCtrlC();
 
+    if (o.vistaPrevia) {
+        const int r = ImprimirVistaPrevia(s, o.hasta, o.stock, o.asientos, o.temporales, o.json, out, err);
+        // An error dialog during the counts (the numbering's) leaves figures that cannot be trusted.
+        return r == 0 && op.Dialogos() > 0 ? kConErrores : r;
+    }
+
     if (o.aplicaciones) {
         try {
             d.ControlarAplicaciones(*o.aplicaciones, o.soloFP, *ReconocerFecha(o.hasta));
@@ -80,12 +88,21 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return host.Cancelado() ? kCancelado : kTerminado;
     }
 
-    d.Depurar();
+    // The journal watches the connection only while the purges run.
+    Diario diario(o.diario);
+    {
+        DiarioEnCorrida mirando(datos, diario);
+        diario.Iniciar(o.hasta, o.stock, o.asientos, o.temporales);
+        d.Depurar();
+        diario.Terminar(host.Cancelado());
+    }
     d.Timer1_Timer();
     avance.Vaciar();
     err << host.Etiqueta(3) << " " << host.Etiqueta(0) << "\n"
         << host.Etiqueta(1) << "\n"
         << host.Etiqueta(2) << "\n";
+    if (!diario.Escrito()) err << "No se pudo escribir el diario de corridas '" << diario.Ruta() << "'.\n";
+    ImprimirInforme(diario, o.json, out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
     // numbering's): the run is not a clean one.
     if (host.HayError() || op.Dialogos() > 0) return kConErrores;

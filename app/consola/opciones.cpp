@@ -6,6 +6,7 @@ std::string TextoAyuda() {
     return "Uso:\n"
            "  depuracion-consola --hasta FECHA [--base ARCHIVO | --odbc CADENA] [--stock] [--asientos]\n"
            "                     [--temporales] [--ante-error abortar|ignorar|reintentar] [--traza ARCHIVO]\n"
+           "                     [--vista-previa] [--formato tabla|json] [--diario ARCHIVO]\n"
            "  depuracion-consola --aplicaciones IDCOMPROBANTE (--fp | --cc) --hasta FECHA\n"
            "                     [--base ARCHIVO | --odbc CADENA] [--traza ARCHIVO]\n"
            "\n"
@@ -23,11 +24,18 @@ std::string TextoAyuda() {
            "  --ante-error MODO    respuesta a los dialogos de error: abortar (por defecto), ignorar,\n"
            "                       o reintentar (hasta 3 veces el mismo paso, luego abortar)\n"
            "  --traza ARCHIVO      anota cada sentencia enviada y su resultado\n"
+           "  --vista-previa       muestra lo que haria la depuracion (filas, fechas, asientos,\n"
+           "                       comprobantes de saldo inicial) sin modificar nada, y termina\n"
+           "  --formato FORMATO    tabla (por defecto) o json: como se muestran la vista previa y el\n"
+           "                       resumen del final de la depuracion\n"
+           "  --diario ARCHIVO     archivo del diario de corridas (una linea JSON por paso y una por\n"
+           "                       corrida); por defecto DEPURACION.DIARIO.jsonl junto a KSERR.LOG\n"
            "  --aplicaciones ID    controla las aplicaciones de pago contra el comprobante de 13\n"
            "                       caracteres ID (sucursal, numero, letra); --fp o --cc elige la familia\n"
            "  --help               muestra esta ayuda\n"
            "\n"
-           "El avance se muestra en la salida de errores; los mensajes, en la salida estandar.\n"
+           "El avance se muestra en la salida de errores; los mensajes y el resumen final, en la salida\n"
+           "estandar (con --formato json el resumen es la ultima linea).\n"
            "Ctrl-C cancela al terminar la fecha en curso.\n"
            "\n"
            "Estado de salida: 0 terminado sin errores; 1 cancelado; 2 uso incorrecto o fecha incorrecta;\n"
@@ -57,6 +65,19 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
             if (!valor(o.odbc)) return std::nullopt;
         } else if (a == "--traza") {
             if (!valor(o.traza)) return std::nullopt;
+        } else if (a == "--diario") {
+            if (!valor(o.diario)) return std::nullopt;
+        } else if (a == "--vista-previa") {
+            o.vistaPrevia = true;
+        } else if (a == "--formato") {
+            std::string f;
+            if (!valor(f)) return std::nullopt;
+            if (f == "tabla" || f == "json") {
+                o.json = f == "json";
+            } else {
+                error = "--formato admite tabla o json, no '" + f + "'.";
+                return std::nullopt;
+            }
         } else if (a == "--stock") {
             o.stock = true;
         } else if (a == "--asientos") {
@@ -108,8 +129,8 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
                 "El comprobante de --aplicaciones debe tener 13 caracteres (sucursal 4, numero 8, letra 1).";
             return std::nullopt;
         }
-        if (o.stock || o.asientos || o.temporales) {
-            error = "--aplicaciones no se combina con --stock, --asientos ni --temporales.";
+        if (o.stock || o.asientos || o.temporales || o.vistaPrevia) {
+            error = "--aplicaciones no se combina con --stock, --asientos, --temporales ni --vista-previa.";
             return std::nullopt;
         }
         o.soloFP = fp;

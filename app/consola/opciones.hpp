@@ -18,6 +18,9 @@ struct Opciones {
     std::string traza;
     std::optional<std::string> aplicaciones;  // IDCOMPROBANTE of the replacement voucher
     bool soloFP = false;                      // --fp (true) or --cc (false)
+    bool vistaPrevia = false;                 // print what a run would do and change nothing
+    bool json = false;                        // --formato json: preview and report as JSON
+    std::string diario;                       // the run journal's file (empty: beside KSERR.LOG)
 };
 
 // Reads the arguments (without the program name). Returns nothing and sets `error` (Spanish)

@@ -1,0 +1,62 @@
+#pragma once
+// The console's tests on a fresh demo database in a folder of their own (also the TEMP folder,
+// where KSERR.LOG and the default run journal go).
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/consola/anfitrion_consola.hpp"
+#include "demo/bd_sqlite.hpp"
+#include "demo/demo.hpp"
+
+#include <sqlite3.h>
+
+namespace dep::consola {
+
+inline bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+class Consola : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string plantilla = (std::filesystem::temp_directory_path() / "dep-consola-XXXXXX").string();
+        ASSERT_NE(mkdtemp(plantilla.data()), nullptr);
+        carpeta = plantilla;
+        setenv("TEMP", carpeta.c_str(), 1);
+        base = (carpeta / "demo.db").string();
+        OpcionesDemo o;
+        o.asientos = 3000;
+        o.semilla = 7;
+        GenerarDemo(base, o);
+    }
+    void TearDown() override {
+        unsetenv("TEMP");
+        std::error_code ec;
+        std::filesystem::remove_all(carpeta, ec);
+    }
+    int Correr_(std::vector<std::string> args, const std::function<void()>& alProcesar = {}) {
+        out.str("");
+        err.str("");
+        return Correr(args, out, err, false, alProcesar);
+    }
+    long long Uno(const std::string& sql) {
+        demo::Bd bd(base);
+        long long n = -1;
+        sqlite3_stmt* p = nullptr;
+        sqlite3_prepare_v2(bd.Manejador(), sql.c_str(), -1, &p, nullptr);
+        if (sqlite3_step(p) == SQLITE_ROW) n = sqlite3_column_int64(p, 0);
+        sqlite3_finalize(p);
+        return n;
+    }
+    std::filesystem::path carpeta;
+    std::string base;
+    std::ostringstream out, err;
+};
+
+}  // namespace dep::consola

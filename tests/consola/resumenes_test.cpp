@@ -1,0 +1,268 @@
+// The console's preview, run journal and end-of-run report, against real runs on demo databases.
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "purge/diario.hpp"
+#include "runtime/ajustes.hpp"
+#include "tests/consola/base_consola.hpp"
+#include "tests/consola/json_mini.hpp"
+
+namespace dep::consola {
+namespace {
+
+using prueba::Json;
+using prueba::LectorJson;
+
+std::string Bytes(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Lineas(const std::string& ruta) {
+    std::vector<std::string> v;
+    std::ifstream f(ruta);
+    for (std::string l; std::getline(f, l);) v.push_back(l);
+    return v;
+}
+
+// The last line of a text: with --formato json the report follows the run's messages.
+std::string UltimaLinea(const std::string& s) {
+    std::string t = s;
+    while (!t.empty() && t.back() == '\n') t.pop_back();
+    return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
+}
+
+TEST(Opciones, VistaPreviaFormatoYDiario) {
+    std::string e;
+    auto o = LeerOpciones({"--hasta", "31/12/2021"}, e);
+    ASSERT_TRUE(o);
+    EXPECT_FALSE(o->vistaPrevia || o->json);
+    EXPECT_TRUE(o->diario.empty());
+    o = LeerOpciones(
+        {"--hasta", "31/12/2021", "--vista-previa", "--formato", "json", "--diario", "d.jsonl", "--asientos"},
+        e);
+    ASSERT_TRUE(o) << e;
+    EXPECT_TRUE(o->vistaPrevia && o->json);
+    EXPECT_EQ(o->diario, "d.jsonl");
+    EXPECT_TRUE(!o->stock && o->asientos && !o->temporales);
+    o = LeerOpciones({"--hasta", "31/12/2021", "--formato", "tabla"}, e);
+    ASSERT_TRUE(o);
+    EXPECT_FALSE(o->json);
+    for (const std::vector<std::string>& malo :
+         {std::vector<std::string>{"--hasta", "1/1/2021", "--formato", "xml"},
+          {"--hasta", "1/1/2021", "--formato"},
+          {"--hasta", "1/1/2021", "--diario"},
+          {"--aplicaciones", "000100000007X", "--fp", "--hasta", "1/1/2021", "--vista-previa"}}) {
+        e.clear();
+        EXPECT_FALSE(LeerOpciones(malo, e)) << malo.back();
+        EXPECT_FALSE(e.empty());
+    }
+    for (const char* opcion : {"--vista-previa", "--formato", "--diario"})
+        EXPECT_TRUE(Contiene(TextoAyuda(), opcion)) << opcion;
+}
+
+class Resumenes : public Consola {
+  protected:
+    // The embedded engine puts a file it opens for the first time in WAL mode (two header bytes):
+    // done once here, so that what the preview might change is all that is compared.
+    void AbrirUnaVez() {
+        AjustesConexion a;
+        a.motor = "sqlite";
+        a.base = base;
+        AbrirConexion(a).reset();
+    }
+    long long Filas(const std::string& tabla, const std::string& condicion = "") {
+        return Uno("SELECT COUNT(*) FROM " + tabla + (condicion.empty() ? "" : " WHERE " + condicion));
+    }
+    std::vector<Json> Diario_(const std::string& ruta) {
+        std::vector<Json> v;
+        for (const auto& l : Lineas(ruta)) v.push_back(LectorJson::Leer(l));
+        return v;
+    }
+};
+
+TEST_F(Resumenes, LaVistaPreviaNoCambiaNadaYAnunciaLoQueHaceLaCorrida) {
+    AbrirUnaVez();
+    const std::string antes = Bytes(base);
+    const long long asientosAntes = Filas("MV_ASIENTOS");
+
+    ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--vista-previa"}), 0) << err.str();
+    EXPECT_EQ(out.str().rfind("VISTA PREVIA DE LA DEPURACION HASTA EL 30/06/2022", 0), 0u) << out.str();
+    EXPECT_TRUE(Contiene(out.str(),
+                         "Purgas marcadas: Movimientos de Stock, ventas, compras; Asientos; "
+                         "Temporales e historial cambio de precios"))
+        << out.str();
+    EXPECT_TRUE(Contiene(out.str(), "Renglones del comprobante resumen")) << out.str();
+    ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--vista-previa", "--formato", "json"}), 0)
+        << err.str();
+    const Json v = LectorJson::Leer(out.str());
+    EXPECT_EQ(Bytes(base), antes) << "the preview wrote to the database";
+    EXPECT_FALSE(std::filesystem::exists(Diario::RutaPorDefecto())) << "a preview is no run";
+    EXPECT_TRUE(v["vista_previa"].logico);
+    EXPECT_TRUE(v["purgas"]["stock"].logico && v["purgas"]["asientos"].logico &&
+                v["purgas"]["temporales"].logico);
+
+    // What it announced is what the run does.
+    std::map<std::string, long long> trabajo;
+    long long temporales = 0;
+    for (const auto& t : v["temporales"].lista) {
+        EXPECT_EQ(t["filas"].Entero(), Filas(t["tabla"].texto)) << t["tabla"].texto;
+        trabajo[t["tabla"].texto] = t["filas"].Entero();
+        temporales += t["filas"].Entero();
+    }
+    for (const auto& t : v["historial"].lista) temporales += t["filas"].Entero();
+    EXPECT_GT(temporales, 0);
+
+    const std::string diario = (carpeta / "corrida.jsonl").string();
+    ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--formato", "json", "--diario", diario}), 0)
+        << out.str() << err.str();
+    const Json i = LectorJson::Leer(UltimaLinea(out.str()));
+    EXPECT_TRUE(i["informe"].logico);
+    ASSERT_EQ(i["purgas"].lista.size(), 3u);
+    EXPECT_EQ(i["purgas"].lista[2]["filas"].Entero(), temporales);
+    for (const auto& [tabla, n] : trabajo) EXPECT_EQ(Filas(tabla), 0) << tabla << " had " << n;
+
+    const auto& pasadas = v["pasadas"].lista;
+    ASSERT_EQ(pasadas.size(), 2u);
+    ASSERT_EQ(i["comprobantes"].lista.size(), 2u);
+    long long consolidados = 0, renglones = 0;
+    for (std::size_t k = 0; k < 2; ++k) {
+        const Json& p = pasadas[k];
+        const Json& c = i["comprobantes"].lista[k];
+        ASSERT_TRUE(p["correria"].logico) << p["tipo"].texto;
+        EXPECT_EQ(c["tipo"].texto, p["tipo"].texto);
+        EXPECT_EQ(c["clave"].texto, p["comprobante"].texto);
+        EXPECT_EQ(c["filas"].Entero(), p["grupos"].Entero());
+        consolidados += p["asientos"].Entero() + p["cierres"].Entero();
+        renglones += p["grupos"].Entero();
+        EXPECT_EQ(Filas("MV_ASIENTOS", "TC = '" + c["tipo"].texto + "' AND SUCURSAL || NUMERO || LETRA = '" +
+                                           c["clave"].texto + "'"),
+                  c["filas"].Entero());
+    }
+    EXPECT_EQ(i["purgas"].lista[1]["filas"].Entero(), consolidados);
+    EXPECT_EQ(asientosAntes - Filas("MV_ASIENTOS"), consolidados - renglones);
+    EXPECT_TRUE(i["fecha_grabada"].logico);
+    EXPECT_TRUE(i["fechas_deshechas"].lista.empty());
+}
+
+TEST_F(Resumenes, ElDiarioTieneUnObjetoPorLineaYSumaLosCambiosDeLaBase) {
+    const long long asientosAntes = Filas("MV_ASIENTOS");
+    const long long historialAntes = Filas("MV_TRANSMISIONESLOG") + Filas("V_MV_PRECIOSHIS");
+    ASSERT_EQ(Correr_({"--hasta", "31/12/2021", "--base", base, "--asientos", "--temporales"}), 0)
+        << out.str();
+    EXPECT_TRUE(Contiene(out.str(), "RESUMEN DE LA DEPURACION HASTA EL 31/12/2021")) << out.str();
+    EXPECT_TRUE(Contiene(out.str(), "Movimientos de Stock, ventas, compras: no marcada")) << out.str();
+
+    // Without --diario: beside KSERR.LOG, in the TEMP folder.
+    const std::string ruta = Diario::RutaPorDefecto();
+    EXPECT_EQ(std::filesystem::path(ruta).parent_path(), carpeta);
+    const auto lineas = Lineas(ruta);
+    ASSERT_GT(lineas.size(), 2u);
+    std::vector<Json> d;
+    for (const auto& l : lineas) {
+        ASSERT_EQ(l.front(), '{') << l;
+        d.push_back(LectorJson::Leer(l));
+    }
+    const Json& corrida = d.back();
+    ASSERT_EQ(corrida["registro"].texto, "corrida");
+    EXPECT_EQ(corrida["hasta"].texto, "31/12/2021");
+    ASSERT_EQ(corrida["purgas"].lista.size(), 2u);
+    EXPECT_EQ(corrida["purgas"].lista[0].texto, "asientos");
+    EXPECT_TRUE(corrida["fecha_grabada"].logico);
+    EXPECT_FALSE(corrida["cancelado"].logico);
+    EXPECT_EQ(corrida["unidades"].Entero(), static_cast<long long>(d.size() - 1));
+
+    long long total = 0, borradas = 0, refechadas = 0, temporales = 0, historial = 0;
+    bool stockOmitida = false;
+    for (std::size_t k = 0; k + 1 < d.size(); ++k) {
+        const Json& u = d[k];
+        ASSERT_EQ(u["registro"].texto, "unidad");
+        EXPECT_NE(u["resultado"].texto, "rechazada") << lineas[k];
+        if (u["filas"].Entero() > 0) total += u["filas"].Entero();
+        if (u["purga"].texto == "asientos") {
+            if (u["unidad"].texto == "refechado")
+                refechadas += u["filas"].Entero();
+            else
+                borradas += u["borradas"].Entero();
+        } else if (u["purga"].texto == "temporales") {
+            temporales += u["filas"].Entero();
+            if (u["unidad"].texto.rfind("DELETE ", 0) == 0) historial += u["filas"].Entero();
+        } else if (u["purga"].texto == "stock") {
+            stockOmitida = u["resultado"].texto == "omitida" && u["unidad"].texto == "purga";
+        }
+    }
+    EXPECT_TRUE(stockOmitida) << "the purge not ticked leaves its record";
+    EXPECT_EQ(corrida["filas"].Entero(), total);
+    // Rows affected add up to the database's change.
+    EXPECT_EQ(asientosAntes - Filas("MV_ASIENTOS"), borradas - refechadas);
+    EXPECT_EQ(historialAntes - Filas("MV_TRANSMISIONESLOG") - Filas("V_MV_PRECIOSHIS"), historial);
+    EXPECT_GT(temporales, historial);
+
+    // A second run appends its own records.
+    ASSERT_EQ(Correr_({"--hasta", "31/12/2021", "--base", base, "--temporales"}), 0) << out.str();
+    const auto despues = Lineas(ruta);
+    ASSERT_GT(despues.size(), lineas.size());
+    EXPECT_TRUE(std::equal(lineas.begin(), lineas.end(), despues.begin()));
+    EXPECT_EQ(LectorJson::Leer(despues.back())["registro"].texto, "corrida");
+}
+
+TEST_F(Resumenes, UnaCorridaCanceladaLoDiceEnElDiarioYEnElResumen) {
+    const std::string diario = (carpeta / "d.jsonl").string();
+    int llamadas = 0;
+    const int r = Correr_(
+        {"--hasta", "30/06/2022", "--base", base, "--asientos", "--diario", diario, "--formato", "json"},
+        [&] {
+            if (++llamadas == 3) std::raise(SIGINT);
+        });
+    std::signal(SIGINT, SIG_DFL);
+    EXPECT_EQ(r, 1) << out.str();
+    const Json i = LectorJson::Leer(UltimaLinea(out.str()));
+    EXPECT_TRUE(i["cancelado"].logico);
+    EXPECT_FALSE(i["fecha_grabada"].logico);
+    const Json c = LectorJson::Leer(Lineas(diario).back());
+    EXPECT_TRUE(c["cancelado"].logico);
+    EXPECT_FALSE(c["fecha_grabada"].logico);
+}
+
+TEST_F(Resumenes, UnaClaveEnUnMensajeDeLaBaseNoLlegaAlDiario) {
+    // A server that echoes a connection string in its refusal.
+    {
+        demo::Bd bd(base);
+        bd.Ejecutar(
+            "CREATE TRIGGER t1 BEFORE DELETE ON AUX_TMP BEGIN SELECT RAISE(ABORT, "
+            "'Login failed: DRIVER=x;UID=sa;PWD=Zq9Secr%to;'); END");
+        bd.Ejecutar(
+            "CREATE TRIGGER t2 BEFORE DELETE ON AUX_ERR BEGIN SELECT RAISE(ABORT, "
+            "'Login failed: Server=x;Password=Zq9Secr%to'); END");
+    }
+    const std::string diario = (carpeta / "d.jsonl").string();
+    EXPECT_EQ(Correr_({"--hasta", "31/12/2021", "--base", base, "--temporales", "--diario", diario}), 0);
+    EXPECT_TRUE(Contiene(out.str(), "(2 rechazada(s) por la base de datos)")) << out.str();
+    const std::string texto = Bytes(diario);
+    EXPECT_TRUE(Contiene(texto, "\"resultado\":\"rechazada\",\"error\":")) << texto;
+    EXPECT_FALSE(Contiene(texto, "Secr%to")) << texto;
+    EXPECT_FALSE(Contiene(out.str(), "Secr%to"));
+}
+
+TEST_F(Resumenes, UnaVistaPreviaRechazadaTerminaEnTres) {
+    {
+        demo::Bd bd(base);
+        bd.Ejecutar("DROP TABLE V_TA_CPTE");
+    }
+    AbrirUnaVez();
+    const std::string antes = Bytes(base);
+    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--vista-previa", "--asientos"}), 3)
+        << out.str();
+    EXPECT_TRUE(Contiene(err.str(), "No se pudo calcular la vista previa: ")) << err.str();
+    EXPECT_EQ(Bytes(base), antes);
+    // A bad date is the run's "Fecha incorrecta", before any connection.
+    EXPECT_EQ(Correr_({"--hasta", "31/02/2022", "--base", base, "--vista-previa"}), 2);
+    EXPECT_EQ(out.str(), "Fecha incorrecta\n");
+}
+
+}  // namespace
+}  // namespace dep::consola
