@@ -47,6 +47,10 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     // Statements prepared and kept so far (one per statement shape).
     std::size_t SentenciasPreparadas() const { return sentencias_.size(); }
 
+    // How SQLite would run each statement of `tsql` (EXPLAIN QUERY PLAN details, one line per
+    // step, both branches of an IF): to check that lookups seek on an index. Runs nothing.
+    std::vector<std::string> PlanDeConsulta(const std::string& tsql);
+
   private:
     struct Contexto;
     struct Rechazo {
@@ -61,11 +65,14 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::shared_ptr<const sqlite::Plan> PlanDe(const std::vector<sqlite::Token>& t, std::string_view texto);
     void Pasos(const std::vector<sqlite::Paso>& pasos, Contexto& c);
     long long PasoSql(const sqlite::Paso& p, Contexto& c, bool recoger);
+    static const std::string& SqlParaLiterales(const sqlite::Paso& p, const std::vector<sqlite::Token>& t);
     void PasoExec(const sqlite::Paso& p, Contexto& c);
     void PasoDisparadores(const sqlite::Paso& p, Contexto& c);
     sqlite3_stmt* Preparada(const std::string& sql);
     void OlvidarEsquema();
     const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override;
+    void MarcarIndicesSinBlancos(const std::string& base, const std::string& tabla,
+                                 std::vector<sqlite::Columna>& cols);
     // Runs an internal statement of the engine; raises with the statement named.
     void Ejecutar(const std::string& sql, const std::string& tsql);
     [[noreturn]] void Rehusar(const std::string& descripcion, const std::string& estado = {});

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <functional>
 
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
@@ -63,7 +64,49 @@ Value Leer(sqlite3_stmt* st, int i) {
     }
 }
 
+// In an index's text, "rtrim ( column ) COLLATE NOCASE": the column's name, or "".
+std::string ColumnaSinBlancos(const std::vector<Token>& t, std::size_t i) {
+    using sqlite::EsPalabra;
+    using sqlite::EsSimbolo;
+    if (i + 5 >= t.size() || !EsPalabra(t[i], "RTRIM") || !EsSimbolo(t[i + 1], "(") ||
+        !EsSimbolo(t[i + 3], ")") || !EsPalabra(t[i + 4], "COLLATE") || !EsPalabra(t[i + 5], "NOCASE"))
+        return {};
+    const Token& c = t[i + 2];
+    return c.tipo == TipoToken::Nombre || c.tipo == TipoToken::Palabra ? c.texto : std::string();
+}
+
 }  // namespace
+
+void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std::string& tabla,
+                                             std::vector<sqlite::Columna>& cols) {
+    const std::string sql = "SELECT sql FROM " +
+                            (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
+                            "sqlite_master WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ? "
+                            "COLLATE NOCASE";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return;
+    }
+    sqlite3_bind_text(st, 1, tabla.c_str(), static_cast<int>(tabla.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const auto* texto = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        std::vector<Token> t;
+        try {
+            t = sqlite::Tokenizar(texto ? texto : "");
+        } catch (const Falla&) {
+            continue;  // an index text this lexer cannot read only means no seek on it
+        }
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            const std::string nombre = ColumnaSinBlancos(t, i);
+            if (nombre.empty()) continue;
+            for (auto& c : cols)
+                if (sqlite::MayusculasAscii(c.nombre) == sqlite::MayusculasAscii(nombre))
+                    c.indiceSinBlancos = true;
+        }
+    }
+    sqlite3_finalize(st);
+}
 
 const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
                                                              const std::string& tabla) {
@@ -95,6 +138,7 @@ const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& 
             c.colacion = colacion;
     }
     if (cols.empty()) return nullptr;
+    MarcarIndicesSinBlancos(base, tabla, cols);
     return &columnas_.emplace(clave, std::move(cols)).first->second;
 }
 
@@ -208,10 +252,42 @@ void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
     }
 }
 
+const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::vector<Token>& t) {
+    if (!p.sqlAmplio.empty())
+        for (const auto& prm : p.params)
+            if (prm.rango == 3)
+                for (unsigned char ch : t[prm.token].texto)
+                    if (ch >= 0x80) return p.sqlAmplio;
+    return p.sql;
+}
+
+std::vector<std::string> ConexionSqlite::PlanDeConsulta(const std::string& tsql) {
+    const std::vector<Token> t = sqlite::Tokenizar(tsql);
+    const auto plan = PlanDe(t, tsql);
+    std::vector<std::string> r;
+    std::function<void(const std::vector<Paso>&)> recorrer = [&](const std::vector<Paso>& pasos) {
+        for (const Paso& p : pasos) {
+            if (p.tipo == Paso::Tipo::Sql || p.tipo == Paso::Tipo::Si) {
+                const std::string sql = "EXPLAIN QUERY PLAN " + SqlParaLiterales(p, t);
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+                    r.push_back(std::string("ERROR ") + sqlite3_errmsg(db_));
+                while (st && sqlite3_step(st) == SQLITE_ROW)
+                    r.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+                sqlite3_finalize(st);
+            }
+            recorrer(p.entonces);
+            recorrer(p.sino);
+        }
+    };
+    recorrer(plan->pasos);
+    return r;
+}
+
 // Runs one statement. With `recoger` its rows go to the result; an IF condition gives its value.
 long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
     const std::string tsql = sqlite::TextoDe(c.t, c.texto, p.desde, p.hasta);
-    sqlite3_stmt* st = Preparada(p.sql);
+    sqlite3_stmt* st = Preparada(SqlParaLiterales(p, c.t));
     if (!st) Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
@@ -244,6 +320,10 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
                         "22007");
             }
             sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        } else if (prm.rango == 3) {
+            std::string_view v = x.texto;
+            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         } else if (prm.rango != 0) {
             std::string_view v = x.texto;
             while (!v.empty() && v.back() == ' ') v.remove_suffix(1);

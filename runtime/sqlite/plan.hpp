@@ -12,7 +12,8 @@ struct Parametro {
     std::size_t token;   // index of the literal in the token list
     bool fecha = false;  // it meets a date column: stored as 'YYYY-MM-DD HH:MM:SS'
     // Index-friendly bounds of "column = literal" (see sentencia.cpp): 0 the value itself,
-    // 1 the lower bound, 2 the upper bound; `nocase` the column's own collation is NOCASE.
+    // 1 the lower bound, 2 the upper bound; `nocase` the column's own collation is NOCASE;
+    // 3 the literal without trailing blanks, for "rtrim(column) COLLATE NOCASE = ?".
     int rango = 0;
     bool nocase = false;
 };
@@ -30,6 +31,9 @@ struct Paso {
     Tipo tipo = Tipo::Nada;
     std::size_t desde = 0, hasta = 0;  // token range of the statement, for messages
     std::string sql;
+    // The same statement without the rtrim(column) seeks, same parameters: NOCASE folds only
+    // ASCII letters, so a literal with other letters (á = Á under the server's rules) runs this.
+    std::string sqlAmplio;
     std::vector<Parametro> params;
     bool cambiaEsquema = false;  // CREATE/DROP/ALTER: cached shapes and column types go stale
     std::vector<Paso> entonces, sino;

@@ -69,6 +69,7 @@ class Sentencia {
     void Colacion(std::size_t k) { salida_[pieza_.at(k)] += " " + std::string(kColacion); }
     void TrasNombre(std::size_t k);
     void Fijo(std::size_t k) { plan_.literalesFijos.push_back(k); }
+    std::string Unir(const std::string& prefijo, const std::string& sufijo) const;
 
     const std::vector<Token>& t_;
     std::string_view texto_;
@@ -84,6 +85,7 @@ class Sentencia {
         bool fecha = false;
         bool texto = false;  // TEXT affinity
         std::string colacion;
+        bool sinBlancos = false;  // indexed as rtrim(column) COLLATE NOCASE
     };
     std::map<std::string, InfoColumna> columnas_;  // upper-case name
     bool enSet_ = false;                           // between SET and WHERE of an UPDATE: '=' assigns
@@ -92,6 +94,7 @@ class Sentencia {
     std::vector<Nivel> niveles_{Nivel{}};
     std::string pendienteIn_;
     std::string limite_;
+    std::vector<std::pair<std::size_t, std::string>> amplios_;  // piece -> its text in sqlAmplio
 };
 
 void Sentencia::AgregarTabla(const RefTabla& r) {
@@ -106,8 +109,9 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
         const std::string tipo = MayusculasAscii(c.tipo);
         const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
                            tipo.find("CLOB") != std::string::npos;
-        columnas_.emplace(MayusculasAscii(c.nombre),
-                          InfoColumna{EsTipoFecha(c.tipo), texto, MayusculasAscii(c.colacion)});
+        columnas_.emplace(
+            MayusculasAscii(c.nombre),
+            InfoColumna{EsTipoFecha(c.tipo), texto, MayusculasAscii(c.colacion), c.indiceSinBlancos});
     }
 }
 
@@ -361,6 +365,19 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                     pieza_.count(k - 2)) {
                     const auto& info = columnas_.at(MayusculasAscii(columna));
                     const bool nocase = info.colacion == "NOCASE";
+                    if (info.texto && info.sinBlancos) {
+                        // rtrim + NOCASE is the server's equality for texts of ASCII letters, and
+                        // lets SQLite seek on every column of such an index, not only the first.
+                        // DEP_CI still decides; a literal with other letters runs the wide form.
+                        std::string& izquierda = salida_[pieza_.at(k - 2)];
+                        const std::string col = izquierda;
+                        izquierda = "(rtrim(" + col + ") COLLATE NOCASE = ? AND " + col;
+                        amplios_.emplace_back(pieza_.at(k - 2), "(? IS NOT NULL AND " + col);
+                        Emitir(k, "? " + std::string(kColacion) + ")");
+                        p_.params.push_back(Parametro{k, false, 3, nocase});
+                        p_.params.push_back(Parametro{k, false, 0, nocase});
+                        break;
+                    }
                     if (info.texto && (nocase || info.colacion == "BINARY")) {
                         // The collation hides the column's index from SQLite, so the comparison
                         // also gets bounds in the column's own order that hold every text equal
@@ -427,6 +444,14 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                 break;
         }
     }
+    p_.sql = Unir(prefijo, sufijo);
+    if (!amplios_.empty()) {
+        for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);
+        p_.sqlAmplio = Unir(prefijo, sufijo);
+    }
+}
+
+std::string Sentencia::Unir(const std::string& prefijo, const std::string& sufijo) const {
     std::string sql = prefijo;
     for (const auto& s : salida_) {
         if (!sql.empty()) sql += ' ';
@@ -434,7 +459,7 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
     }
     if (!limite_.empty()) sql += " LIMIT " + limite_;
     if (!sufijo.empty()) sql += " " + sufijo;
-    p_.sql = std::move(sql);
+    return sql;
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 //    (comparison, BETWEEN, IN, SET, INSERT values) -> 'YYYY-MM-DD HH:MM:SS';
 //  - SUBSTRING -> substr, ISNULL -> ifnull, GETDATE() -> local time, LEN(x) -> length(rtrim(x)),
 //    SELECT TOP n -> LIMIT n, '+' next to a text literal -> '||', !< and !>;
-//  - text comparisons get the collation DEP_CI (see colacion.hpp);
+//  - text comparisons get the collation DEP_CI (see colacion.hpp); "column = 'text'" on a column
+//    indexed as rtrim(column) COLLATE NOCASE also compares that expression, so the index seeks;
 //  - batches: statements one per line or separated by ';', SET NOCOUNT/DATEFORMAT ignored.
 // Anything else that is T-SQL only (DECLARE, variables, three-part names, DELETE ... FROM join,
 // CREATE TRIGGER) is refused with a message naming the statement.
@@ -29,6 +30,9 @@ struct Columna {
     std::string nombre;
     std::string tipo;      // declared type, as written
     std::string colacion;  // declared collation: BINARY, NOCASE, RTRIM or another
+    // Some index of the table holds "rtrim(column) COLLATE NOCASE": the server's own ordering
+    // of the column (trailing blanks and letter case ignored), which equality can seek on.
+    bool indiceSinBlancos = false;
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.

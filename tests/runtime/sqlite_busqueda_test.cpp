@@ -1,0 +1,129 @@
+// Equality on text keys: the same rows as the server's comparison whether or not the table has
+// an index on rtrim(column) COLLATE NOCASE, and with such an index a seek on the whole key.
+#include <algorithm>
+
+#include "runtime/sqlite/colacion.hpp"
+#include "tests/runtime/sqlite_apoyo.hpp"
+
+namespace dep {
+namespace {
+
+using prueba::BaseTemporal;
+
+// Texts that the server's comparison treats alike or apart: case, trailing blanks, a tab, a
+// leading blank, Latin-1 letters in both cases, a quote, the empty text.
+const std::vector<std::string> kTextos = {
+    "cc",         "CC",          "cc  ", "cc\t",         " cc",          "c",       "ccc",      "", "   ",
+    "a\xC3\xB1o", "A\xC3\x91O ", "ano",  "\xC3\xA1rbol", "\xC3\x81RBOL", "o'brien", "O'BRIEN  "};
+
+std::string Literal(const std::string& s) {
+    std::string r = "'";
+    for (char c : s) r += c == '\'' ? std::string("''") : std::string(1, c);
+    return r + "'";
+}
+
+class SqliteBusqueda : public ::testing::Test {
+  protected:
+    // CON has the index, SIN has none; both hold every pair of texts, and NULLs.
+    void SetUp() override {
+        std::string ddl;
+        for (const char* t : {"CON", "SIN"})
+            ddl += std::string("CREATE TABLE ") + t +
+                   " (ID INTEGER PRIMARY KEY, A TEXT COLLATE NOCASE, B TEXT, N INTEGER DEFAULT 0);";
+        ddl += "CREATE INDEX IX_CON ON CON (rtrim(A) COLLATE NOCASE, rtrim(B) COLLATE NOCASE);";
+        b_.Exec(ddl);
+        std::string filas;
+        int id = 0;
+        for (const auto& a : kTextos) {
+            for (const auto& b : kTextos) {
+                filas += (filas.empty() ? "" : ",") + std::string("(") + std::to_string(++id) + "," +
+                         Literal(a) + "," + Literal(b) + ")";
+                valores_.emplace_back(a, b);
+            }
+        }
+        filas += ",(" + std::to_string(++id) + ",NULL,'cc')";
+        b_.Exec("INSERT INTO CON (ID, A, B) VALUES " + filas + "; INSERT INTO SIN SELECT * FROM CON;");
+        cn_ = b_.Abrir();
+    }
+    std::vector<long long> Ids(const std::string& sql) {
+        std::vector<long long> r;
+        for (const auto& f : cn_->Consultar(sql).filas) r.push_back(f[0].AEntero());
+        std::sort(r.begin(), r.end());
+        return r;
+    }
+    std::vector<long long> Esperados(const std::string& a, const std::string& b) const {
+        std::vector<long long> r;
+        for (std::size_t i = 0; i < valores_.size(); ++i)
+            if (sqlite::CompararComoServidor(valores_[i].first, a) == 0 &&
+                sqlite::CompararComoServidor(valores_[i].second, b) == 0)
+                r.push_back(static_cast<long long>(i + 1));
+        return r;
+    }
+
+    BaseTemporal b_;
+    std::shared_ptr<ConexionSqlite> cn_;
+    std::vector<std::pair<std::string, std::string>> valores_;
+};
+
+TEST_F(SqliteBusqueda, ConOSinIndiceLasMismasFilasQueElServidor) {
+    for (const auto& a : kTextos) {
+        for (const auto& b : kTextos) {
+            const std::string donde = " WHERE A = " + Literal(a) + " AND B = " + Literal(b);
+            const auto esperados = Esperados(a, b);
+            EXPECT_EQ(Ids("SELECT ID FROM CON" + donde), esperados) << donde;
+            EXPECT_EQ(Ids("SELECT ID FROM SIN" + donde), esperados) << donde;
+        }
+    }
+}
+
+TEST_F(SqliteBusqueda, ActualizarYBorrarPorLaClaveTocanLasMismasFilas) {
+    // The merge's shapes: IF NOT EXISTS ... INSERT ... ELSE UPDATE, and a DELETE, by equality.
+    for (const char* t : {"CON", "SIN"}) {
+        for (const std::string a : {"CC ", "a\xC3\xB1o", "zz"}) {
+            const std::string donde = " WHERE A = " + Literal(a) + " AND B = 'cc'";
+            cn_->Execute(std::string("IF NOT EXISTS(SELECT * FROM ") + t + donde +
+                         ")\r\nBEGIN\r\nINSERT INTO " + t + " (A, B, N) VALUES (" + Literal(a) +
+                         ", 'cc', 1)\r\nEND\r\nELSE\r\nBEGIN\r\nUPDATE " + t + " SET N = N + 1" + donde +
+                         "\r\nEND\r\n");
+        }
+        cn_->Execute(std::string("DELETE ") + t + " WHERE A = '\xC3\x81RBOL' AND B = ' CC'");
+    }
+    const std::string resumen = "SELECT group_concat(ID || ':' || N, ',') FROM (SELECT ID, N FROM ";
+    EXPECT_EQ(b_.Uno(resumen + "CON WHERE N <> 0 ORDER BY ID)"),
+              b_.Uno(resumen + "SIN WHERE N <> 0 ORDER BY ID)"));
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM CON WHERE N = 1"), "16") << "3 x 3 alike to cc, 2 x 3 to año, zz";
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM CON WHERE A = 'zz'"), "1") << "inserted once";
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM CON"), b_.Uno("SELECT count(*) FROM SIN"));
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM CON"), std::to_string(valores_.size() + 1 + 1 - 2))
+        << "the null row and zz added, árbol and ÁRBOL with ' cc' deleted";
+}
+
+TEST_F(SqliteBusqueda, ConElIndiceLaBusquedaUsaTodaLaClave) {
+    const std::string todo = "USING INDEX IX_CON (<expr>=? AND <expr>=?)";
+    auto plan = cn_->PlanDeConsulta(
+        "IF NOT EXISTS(SELECT * FROM CON WHERE A = 'cc' AND B = 'x' AND N = 0)\r\nBEGIN\r\n"
+        "INSERT INTO CON (A, B) VALUES ('cc', 'x')\r\nEND\r\nELSE\r\nBEGIN\r\n"
+        "UPDATE CON SET N = N + 1 WHERE A = 'cc' AND B = 'x'\r\nEND\r\n");
+    int busquedas = 0;
+    for (const auto& p : plan) {
+        if (p.find(" CON ") == std::string::npos) continue;  // the condition's wrapper
+        ++busquedas;
+        EXPECT_NE(p.find(todo), std::string::npos) << p;
+    }
+    EXPECT_EQ(busquedas, 2) << "the IF's lookup and the UPDATE's";
+
+    // A letter NOCASE does not fold: the whole table is read, the rows stay right.
+    plan = cn_->PlanDeConsulta("SELECT ID FROM CON WHERE A = '\xC3\xA1rbol' AND B = 'x'");
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].find("IX_CON"), std::string::npos) << plan[0];
+
+    // A file whose index is on the plain column keeps the bounds on its first column.
+    b_.Exec("CREATE INDEX IX_SIN ON SIN (A, B)");
+    auto otra = b_.Abrir();
+    plan = otra->PlanDeConsulta("SELECT ID FROM SIN WHERE A = 'cc' AND B = 'x'");
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_NE(plan[0].find("INDEX IX_SIN (A>? AND A<?)"), std::string::npos) << plan[0];
+}
+
+}  // namespace
+}  // namespace dep
