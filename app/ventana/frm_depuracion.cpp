@@ -13,6 +13,7 @@
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
+#include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
 #include "app/ventana/util_kit.hpp"
 
@@ -85,7 +86,15 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     cmdCancelar_->setObjectName("CmdCancelar");
     connect(cmdCancelar_, &QPushButton::clicked, this,
             [this] { Proteger([&] { depuracion_.CmdCancelar_Click(); }); });
-    casillas->addWidget(cmdCancelar_, 0, Qt::AlignLeft);
+    // The preview sits beside the cancel button: it is asked for before GRABAR.
+    cmdVistaPrevia_ = new QPushButton("Vista previa", central);
+    cmdVistaPrevia_->setObjectName("CmdVistaPrevia");
+    connect(cmdVistaPrevia_, &QPushButton::clicked, this, [this] { Proteger([&] { VistaPrevia(); }); });
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(cmdCancelar_);
+    botones->addWidget(cmdVistaPrevia_);
+    botones->addStretch(1);
+    casillas->addLayout(botones);
     casillas->addStretch(1);
     medio->addLayout(casillas, 1);
 
@@ -133,9 +142,11 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     timer1_.start(100);
 
     // The window sees every key first (it forwards command keys to the toolbar).
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{fecha, chkStock_[0], chkStock_[1], chkStock_[2], cmdCancelar_})
+    for (QWidget* w : std::initializer_list<QWidget*>{fecha, chkStock_[0], chkStock_[1], chkStock_[2],
+                                                      cmdCancelar_, cmdVistaPrevia_})
         w->installEventFilter(this);
+    dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
+    dlgResumen_ = new DlgTexto("DlgResumen", this);
     resize(860, 420);
 }
 

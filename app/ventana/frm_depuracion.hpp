@@ -24,6 +24,7 @@ namespace dep {
 
 class Animacion;
 class BarraEstado;
+class DlgTexto;
 class PicMsg;
 class UtilKit;
 
@@ -56,6 +57,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
 
     // Why the database could not be opened at start-up; GRABAR then refuses to run.
     void FijarMotivoSinConexion(std::string motivo) { sinConexion_ = std::move(motivo); }
+    // The run journal's file; empty (the default): beside KSERR.LOG.
+    void FijarDiario(std::string ruta) { rutaDiario_ = std::move(ruta); }
     // What ending the program does (the program exits; tests only record it).
     void FijarTerminar(std::function<void()> f) { terminar_ = std::move(f); }
     // Called at every yield of a run, before the events are processed (screenshot, tests).
@@ -86,6 +89,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     Animacion& AniGIF1() { return *aniGIF1_; }
     QLabel& Label2(int i) { return *label2_.at(static_cast<std::size_t>(i)); }
     QPushButton& CmdCancelar() { return *cmdCancelar_; }
+    QPushButton& CmdVistaPrevia() { return *cmdVistaPrevia_; }
+    DlgTexto& DlgVistaPrevia() { return *dlgVistaPrevia_; }
+    DlgTexto& DlgResumen() { return *dlgResumen_; }
     dep::PicMsg& PicMsg_() { return *picMsg_; }
     QLabel& LBLPIE() { return *lblpie_; }
     BarraEstado& SbStatusBar() { return *sbStatusBar_; }
@@ -104,6 +110,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
 
   private:
     void Grabar();
+    // The run with the journal watching it; the report is shown when it ends.
+    void DepurarConDiario();
+    void VistaPrevia();
     void ColorearCampo(int indice, std::uint32_t bgr);
     void FijarEstadoConsulta(int indice);
     // Runs an event handler; a failure is shown to the operator instead of escaping the event loop.
@@ -119,6 +128,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     bool descargada_ = false;
     std::string sinConexion_;
     std::function<void()> terminar_;
+    std::string rutaDiario_;
 
     UtilKit* utilKit1_ = nullptr;
     std::array<QLabel*, 2> lbltit_{};
@@ -130,6 +140,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     Animacion* aniGIF1_ = nullptr;
     std::array<QLabel*, 4> label2_{};
     QPushButton* cmdCancelar_ = nullptr;
+    QPushButton* cmdVistaPrevia_ = nullptr;
+    DlgTexto* dlgVistaPrevia_ = nullptr;
+    DlgTexto* dlgResumen_ = nullptr;
     dep::PicMsg* picMsg_ = nullptr;
     QLabel* lblpie_ = nullptr;
     BarraEstado* sbStatusBar_ = nullptr;

@@ -120,7 +120,7 @@ void FrmDepuracion::Grabar() {
     aniGIF1_->show();
     aniGIF1_->Iniciar();
     try {
-        depuracion_.Depurar();
+        DepurarConDiario();
     } catch (...) {
         aniGIF1_->Detener();
         aniGIF1_->hide();

@@ -47,8 +47,10 @@ struct Banco {
         w.reset();
         w = std::make_unique<FrmDepuracion>(*s);
         w->FijarTerminar([this] { ++terminado; });
+        w->FijarDiario(RutaDiario());  // the journal stays in the test's folder
         w->Form_Load();
     }
+    std::string RutaDiario() const { return dir.filePath("diario.jsonl").toStdString(); }
     std::string Valor(const std::string& sql) {
         auto r = cn->Consultar(sql);
         if (r.filas.empty() || r.filas[0].empty()) return "<nada>";

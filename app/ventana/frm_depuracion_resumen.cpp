@@ -1,0 +1,54 @@
+// FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
+#include <QPushButton>
+
+#include "app/ventana/dlg_texto.hpp"
+#include "app/ventana/frm_depuracion.hpp"
+#include "purge/diario.hpp"
+#include "purge/informe.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+void FrmDepuracion::DepurarConDiario() {
+    Diario diario(rutaDiario_);
+    {
+        DiarioEnCorrida mirando(s_.datos, diario);
+        diario.Iniciar(TextoFecha(), Casilla(0), Casilla(1), Casilla(2));
+        try {
+            depuracion_.Depurar();
+        } catch (...) {
+            diario.Terminar(cancelado_);
+            throw;
+        }
+        // Before Inicializa clears the flag.
+        diario.Terminar(cancelado_);
+    }
+    dlgResumen_->Mostrar("Resumen de la depuración", TextoInforme(ArmarInforme(diario)));
+}
+
+void FrmDepuracion::VistaPrevia() {
+    // During a run the preview's transaction would be nested in the run's and undo it.
+    if (enCorrida_) return;
+    if (!s_.datos.EstaConectado()) {
+        s_.operador.Mensaje("No se puede calcular la vista previa: la base de datos no está abierta." +
+                                (sinConexion_.empty() ? std::string() : "\n" + sinConexion_),
+                            vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+        return;
+    }
+    if (!ReconocerFecha(TextoFecha())) {
+        s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
+        return;
+    }
+    std::string texto;
+    try {
+        texto = TextoVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(0), Casilla(1), Casilla(2)));
+    } catch (const std::exception& e) {
+        s_.operador.Mensaje(std::string("No se pudo calcular la vista previa: ") + e.what(),
+                            vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+        return;
+    }
+    dlgVistaPrevia_->Mostrar("Vista previa", texto);
+}
+
+}  // namespace dep

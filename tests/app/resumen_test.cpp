@@ -1,0 +1,157 @@
+// The window's preview button, and the journal and report of its runs, on a real demo database.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <fstream>
+
+#include "apoyo.hpp"
+#include "app/ventana/dlg_texto.hpp"
+#include "app/ventana/util_kit.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
+#include "tests/consola/json_mini.hpp"
+
+using namespace dep;
+using prueba::Json;
+using prueba::LectorJson;
+
+namespace {
+
+std::vector<Json> LeerDiario(const std::string& ruta) {
+    std::vector<Json> v;
+    std::ifstream f(ruta);
+    for (std::string l; std::getline(f, l);) v.push_back(LectorJson::Leer(l));
+    return v;
+}
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+}  // namespace
+
+class ResumenTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void vistaPreviaAntesDeGrabarYResumenAlTerminar() {
+        Banco b;
+        b.w->ChkStock(0).setChecked(false);
+        b.w->txtFields(0).setText("31/12/2021");
+        const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+
+        QCOMPARE(b.w->CmdVistaPrevia().text(), QString("Vista previa"));
+        b.w->CmdVistaPrevia().click();
+        QVERIFY(b.w->DlgVistaPrevia().isVisible());
+        QVERIFY(b.op.llamadas.empty());
+        // The preview of the ticked boxes only, and nothing changed by it.
+        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
+        const std::string previa = b.w->DlgVistaPrevia().Texto();
+        QCOMPARE(previa, TextoVistaPrevia(v));
+        QVERIFY2(Contiene(previa, "Purgas marcadas: Asientos; Temporales"), previa.c_str());
+        QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+        QVERIFY(!b.w->DlgResumen().isVisible());
+
+        // The run then reports the figures the preview showed.
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(b.w->DlgResumen().isVisible());
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(Contiene(resumen, "RESUMEN DE LA DEPURACION HASTA EL 31/12/2021"), resumen.c_str());
+        QCOMPARE(v.pasadas.size(), std::size_t{2});
+        long long consolidados = 0, renglones = 0;
+        for (const auto& p : v.pasadas) {
+            QVERIFY2(p.correria, p.motivo.c_str());
+            QVERIFY2(Contiene(resumen, "Comprobante de saldo inicial " + p.tipo + " " + p.comprobante + ": " +
+                                           TextoEntero(p.grupos) + " renglones"),
+                     resumen.c_str());
+            consolidados += p.asientos + p.cierres;
+            renglones += p.grupos;
+        }
+        QVERIFY2(Contiene(resumen, "Asientos: " + TextoEntero(consolidados) + " asientos consolidados"),
+                 resumen.c_str());
+        QVERIFY(Contiene(resumen, "Movimientos de Stock, ventas, compras: no marcada"));
+        QVERIFY(Contiene(resumen, "Fecha de ultima depuracion grabada: 31/12/2021"));
+        QVERIFY(b.w->Label2(2).text().startsWith("Final: "));
+        QCOMPARE(std::stoll(asientos) - std::stoll(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS")),
+                 consolidados - renglones);
+
+        // The journal in the folder the window was given: its run record closes it.
+        const auto diario = LeerDiario(b.RutaDiario());
+        QVERIFY(diario.size() > 2);
+        const Json& corrida = diario.back();
+        QCOMPARE(corrida["registro"].texto, std::string("corrida"));
+        QCOMPARE(corrida["hasta"].texto, std::string("31/12/2021"));
+        QVERIFY(corrida["fecha_grabada"].logico);
+        QCOMPARE(corrida["unidades"].Entero(), static_cast<long long>(diario.size() - 1));
+        QCOMPARE(corrida["comprobantes"].lista.size(), std::size_t{2});
+        QCOMPARE(corrida["comprobantes"].lista[0]["clave"].texto, v.pasadas[0].comprobante);
+    }
+
+    void vistaPreviaConFechaIncorrectaOSinBase() {
+        {
+            Banco b;
+            b.w->txtFields(0).setText("31/02/2021");
+            b.w->CmdVistaPrevia().click();
+            QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
+            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar);
+            QVERIFY(!b.w->DlgVistaPrevia().isVisible());
+        }
+        Banco sin(false);
+        sin.w->txtFields(0).setText("31/12/2021");
+        sin.op.Olvidar();
+        sin.w->CmdVistaPrevia().click();
+        QCOMPARE(sin.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(sin.op.Mensajes()[0].rfind("No se puede calcular la vista previa", 0) == 0);
+        QVERIFY(!sin.w->DlgVistaPrevia().isVisible());
+    }
+
+    // A preview asked for at a yield of the run would roll back the run's open transaction.
+    void vistaPreviaDuranteUnaCorridaNoHaceNada() {
+        Banco b;
+        b.w->ChkStock(0).setChecked(false);
+        b.w->ChkStock(2).setChecked(false);
+        b.w->txtFields(0).setText("31/12/2021");
+        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, false);
+        int cedidas = 0;
+        b.w->alCeder = [&] {
+            if (++cedidas == 5) b.w->CmdVistaPrevia().click();
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(cedidas >= 5);
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(!Contiene(resumen, "rechazada"), resumen.c_str());
+        QVERIFY2(Contiene(resumen, "Asientos: " +
+                                       TextoEntero(v.pasadas[0].asientos + v.pasadas[0].cierres +
+                                                   v.pasadas[1].asientos + v.pasadas[1].cierres) +
+                                       " asientos consolidados"),
+                 resumen.c_str());
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+    }
+
+    void corridaCanceladaMuestraElResumen() {
+        Banco b;
+        const std::string antes = b.FechaGuardada();
+        for (int k = 0; k < 3; ++k) b.w->ChkStock(k).setChecked(k == 1);
+        b.w->txtFields(0).setText("31/12/2021");
+        int cedidas = 0;
+        b.w->alCeder = [&] {
+            if (++cedidas == 3) b.w->CmdCancelar().click();
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
+        QVERIFY(b.w->DlgResumen().isVisible());
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabo la fecha de ultima depuracion"),
+                 resumen.c_str());
+        QCOMPARE(b.FechaGuardada(), antes);
+        const auto diario = LeerDiario(b.RutaDiario());
+        QVERIFY(!diario.empty());
+        QVERIFY(diario.back()["cancelado"].logico);
+        QVERIFY(!diario.back()["fecha_grabada"].logico);
+    }
+};
+
+QTEST_MAIN(ResumenTest)
+#include "resumen_test.moc"
