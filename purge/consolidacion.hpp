@@ -40,13 +40,15 @@ class Consolidacion {
     bool Preparar();                  // the summary voucher of the pass; false: the call ends
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
-    bool RefecharVarados();           // an interrupted run's summary rows; false: the call ends
+    bool RefecharVarados();           // an interrupted run's summary vouchers; false: the call ends
     // Moves the rows that `donde` finds to the cut-off date; a refusal names them as `que`.
     bool Refechar(const std::string& donde, const std::string& que);  // false: the call ends
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }
     std::string Clave(std::size_t desde, std::size_t largo) const;
+    // The condition on the key of a summary voucher of the pass.
+    std::string DondeComprobante(const std::string& sucursal, const std::string& numero) const;
 
     Servicios& s_;
     Anfitrion& host_;

@@ -76,9 +76,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     ultimaBorrada_.reset();
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
-    if (!Refechar("TC = '" + DoblarComillas(ctx_.tipo) + "' AND SUCURSAL = '" + DoblarComillas(Clave(0, 4)) +
-                      "' AND NUMERO = '" + DoblarComillas(Clave(4, 8)) + "' AND LETRA = '" +
-                      DoblarComillas(Clave(12, 1)) + "'",
+    if (!Refechar(DondeComprobante(Clave(0, 4), Clave(4, 8)),
                   "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL"))
         return false;
     if (!Paso([&] {
@@ -191,23 +189,36 @@ bool Consolidacion::Recorrer() {
 bool Consolidacion::RefecharVarados() {
     // A run killed after a date's commit and before its re-dating leaves its summary voucher on the
     // day after the cut-off date, where no walk of that cut-off reaches it. Found exactly as the
-    // merge writes it, it is moved to the cut-off date before the walk, which then folds it in.
-    const std::string donde = "TC = '" + DoblarComillas(ctx_.tipo) + "' AND LETRA = '" +
-                              DoblarComillas(Clave(12, 1)) + "' AND DETALLE = 'Depuracion' AND FECHA = '" +
-                              ctx_.fechaResumen + "' AND PERIODO = '" + DoblarComillas(ctx_.periodo) +
+    // merge writes it, each such voucher is moved to the cut-off date before the walk, which then
+    // folds it in.
+    const std::string marca = " AND DETALLE = 'Depuracion' AND FECHA = '" + ctx_.fechaResumen +
+                              "' AND PERIODO = '" + DoblarComillas(ctx_.periodo) +
                               "' AND MES_OPERATIVO = " + TextoEntero(ctx_.mesResumen);
-    long long varados = 0;
+    std::vector<std::pair<std::string, std::string>> varados;  // branch and number
     if (!Paso([&] {
+            varados.clear();
             Recordset rs;
-            s_.datos.AbrirRecordset("SELECT COUNT(*) AS CUANTOS FROM MV_ASIENTOS WHERE " + donde, rs);
-            varados = rs.EOF() ? 0 : rs.Fields("Cuantos").AEntero();
+            s_.datos.AbrirRecordset("SELECT DISTINCT SUCURSAL, NUMERO FROM MV_ASIENTOS WHERE TC = '" +
+                                        DoblarComillas(ctx_.tipo) + "' AND LETRA = '" +
+                                        DoblarComillas(Clave(12, 1)) + "'" + marca,
+                                    rs);
+            for (; !rs.EOF(); rs.MoveNext())
+                varados.emplace_back(TextoPlano(rs.Fields("Sucursal")), TextoPlano(rs.Fields("Numero")));
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (varados <= 0) return true;
-    return Refechar(donde, "EL SALDO INICIAL " + ctx_.tipo +
-                               " QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR (" + TextoEntero(varados) +
-                               " RENGLONES)");
+    for (const auto& [sucursal, numero] : varados)
+        if (!Refechar(DondeComprobante(sucursal, numero) + marca,
+                      "EL COMPROBANTE " + ctx_.tipo + " " + sucursal + numero + Clave(12, 1) +
+                          " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR"))
+            return false;
+    return true;
+}
+
+std::string Consolidacion::DondeComprobante(const std::string& sucursal, const std::string& numero) const {
+    return "TC = '" + DoblarComillas(ctx_.tipo) + "' AND SUCURSAL = '" + DoblarComillas(sucursal) +
+           "' AND NUMERO = '" + DoblarComillas(numero) + "' AND LETRA = '" + DoblarComillas(Clave(12, 1)) +
+           "'";
 }
 
 bool Consolidacion::Refechar(const std::string& donde, const std::string& que) {
