@@ -162,15 +162,4 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
     return s;
 }
 
-Carpeta::Carpeta() {
-    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-fiab-XXXXXX").string();
-    if (mkdtemp(plantilla.data()) != nullptr) ruta_ = plantilla;
-}
-
-Carpeta::~Carpeta() {
-    std::error_code ec;
-    std::filesystem::permissions(ruta_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(ruta_, ec);
-}
-
 }  // namespace dep::fiabilidad

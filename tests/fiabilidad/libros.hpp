@@ -8,6 +8,8 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/apoyo/carpeta.hpp"
+
 namespace dep::fiabilidad {
 
 // Family (true: supplier vouchers) and the group key, nulls read as empty.
@@ -35,16 +37,10 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
 
 std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
 
-// A fresh temporary folder, removed with the object.
-class Carpeta {
+// Temporary folders of the reliability tests.
+class Carpeta : public prueba::Carpeta {
   public:
-    Carpeta();
-    ~Carpeta();
-    const std::filesystem::path& Ruta() const { return ruta_; }
-    std::string operator/(const std::string& nombre) const { return (ruta_ / nombre).string(); }
-
-  private:
-    std::filesystem::path ruta_;
+    Carpeta() : prueba::Carpeta("dep-fiab") {}
 };
 
 }  // namespace dep::fiabilidad

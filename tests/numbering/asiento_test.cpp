@@ -117,30 +117,28 @@ TEST_F(Asientos, RespuestasDeErrorRutina) {
     Fila(true, 45);
 
     // Anything but 4 or 5 gives 0.
-    espia->rechazar = "FROM @ADMIN_MV_ASIENTOS WITH";
-    espia->veces = 1;
+    espia->Rechazar("FROM @ADMIN_MV_ASIENTOS WITH", 1);
     op.respuestasRutina = {vb::kAbortar};
     EXPECT_EQ(Pedir(), 0);
     EXPECT_THAT(Rutinas(), ElementsAre("ValidaTCRegistraciones"));
 
     // 4 runs the refused statement again.
     Olvidar();
-    espia->rechazar = "MAX([NUMERO ASIENTO]) AS [NRO_ASIENTO] FROM @ADMIN_MV_ASIENTOSCCOSTO";
-    espia->veces = 1;
+    espia->Rechazar("MAX([NUMERO ASIENTO]) AS [NRO_ASIENTO] FROM @ADMIN_MV_ASIENTOSCCOSTO", 1);
     op.respuestasRutina = {vb::kReintentar};
     EXPECT_EQ(Pedir(), 46);
     EXPECT_EQ(espia->Con("MAX([NUMERO ASIENTO]) AS [NRO_ASIENTO] FROM @ADMIN_MV_ASIENTOSCCOSTO").size(), 2u);
 
     // 5 goes on: without the cost-centre maximum the candidate stays.
     Olvidar();
-    espia->veces = 1;
+    espia->Rechazar("MAX([NUMERO ASIENTO]) AS [NRO_ASIENTO] FROM @ADMIN_MV_ASIENTOSCCOSTO", 1);
     op.defectoRutina = vb::kIgnorar;
     EXPECT_EQ(Pedir(), 42);
     EXPECT_FALSE(Rutinas().empty());
 
     // A refusal answered with 3 after the number was computed still gives 0.
     Olvidar();
-    espia->veces = 1;
+    espia->Rechazar("MAX([NUMERO ASIENTO]) AS [NRO_ASIENTO] FROM @ADMIN_MV_ASIENTOSCCOSTO", 1);
     op.defectoRutina = vb::kAbortar;
     EXPECT_EQ(Pedir(), 0);
 }

@@ -1,8 +1,5 @@
 #include "base.hpp"
 
-#include <cstdlib>
-#include <stdexcept>
-
 #include "common/configuracion.hpp"
 #include "demo/demo.hpp"
 #include "numbering/ast.hpp"
@@ -11,55 +8,9 @@
 
 namespace dep::prueba {
 
-void ConexionEspia::Filtro(const std::string& sql) {
-    sentencias.push_back(sql);
-    if (!rechazar.empty() && veces != 0 && sql.find(rechazar) != std::string::npos) {
-        if (veces > 0) --veces;
-        ++rechazadas;
-        errores_.clear();
-        errores_.push_back({err::kBaseDatos, "Rechazo de prueba: " + rechazar, "prueba", "42000", false});
-        throw Falla(err::kBaseDatos, "Rechazo de prueba: " + rechazar, "prueba");
-    }
-}
-
-long ConexionEspia::Execute(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        const long n = real_->Execute(sql);
-        errores_ = real_->Errors();
-        return n;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
-}
-
-Resultado ConexionEspia::Consultar(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        Resultado r = real_->Consultar(sql);
-        errores_ = real_->Errors();
-        return r;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
-}
-
-std::vector<std::string> ConexionEspia::Con(const std::string& texto) const {
-    std::vector<std::string> v;
-    for (const auto& q : sentencias)
-        if (q.find(texto) != std::string::npos) v.push_back(q);
-    return v;
-}
-
 void BaseNumeracion::SetUp() {
-    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-numeracion-XXXXXX").string();
-    if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    carpeta = plantilla;
-    const std::string base = (carpeta / "prueba.db").string();
+    carpeta.emplace("dep-numeracion");
+    const std::string base = *carpeta / "prueba.db";
     CrearEsquema(base);
     AjustesConexion a;
     a.motor = "sqlite";
@@ -81,8 +32,7 @@ void BaseNumeracion::TearDown() {
     formularios.reset();
     datos.reset();
     espia.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(carpeta, ec);
+    carpeta.reset();
 }
 
 void BaseNumeracion::Sql(const std::string& sql) {

@@ -4,6 +4,7 @@
 // chosen statement.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,44 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "numbering/apoyo.hpp"
-#include "runtime/conexion.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "runtime/servicios.hpp"
+#include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/conexion_espia.hpp"
 
 namespace dep::prueba {
-
-// Wraps a real connection: every statement is recorded, and statements that contain a chosen
-// text are refused a given number of times before they reach the database.
-class ConexionEspia : public Conexion {
-  public:
-    explicit ConexionEspia(std::shared_ptr<Conexion> real) : real_(std::move(real)) {}
-
-    std::vector<std::string> sentencias;  // every statement that reached this connection
-    std::string rechazar;                 // refuse statements containing this text ...
-    int veces = 0;                        // ... this many times (-1: always)
-    int rechazadas = 0;
-
-    bool EstaAbierta() const override { return real_->EstaAbierta(); }
-    void BeginTrans() override { real_->BeginTrans(); }
-    void CommitTrans() override { real_->CommitTrans(); }
-    void RollbackTrans() override { real_->RollbackTrans(); }
-    int NivelTransaccion() const override { return real_->NivelTransaccion(); }
-    long Execute(const std::string& sql) override;
-    Resultado Consultar(const std::string& sql) override;
-    std::string NombreServidor() const override { return real_->NombreServidor(); }
-    std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
-    std::string NombreUsuario() const override { return real_->NombreUsuario(); }
-
-    // Statements recorded that contain `texto`.
-    std::vector<std::string> Con(const std::string& texto) const;
-    Conexion& real() { return *real_; }
-
-  private:
-    void Filtro(const std::string& sql);
-    std::shared_ptr<Conexion> real_;
-};
 
 // The scripted operator, noting how many record sets of the numbering were open at each question.
 class OperadorContador : public OperadorGuionado {
@@ -80,7 +51,7 @@ class BaseNumeracion : public ::testing::Test {
     }
     std::vector<std::string> Rutinas() const;  // routine names ErrorRutina was asked for, in order
 
-    std::filesystem::path carpeta;
+    std::optional<Carpeta> carpeta;
     std::shared_ptr<ConexionEspia> espia;
     OperadorContador op;
     std::unique_ptr<DataServices> datos;

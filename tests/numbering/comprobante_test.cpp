@@ -231,8 +231,7 @@ TEST_F(Comprobantes, ErrorRutinaDecideComoSigue) {
     Asiento("CC", "0001", "00000017", "X");
 
     // 4: the refused entries check runs again.
-    espia->rechazar = "SELECT * FROM MV_ASIENTOS";
-    espia->veces = 1;
+    espia->Rechazar("SELECT * FROM MV_ASIENTOS", 1);
     op.respuestasRutina = {vb::kReintentar};
     EXPECT_EQ(Pedir("CC").num, "00000018");
     EXPECT_THAT(Rutinas(), ElementsAre("Obtener_Nro_Comprobante"));
@@ -240,8 +239,7 @@ TEST_F(Comprobantes, ErrorRutinaDecideComoSigue) {
 
     // Anything else leaves with the talonario's proposal as it stood.
     Olvidar();
-    espia->rechazar = "MAX(NUMERO)";
-    espia->veces = 1;
+    espia->Rechazar("MAX(NUMERO)", 1);
     op.respuestasRutina = {vb::kAbortar};
     const Pedido p = Pedir("CC");
     EXPECT_EQ(p.num, "00000005");
@@ -250,8 +248,7 @@ TEST_F(Comprobantes, ErrorRutinaDecideComoSigue) {
 
     // 5: the refused renumbering is passed over; the proposal stays and the routine ends normally.
     Olvidar();
-    espia->rechazar = "MAX(NUMERO)";
-    espia->veces = 1;
+    espia->Rechazar("MAX(NUMERO)", 1);
     op.defectoRutina = vb::kIgnorar;
     EXPECT_EQ(Pedir("CC").num, "00000005");
     EXPECT_FALSE(Rutinas().empty());

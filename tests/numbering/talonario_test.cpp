@@ -297,8 +297,7 @@ TEST_F(Talonarios, LetraSinColumnasVaAErrorRutina) {
 
 TEST_F(Talonarios, ReintentarYSeguirEnLaConsulta) {
     Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
-    espia->rechazar = "ORDER BY TALONARIO";
-    espia->veces = 1;
+    espia->Rechazar("ORDER BY TALONARIO", 1);
     op.respuestasRutina = {vb::kReintentar};
     Pedido p;
     p.let = "A";
@@ -309,7 +308,7 @@ TEST_F(Talonarios, ReintentarYSeguirEnLaConsulta) {
 
     // Ignoring a refused query goes on without rows: nothing is chosen and nothing crashes.
     Olvidar();
-    espia->veces = -1;
+    espia->Rechazar("ORDER BY TALONARIO");
     op.defectoRutina = vb::kIgnorar;
     Pedido q;
     q.suc = "0007";

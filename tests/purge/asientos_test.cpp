@@ -1,7 +1,5 @@
 // The consolidation on small real databases: the books after the run, and its edge cases.
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "base.hpp"
 #include "demo/demo.hpp"
@@ -9,10 +7,6 @@
 
 namespace dep::prueba {
 namespace {
-
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
 
 class Asientos_ : public BasePurga {
   protected:
@@ -33,10 +27,7 @@ class Asientos_ : public BasePurga {
         Entrada("FP", "00000002", "2.1.01", "H", 30, "03/03/2021");
         Entrada("FP", "00000002", "5.1.01", "D", 30, "03/03/2021");
     }
-    void Correr(const std::string& hasta) {
-        host.fecha = hasta;
-        dep->DepuraAsientos();
-    }
+    void Correr(const std::string& hasta) { Consolidar(hasta); }
     std::map<ClaveGrupo, double> Hechas(bool fp) {
         std::map<ClaveGrupo, double> m;
         for (const auto& a : Resumen(fp)) {
@@ -69,12 +60,6 @@ class Asientos_ : public BasePurga {
                     << "left behind: " << a.cuenta << " " << TextoFecha(a.fecha);
             }
         }
-    }
-    std::string Log() {
-        std::ifstream f(carpeta / "KSERR.LOG");
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
     }
 };
 

@@ -2,7 +2,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <stdexcept>
+#include <fstream>
+#include <sstream>
 
 #include "common/configuracion.hpp"
 #include "demo/demo.hpp"
@@ -13,49 +14,6 @@
 #include "runtime/motores.hpp"
 
 namespace dep::prueba {
-
-void ConexionEspia::Filtro(const std::string& sql) {
-    sentencias.push_back(sql);
-    if (rechazar && rechazar(sql)) {
-        ++rechazadas;
-        errores_.clear();
-        errores_.push_back({err::kBaseDatos, "Rechazo de prueba", "prueba", "42000", false});
-        throw Falla(err::kBaseDatos, "Rechazo de prueba", "prueba");
-    }
-}
-
-long ConexionEspia::Execute(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        const long n = real_->Execute(sql);
-        errores_ = real_->Errors();
-        return n;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
-}
-
-Resultado ConexionEspia::Consultar(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        Resultado r = real_->Consultar(sql);
-        errores_ = real_->Errors();
-        return r;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
-}
-
-std::vector<std::string> ConexionEspia::Con(const std::string& texto) const {
-    std::vector<std::string> v;
-    for (const auto& q : sentencias)
-        if (q.find(texto) != std::string::npos) v.push_back(q);
-    return v;
-}
 
 bool FamiliaFP(const std::string& tc) {
     const std::string t = Mayusculas(tc);
@@ -68,9 +26,8 @@ ClaveGrupo Grupo(const Asiento& a) {
 }
 
 void BasePurga::SetUp() {
-    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-purga-XXXXXX").string();
-    if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    carpeta = plantilla;
+    temporal.emplace("dep-purga");
+    carpeta = temporal->Ruta();
     setenv("TEMP", carpeta.c_str(), 1);
     const std::string base = (carpeta / "prueba.db").string();
     CrearEsquema(base);
@@ -107,8 +64,7 @@ void BasePurga::TearDown() {
     datos.reset();
     espia.reset();
     unsetenv("TEMP");
-    std::error_code ec;
-    std::filesystem::remove_all(carpeta, ec);
+    temporal.reset();
 }
 
 void BasePurga::Sql(const std::string& sql) {
@@ -202,6 +158,13 @@ std::map<ClaveGrupo, double> BasePurga::Sumas(const std::vector<Asiento>& v, boo
             m[Grupo(a)] += a.importe;
     for (auto& [k, x] : m) x = std::round(x * 100) / 100;
     return m;
+}
+
+std::string BasePurga::Log() {
+    std::ifstream f(carpeta / "KSERR.LOG");
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
 }
 
 std::vector<Asiento> BasePurga::Resumen(bool fp) {

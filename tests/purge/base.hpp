@@ -3,9 +3,9 @@
 // the runtime services around it, a connection that records and can refuse statements, the test
 // host and the purges.
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,40 +13,14 @@
 
 #include "anfitrion_prueba.hpp"
 #include "purge/depuracion.hpp"
-#include "runtime/conexion.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "runtime/servicios.hpp"
+#include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/conexion_espia.hpp"
 
 namespace dep::prueba {
-
-// Wraps a real connection: records every statement; a statement for which `rechazar` answers
-// true is refused (raises, with an entry in Errors()) before it reaches the database.
-class ConexionEspia : public Conexion {
-  public:
-    explicit ConexionEspia(std::shared_ptr<Conexion> real) : real_(std::move(real)) {}
-    std::vector<std::string> sentencias;
-    std::function<bool(const std::string&)> rechazar;
-    int rechazadas = 0;
-
-    bool EstaAbierta() const override { return real_->EstaAbierta(); }
-    void BeginTrans() override { real_->BeginTrans(); }
-    void CommitTrans() override { real_->CommitTrans(); }
-    void RollbackTrans() override { real_->RollbackTrans(); }
-    int NivelTransaccion() const override { return real_->NivelTransaccion(); }
-    long Execute(const std::string& sql) override;
-    Resultado Consultar(const std::string& sql) override;
-    std::string NombreServidor() const override { return real_->NombreServidor(); }
-    std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
-    std::string NombreUsuario() const override { return real_->NombreUsuario(); }
-    Conexion& real() { return *real_; }
-    std::vector<std::string> Con(const std::string& texto) const;
-
-  private:
-    void Filtro(const std::string& sql);
-    std::shared_ptr<Conexion> real_;
-};
 
 // A row of MV_ASIENTOS as the tests compare it.
 struct Asiento {
@@ -62,6 +36,9 @@ struct Asiento {
 // counts as empty), register type, cash box, business unit.
 using ClaveGrupo = std::vector<std::string>;
 ClaveGrupo Grupo(const Asiento& a);
+inline bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
 bool FamiliaFP(const std::string& tc);
 
 class BasePurga : public ::testing::Test {
@@ -90,8 +67,15 @@ class BasePurga : public ::testing::Test {
     std::map<ClaveGrupo, double> Sumas(const std::vector<Asiento>& v, bool fp, const Fecha& hasta) const;
     // The summary rows of a family (DETALLE "Depuracion").
     std::vector<Asiento> Resumen(bool fp);
+    // The consolidation up to `hasta`, typed in the date field.
+    void Consolidar(const std::string& hasta) {
+        host.fecha = hasta;
+        dep->DepuraAsientos();
+    }
+    std::string Log();  // the error log of the test's folder
 
-    std::filesystem::path carpeta;
+    std::optional<Carpeta> temporal;
+    std::filesystem::path carpeta;  // the temporary folder's path
     std::string ruta;
     std::shared_ptr<ConexionEspia> espia;
     OperadorGuionado op;

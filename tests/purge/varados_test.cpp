@@ -1,8 +1,6 @@
 // Summary rows that an interrupted run left on the day after the cut-off date: a run with the same
 // cut-off date moves them back to it before its walk, and touches nothing else.
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "base.hpp"
 #include "demo/demo.hpp"
@@ -11,20 +9,12 @@
 namespace dep::prueba {
 namespace {
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
 bool EsResumen(const Asiento& a) {
     return a.detalle == "Depuracion" && a.letra == "X" && (a.tc == "CC" || a.tc == "FP");
 }
 
 class Varados : public BasePurga {
   protected:
-    void Correr(const std::string& hasta) {
-        host.fecha = hasta;
-        dep->DepuraAsientos();
-    }
     void Datos() {
         Tipos();
         Ejercicios();
@@ -75,12 +65,6 @@ class Varados : public BasePurga {
         for (const auto& a : v) m[a.id] = a;
         return m;
     }
-    std::string Log() {
-        std::ifstream f(carpeta / "KSERR.LOG");
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
 };
 
 TEST_F(Varados, SobreUnaDemostracionLaCorridaSiguienteLosDevuelveAlCorteYLosLibrosCuadran) {
@@ -97,13 +81,13 @@ TEST_F(Varados, SobreUnaDemostracionLaCorridaSiguienteLosDevuelveAlCorteYLosLibr
     ASSERT_GT(libro.size(), 20u);
 
     CortarRefechado("CC");
-    Correr(corte);
+    Consolidar(corte);
     ASSERT_EQ(espia->rechazadas, 1);
     ASSERT_GT(Varadas(siguiente), 0);
     EXPECT_EQ(Libro(Asientos(), fin), libro);  // nothing lost, only misdated
 
     Olvidar();
-    Correr(corte);
+    Consolidar(corte);
     EXPECT_FALSE(host.hayError) << (op.Mensajes().empty() ? "" : op.Mensajes()[0]);
     EXPECT_TRUE(op.Mensajes().empty());
     EXPECT_EQ(Varadas(siguiente), 0);
@@ -130,7 +114,7 @@ TEST_F(Varados, SoloSeTocanLosResumenesDelTipoDelDiaSiguienteAlCorte) {
     const auto original = Asientos();
     const Fecha fin = *ReconocerFecha("03/03/2021");
     CortarRefechado("CC");
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     ASSERT_GT(Varadas("03/03/2021"), 0);
 
     // Rows dated the day after the cut-off date that no consolidation left there: an ordinary
@@ -151,7 +135,7 @@ TEST_F(Varados, SoloSeTocanLosResumenesDelTipoDelDiaSiguienteAlCorte) {
     ASSERT_EQ(ajenos.size(), 4u);
 
     Olvidar();
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_FALSE(host.hayError);
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'CC' AND LETRA = 'X' AND DETALLE = "
                       "'Depuracion' AND FECHA = '03/03/2021'"),
@@ -181,7 +165,7 @@ TEST_F(Varados, UnComprobanteTerminadoNoSeTomaPorVaradoEnUnaCorridaConCorteAnter
     Entrada("FC", "00000001", "1.1.01", "D", 10, "27/02/2021");
     Entrada("FC", "00000002", "1.1.01", "D", 20, "28/02/2021");
     Entrada("FC", "00000003", "1.1.01", "D", 30, "01/03/2021");
-    Correr("28/02/2021");
+    Consolidar("28/02/2021");
     ASSERT_FALSE(host.hayError);
     const auto antes = Resumen(false);
     ASSERT_EQ(antes.size(), 1u);
@@ -189,7 +173,7 @@ TEST_F(Varados, UnComprobanteTerminadoNoSeTomaPorVaradoEnUnaCorridaConCorteAnter
     EXPECT_EQ(antes[0].mes, 3);
 
     Olvidar();
-    Correr("27/02/2021");
+    Consolidar("27/02/2021");
     const auto despues = Resumen(false);
     ASSERT_EQ(despues.size(), 1u);
     EXPECT_EQ(despues[0].id, antes[0].id);
@@ -199,7 +183,7 @@ TEST_F(Varados, UnComprobanteTerminadoNoSeTomaPorVaradoEnUnaCorridaConCorteAnter
 
 TEST_F(Varados, SinVaradosSoloSeAgregaUnaConsultaPorPasada) {
     Datos();
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_FALSE(host.hayError);
     EXPECT_EQ(espia->Con("SELECT DISTINCT SUCURSAL, NUMERO FROM MV_ASIENTOS WHERE").size(), 2u);
     const auto refechados = espia->Con("update MV_ASIENTOS set Fecha");
@@ -216,7 +200,7 @@ TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     const Fecha fin = *ReconocerFecha("03/03/2021");
     const auto libro = Libro(original, fin);
     CortarRefechado("FP");
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     const long long varadas = Varadas("03/03/2021");
     ASSERT_GT(varadas, 0);
 
@@ -225,7 +209,7 @@ TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     espia->rechazar = [](const std::string& q) {
         return Contiene(q, "update MV_ASIENTOS set Fecha") && Contiene(q, "DETALLE = 'Depuracion'");
     };
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_EQ(espia->rechazadas, 1);
     EXPECT_TRUE(host.hayError);
     const auto m = op.Mensajes();
@@ -242,7 +226,7 @@ TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);  // triggers on
 
     Olvidar();
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_FALSE(host.hayError);
     EXPECT_EQ(Varadas("03/03/2021"), 0);
     EXPECT_EQ(Libro(Asientos(), fin), libro);

@@ -1,0 +1,22 @@
+#pragma once
+// A fresh temporary folder, removed with everything in it (read-only parts included) with the
+// object.
+#include <filesystem>
+#include <string>
+
+namespace dep::prueba {
+
+class Carpeta {
+  public:
+    explicit Carpeta(const std::string& prefijo = "dep-prueba");  // raises when none can be made
+    ~Carpeta();
+    Carpeta(const Carpeta&) = delete;
+    Carpeta& operator=(const Carpeta&) = delete;
+    const std::filesystem::path& Ruta() const { return ruta_; }
+    std::string operator/(const std::string& nombre) const { return (ruta_ / nombre).string(); }
+
+  private:
+    std::filesystem::path ruta_;
+};
+
+}  // namespace dep::prueba

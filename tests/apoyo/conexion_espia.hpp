@@ -1,0 +1,44 @@
+#pragma once
+// A connection for tests: wraps a real one, records every statement that reaches it and refuses
+// the chosen ones before they reach the database.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/conexion.hpp"
+
+namespace dep::prueba {
+
+class ConexionEspia : public Conexion {
+  public:
+    explicit ConexionEspia(std::shared_ptr<Conexion> real) : real_(std::move(real)) {}
+
+    std::vector<std::string> sentencias;  // every statement that reached this connection
+    // A statement for which this answers true is refused: it raises, with an entry in Errors().
+    std::function<bool(const std::string&)> rechazar;
+    int rechazadas = 0;
+    // Refuses the statements that contain `texto`, `veces` times (-1: always).
+    void Rechazar(const std::string& texto, int veces = -1);
+
+    bool EstaAbierta() const override { return real_->EstaAbierta(); }
+    void BeginTrans() override { real_->BeginTrans(); }
+    void CommitTrans() override { real_->CommitTrans(); }
+    void RollbackTrans() override { real_->RollbackTrans(); }
+    int NivelTransaccion() const override { return real_->NivelTransaccion(); }
+    long Execute(const std::string& sql) override;
+    Resultado Consultar(const std::string& sql) override;
+    std::string NombreServidor() const override { return real_->NombreServidor(); }
+    std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
+    std::string NombreUsuario() const override { return real_->NombreUsuario(); }
+
+    // Statements recorded that contain `texto`.
+    std::vector<std::string> Con(const std::string& texto) const;
+    Conexion& real() { return *real_; }
+
+  private:
+    void Filtro(const std::string& sql);
+    std::shared_ptr<Conexion> real_;
+};
+
+}  // namespace dep::prueba
