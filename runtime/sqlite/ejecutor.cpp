@@ -252,12 +252,24 @@ void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
     }
 }
 
+namespace {
+
+// A letter that DEP_CI folds and NOCASE does not: UTF-8 C3 80..9E or A0..BE, the signs × and ÷
+// aside (see colacion.cpp). Other bytes compare alike under both.
+bool TieneLetraLatina(std::string_view s) {
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]), d = static_cast<unsigned char>(s[i + 1]);
+        if (c == 0xC3 && d >= 0x80 && d <= 0xBE && d != 0x9F && d != 0x97 && d != 0xB7) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::vector<Token>& t) {
     if (!p.sqlAmplio.empty())
         for (const auto& prm : p.params)
-            if (prm.rango == 3)
-                for (unsigned char ch : t[prm.token].texto)
-                    if (ch >= 0x80) return p.sqlAmplio;
+            if (prm.rango == 3 && TieneLetraLatina(t[prm.token].texto)) return p.sqlAmplio;
     return p.sql;
 }
 

@@ -70,6 +70,8 @@ class Sentencia {
     void TrasNombre(std::size_t k);
     void Fijo(std::size_t k) { plan_.literalesFijos.push_back(k); }
     std::string Unir(const std::string& prefijo, const std::string& sufijo) const;
+    // The comparison at t[k] is a term of an OR (in its own parentheses or its clause).
+    bool EnUnOr(std::size_t k) const;
 
     const std::vector<Token>& t_;
     std::string_view texto_;
@@ -365,10 +367,12 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                     pieza_.count(k - 2)) {
                     const auto& info = columnas_.at(MayusculasAscii(columna));
                     const bool nocase = info.colacion == "NOCASE";
-                    if (info.texto && info.sinBlancos) {
+                    if (info.texto && info.sinBlancos && !EnUnOr(k)) {
                         // rtrim + NOCASE is the server's equality for texts of ASCII letters, and
                         // lets SQLite seek on every column of such an index, not only the first.
-                        // DEP_CI still decides; a literal with other letters runs the wide form.
+                        // DEP_CI still decides; a literal with letters NOCASE does not fold
+                        // runs the wide form. Under an OR the bounds stay: SQLite would rather
+                        // join one seek per branch than use a better index of the other terms.
                         std::string& izquierda = salida_[pieza_.at(k - 2)];
                         const std::string col = izquierda;
                         izquierda = "(rtrim(" + col + ") COLLATE NOCASE = ? AND " + col;
@@ -449,6 +453,24 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
         for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);
         p_.sqlAmplio = Unir(prefijo, sufijo);
     }
+}
+
+bool Sentencia::EnUnOr(std::size_t k) const {
+    int nivel = 0;
+    for (std::size_t j = k; j-- > a_;) {
+        if (Sim(j, ")")) ++nivel;
+        if (Sim(j, "(") && nivel-- == 0) break;
+        if (nivel == 0 && (Pal(j, "WHERE") || Pal(j, "ON") || Pal(j, "WHEN") || Pal(j, "HAVING"))) break;
+        if (nivel == 0 && Pal(j, "OR")) return true;
+    }
+    nivel = 0;
+    for (std::size_t j = k + 1; j < b_; ++j) {
+        if (Sim(j, "(")) ++nivel;
+        if (Sim(j, ")") && nivel-- == 0) break;
+        if (nivel == 0 && (Pal(j, "GROUP") || Pal(j, "ORDER") || Pal(j, "THEN") || Pal(j, "UNION"))) break;
+        if (nivel == 0 && Pal(j, "OR")) return true;
+    }
+    return false;
 }
 
 std::string Sentencia::Unir(const std::string& prefijo, const std::string& sufijo) const {
