@@ -134,6 +134,9 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     // ranges of MV_ASIENTOS date after date, and with the small cache most of their time went
     // into reading the same pages back from the file.
     if ((rc = Una(db, "PRAGMA cache_size=-65536")) != SQLITE_OK) fallar(rc);
+    // Sorts of the grouping queries and the batches' savepoint journals stay in memory (they
+    // are small and short-lived) instead of a temporary file created and removed each time.
+    if ((rc = Una(db, "PRAGMA temp_store=MEMORY")) != SQLITE_OK) fallar(rc);
     // A database another process keeps locked for writing is reported now, not in the middle of
     // a purge: take the write lock once and give it back.
     if ((rc = Una(db, "BEGIN IMMEDIATE")) != SQLITE_OK) fallar(rc);

@@ -187,7 +187,9 @@ void ConexionSqlite::PasoDisparadores(const Paso& p, Contexto& c) {
             del.Fila();
         }
     }
-    OlvidarEsquema();
+    // Only triggers changed: the translated plans (columns, indexes) still hold, and SQLite
+    // prepares the kept statements again by itself. Forgetting them here cost every walk date
+    // a translation of each statement shape.
 }
 
 }  // namespace dep
