@@ -42,12 +42,15 @@ CREATE INDEX IX_MV_ASIENTOS_NRO ON MV_ASIENTOS (
     rtrim(TIPO_REG) COLLATE NOCASE,
     PERIODO,
     "NUMERO ASIENTO");
+-- By account and voucher, then the bank voucher number: the account's lines of a voucher, and
+-- the one line of a bank movement (the consolidation's merge looks each summary line up so).
 CREATE INDEX IX_MV_ASIENTOS_CUENTA ON MV_ASIENTOS (
     rtrim(CUENTA) COLLATE NOCASE,
     rtrim(TC) COLLATE NOCASE,
     rtrim(SUCURSAL) COLLATE NOCASE,
     rtrim(NUMERO) COLLATE NOCASE,
-    rtrim(LETRA) COLLATE NOCASE);
+    rtrim(LETRA) COLLATE NOCASE,
+    rtrim(NroComprobanteBancario) COLLATE NOCASE);
 
 -- Every change of an entry leaves a row here; the consolidation switches the triggers off.
 CREATE TABLE MV_ASIENTOS_AUDITORIA (

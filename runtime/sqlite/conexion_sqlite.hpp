@@ -75,6 +75,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
                                  std::vector<sqlite::Columna>& cols);
     // Runs an internal statement of the engine; raises with the statement named.
     void Ejecutar(const std::string& sql, const std::string& tsql);
+    // The same for one that runs for every batch: prepared once and kept.
+    void EjecutarPreparada(const std::string& sql, const std::string& tsql);
     [[noreturn]] void Rehusar(const std::string& descripcion, const std::string& estado = {});
     void ComprobarRechazoDePrueba(const std::string& sql);
     void Trazar(const char* que, const std::string& sql, const std::string& resultado);

@@ -196,12 +196,12 @@ long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* 
         envuelto =
             plan->pasos.size() > 1 || (plan->pasos.size() == 1 && plan->pasos[0].tipo != Paso::Tipo::Sql);
         // A batch is all or nothing: a refused statement undoes what the batch did before it.
-        if (envuelto) Ejecutar("SAVEPOINT dep_lote", sql);
+        if (envuelto) EjecutarPreparada("SAVEPOINT dep_lote", sql);
         Contexto c{t, sql, res};
         Pasos(plan->pasos, c);
         if (envuelto) {
             envuelto = false;
-            Ejecutar("RELEASE dep_lote", sql);
+            EjecutarPreparada("RELEASE dep_lote", sql);
         }
         const long filas = c.dml ? c.filas : -1;
         Trazar(que, sql,
@@ -298,9 +298,10 @@ std::vector<std::string> ConexionSqlite::PlanDeConsulta(const std::string& tsql)
 
 // Runs one statement. With `recoger` its rows go to the result; an IF condition gives its value.
 long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
-    const std::string tsql = sqlite::TextoDe(c.t, c.texto, p.desde, p.hasta);
+    // The statement's own text, for a message only: most statements never need it.
+    auto tsql = [&] { return sqlite::TextoDe(c.t, c.texto, p.desde, p.hasta); };
     sqlite3_stmt* st = Preparada(SqlParaLiterales(p, c.t));
-    if (!st) Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
+    if (!st) Rehusar("Error en la sentencia \"" + tsql() + "\": " + sqlite3_errmsg(db_), "42000");
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     int n = 0;
@@ -327,7 +328,7 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
             } else if (auto f = ReconocerFecha(recortado)) {
                 iso = TextoFechaIso(*f);
             } else {
-                Rehusar("Error en la sentencia \"" + tsql + "\": el texto '" + x.texto +
+                Rehusar("Error en la sentencia \"" + tsql() + "\": el texto '" + x.texto +
                             "' no se puede convertir en fecha (se espera día/mes/año)",
                         "22007");
             }
@@ -388,7 +389,7 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
         const char* estado = codigo == SQLITE_CONSTRAINT ? "23000"
                              : codigo == SQLITE_BUSY     ? "HYT00"
                                                          : "42000";
-        Rehusar("Error en la sentencia \"" + tsql + "\": " + msg, estado);
+        Rehusar("Error en la sentencia \"" + tsql() + "\": " + msg, estado);
     }
     sqlite3_reset(st);
     if (escribe && !p.cambiaEsquema) {
@@ -397,6 +398,15 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
     }
     if (p.cambiaEsquema) OlvidarEsquema();
     return primero;
+}
+
+void ConexionSqlite::EjecutarPreparada(const std::string& sql, const std::string& tsql) {
+    sqlite3_stmt* st = Preparada(sql);
+    if (!st) Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
 }
 
 void ConexionSqlite::Ejecutar(const std::string& sql, const std::string& tsql) {
