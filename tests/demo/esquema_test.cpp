@@ -144,7 +144,7 @@ TEST_F(Esquema, IndicesDondeElProgramaFiltra) {
         }
         return false;
     };
-    EXPECT_TRUE(indice("MV_ASIENTOS", "FECHA"));
+    EXPECT_TRUE(indice("MV_ASIENTOS", "FECHA,TC"));
     EXPECT_TRUE(indice("MV_ASIENTOS", "TC,SUCURSAL,NUMERO,LETRA"));
     EXPECT_TRUE(indice("MV_ASIENTOS", "MES_OPERATIVO,TIPO_REG,PERIODO,NUMERO ASIENTO"));
     EXPECT_TRUE(indice("MV_ASIENTOS", "CUENTA,TC,SUCURSAL,NUMERO,LETRA,NroComprobanteBancario"));
