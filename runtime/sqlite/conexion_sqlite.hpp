@@ -64,6 +64,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     long Correr(const std::string& sql, Resultado* res, const char* que);
     std::shared_ptr<const sqlite::Plan> PlanDe(const std::vector<sqlite::Token>& t, std::string_view texto);
     void Pasos(const std::vector<sqlite::Paso>& pasos, Contexto& c);
+    static int Riesgo(const std::vector<sqlite::Paso>& pasos, int n);
     long long PasoSql(const sqlite::Paso& p, Contexto& c, bool recoger);
     static const std::string& SqlParaLiterales(const sqlite::Paso& p, const std::vector<sqlite::Token>& t);
     void PasoExec(const sqlite::Paso& p, Contexto& c);

@@ -2,6 +2,7 @@
 // IF branches, PRINT messages and the rows handed back as Values.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 
@@ -183,6 +184,43 @@ sqlite3_stmt* ConexionSqlite::Preparada(const std::string& sql) {
     return st;
 }
 
+namespace {
+
+bool EsLectura(const std::string& sql) {
+    return sql.size() > 7 && sqlite::MayusculasAscii(sql.substr(0, 7)) == "SELECT ";
+}
+
+}  // namespace
+
+// Along the worst path of the steps, after `n`: writes, and statements that may fail after a
+// write. Up to 1 the batch needs no savepoint, as SQLite undoes a failing statement by itself
+// (the merge batch: an IF lookup, then one INSERT or one UPDATE).
+int ConexionSqlite::Riesgo(const std::vector<Paso>& pasos, int n) {
+    for (const Paso& p : pasos) {
+        switch (p.tipo) {
+            case Paso::Tipo::Sql:
+                if (!EsLectura(p.sql) || n > 0) ++n;
+                break;
+            case Paso::Tipo::Si: {
+                const int m = n > 0 ? n + 1 : n;
+                n = std::max(Riesgo(p.entonces, m), Riesgo(p.sino, m));
+                break;
+            }
+            case Paso::Tipo::Bloque:
+                n = Riesgo(p.entonces, n);
+                break;
+            case Paso::Tipo::Exec:
+            case Paso::Tipo::Disparadores:
+                n += 2;  // several statements of their own
+                break;
+            case Paso::Tipo::Print:
+            case Paso::Tipo::Nada:
+                break;
+        }
+    }
+    return n;
+}
+
 long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* que) {
     errores_.clear();
     if (!db_)
@@ -193,8 +231,7 @@ long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* 
         ComprobarRechazoDePrueba(sql);
         const std::vector<Token> t = sqlite::Tokenizar(sql);
         const auto plan = PlanDe(t, sql);
-        envuelto =
-            plan->pasos.size() > 1 || (plan->pasos.size() == 1 && plan->pasos[0].tipo != Paso::Tipo::Sql);
+        envuelto = Riesgo(plan->pasos, 0) > 1;
         // A batch is all or nothing: a refused statement undoes what the batch did before it.
         if (envuelto) EjecutarPreparada("SAVEPOINT dep_lote", sql);
         Contexto c{t, sql, res};

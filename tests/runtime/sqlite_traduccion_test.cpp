@@ -171,6 +171,22 @@ TEST_F(SqliteTraduccion, UnLoteRechazadoNoDejaNadaAMedias) {
         cn_->Execute("\r\nINSERT INTO T (ID,TC) VALUES (10,'A')\r\nINSERT INTO T (ID,TC) VALUES (11,'B')"),
         2);
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "5");
+
+    // Two writes in the branch of an IF: the first is undone with the batch.
+    EXPECT_THROW(
+        cn_->Execute("IF EXISTS(SELECT * FROM T WHERE ID = 1)\r\nBEGIN\r\nUPDATE T SET TC = 'x' WHERE "
+                     "ID = 1\r\nINSERT INTO T (ID,TC) VALUES (2,'duplicado')\r\nEND\r\n"),
+        Falla);
+    EXPECT_EQ(b_.Uno("SELECT TC FROM T WHERE ID = 1"), "CC");
+    // One write that fails on its second row, inside a transaction as the walk sends it: the
+    // statement is undone whole, the transaction goes on.
+    cn_->BeginTrans();
+    cn_->Execute("INSERT INTO T (ID,TC) VALUES (22,'ocupa')");
+    EXPECT_THROW(
+        cn_->Execute("IF EXISTS(SELECT * FROM T WHERE ID = 1) UPDATE T SET ID = ID + 20 WHERE ID <= 3"),
+        Falla);
+    cn_->CommitTrans();
+    EXPECT_EQ(b_.Uno("SELECT group_concat(ID) FROM (SELECT ID FROM T ORDER BY ID)"), "1,2,3,10,11,22");
 }
 
 TEST_F(SqliteTraduccion, IfExistsConRamaElseYTop) {
