@@ -113,6 +113,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
+    // Database open and a valid date, or the operator is told why not: `que` "depurar", ...
+    bool ListoPara(const std::string& que);
     void ColorearCampo(int indice, std::uint32_t bgr);
     void FijarEstadoConsulta(int indice);
     // Runs an event handler; a failure is shown to the operator instead of escaping the event loop.

@@ -96,18 +96,23 @@ void FrmDepuracion::UtilKit1_click(std::string& tecla) {
     // NUEVO, BORRAR, PLANILLA, REPORTE and CANCELAR do nothing in this window.
 }
 
-void FrmDepuracion::Grabar() {
-    if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
+bool FrmDepuracion::ListoPara(const std::string& que) {
     if (!s_.datos.EstaConectado()) {
-        s_.operador.Mensaje("No se puede depurar: la base de datos no está abierta." +
+        s_.operador.Mensaje("No se puede " + que + ": la base de datos no está abierta." +
                                 (sinConexion_.empty() ? std::string() : "\n" + sinConexion_),
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
-        return;
+        return false;
     }
     if (!ReconocerFecha(TextoFecha())) {
         s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
-        return;
+        return false;
     }
+    return true;
+}
+
+void FrmDepuracion::Grabar() {
+    if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
+    if (!ListoPara("depurar")) return;
     bool valido = false;
     Datosvalidos(valido);
     if (!valido) return;

@@ -30,16 +30,7 @@ void FrmDepuracion::DepurarConDiario() {
 void FrmDepuracion::VistaPrevia() {
     // During a run the preview's transaction would be nested in the run's and undo it.
     if (enCorrida_) return;
-    if (!s_.datos.EstaConectado()) {
-        s_.operador.Mensaje("No se puede calcular la vista previa: la base de datos no está abierta." +
-                                (sinConexion_.empty() ? std::string() : "\n" + sinConexion_),
-                            vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
-        return;
-    }
-    if (!ReconocerFecha(TextoFecha())) {
-        s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
-        return;
-    }
+    if (!ListoPara("calcular la vista previa")) return;
     std::string texto;
     try {
         texto = TextoVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(0), Casilla(1), Casilla(2)));
