@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace dep {
 
@@ -242,36 +243,52 @@ std::string Recortar(std::string_view s) {
     return std::string(s.substr(a, b - a));
 }
 
-std::string Mayusculas(std::string_view s) {
-    std::string r;
-    r.reserve(s.size());
+namespace {
+
+// The capitals of `s` into `r` (s.size() bytes: every letter keeps its length in UTF-8).
+void PlegarMayusculas(std::string_view s, char* r) {
     for (size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
         if (c >= 'a' && c <= 'z') {
-            r += static_cast<char>(c - 'a' + 'A');
+            r[i] = static_cast<char>(c - 'a' + 'A');
         } else if (c == 0xC3 && i + 1 < s.size()) {
             // Latin-1 lower-case letters U+00E0..U+00FE (but ÷) are their capitals plus 0x20;
             // ÿ's capital lives elsewhere.
             const auto n = static_cast<unsigned char>(s[i + 1]);
             if (n >= 0xA0 && n <= 0xBE && n != 0xB7) {
-                r += static_cast<char>(c);
-                r += static_cast<char>(n - 0x20);
+                r[i] = static_cast<char>(c);
+                r[i + 1] = static_cast<char>(n - 0x20);
             } else if (n == 0xBF) {
-                r += "\xC5\xB8";
+                r[i] = '\xC5';
+                r[i + 1] = '\xB8';
             } else {
-                r += static_cast<char>(c);
-                r += static_cast<char>(n);
+                r[i] = static_cast<char>(c);
+                r[i + 1] = static_cast<char>(n);
             }
             ++i;
         } else {
-            r += static_cast<char>(c);
+            r[i] = static_cast<char>(c);
         }
     }
+}
+
+}  // namespace
+
+std::string Mayusculas(std::string_view s) {
+    std::string r(s.size(), '\0');
+    PlegarMayusculas(s, r.data());
     return r;
 }
 
 bool IgualesSinCaso(std::string_view a, std::string_view b) {
-    return Mayusculas(a) == Mayusculas(b);
+    if (a.size() != b.size()) return false;
+    // Field and column names are short: fold them on the stack, this runs for every field read.
+    constexpr size_t kCorto = 64;
+    if (a.size() > kCorto) return Mayusculas(a) == Mayusculas(b);
+    char x[kCorto], y[kCorto];
+    PlegarMayusculas(a, x);
+    PlegarMayusculas(b, y);
+    return std::memcmp(x, y, a.size()) == 0;
 }
 
 std::string DoblarComillas(std::string_view s) {

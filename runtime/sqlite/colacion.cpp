@@ -40,6 +40,15 @@ int CompararComoServidor(std::string_view a, std::string_view b) {
     a = SinBlancosFinales(a);
     b = SinBlancosFinales(b);
     std::size_t i = 0, j = 0;
+    // ASCII first, a byte a character on both sides: most keys never leave this loop.
+    for (; i < a.size() && i < b.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) break;
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return x < y ? -1 : 1;
+    }
+    j = i;
     while (i < a.size() && j < b.size()) {
         const unsigned x = Siguiente(a, i), y = Siguiente(b, j);
         if (x != y) return x < y ? -1 : 1;

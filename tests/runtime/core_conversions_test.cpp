@@ -162,6 +162,12 @@ TEST(Textos, CerosMayusculasYComillas) {
     EXPECT_EQ(Mayusculas("ÁÉÍ abc"), "ÁÉÍ ABC");
     EXPECT_TRUE(IgualesSinCaso("Cuenta", "CUENTA"));
     EXPECT_TRUE(IgualesSinCaso("Débito", "DÉBITO"));
+    EXPECT_TRUE(IgualesSinCaso("ÿ", "Ÿ"));
+    EXPECT_FALSE(IgualesSinCaso("Debito", "Débito"));
+    EXPECT_FALSE(IgualesSinCaso("Cuenta", "Cuentas"));
+    const std::string largo(70, 'a');
+    EXPECT_TRUE(IgualesSinCaso(largo, std::string(70, 'A'))) << "beyond the short names too";
+    EXPECT_FALSE(IgualesSinCaso(largo, std::string(69, 'A') + "B"));
     EXPECT_FALSE(IgualesSinCaso("Cuenta", "Cuentas"));
     EXPECT_EQ(DoblarComillas("O'Higgins ''x"), "O''Higgins ''''x");
     EXPECT_EQ(DoblarComillas(""), "");
