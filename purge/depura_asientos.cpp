@@ -8,6 +8,7 @@
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/varados.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -191,16 +192,13 @@ bool Consolidacion::RefecharVarados() {
     // day after the cut-off date, where no walk of that cut-off reaches it. Found exactly as the
     // merge writes it, each such voucher is moved to the cut-off date before the walk, which then
     // folds it in.
-    const std::string marca = " AND DETALLE = 'Depuracion' AND FECHA = '" + ctx_.fechaResumen +
-                              "' AND PERIODO = '" + DoblarComillas(ctx_.periodo) +
-                              "' AND MES_OPERATIVO = " + TextoEntero(ctx_.mesResumen);
+    const std::string marca = MarcaResumen(ctx_.fechaResumen, ctx_.periodo, ctx_.mesResumen);
     std::vector<std::pair<std::string, std::string>> varados;  // branch and number
     if (!Paso([&] {
             varados.clear();
             Recordset rs;
-            s_.datos.AbrirRecordset("SELECT DISTINCT SUCURSAL, NUMERO FROM MV_ASIENTOS WHERE TC = '" +
-                                        DoblarComillas(ctx_.tipo) + "' AND LETRA = '" +
-                                        DoblarComillas(Clave(12, 1)) + "'" + marca,
+            s_.datos.AbrirRecordset("SELECT DISTINCT SUCURSAL, NUMERO FROM MV_ASIENTOS WHERE " +
+                                        CondicionVarados(ctx_.tipo, Clave(12, 1), marca),
                                     rs);
             for (; !rs.EOF(); rs.MoveNext())
                 varados.emplace_back(TextoPlano(rs.Fields("Sucursal")), TextoPlano(rs.Fields("Numero")));

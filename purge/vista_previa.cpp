@@ -3,8 +3,11 @@
 
 #include <cmath>
 
+#include "common/periodo.hpp"
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
+#include "purge/fusion.hpp"
+#include "purge/varados.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -60,6 +63,25 @@ std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& cor
         return {};
     }
     return sucursal + FormatoCeros(std::llround(n), 8) + "X";
+}
+
+// Lists in `p` the summary vouchers the pass would re-date before its walk, recognised as the run
+// recognises them; returns the condition on their rows.
+std::string BuscarVarados(Servicios& s, const Fecha& corte, PreviaPasada& p) {
+    const Fecha dia = corte.SumarDias(1);
+    const std::string fechaResumen = TextoFecha(dia);
+    const std::string letra = p.comprobante.substr(12, 1);
+    const std::string donde = CondicionVarados(
+        p.tipo, letra, MarcaResumen(fechaResumen, TextoEntero(Obtener_Periodo(s, fechaResumen)), dia.Mes()));
+    Recordset rs;
+    s.datos.AbrirRecordset("SELECT SUCURSAL, NUMERO, COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " +
+                               donde + " GROUP BY SUCURSAL, NUMERO ORDER BY SUCURSAL, NUMERO",
+                           rs);
+    for (; !rs.EOF(); rs.MoveNext())
+        p.varados.push_back({TextoPlano(rs.Fields("SUCURSAL")) + TextoPlano(rs.Fields("NUMERO")) + letra,
+                             static_cast<long long>(rs.Fields("N").AEntero())});
+    s.datos.CerrarRecordset(rs);
+    return donde;
 }
 
 }  // namespace
@@ -133,12 +155,14 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
                 v.pasadas.push_back(p);
                 continue;
             }
-            // The walk starts at the earliest entry left by the previous pass.
+            const std::string varados = BuscarVarados(s, corte, p);
+            // The walk starts at the earliest entry left by the previous pass, or at the cut-off
+            // date where that pass's summary voucher or this pass's re-dated ones stand.
             std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
             if (anteriorBorrado)
                 sql += " WHERE NOT (FECHA <= '" + TextoFecha(*anteriorBorrado) + "'" + anteriorFiltro + ")";
             std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
-            if (anteriorResumen && (!primera || corte < *primera)) primera = corte;
+            if ((anteriorResumen || !p.varados.empty()) && (!primera || corte < *primera)) primera = corte;
             if (!primera || *primera > corte) {
                 p.motivo = primera ? "no hay asientos hasta la fecha" : "no hay asientos";
                 sigue = false;
@@ -153,7 +177,13 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             p.fechas = dias + 1;
             p.primeraFecha = TextoFecha(*primera);
             p.ultimaFecha = TextoFecha(ultima);
-            const std::string hastaUltima = " and Fecha <= '" + TextoFecha(ultima) + "'" + f.filtro;
+            // The re-dated vouchers stand on the cut-off date: the walk takes them when it gets there.
+            const bool conVarados = !p.varados.empty() && !(ultima < corte);
+            auto hastaDia = [&](const Fecha& d) {
+                const std::string c = "Fecha <= '" + TextoFecha(d) + "'";
+                return conVarados ? "(" + c + " OR (" + varados + "))" : c;
+            };
+            const std::string hastaUltima = " and " + hastaDia(ultima) + f.filtro;
             p.asientos = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE ") +
                                        kOrdinarios + hastaUltima);
             {
@@ -172,17 +202,18 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             // A date deletes only when it merged something: the last delete is the first walk
             // date at or after the latest ordinary entry.
             std::optional<Fecha> borrado;
-            if (auto m = FechaODesconocida(
-                    Uno(s,
-                        std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
-                            kOrdinarios + hastaUltima,
-                        "FECHA"))) {
+            std::optional<Fecha> m = FechaODesconocida(
+                Uno(s,
+                    std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
+                        kOrdinarios + " and Fecha <= '" + TextoFecha(ultima) + "'" + f.filtro,
+                    "FECHA"));
+            if (conVarados && (!m || *m < corte)) m = corte;
+            if (m) {
                 Fecha d = *primera;
                 while (d < *m) d = d.SumarDias(1);
                 borrado = d;
-                const long long todos =
-                    Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE FECHA <= '" +
-                                  TextoFecha(d) + "'" + f.filtro);
+                const long long todos = Cuenta(
+                    s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + hastaDia(d) + f.filtro);
                 p.cierres = todos - p.asientos;
             }
             anteriorFiltro = f.filtro;

@@ -15,6 +15,13 @@ struct ConteoTabla {
     bool existe = true;
 };
 
+// A summary voucher an interrupted run left on the day after the cut-off date: the pass moves
+// it to the cut-off date before its walk, which then folds it in.
+struct ComprobanteVarado {
+    std::string comprobante;  // branch, number, letter
+    long long filas = 0;
+};
+
 struct PreviaPasada {
     std::string tipo;          // "CC" or "FP": the summary voucher type
     bool correria = false;     // the pass would run (type present, entries up to the date)
@@ -26,6 +33,7 @@ struct PreviaPasada {
     long long cierres = 0;    // closing and opening entries deleted with them
     long long grupos = 0;     // rows of the summary voucher
     std::string comprobante;  // key of the summary voucher: branch, number, letter
+    std::vector<ComprobanteVarado> varados;
 };
 
 struct VistaPrevia {

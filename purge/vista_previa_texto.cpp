@@ -31,6 +31,24 @@ std::string JsonTablas(const std::vector<ConteoTabla>& v) {
     return "[" + j + "]";
 }
 
+// The line of the vouchers an interrupted run left behind; nothing when there are none.
+std::string LineaVarados(const PreviaPasada& p) {
+    if (p.varados.empty()) return {};
+    std::string r;
+    for (const auto& c : p.varados)
+        r += std::string(r.empty() ? "" : ", ") + p.tipo + " " + c.comprobante + " (" + Num(c.filas) +
+             (c.filas == 1 ? " renglón)" : " renglones)");
+    return "    Comprobantes de una corrida interrumpida que se pasarán a la fecha de corte: " + r + "\n";
+}
+
+std::string JsonVarados(const PreviaPasada& p) {
+    std::string j;
+    for (const auto& c : p.varados)
+        j += std::string(j.empty() ? "" : ",") + "{\"comprobante\":\"" + JsonTexto(c.comprobante) +
+             "\",\"filas\":" + Num(c.filas) + "}";
+    return "[" + j + "]";
+}
+
 }  // namespace
 
 std::string TextoVistaPrevia(const VistaPrevia& v) {
@@ -72,6 +90,7 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
                 continue;
             }
             r += Fila("  Comprobante de saldo inicial", p.tipo + " " + p.comprobante);
+            r += LineaVarados(p);
             r += Fila("  Fechas a recorrer",
                       Num(p.fechas) + " (" + p.primeraFecha + " a " + p.ultimaFecha + ")");
             r += Fila("  Asientos a consolidar", Num(p.asientos));
@@ -99,7 +118,7 @@ std::string JsonVistaPrevia(const VistaPrevia& v) {
                  JsonTexto(p.comprobante) + "\",\"primera_fecha\":\"" + JsonTexto(p.primeraFecha) +
                  "\",\"ultima_fecha\":\"" + JsonTexto(p.ultimaFecha) + "\",\"fechas\":" + Num(p.fechas) +
                  ",\"asientos\":" + Num(p.asientos) + ",\"cierres\":" + Num(p.cierres) +
-                 ",\"grupos\":" + Num(p.grupos);
+                 ",\"grupos\":" + Num(p.grupos) + ",\"varados\":" + JsonVarados(p);
             if (!p.motivo.empty()) j += ",\"motivo\":\"" + JsonTexto(p.motivo) + "\"";
             j += "}";
             primero = false;

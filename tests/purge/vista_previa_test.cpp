@@ -101,6 +101,7 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
     long borradas = 0, resumen = 0;
     for (const auto& p : v.pasadas) {
         ASSERT_TRUE(p.correria) << p.tipo << ": " << p.motivo;
+        EXPECT_TRUE(p.varados.empty()) << p.tipo;
         const auto u = De("asientos", p.tipo);
         long fechas = 0, b = 0;
         std::string clave;
