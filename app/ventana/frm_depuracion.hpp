@@ -2,6 +2,7 @@
 // FrmDepuracion: the program's only window. It holds the controls, the form fields Cancelado,
 // HayError and IndiceCampo, the toolbar and field handlers, and hosts the purge run.
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -127,6 +128,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     bool hayError_ = false;
     int indiceCampo_ = 0;
     bool enCorrida_ = false;
+    std::chrono::steady_clock::time_point ultimoCeder_{};
     bool descargada_ = false;
     std::string sinConexion_;
     std::function<void()> terminar_;
