@@ -6,8 +6,14 @@ namespace dep::sqlite {
 
 namespace {
 
-// One character folded to upper case: ASCII letters, and the Latin-1 letters à..þ (UTF-8 C3 A0..BE,
-// but not the division sign C3 B7) to À..Þ. Advances `i` over the character's bytes.
+// The second byte of a Latin-1 letter written C3 xx that has a partner of the other case:
+// à..þ (A0..BE) and À..Þ (80..9E), the signs ÷ (B7) and × (97) aside.
+bool ConPareja(unsigned char d) {
+    return (d >= 0xA0 && d <= 0xBE && d != 0xB7) || (d >= 0x80 && d <= 0x9E && d != 0x97);
+}
+
+// One character folded to upper case: ASCII letters, and à..þ to À..Þ. Advances `i` over the
+// character's bytes.
 unsigned Siguiente(std::string_view s, std::size_t& i) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c >= 'a' && c <= 'z') {
@@ -17,16 +23,11 @@ unsigned Siguiente(std::string_view s, std::size_t& i) {
     if (c == 0xC3 && i + 1 < s.size()) {
         auto d = static_cast<unsigned char>(s[i + 1]);
         i += 2;
-        if (d >= 0xA0 && d <= 0xBE && d != 0xB7) d = static_cast<unsigned char>(d - 0x20);
+        if (d >= 0xA0 && ConPareja(d)) d = static_cast<unsigned char>(d - 0x20);
         return 0xC300u | d;
     }
     ++i;
     return c < 0x80 ? c : 0x10000u | c;  // other bytes keep their order after ASCII
-}
-
-std::string_view SinBlancosFinales(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
 }
 
 int Callback(void*, int na, const void* a, int nb, const void* b) {
@@ -35,6 +36,20 @@ int Callback(void*, int na, const void* a, int nb, const void* b) {
 }
 
 }  // namespace
+
+std::string_view SinBlancosFinales(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+bool PliegaMasQueNocase(std::string_view s) {
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+        if (static_cast<unsigned char>(s[i]) != 0xC3) continue;
+        if (ConPareja(static_cast<unsigned char>(s[i + 1]))) return true;
+        ++i;
+    }
+    return false;
+}
 
 int CompararComoServidor(std::string_view a, std::string_view b) {
     a = SinBlancosFinales(a);

@@ -17,6 +17,13 @@ namespace dep::sqlite {
 // <0, 0, >0, like memcmp, under the rules above.
 int CompararComoServidor(std::string_view a, std::string_view b);
 
+// The text without its trailing blanks, which the comparison ignores.
+std::string_view SinBlancosFinales(std::string_view s);
+
+// The text holds a letter that the comparison matches with another case and SQLite's NOCASE
+// does not (á = Á): an equality under NOCASE would miss rows.
+bool PliegaMasQueNocase(std::string_view s);
+
 // Registers DEP_CI on the connection. Returns the SQLite result code.
 int RegistrarColacion(sqlite3* db);
 

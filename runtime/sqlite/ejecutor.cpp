@@ -8,6 +8,7 @@
 
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/sqlite/colacion.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/contexto.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
@@ -289,24 +290,10 @@ void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
     }
 }
 
-namespace {
-
-// A letter that DEP_CI folds and NOCASE does not: UTF-8 C3 80..9E or A0..BE, the signs × and ÷
-// aside (see colacion.cpp). Other bytes compare alike under both.
-bool TieneLetraLatina(std::string_view s) {
-    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]), d = static_cast<unsigned char>(s[i + 1]);
-        if (c == 0xC3 && d >= 0x80 && d <= 0xBE && d != 0x9F && d != 0x97 && d != 0xB7) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::vector<Token>& t) {
     if (!p.sqlAmplio.empty())
         for (const auto& prm : p.params)
-            if (prm.rango == 3 && TieneLetraLatina(t[prm.token].texto)) return p.sqlAmplio;
+            if (prm.rango == 3 && sqlite::PliegaMasQueNocase(t[prm.token].texto)) return p.sqlAmplio;
     return p.sql;
 }
 
@@ -371,12 +358,10 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
             }
             sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
         } else if (prm.rango == 3) {
-            std::string_view v = x.texto;
-            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            const std::string_view v = sqlite::SinBlancosFinales(x.texto);
             sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         } else if (prm.rango != 0) {
-            std::string_view v = x.texto;
-            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            std::string_view v = sqlite::SinBlancosFinales(x.texto);
             bool acotable = true;
             for (unsigned char ch : v) {
                 const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');

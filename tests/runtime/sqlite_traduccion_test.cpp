@@ -26,6 +26,14 @@ TEST(SqliteColacion, ComoElServidorSinCasoYSinBlancosFinales) {
     EXPECT_LT(CompararComoServidor("A", "b"), 0);
     EXPECT_LT(CompararComoServidor("a\t", "a"), 0) << "el más corto cuenta como relleno de blancos";
     EXPECT_GT(CompararComoServidor("ab", "A"), 0);
+
+    // What NOCASE cannot match: Latin-1 letters with a partner of the other case.
+    EXPECT_TRUE(sqlite::PliegaMasQueNocase("a\xC3\xB1o"));
+    EXPECT_TRUE(sqlite::PliegaMasQueNocase("\xC3\x81RBOL"));
+    EXPECT_FALSE(sqlite::PliegaMasQueNocase("\xC3\xBFRS")) << "ÿ has no capital here";
+    EXPECT_FALSE(sqlite::PliegaMasQueNocase("\xC3\x97 \xC3\xB7 \xC3\x9F")) << "× ÷ ß";
+    EXPECT_FALSE(sqlite::PliegaMasQueNocase("\xC3\xC3"));
+    EXPECT_FALSE(sqlite::PliegaMasQueNocase("abc \xC3"));
 }
 
 class SqliteTraduccion : public ::testing::Test {
