@@ -52,6 +52,30 @@ class AnfitrionContador : public consola::AnfitrionConsola {
     long lotes = 0;
 };
 
+// The console's host and services on a connection, printing nothing.
+struct ConsolaMuda {
+    ConsolaMuda(std::shared_ptr<Conexion> cn, const std::string& hasta, bool asientos)
+        : o(OpcionesDe(hasta, asientos)), datos(std::move(cn), op), host(o, avance, op), d(s, host) {
+        host.Asociar(&d);
+    }
+    static consola::Opciones OpcionesDe(const std::string& hasta, bool asientos) {
+        consola::Opciones r;
+        r.hasta = hasta;
+        r.asientos = asientos;
+        return r;
+    }
+    std::ofstream nulo{"/dev/null"};
+    consola::Opciones o;
+    consola::Avance avance{nulo, false};
+    consola::OperadorConsola op{nulo, avance, consola::AnteError::Abortar};
+    DataServices datos;
+    FormServices formularios{op};
+    LookupServices consultas{op};
+    Servicios s{datos, formularios, consultas, op};
+    AnfitrionContador host;
+    Depuracion d;
+};
+
 }  // namespace
 
 Medida EnHijo(const std::function<double(std::vector<double>&)>& f) {
@@ -106,26 +130,13 @@ Medida EnHijo(const std::function<double(std::vector<double>&)>& f) {
 }
 
 double RecorridoConsola(const std::string& base, const std::string& hasta, std::vector<double>& v) {
-    auto cn = Abrir(base);
-    std::ofstream nulo("/dev/null");
-    consola::Opciones o;
-    o.hasta = hasta;
-    o.asientos = true;
-    consola::Avance avance(nulo, false);
-    consola::OperadorConsola op(nulo, avance, consola::AnteError::Abortar);
-    DataServices datos(cn, op);
-    FormServices formularios(op);
-    LookupServices consultas(op);
-    Servicios s{datos, formularios, consultas, op};
-    AnfitrionContador host(o, avance, op);
-    Depuracion d(s, host);
-    host.Asociar(&d);
+    ConsolaMuda c(Abrir(base), hasta, true);
     const auto t0 = std::chrono::steady_clock::now();
-    d.DepuraAsientos();
-    avance.Vaciar();
+    c.d.DepuraAsientos();
+    c.avance.Vaciar();
     const double t = Segundos(t0);
-    if (host.HayError()) throw Falla(1, "la consolidación entró en su trampa de errores", "bench");
-    v.push_back(static_cast<double>(host.lotes));
+    if (c.host.HayError()) throw Falla(1, "la consolidación entró en su trampa de errores", "bench");
+    v.push_back(static_cast<double>(c.host.lotes));
     return t;
 }
 
@@ -162,18 +173,7 @@ double Piso(const std::string& base, const std::string& hasta, std::vector<doubl
 
 double Aplicaciones(const std::string& base, const std::string& hasta, std::vector<double>& v) {
     auto cn = Abrir(base);
-    std::ofstream nulo("/dev/null");
-    consola::Opciones o;
-    o.hasta = hasta;
-    consola::Avance avance(nulo, false);
-    consola::OperadorConsola op(nulo, avance, consola::AnteError::Abortar);
-    DataServices datos(cn, op);
-    FormServices formularios(op);
-    LookupServices consultas(op);
-    Servicios s{datos, formularios, consultas, op};
-    consola::AnfitrionConsola host(o, avance, op);
-    Depuracion d(s, host);
-    host.Asociar(&d);
+    ConsolaMuda c(cn, hasta, false);
     double examinadas = 0, segundos = 0;
     for (int p = 0; p < 2; ++p) {
         Resultado r =
@@ -185,7 +185,7 @@ double Aplicaciones(const std::string& base, const std::string& hasta, std::vect
                                               "('VJ','RM','TR','OC','OPG')) ") +
                                       kFiltros[p]);
         const auto t0 = std::chrono::steady_clock::now();
-        d.ControlarAplicaciones(clave, p == 1, *ReconocerFecha(hasta));
+        c.d.ControlarAplicaciones(clave, p == 1, *ReconocerFecha(hasta));
         segundos += Segundos(t0);
     }
     v.push_back(examinadas);
