@@ -2,6 +2,7 @@
 // What the purges need of the window that runs them: the date field, the two flags, the
 // progress picture, the footer line and the message loop. The Qt window, the console and the
 // tests implement it.
+#include <functional>
 #include <string>
 
 #include "common/barra_progreso.hpp"
@@ -19,6 +20,11 @@ class Anfitrion {
     virtual Imagen& PicMsg() = 0;
     virtual void Pie(const std::string& texto) = 0;  // caption of LBLPIE
     virtual void ProcesarEventos() = 0;              // let the window process pending events
+    // A consolidation pass begins: "CC" (first) or "FP" (second). The window names it.
+    virtual void AvisarPasada(const std::string& tipo) { (void)tipo; }
+    // Runs a long call that cannot yield (the stock procedure). A window keeps repainting while
+    // it runs and acts on no click or key until it returns; the default just runs it.
+    virtual void EsperarSinEntrada(const std::function<void()>& trabajo) { trabajo(); }
 };
 
 // The run driver's side of the window: which boxes are ticked and the labels of the times.

@@ -72,6 +72,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     filtro_ = p.filtro;
     ctx_ = ContextoFusion{};
     ctx_.tipo = p.tipo;
+    host_.AvisarPasada(ctx_.tipo);
     deshechas_.clear();
     primerError_.clear();
     ultimaBorrada_.reset();

@@ -16,7 +16,8 @@ void Depuracion::DepuraStock() {
         },
         [&] {
             cn = &s_.datos.Conexion_();
-            cn->Execute("EXEC KS_DEPURA_STOCK '" + DoblarComillas(host_.TextoFecha()) + "'");
+            const std::string sql = "EXEC KS_DEPURA_STOCK '" + DoblarComillas(host_.TextoFecha()) + "'";
+            host_.EsperarSinEntrada([&] { cn->Execute(sql); });
         },
         [&] {
             // What the procedure printed, or the refusal the operator chose to go past.
