@@ -76,10 +76,15 @@ std::string Cfg(Servicios& s, const std::string& clave) {
     return Cfg(s, clave, aux);
 }
 
-void GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const std::string& aux,
+bool GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const std::string& aux,
               bool politicaNegocio, const std::string& grupo, bool recortar) {
-    // A failing step is skipped silently and the following ones still run.
-    const Trampa trampa = Trampa::SeguirSiempre();
+    // A failing step is skipped silently and the following ones still run; the caller learns
+    // whether every step ran, so that nobody reports a value stored that was not.
+    int fallos = 0;
+    const Trampa trampa([&fallos](const Falla&) {
+        ++fallos;
+        return vb::kIgnorar;
+    });
     Recordset rs;
     std::string sql;
     Conexion* cn = nullptr;
@@ -114,7 +119,9 @@ void GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const 
     try {
         if (rs.State() != ado::kCerrado) rs.Close();
     } catch (const std::exception&) {
+        // Closing an already failed record set: nothing more to undo.
     }
+    return fallos == 0;
 }
 
 }  // namespace dep

@@ -15,7 +15,8 @@ std::string Cfg(Servicios& s, const std::string& clave, std::string& aux);
 std::string Cfg(Servicios& s, const std::string& clave);
 
 // Writes a setting, creating its row when missing; every failing step is skipped silently.
-void GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const std::string& aux,
+// True when every step ran (the value is stored).
+bool GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const std::string& aux,
               bool politicaNegocio, const std::string& grupo, bool recortar);
 
 }  // namespace dep

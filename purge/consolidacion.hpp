@@ -7,6 +7,7 @@
 
 #include "common/trampa.hpp"
 #include "purge/anfitrion.hpp"
+#include "purge/diario.hpp"
 #include "purge/fusion.hpp"
 #include "runtime/servicios.hpp"
 
@@ -20,10 +21,13 @@ struct DefPasada {
     const char* tipo;    // summary voucher type
 };
 
+class Depuracion;
+
 class Consolidacion {
   public:
-    Consolidacion(Servicios& s, Anfitrion& host, Trampa trampa)
-        : s_(s), host_(host), trampa_(std::move(trampa)) {}
+    // `d` records the units of work and the outcome.
+    Consolidacion(Servicios& s, Anfitrion& host, Trampa trampa, const Depuracion& d)
+        : s_(s), host_(host), trampa_(std::move(trampa)), d_(d) {}
     void Correr();
 
   private:
@@ -40,19 +44,22 @@ class Consolidacion {
     bool Preparar();                  // the summary voucher of the pass; false: the call ends
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
-    bool RefecharVarados();           // an interrupted run's summary vouchers; false: the call ends
-    // Moves the rows that `donde` finds to the cut-off date; a refusal names them as `que`.
-    bool Refechar(const std::string& donde, const std::string& que);  // false: the call ends
+    bool FechasLegibles();            // MV_ASIENTOS.FECHA holds dates only; false: the call ends
+    bool RecuperarInterrumpida();     // the recorded pass a dead run left; false: the call ends
+    bool GrabarEnCurso();             // the record of this pass, before its walk; false: call ends
+    // Moves the rows of the summary voucher `clave` to `corte` and removes the pass's record in
+    // the same transaction; a refusal names them as `que`. False: the call ends.
+    bool Refechar(const std::string& clave, const std::string& corte, const std::string& que, bool propio);
+    void Registrar(UnidadDiario u) const;
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }
     std::string Clave(std::size_t desde, std::size_t largo) const;
-    // The condition on the key of a summary voucher of the pass.
-    std::string DondeComprobante(const std::string& sucursal, const std::string& numero) const;
 
     Servicios& s_;
     Anfitrion& host_;
     Trampa trampa_;
+    const Depuracion& d_;
 
     // State of the current pass.
     std::string filtro_;
@@ -60,9 +67,11 @@ class Consolidacion {
     Fecha corte_;
     Fecha fecha_;  // the walk date
     bool fusionado_ = false;
-    std::vector<Fecha> deshechas_;        // walk dates whose transaction was rolled back
-    std::string primerError_;             // first refusal of the pass
-    std::optional<Fecha> ultimaBorrada_;  // last walk date whose delete committed
+    std::vector<Fecha> deshechas_;              // walk dates whose transaction was rolled back
+    std::string primerError_;                   // first refusal of the pass
+    std::optional<Fecha> ultimaBorrada_;        // last walk date whose delete committed
+    bool enCurso_ = false;                      // the pass's record is written and its voucher not re-dated
+    std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
 };
 
 }  // namespace dep

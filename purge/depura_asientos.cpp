@@ -8,7 +8,8 @@
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
-#include "purge/varados.hpp"
+#include "purge/fechas_validas.hpp"
+#include "purge/pasada_en_curso.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -25,7 +26,7 @@ constexpr double kMayorNumero = 99999999;
 }  // namespace
 
 void Depuracion::DepuraAsientos() {
-    Consolidacion(s_, host_, TrampaDialogo()).Correr();
+    Consolidacion(s_, host_, TrampaDialogo(), *this).Correr();
 }
 
 Fecha FechaDeValor(const Value& v) {
@@ -57,11 +58,31 @@ void Consolidacion::Restablecer() {
     try {
         while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
     } catch (const std::exception&) {
+        // The connection is gone; the database drops what it held.
     }
+    if (fechaAbierta_) {
+        UnidadDiario u = std::move(*fechaAbierta_);
+        fechaAbierta_.reset();
+        u.resultado = resultado::kRechazada;
+        u.error = d_.UltimaFalla().empty() ? "deshecha" : d_.UltimaFalla();
+        u.fin = d_.AhoraDiario();
+        Registrar(u);
+    }
+    d_.RegistrarPurga("asientos", resultado::kInterrumpida,
+                      "detenida por un error" + (d_.UltimaFalla().empty() ? "" : ": " + d_.UltimaFalla()));
+    if (enCurso_)
+        d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + ctx_.clave +
+                                              " de saldo inicial quedó con fecha " + ctx_.fechaResumen +
+                                              "; la próxima depuración lo pasará a su fecha de corte");
     InformarFechasDeshechas();
 }
 
+void Consolidacion::Registrar(UnidadDiario u) const {
+    d_.Registrar(std::move(u));
+}
+
 void Consolidacion::Correr() {
+    if (!FechasLegibles()) return;
     for (const DefPasada& p : kPasadas)
         if (!Pasada(p)) return;
     if (!Paso([&] { Cn().Execute("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return;
@@ -76,10 +97,11 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     deshechas_.clear();
     primerError_.clear();
     ultimaBorrada_.reset();
+    enCurso_ = false;
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
-    if (!Refechar(DondeComprobante(Clave(0, 4), Clave(4, 8)),
-                  "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL"))
+    if (!Refechar(ctx_.clave, TextoFecha(corte_),
+                  "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true))
         return false;
     if (!Paso([&] {
             BarraProgreso(host_.PicMsg(), Value(100), 255, TextoFecha(fecha_) + " Finalizado Asientos");
@@ -106,6 +128,9 @@ bool Consolidacion::Preparar() {
         s_.operador.Mensaje(
             "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO " + tipo + " PARA SALDO INICIAL...",
             vb::kSoloAceptar);
+        d_.RegistrarPurga(
+            "asientos", resultado::kNoEjecutada,
+            "pasada " + tipo + ": falta el código " + tipo + " en la tabla de comprobantes (V_TA_CPTE)");
         return false;
     }
 
@@ -122,6 +147,9 @@ bool Consolidacion::Preparar() {
                                 " PARA SALDO INICIAL (SE OBTUVO '" + sucursal +
                                 "'). REVISE EL TALONARIO DE " + tipo + ": NO SE DEPURARON LOS ASIENTOS.",
                             vb::kSoloAceptar | vb::kCritico);
+        d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+                          "pasada " + tipo + ": no se pudo obtener la sucursal del comprobante (se obtuvo '" +
+                              sucursal + "')");
         return false;
     }
 
@@ -149,6 +177,9 @@ bool Consolidacion::Preparar() {
                                 " YA LLEGO AL NUMERO 99999999: NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. "
                                 "NO SE DEPURARON LOS ASIENTOS.",
                             vb::kSoloAceptar | vb::kCritico);
+        d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+                          "pasada " + tipo + ": el comprobante de la sucursal " + sucursal +
+                              " ya llegó al número 99999999");
         return false;
     }
     ctx_.clave = sucursal + FormatoCeros(std::llround(LeerNumero(Recortar(numeroTexto))), 8) + "X";
@@ -165,7 +196,7 @@ bool Consolidacion::Preparar() {
 bool Consolidacion::Recorrer() {
     if (!Paso([&] { host_.PicMsg().Mostrar(); })) return false;
     if (!Paso([&] { corte_ = FechaDeValor(Value(host_.TextoFecha())); })) return false;
-    if (!RefecharVarados()) return false;
+    if (!RecuperarInterrumpida()) return false;
 
     bool vacia = false;
     if (!Paso([&] {
@@ -176,71 +207,79 @@ bool Consolidacion::Recorrer() {
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (vacia) return false;
+    if (vacia) {
+        d_.RegistrarPurga("asientos", resultado::kOmitida, "no hay asientos");
+        return false;
+    }
 
     if (fecha_ > corte_) {
         Paso([&] { BarraProgreso(host_.PicMsg(), Value(100), 255, "No hay datos"); });
+        d_.RegistrarPurga("asientos", resultado::kOmitida, "no hay asientos hasta la fecha (No hay datos)");
         return false;
     }
+    if (!GrabarEnCurso()) return false;
     do {
         if (!PasoFecha()) return false;
     } while (!(fecha_ > corte_) && !host_.Cancelado());
     return true;
 }
 
-bool Consolidacion::RefecharVarados() {
-    // A run killed after a date's commit and before its re-dating leaves its summary voucher on the
-    // day after the cut-off date, where no walk of that cut-off reaches it. Found exactly as the
-    // merge writes it, each such voucher is moved to the cut-off date before the walk, which then
-    // folds it in.
-    const std::string marca = MarcaResumen(ctx_.fechaResumen, ctx_.periodo, ctx_.mesResumen);
-    std::vector<std::pair<std::string, std::string>> varados;  // branch and number
-    if (!Paso([&] {
-            varados.clear();
-            Recordset rs;
-            s_.datos.AbrirRecordset("SELECT DISTINCT SUCURSAL, NUMERO FROM MV_ASIENTOS WHERE " +
-                                        CondicionVarados(ctx_.tipo, Clave(12, 1), marca),
-                                    rs);
-            for (; !rs.EOF(); rs.MoveNext())
-                varados.emplace_back(TextoPlano(rs.Fields("Sucursal")), TextoPlano(rs.Fields("Numero")));
-            s_.datos.CerrarRecordset(rs);
-        }))
-        return false;
-    for (const auto& [sucursal, numero] : varados)
-        if (!Refechar(DondeComprobante(sucursal, numero) + marca,
-                      "EL COMPROBANTE " + ctx_.tipo + " " + sucursal + numero + Clave(12, 1) +
-                          " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR"))
-            return false;
-    return true;
+bool Consolidacion::FechasLegibles() {
+    // The walk starts at min(fecha) and deletes by date: a value that is no date would be
+    // compared as something else, and the wrong rows could go.
+    FechasNoValidas f;
+    if (!Paso([&] { f = BuscarFechasNoValidas(s_.datos, "MV_ASIENTOS"); })) return false;
+    if (f.cantidad == 0) return true;
+    const std::string texto = DescribirFechasNoValidas("MV_ASIENTOS", f) +
+                              ": NO SE CONSOLIDARON LOS ASIENTOS. " +
+                              "CORRIJA ESAS FILAS Y VUELVA A DEPURAR.";
+    host_.FijarHayError(true);
+    Anotar(texto);
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    d_.RegistrarPurga("asientos", resultado::kNoEjecutada, texto);
+    return false;
 }
 
-std::string Consolidacion::DondeComprobante(const std::string& sucursal, const std::string& numero) const {
-    return "TC = '" + DoblarComillas(ctx_.tipo) + "' AND SUCURSAL = '" + DoblarComillas(sucursal) +
-           "' AND NUMERO = '" + DoblarComillas(numero) + "' AND LETRA = '" + DoblarComillas(Clave(12, 1)) +
-           "'";
+bool Consolidacion::RecuperarInterrumpida() {
+    // A run that died between its pass's first commit and its re-dating left the record of that
+    // pass: its summary voucher still stands on the day after that run's cut-off date, where no
+    // walk reaches it. It goes back to that run's own cut-off date (the walk then folds it in when
+    // it reaches that date) and the record goes with it.
+    std::optional<PasadaEnCurso> rec;
+    if (!Paso([&] { rec = LeerPasadaEnCurso(s_.datos, ctx_.tipo); })) return false;
+    if (!rec) return true;
+    const auto corte = ReconocerFecha(rec->corte);
+    if (!corte || rec->clave.size() != 13) {
+        // Not a record this program wrote: nothing to re-date from it.
+        host_.FijarHayError(true);
+        const std::string texto = "ATENCION: EL REGISTRO DE UNA DEPURACION INTERRUMPIDA (" + ctx_.tipo +
+                                  " '" + rec->clave + "' '" + rec->corte +
+                                  "') NO ES VALIDO: SE DESCARTA SIN TOCAR LOS ASIENTOS.";
+        Anotar(texto);
+        s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion);
+        return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)); });
+    }
+    return Refechar(rec->clave, TextoFecha(*corte),
+                    "EL COMPROBANTE " + ctx_.tipo + " " + rec->clave +
+                        " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR",
+                    false);
 }
 
-bool Consolidacion::Refechar(const std::string& donde, const std::string& que) {
-    // The re-dating and its two trigger statements in one transaction: no failure can leave the
-    // table without its triggers.
+bool Consolidacion::GrabarEnCurso() {
+    // Committed before the first walk date, so that any later death leaves it behind.
     bool rechazado = false;
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
-            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + TextoFecha(corte_) + "' WHERE " + donde);
+            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
+            if (Cn().Errors().empty())
+                s_.datos.Ejecutar(
+                    SqlGrabarPasadaEnCurso(PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_)}));
             if (!Cn().Errors().empty()) {
                 rechazado = true;
-                const std::string error = Cn().Errors()[0].descripcion;
-                host_.FijarHayError(true);
-                const std::string texto = "ATENCION: LA BASE DE DATOS RECHAZO PASAR " + que + " A LA FECHA " +
-                                          TextoFecha(corte_) + ": SUS RENGLONES QUEDARON CON FECHA " +
-                                          ctx_.fechaResumen + ". ERROR: " + error;
-                Anotar(texto);
-                s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+                primerError_ = Cn().Errors()[0].descripcion;
             }
         }))
         return false;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
             if (rechazado)
                 Cn().RollbackTrans();
@@ -248,7 +287,91 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& que) {
                 Cn().CommitTrans();
         }))
         return false;
+    if (rechazado) {
+        // The walk loses nothing without the record; only a death before its re-dating would
+        // leave the summary voucher for a person to move to the cut-off date. Said, and on.
+        const std::string texto =
+            "ATENCION: LA BASE DE DATOS RECHAZO EL REGISTRO DE LA DEPURACION EN CURSO EN "
+            "TA_CONFIGURACION (" +
+            primerError_ +
+            "). SI LA CORRIDA SE INTERRUMPE, EL "
+            "COMPROBANTE " +
+            ctx_.tipo + " " + ctx_.clave + " QUEDARA CON FECHA " + ctx_.fechaResumen +
+            " Y HABRA QUE PASARLO A MANO AL " + TextoFecha(corte_) + ".";
+        primerError_.clear();
+        Anotar(texto);
+        s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion);
+    }
+    enCurso_ = true;
     return true;
+}
+
+bool Consolidacion::Refechar(const std::string& clave, const std::string& corte, const std::string& que,
+                             bool propio) {
+    // The re-dating, the removal of the pass's record and the two trigger statements in one
+    // transaction: no failure can leave the table without its triggers, nor the record without
+    // its voucher.
+    UnidadDiario u;
+    u.purga = "asientos";
+    u.unidad = propio ? "refechado" : "recuperado";
+    u.pasada = ctx_.tipo;
+    u.comprobante = clave;
+    u.inicio = d_.AhoraDiario();
+    std::string error;
+    if (!Paso([&] { Cn().BeginTrans(); })) return false;
+    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] {
+            long filas = 0;
+            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " +
+                                  CondicionComprobante(ctx_.tipo, clave),
+                              filas);
+            u.filas = filas;
+            if (!Cn().Errors().empty()) {
+                error = Cn().Errors()[0].descripcion;
+                return;
+            }
+            // A record left behind only re-dates this voucher to the same date again later.
+            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
+            if (!Cn().Errors().empty())
+                Anotar("NO SE PUDO BORRAR EL REGISTRO DE LA DEPURACION EN CURSO " + ctx_.tipo + ": " +
+                       Cn().Errors()[0].descripcion);
+        }))
+        return false;
+    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] {
+            if (!error.empty())
+                Cn().RollbackTrans();
+            else
+                Cn().CommitTrans();
+        }))
+        return false;
+    u.fin = d_.AhoraDiario();
+    u.resultado = error.empty() ? resultado::kOk : resultado::kRechazada;
+    u.error = error;
+    Registrar(u);
+    if (error.empty()) {
+        if (propio) enCurso_ = false;
+        return true;
+    }
+    host_.FijarHayError(true);
+    const std::string dia = ReconocerFecha(corte) ? TextoFecha(ReconocerFecha(corte)->SumarDias(1)) : corte;
+    const std::string texto = "ATENCION: LA BASE DE DATOS RECHAZO PASAR " + que + " A LA FECHA " + corte +
+                              ": SUS RENGLONES QUEDARON CON FECHA " + dia + ". ERROR: " + error;
+    Anotar(texto);
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + clave +
+                                          " de saldo inicial quedó con fecha " + dia +
+                                          "; la próxima depuración lo pasará a la fecha " + corte);
+    if (propio) {
+        enCurso_ = false;  // told once: the record stays for the next run
+        return true;
+    }
+    // A new walk would write its own record over this one, and nobody would find that voucher
+    // again: the consolidation stops here.
+    d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+                      "no se pudo pasar a su fecha de corte el comprobante " + ctx_.tipo + " " + clave +
+                          " de una corrida interrumpida: " + error);
+    return false;
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {

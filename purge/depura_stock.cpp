@@ -1,6 +1,7 @@
 // Has the database purge the stock, sales and purchase movements up to the cut-off date.
 #include "common/barra_progreso.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/diario.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -17,7 +18,22 @@ void Depuracion::DepuraStock() {
         [&] {
             cn = &s_.datos.Conexion_();
             const std::string sql = "EXEC KS_DEPURA_STOCK '" + DoblarComillas(host_.TextoFecha()) + "'";
-            host_.EsperarSinEntrada([&] { cn->Execute(sql); });
+            UnidadDiario u;
+            u.purga = "stock";
+            u.unidad = "EXEC KS_DEPURA_STOCK";
+            u.inicio = AhoraDiario();
+            try {
+                host_.EsperarSinEntrada([&] { u.filas = cn->Execute(sql); });
+            } catch (const std::exception& e) {
+                u.fin = AhoraDiario();
+                u.resultado = resultado::kRechazada;
+                u.error = cn->Errors().empty() ? e.what() : cn->Errors()[0].descripcion;
+                Registrar(u);
+                throw;
+            }
+            u.fin = AhoraDiario();
+            u.resultado = resultado::kOk;
+            Registrar(u);
         },
         [&] {
             // What the procedure printed, or the refusal the operator chose to go past.

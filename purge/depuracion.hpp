@@ -2,6 +2,8 @@
 // The purge routines of the main window, written against its host interface so that the
 // window, the console and the tests run the same code.
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/trampa.hpp"
@@ -9,6 +11,14 @@
 #include "runtime/servicios.hpp"
 
 namespace dep {
+
+class Diario;
+struct UnidadDiario;
+
+// The cut-off date as typed, when it is a date whose next day (the summary vouchers' date) every
+// engine can hold: the server's datetime runs from 01/01/1753 to 31/12/9999. The run, the
+// preview and the window all ask this before anything is read or written.
+std::optional<Fecha> LeerFechaCorte(const std::string& texto);
 
 class Depuracion {
   public:
@@ -23,8 +33,24 @@ class Depuracion {
     // Repairs payment applications left pointing at consolidated vouchers.
     void ControlarAplicaciones(const std::string& idComprobanteNuevo, bool soloFP, const Fecha& fechaHasta);
 
+    // The run lock, or null after telling the operator (and the recorder, for `purgas`) who
+    // holds it. The purge run takes it itself; the applications control is taken by its caller.
+    std::unique_ptr<CandadoCorrida> TomarCandado(const char* const* purgas, std::size_t n);
+
     void CmdCancelar_Click();  // sets Cancelado, caption "CANCELANDO Espere..."
     void Timer1_Timer();       // "Actual: ... Transcurrido: ..."
+
+    // The outcome recorder the purges report to (null: nothing is recorded).
+    void FijarDiario(Diario* d) { diario_ = d; }
+    Diario* Diario_() const { return diario_; }
+    // Records a unit of work, a purge that did not run or something left behind.
+    void Registrar(UnidadDiario u) const;
+    void RegistrarPurga(const std::string& purga, const std::string& resultado,
+                        const std::string& motivo) const;
+    void RegistrarPendiente(const std::string& purga, const std::string& que) const;
+    Fecha AhoraDiario() const;
+    // The last failure an error trap of this run met, for the report.
+    const std::string& UltimaFalla() const { return ultimaFalla_; }
 
     // The clock of the run's times (the local time of day by default); tests fix it.
     void FijarReloj(std::function<Fecha()> reloj) { reloj_ = std::move(reloj); }
@@ -37,9 +63,16 @@ class Depuracion {
     Trampa TrampaDialogo();
     std::string HoraActual() const;
 
+    // Rolls back whatever transaction a failure left open, so the next purge starts clean.
+    void CerrarTransaccionPendiente();
+    // The date checks of the deletes by date (false: not all are dates, the operator was told).
+    bool ComprobarFechas(const std::string& purga, const std::string& tabla);
+
     Servicios& s_;
     AnfitrionCorrida& host_;
     std::function<Fecha()> reloj_;
+    Diario* diario_ = nullptr;
+    std::string ultimaFalla_;
 };
 
 }  // namespace dep

@@ -3,10 +3,20 @@
 #include <ctime>
 
 #include "common/configuracion.hpp"
+#include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/diario.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
+
+std::optional<Fecha> LeerFechaCorte(const std::string& texto) {
+    const auto f = ReconocerFecha(texto);
+    if (!f) return std::nullopt;
+    if (*f < Fecha::DesdeYMD(1753, 1, 1) || !(f->SoloDia() < Fecha::DesdeYMD(9999, 12, 31)))
+        return std::nullopt;
+    return f;
+}
 
 Fecha Depuracion::Ahora() {
     std::time_t t = std::time(nullptr);
@@ -19,8 +29,61 @@ std::string Depuracion::HoraActual() const {
     return TextoHora(reloj_ ? reloj_() : Ahora());
 }
 
+void Depuracion::Registrar(UnidadDiario u) const {
+    if (diario_) diario_->Unidad(std::move(u));
+}
+
+void Depuracion::RegistrarPurga(const std::string& purga, const std::string& resultado,
+                                const std::string& motivo) const {
+    if (diario_) diario_->Purga(purga, resultado, motivo);
+}
+
+void Depuracion::RegistrarPendiente(const std::string& purga, const std::string& que) const {
+    if (diario_) diario_->Pendiente(purga, que);
+}
+
+Fecha Depuracion::AhoraDiario() const {
+    return diario_ ? diario_->Ahora() : Ahora();
+}
+
+std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purgas, std::size_t n) {
+    std::string ocupante, error;
+    std::unique_ptr<CandadoCorrida> c;
+    try {
+        c = s_.datos.Conexion_().TomarCandadoCorrida(ocupante);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (c) return c;
+    const std::string motivo =
+        error.empty() ? "YA HAY UNA DEPURACIÓN EN CURSO EN ESTA BASE DE DATOS (" + ocupante +
+                            "). ESPERE A QUE TERMINE: ESTA CORRIDA NO MODIFICÓ NADA."
+                      : "NO SE PUDO ASEGURAR QUE NINGUNA OTRA DEPURACIÓN USE ESTA BASE DE DATOS (" + error +
+                            "): ESTA CORRIDA NO MODIFICÓ NADA.";
+    host_.FijarHayError(true);
+    try {
+        AnotarError("Depurar", motivo);
+    } catch (const std::exception&) {
+        // The log is a courtesy; the operator sees the message anyway.
+    }
+    s_.operador.Mensaje(motivo, vb::kSoloAceptar | vb::kCritico);
+    for (std::size_t i = 0; i < n; ++i) RegistrarPurga(purgas[i], resultado::kNoEjecutada, motivo);
+    return nullptr;
+}
+
+void Depuracion::CerrarTransaccionPendiente() {
+    try {
+        Conexion& cn = s_.datos.Conexion_();
+        if (cn.NivelTransaccion() == 0) return;
+        while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
+    } catch (const std::exception&) {
+        // No connection, or the database already dropped it: nothing is left open either way.
+    }
+}
+
 Trampa Depuracion::TrampaDialogo() {
     return Trampa([this](const Falla& e) {
+        ultimaFalla_ = e.Descripcion();
         s_.formularios.EntrarTrampa(false);
         host_.FijarHayError(true);
         return s_.formularios.DialogoError(e);
@@ -28,27 +91,51 @@ Trampa Depuracion::TrampaDialogo() {
 }
 
 void Depuracion::Depurar() {
-    // Every step is resume-next: the purges report their own failures.
+    // One run at a time per database: a second one writes nothing, not even the date.
+    const char* marcadas[3];
+    std::size_t n = 0;
+    for (int i = 0; i < 3; ++i)
+        if (host_.Casilla(i)) marcadas[n++] = i == 0 ? "stock" : i == 1 ? "asientos" : "temporales";
+    const auto candado = TomarCandado(marcadas, n);
+    if (!candado) return;
+    ultimaFalla_.clear();
+
+    // Every step is resume-next: the purges report their own failures. Before each purge the
+    // host serves pending events (a console's Ctrl-C becomes Cancelado there) and whatever a
+    // failure left open is rolled back, so no purge joins work that will never be committed.
+    auto antes = [&] {
+        host_.ProcesarEventos();
+        CerrarTransaccionPendiente();
+    };
     const Trampa t = Trampa::SeguirSiempre();
     t.Pasos({
         [&] { host_.Etiqueta(0, HoraActual()); },
         [&] { host_.Etiqueta(2, ""); },
         [&] { host_.IntervaloTemporizador(1); },
         [&] {
-            if (host_.Casilla(0)) DepuraStock();
+            if (!host_.Casilla(0)) return;
+            antes();
+            DepuraStock();
         },
         [&] {
-            if (host_.Casilla(1)) DepuraAsientos();
+            if (!host_.Casilla(1)) return;
+            antes();
+            DepuraAsientos();
         },
         [&] {
-            if (host_.Casilla(2)) DepuraTemporales();
+            if (!host_.Casilla(2)) return;
+            antes();
+            DepuraTemporales();
         },
+        [&] { antes(); },
         [&] { host_.Etiqueta(2, "Final: " + HoraActual()); },
         [&] {
-            if (host_.Cancelado())
+            if (host_.Cancelado()) {
                 s_.operador.Mensaje("Proceso Cancelado", vb::kSoloAceptar);
-            else
-                GrabaDfg(s_, "FECHAULTIMADEPURACION", Value(host_.TextoFecha()), "", false, "DATOS", true);
+            } else if (GrabaDfg(s_, "FECHAULTIMADEPURACION", Value(host_.TextoFecha()), "", false, "DATOS",
+                                true)) {
+                if (diario_) diario_->FechaGrabada();
+            }
         },
         [&] { host_.IntervaloTemporizador(0); },
         [&] { host_.TextoBotonCancelar("Cancelar Proceso"); },

@@ -1,20 +1,32 @@
 #pragma once
-// The run journal: one JSON object per line beside "KSERR.LOG", one record per unit of work
-// (a statement of the temporaries purge, the stock procedure, a walk date or the re-dating of a
-// consolidation pass) and one record per run. It learns what happened by watching the
-// connection, so the purges run exactly as without it; a journal that cannot be written is
-// silently left behind.
+// The run's outcome recorder and journal. The purges report each unit of work as it ends (a
+// statement of the temporaries purge, the stock procedure, a walk date or the re-dating of a
+// consolidation pass), each purge that did not run and why, and what a run left behind; the
+// window, the console, the end-of-run report and the journal file all read it from here.
+// Each record is also appended as one JSON object per line beside "KSERR.LOG"; a journal file
+// that cannot be written is silently left behind.
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "runtime/conexion.hpp"
-#include "runtime/data_services.hpp"
 #include "runtime/value.hpp"
 
 namespace dep {
+
+class Depuracion;
+
+// What became of a unit of work, or of a purge as a whole.
+namespace resultado {
+inline constexpr const char* kOk = "ok";
+inline constexpr const char* kRechazada = "rechazada";        // refused by the database, undone
+inline constexpr const char* kOmitida = "omitida";            // not ticked, or nothing to do
+inline constexpr const char* kCancelada = "cancelada";        // the operator cancelled the run
+inline constexpr const char* kNoEjecutada = "no ejecutada";   // could not start: `error` says why
+inline constexpr const char* kInterrumpida = "interrumpida";  // stopped by the error trap
+inline constexpr const char* kPendiente = "pendiente";        // something left behind, `error` says what
+}  // namespace resultado
 
 struct UnidadDiario {
     std::string purga;   // "stock", "asientos" or "temporales"
@@ -23,8 +35,8 @@ struct UnidadDiario {
     Fecha inicio, fin;
     long filas = 0;           // rows affected as the connection reported them (-1: unknown)
     long borradas = 0;        // walk date: of those, the entries deleted (the rest are merges)
-    std::string resultado;    // "ok", "rechazada", "omitida" or "cancelada"
-    std::string error;        // the refusal's text
+    std::string resultado;    // one of resultado::k...
+    std::string error;        // the refusal's text; why a purge did not run; what was left behind
     std::string comprobante;  // re-dating: the summary voucher key (13 characters)
 };
 
@@ -44,6 +56,10 @@ class Diario {
 
     void Iniciar(const std::string& hasta, bool stock, bool asientos, bool temporales);
     void Unidad(UnidadDiario u);
+    // A whole purge that did not start (or stopped, with `resultado` kInterrumpida), and why.
+    void Purga(const std::string& purga, const std::string& resultado, const std::string& motivo);
+    // Something the run left behind that the operator must know (kPendiente).
+    void Pendiente(const std::string& purga, const std::string& que);
     // Records the purges that left no unit (not ticked, cancelled, nothing to do) and the run.
     void Terminar(bool cancelado);
     void FechaGrabada() { corrida_.fechaGrabada = true; }
@@ -66,44 +82,17 @@ class Diario {
     bool escrito_ = true;
 };
 
-// Wraps the program's connection and tells the journal what each statement did.
-class ConexionDiario : public Conexion {
-  public:
-    ConexionDiario(std::shared_ptr<Conexion> real, Diario& diario) : real_(std::move(real)), d_(diario) {}
-    bool EstaAbierta() const override { return real_->EstaAbierta(); }
-    void BeginTrans() override;
-    void CommitTrans() override;
-    void RollbackTrans() override;
-    int NivelTransaccion() const override { return real_->NivelTransaccion(); }
-    long Execute(const std::string& sql) override;
-    Resultado Consultar(const std::string& sql) override;
-    std::string NombreServidor() const override { return real_->NombreServidor(); }
-    std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
-    std::string NombreUsuario() const override { return real_->NombreUsuario(); }
-    Conexion& Real() { return *real_; }
-
-  private:
-    void Observar(const std::string& sql, long filas, const std::string& error);
-    void CerrarTransaccion(bool confirmada);
-    std::shared_ptr<Conexion> real_;
-    Diario& d_;
-    // The consolidation transaction in progress (one walk date or the re-dating).
-    std::optional<UnidadDiario> tx_;
-    bool txBorro_ = false;
-};
-
-// For the length of a run: the journal watches the services' connection (none: nothing is
-// watched), and the connection is put back afterwards.
+// For the length of a run: the purges of `d` report their units of work to `diario` (none
+// attached: nothing is recorded), and are detached afterwards.
 class DiarioEnCorrida {
   public:
-    DiarioEnCorrida(DataServices& datos, Diario& d);
+    DiarioEnCorrida(Depuracion& d, Diario& diario);
     ~DiarioEnCorrida();
     DiarioEnCorrida(const DiarioEnCorrida&) = delete;
     DiarioEnCorrida& operator=(const DiarioEnCorrida&) = delete;
 
   private:
-    DataServices& datos_;
-    std::shared_ptr<Conexion> real_;
+    Depuracion& d_;
 };
 
 // Text between JSON quotes.

@@ -34,24 +34,35 @@ Informe ArmarInforme(const Diario& d) {
         InformePurga p;
         p.purga = nombre;
         p.marcada = marcada;
-        bool cancelada = false, omitida = false;
+        std::string general, generalMotivo, primerRechazo;
+        bool hecha = false;
         for (const auto& u : d.Unidades()) {
             if (u.purga != nombre) continue;
             if (u.unidad == "purga") {
-                cancelada = u.resultado == "cancelada";
-                omitida = u.resultado == "omitida";
+                // The most serious word about the purge as a whole stays.
+                if (general.empty() || general == resultado::kOmitida) {
+                    general = u.resultado;
+                    generalMotivo = u.error;
+                }
+                continue;
+            }
+            if (u.unidad == "pendiente") {
+                i.pendientes.push_back(u.error);
                 continue;
             }
             ++p.unidades;
-            if (u.resultado == "rechazada") {
+            if (u.resultado == resultado::kRechazada || u.resultado == resultado::kNoEjecutada) {
                 ++p.rechazadas;
-                if (u.purga == "asientos" && u.unidad != "refechado") i.fechasDeshechas.push_back(u.unidad);
+                if (primerRechazo.empty()) primerRechazo = u.error;
+                if (u.purga == "asientos" && u.unidad != "refechado" && u.unidad != "recuperado")
+                    i.fechasDeshechas.push_back(u.unidad);
                 continue;
             }
+            hecha = hecha || u.resultado == resultado::kOk;
             if (u.purga == "asientos") {
                 if (u.unidad == "refechado") {
                     i.comprobantes.push_back({u.pasada, u.comprobante, u.filas});
-                } else {
+                } else if (u.unidad != "recuperado") {
                     p.filas += u.borradas;
                     i.fusiones += u.filas - u.borradas;
                 }
@@ -59,7 +70,17 @@ Informe ArmarInforme(const Diario& d) {
                 p.filas += u.filas;
             }
         }
-        p.resultado = cancelada ? "cancelada" : omitida ? "omitida" : p.rechazadas ? "con rechazos" : "ok";
+        if (!general.empty() && !(general == resultado::kOmitida && hecha)) {
+            p.resultado = general;
+            p.motivo = generalMotivo;
+        } else if (nombre == std::string("stock") && p.rechazadas && !hecha) {
+            // A procedure that never ran to its end did nothing the report can call done.
+            p.resultado = resultado::kNoEjecutada;
+            p.motivo = primerRechazo;
+        } else {
+            p.resultado = p.rechazadas ? "con rechazos" : resultado::kOk;
+            if (p.rechazadas) p.motivo = primerRechazo;
+        }
         i.purgas.push_back(p);
     }
     return i;
@@ -73,19 +94,28 @@ std::string TextoInforme(const Informe& i) {
             r += "no marcada\n";
             continue;
         }
-        if (p.resultado == "cancelada") {
+        if (p.resultado == resultado::kCancelada) {
             r += "cancelada\n";
             continue;
         }
+        if (p.resultado == resultado::kNoEjecutada && p.unidades == p.rechazadas) {
+            r += "no se ejecutó: " + p.motivo + "\n";
+            continue;
+        }
         if (p.purga == "stock")
-            r += p.unidades ? "procedimiento KS_DEPURA_STOCK ejecutado" : "sin ejecutar";
+            r += "procedimiento KS_DEPURA_STOCK ejecutado";
         else if (p.purga == "asientos")
             r += TextoEntero(p.filas) + " asientos consolidados y borrados";
         else
             r += TextoEntero(p.filas) + " filas borradas";
         if (p.rechazadas) r += " (" + TextoEntero(p.rechazadas) + " rechazada(s) por la base de datos)";
+        if (p.resultado == resultado::kInterrumpida || p.resultado == resultado::kNoEjecutada)
+            r += "; no terminó: " + p.motivo;
+        else if (p.resultado == resultado::kOmitida && !p.motivo.empty() && p.unidades == 0)
+            r += " (" + p.motivo + ")";
         r += "\n";
     }
+    for (const auto& q : i.pendientes) r += "  PENDIENTE: " + q + "\n";
     for (const auto& c : i.comprobantes)
         r += "  Comprobante de saldo inicial " + c.tipo + " " + c.clave + ": " + TextoEntero(c.filas) +
              " renglones\n";
@@ -108,7 +138,8 @@ std::string JsonInforme(const Informe& i) {
         j += std::string(primero ? "" : ",") + "{\"purga\":\"" + p.purga +
              "\",\"marcada\":" + (p.marcada ? "true" : "false") + ",\"resultado\":\"" + p.resultado +
              "\",\"filas\":" + TextoEntero(p.filas) + ",\"unidades\":" + TextoEntero(p.unidades) +
-             ",\"rechazadas\":" + TextoEntero(p.rechazadas) + "}";
+             ",\"rechazadas\":" + TextoEntero(p.rechazadas) +
+             (p.motivo.empty() ? std::string() : ",\"motivo\":\"" + JsonTexto(p.motivo) + "\"") + "}";
         primero = false;
     }
     j += "],\"comprobantes\":[";
@@ -124,10 +155,27 @@ std::string JsonInforme(const Informe& i) {
         j += std::string(primero ? "" : ",") + "\"" + JsonTexto(f) + "\"";
         primero = false;
     }
+    j += "],\"pendientes\":[";
+    primero = true;
+    for (const auto& q : i.pendientes) {
+        j += std::string(primero ? "" : ",") + "\"" + JsonTexto(q) + "\"";
+        primero = false;
+    }
     j += "],\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
          ",\"cancelado\":" + (i.cancelado ? "true" : "false") +
          ",\"fecha_grabada\":" + (i.fechaGrabada ? "true" : "false") + "}\n";
     return j;
+}
+
+bool ConErrores(const Informe& i) {
+    if (!i.pendientes.empty()) return true;
+    for (const auto& p : i.purgas) {
+        if (!p.marcada) continue;
+        if (p.resultado == resultado::kNoEjecutada || p.resultado == resultado::kInterrumpida) return true;
+        // A stock procedure refused and then gone past is no clean run either.
+        if (p.purga == "stock" && p.rechazadas) return true;
+    }
+    return false;
 }
 
 }  // namespace dep

@@ -11,8 +11,10 @@ namespace dep {
 struct InformePurga {
     std::string purga;  // "stock", "asientos", "temporales"
     bool marcada = false;
-    std::string resultado;  // "ok", "con rechazos", "cancelada", "omitida"
-    long filas = 0;         // rows deleted (asientos: entries consolidated and deleted)
+    // "ok", "con rechazos", "cancelada", "omitida", "no ejecutada" or "interrumpida"
+    std::string resultado;
+    std::string motivo;  // why it did not run, stopped, or what its refusals were
+    long filas = 0;      // rows deleted (asientos: entries consolidated and deleted)
     long unidades = 0;
     long rechazadas = 0;
 };
@@ -27,12 +29,16 @@ struct Informe {
     std::vector<InformePurga> purgas;  // stock, asientos, temporales
     std::vector<InformeComprobante> comprobantes;
     std::vector<std::string> fechasDeshechas;
-    long fusiones = 0;  // rows written or updated into the summary vouchers
+    std::vector<std::string> pendientes;  // what the run left behind, in the operator's words
+    long fusiones = 0;                    // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;
 };
 
 Informe ArmarInforme(const Diario& d);
+// A ticked purge that could not start, was refused or stopped, or left something behind: the
+// run is no clean one (the console ends with status 3).
+bool ConErrores(const Informe& i);
 std::string TextoInforme(const Informe& i);  // Spanish, a few lines
 std::string JsonInforme(const Informe& i);
 

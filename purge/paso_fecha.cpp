@@ -2,6 +2,7 @@
 // entries up to the date is merged into the summary voucher and the detail is deleted.
 #include "common/barra_progreso.hpp"
 #include "purge/consolidacion.hpp"
+#include "purge/depuracion.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -10,6 +11,12 @@ bool Consolidacion::PasoFecha() {
     const std::string fecha = TextoFecha(fecha_);
     fusionado_ = false;
     bool fallo = false;
+    std::string errorFecha;
+    fechaAbierta_ = UnidadDiario{};
+    fechaAbierta_->purga = "asientos";
+    fechaAbierta_->unidad = fecha;
+    fechaAbierta_->pasada = ctx_.tipo;
+    fechaAbierta_->inicio = d_.AhoraDiario();
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
     if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
 
@@ -42,10 +49,14 @@ bool Consolidacion::PasoFecha() {
             host_.ProcesarEventos();
             if (!Paso([&] {
                     const std::string m = CondicionFusion(rs, ctx_, s_.formularios);
-                    s_.datos.Ejecutar(LoteFusion(rs, ctx_, m, s_.datos, s_.formularios));
+                    long filas = 0;
+                    s_.datos.Ejecutar(LoteFusion(rs, ctx_, m, s_.datos, s_.formularios), filas);
                     if (!Cn().Errors().empty()) {
                         fallo = true;
-                        if (primerError_.empty()) primerError_ = Cn().Errors()[0].descripcion;
+                        errorFecha = Cn().Errors()[0].descripcion;
+                        if (primerError_.empty()) primerError_ = errorFecha;
+                    } else if (filas > 0) {
+                        fechaAbierta_->filas += filas;
                     }
                 }))
                 return false;
@@ -77,10 +88,15 @@ bool Consolidacion::PasoFecha() {
                 }))
                 return false;
             if (!Paso([&] {
-                    s_.datos.Ejecutar("Delete MV_ASIENTOS where fecha <= '" + fecha + "'" + filtro_);
+                    long filas = 0;
+                    s_.datos.Ejecutar("Delete MV_ASIENTOS where fecha <= '" + fecha + "'" + filtro_, filas);
                     if (!Cn().Errors().empty()) {
                         fallo = true;
-                        if (primerError_.empty()) primerError_ = Cn().Errors()[0].descripcion;
+                        errorFecha = Cn().Errors()[0].descripcion;
+                        if (primerError_.empty()) primerError_ = errorFecha;
+                    } else if (filas > 0) {
+                        fechaAbierta_->filas += filas;
+                        fechaAbierta_->borradas += filas;
                     }
                 }))
                 return false;
@@ -92,12 +108,18 @@ bool Consolidacion::PasoFecha() {
         if (!Paso([&] { Cn().Execute("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
         if (!Paso([&] { Cn().CommitTrans(); })) return false;
         if (fusionado_) ultimaBorrada_ = fecha_;
+        fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;
         host_.ProcesarEventos();
     } else {
         if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
         if (!Paso([&] { Cn().RollbackTrans(); })) return false;
         deshechas_.push_back(fecha_);
+        fechaAbierta_->resultado = resultado::kRechazada;
+        fechaAbierta_->error = errorFecha.empty() ? "deshecha" : errorFecha;
     }
+    fechaAbierta_->fin = d_.AhoraDiario();
+    Registrar(std::move(*fechaAbierta_));
+    fechaAbierta_.reset();
     fecha_ = fecha_.SumarDias(1);
     return Paso([&] { host_.Pie("Procesando la fecha: " + TextoFecha(fecha_)); });
 }

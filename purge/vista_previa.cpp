@@ -6,8 +6,10 @@
 #include "common/periodo.hpp"
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
+#include "purge/depuracion.hpp"
+#include "purge/fechas_validas.hpp"
 #include "purge/fusion.hpp"
-#include "purge/varados.hpp"
+#include "purge/pasada_en_curso.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -65,22 +67,16 @@ std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& cor
     return sucursal + FormatoCeros(std::llround(n), 8) + "X";
 }
 
-// Lists in `p` the summary vouchers the pass would re-date before its walk, recognised as the run
-// recognises them; returns the condition on their rows.
-std::string BuscarVarados(Servicios& s, const Fecha& corte, PreviaPasada& p) {
-    const Fecha dia = corte.SumarDias(1);
-    const std::string fechaResumen = TextoFecha(dia);
-    const std::string letra = p.comprobante.substr(12, 1);
-    const std::string donde = CondicionVarados(
-        p.tipo, letra, MarcaResumen(fechaResumen, TextoEntero(Obtener_Periodo(s, fechaResumen)), dia.Mes()));
-    Recordset rs;
-    s.datos.AbrirRecordset("SELECT SUCURSAL, NUMERO, COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " +
-                               donde + " GROUP BY SUCURSAL, NUMERO ORDER BY SUCURSAL, NUMERO",
-                           rs);
-    for (; !rs.EOF(); rs.MoveNext())
-        p.varados.push_back({TextoPlano(rs.Fields("SUCURSAL")) + TextoPlano(rs.Fields("NUMERO")) + letra,
-                             static_cast<long long>(rs.Fields("N").AEntero())});
-    s.datos.CerrarRecordset(rs);
+// Lists in `p` the summary voucher the pass would re-date before its walk (the one a dead run
+// recorded); returns the condition on its rows ("" when none) and sets `fecha` to where it goes.
+std::string BuscarVarados(Servicios& s, PreviaPasada& p, std::optional<Fecha>& fecha) {
+    const auto rec = LeerPasadaEnCurso(s.datos, p.tipo);
+    if (!rec || rec->clave.size() != 13 || !ReconocerFecha(rec->corte)) return {};
+    const std::string donde = CondicionComprobante(p.tipo, rec->clave);
+    const long long filas = Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde);
+    if (filas == 0) return {};
+    fecha = ReconocerFecha(rec->corte);
+    p.varados.push_back({rec->clave, filas, TextoFecha(*fecha)});
     return donde;
 }
 
@@ -103,11 +99,14 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
     v.stock = stock;
     v.asientos = asientos;
     v.temporales = temporales;
-    const Fecha corte = FechaDeValor(Value(hasta));
+    const auto leida = LeerFechaCorte(hasta);
+    if (!leida) throw Falla(err::kTipoIncompatible, "Fecha incorrecta", "depuracion");
+    const Fecha corte = *leida;
+    s.datos.Conexion_().CorridaEnCurso(v.corridaEnCurso);
 
     if (temporales) {
         for (const auto& t : TablasTemporales()) {
-            ConteoTabla c{t, 0, true};
+            ConteoTabla c{t, 0, true, {}};
             try {
                 c.filas = Cuenta(s, "SELECT COUNT(*) AS N FROM " + t + " with(nolock)");
             } catch (const Falla&) {
@@ -116,10 +115,14 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             v.trabajo.push_back(c);
         }
         for (const char* t : {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"}) {
-            ConteoTabla c{t, 0, true};
+            ConteoTabla c{t, 0, true, {}};
             try {
-                c.filas = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM ") + t +
-                                        " with(nolock) WHERE FECHA <= '" + DoblarComillas(hasta) + "'");
+                const FechasNoValidas f = BuscarFechasNoValidas(s.datos, t);
+                if (f.cantidad > 0)
+                    c.aviso = DescribirFechasNoValidas(t, f) + ": no se borraría ninguna de sus filas";
+                else
+                    c.filas = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM ") + t +
+                                            " with(nolock) WHERE FECHA <= '" + DoblarComillas(hasta) + "'");
             } catch (const Falla&) {
                 c.existe = false;
             }
@@ -130,6 +133,10 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
     v.existeCC = s.datos.ExisteRegistro("V_TA_CPTE", "CC", "Codigo", 8);
     v.existeFP = s.datos.ExisteRegistro("V_TA_CPTE", "FP", "Codigo", 8);
     if (!asientos) return v;
+    if (const FechasNoValidas f = BuscarFechasNoValidas(s.datos, "MV_ASIENTOS"); f.cantidad > 0) {
+        v.fechasAsientos = DescribirFechasNoValidas("MV_ASIENTOS", f) + ": no se consolidaría ningún asiento";
+        return v;
+    }
 
     // The numbering may write (its check deletes a control row): everything it does is undone.
     Conexion& cn = s.datos.Conexion_();
@@ -155,14 +162,16 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
                 v.pasadas.push_back(p);
                 continue;
             }
-            const std::string varados = BuscarVarados(s, corte, p);
+            std::optional<Fecha> fechaVarados;
+            const std::string varados = BuscarVarados(s, p, fechaVarados);
             // The walk starts at the earliest entry left by the previous pass, or at the cut-off
             // date where that pass's summary voucher or this pass's re-dated ones stand.
             std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
             if (anteriorBorrado)
                 sql += " WHERE NOT (FECHA <= '" + TextoFecha(*anteriorBorrado) + "'" + anteriorFiltro + ")";
             std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
-            if ((anteriorResumen || !p.varados.empty()) && (!primera || corte < *primera)) primera = corte;
+            if (anteriorResumen && (!primera || corte < *primera)) primera = corte;
+            if (fechaVarados && (!primera || *fechaVarados < *primera)) primera = *fechaVarados;
             if (!primera || *primera > corte) {
                 p.motivo = primera ? "no hay asientos hasta la fecha" : "no hay asientos";
                 sigue = false;
@@ -177,8 +186,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             p.fechas = dias + 1;
             p.primeraFecha = TextoFecha(*primera);
             p.ultimaFecha = TextoFecha(ultima);
-            // The re-dated vouchers stand on the cut-off date: the walk takes them when it gets there.
-            const bool conVarados = !p.varados.empty() && !(ultima < corte);
+            // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
+            const bool conVarados = fechaVarados && !(ultima < *fechaVarados);
             auto hastaDia = [&](const Fecha& d) {
                 const std::string c = "Fecha <= '" + TextoFecha(d) + "'";
                 return conVarados ? "(" + c + " OR (" + varados + "))" : c;
@@ -207,7 +216,7 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
                     std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
                         kOrdinarios + " and Fecha <= '" + TextoFecha(ultima) + "'" + f.filtro,
                     "FECHA"));
-            if (conVarados && (!m || *m < corte)) m = corte;
+            if (conVarados && (!m || *m < *fechaVarados)) m = *fechaVarados;
             if (m) {
                 Fecha d = *primera;
                 while (d < *m) d = d.SumarDias(1);

@@ -13,13 +13,15 @@ struct ConteoTabla {
     std::string tabla;
     long long filas = 0;
     bool existe = true;
+    std::string aviso;  // why the run would not delete here (dates that are no dates)
 };
 
-// A summary voucher an interrupted run left on the day after the cut-off date: the pass moves
-// it to the cut-off date before its walk, which then folds it in.
+// The summary voucher of a pass that a dead run recorded and left on the day after its cut-off
+// date: the pass moves it to that cut-off date before its walk, which folds it in from there.
 struct ComprobanteVarado {
     std::string comprobante;  // branch, number, letter
     long long filas = 0;
+    std::string corte;  // the cut-off date of the run that left it
 };
 
 struct PreviaPasada {
@@ -43,6 +45,8 @@ struct VistaPrevia {
     std::vector<ConteoTabla> historial;  // history rows up to the date
     bool existeCC = false, existeFP = false;
     std::vector<PreviaPasada> pasadas;
+    std::string fechasAsientos;  // MV_ASIENTOS.FECHA holds values that are no dates: no consolidation
+    std::string corridaEnCurso;  // another run holds the run lock now: who and since when
 };
 
 // Raises Falla when the date is no date or the database refuses a query; writes nothing (the

@@ -27,7 +27,8 @@ std::string JsonTablas(const std::vector<ConteoTabla>& v) {
     std::string j;
     for (const auto& t : v)
         j += std::string(j.empty() ? "" : ",") + "{\"tabla\":\"" + JsonTexto(t.tabla) +
-             "\",\"existe\":" + (t.existe ? "true" : "false") + ",\"filas\":" + Num(t.filas) + "}";
+             "\",\"existe\":" + (t.existe ? "true" : "false") + ",\"filas\":" + Num(t.filas) +
+             (t.aviso.empty() ? std::string() : ",\"aviso\":\"" + JsonTexto(t.aviso) + "\"") + "}";
     return "[" + j + "]";
 }
 
@@ -37,15 +38,15 @@ std::string LineaVarados(const PreviaPasada& p) {
     std::string r;
     for (const auto& c : p.varados)
         r += std::string(r.empty() ? "" : ", ") + p.tipo + " " + c.comprobante + " (" + Num(c.filas) +
-             (c.filas == 1 ? " renglón)" : " renglones)");
-    return "    Comprobantes de una corrida interrumpida que se pasarán a la fecha de corte: " + r + "\n";
+             (c.filas == 1 ? " renglón" : " renglones") + ", al " + c.corte + ")";
+    return "    Comprobante de una corrida interrumpida que se pasará a su fecha de corte: " + r + "\n";
 }
 
 std::string JsonVarados(const PreviaPasada& p) {
     std::string j;
     for (const auto& c : p.varados)
         j += std::string(j.empty() ? "" : ",") + "{\"comprobante\":\"" + JsonTexto(c.comprobante) +
-             "\",\"filas\":" + Num(c.filas) + "}";
+             "\",\"filas\":" + Num(c.filas) + ",\"corte\":\"" + JsonTexto(c.corte) + "\"}";
     return "[" + j + "]";
 }
 
@@ -59,6 +60,9 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
     if (v.asientos) m += std::string(m.empty() ? "" : "; ") + "Asientos";
     if (v.temporales) m += std::string(m.empty() ? "" : "; ") + "Temporales e historial cambio de precios";
     r += (m.empty() ? "ninguna" : m) + "\n";
+    if (!v.corridaEnCurso.empty())
+        r += "ATENCIÓN: hay una depuración en curso en esta base de datos (" + v.corridaEnCurso +
+             "): una corrida ahora sería rechazada.\n";
 
     if (v.temporales) {
         r += "\nTEMPORALES                                   FILAS A BORRAR\n";
@@ -69,6 +73,7 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
         }
         for (const auto& t : v.historial) {
             r += Fila(t.tabla + " hasta " + v.hasta, t.existe ? Num(t.filas) : "(no existe)");
+            if (!t.aviso.empty()) r += "    " + t.aviso + "\n";
             total += t.filas;
         }
         r += Fila("Total", Num(total));
@@ -80,6 +85,7 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
         r += "\nASIENTOS\n";
         r += Fila("Codigo CC en V_TA_CPTE", Si(v.existeCC));
         r += Fila("Codigo FP en V_TA_CPTE", Si(v.existeFP));
+        if (!v.fechasAsientos.empty()) r += "  " + v.fechasAsientos + "\n";
         for (const auto& p : v.pasadas) {
             r += "  Pasada " + p.tipo +
                  (p.tipo == "FP" ? " (FP, CBFP, FPC, PGFP)" : " (todos menos FP, CBFP, FPC, PGFP)") + "\n";
@@ -106,11 +112,14 @@ std::string JsonVistaPrevia(const VistaPrevia& v) {
                     "\",\"purgas\":{\"stock\":" + (v.stock ? "true" : "false") +
                     ",\"asientos\":" + (v.asientos ? "true" : "false") +
                     ",\"temporales\":" + (v.temporales ? "true" : "false") + "}";
+    if (!v.corridaEnCurso.empty()) j += ",\"corrida_en_curso\":\"" + JsonTexto(v.corridaEnCurso) + "\"";
     if (v.temporales)
         j += ",\"temporales\":" + JsonTablas(v.trabajo) + ",\"historial\":" + JsonTablas(v.historial);
     if (v.asientos) {
         j += std::string(",\"existe_cc\":") + (v.existeCC ? "true" : "false") +
-             ",\"existe_fp\":" + (v.existeFP ? "true" : "false") + ",\"pasadas\":[";
+             ",\"existe_fp\":" + (v.existeFP ? "true" : "false");
+        if (!v.fechasAsientos.empty()) j += ",\"fechas_no_validas\":\"" + JsonTexto(v.fechasAsientos) + "\"";
+        j += ",\"pasadas\":[";
         bool primero = true;
         for (const auto& p : v.pasadas) {
             j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + p.tipo +

@@ -22,11 +22,23 @@ std::string Minusculas(std::string s) {
     return s;
 }
 
-int Entero(const std::string& texto, int defecto) {
+// A whole number of the settings; anything else (negative, too large, not a number) keeps the
+// default and says so in `avisos`.
+int Entero(const std::string& clave, const std::string& texto, int defecto,
+           std::vector<std::string>& avisos) {
     const std::string t = Recortar(texto);
     if (t.empty()) return defecto;
-    const double d = LeerNumero(t);
-    if (d < 0 || d > 2147483647.0) return defecto;
+    double d = -1;
+    try {
+        d = LeerNumero(t);
+    } catch (const std::exception&) {
+        d = -1;  // an overflowing number such as 1e400
+    }
+    if (!(d >= 0 && d <= 2147483647.0) || d != static_cast<double>(static_cast<long long>(d))) {
+        avisos.push_back("El valor de " + clave + " en cn000pr.ini (\"" + t +
+                         "\") no es un número entero válido: se usa " + std::to_string(defecto) + ".");
+        return defecto;
+    }
     return static_cast<int>(d);
 }
 
@@ -47,8 +59,8 @@ AjustesConexion LeerAjustesConexion() {
     a.odbc = leer("Odbc", "");
     a.prefijoAdmin = leer("PrefijoAdmin", "");
     a.traza = leer("Traza", "");
-    a.tiempoEspera = Entero(leer("TiempoEspera", ""), a.tiempoEspera);
-    a.esperaBloqueo = Entero(leer("EsperaBloqueo", ""), a.esperaBloqueo);
+    a.tiempoEspera = Entero("TiempoEspera", leer("TiempoEspera", ""), a.tiempoEspera, a.avisos);
+    a.esperaBloqueo = Entero("EsperaBloqueo", leer("EsperaBloqueo", ""), a.esperaBloqueo, a.avisos);
 
     // A relative file in the settings is beside the settings file.
     const std::filesystem::path carpetaIni = std::filesystem::path(ini).parent_path();

@@ -3,19 +3,21 @@
 // (in the program folder, or the file named by DEPURACION_INI), overridden by the environment.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/conexion.hpp"
 
 namespace dep {
 
 struct AjustesConexion {
-    std::string motor = "sqlite";   // "sqlite" or "odbc"
-    std::string base;                // embedded engine: the database file
-    std::string odbc;                // ODBC engine: the connection string
-    std::string prefijoAdmin;        // what "@ADMIN_" resolves to ("" = the same database)
-    std::string traza;               // statement trace file, empty = none
-    int tiempoEspera = 0;            // command time-out in seconds, 0 = none
-    int esperaBloqueo = 5000;        // embedded engine: busy time-out in ms
+    std::string motor = "sqlite";     // "sqlite" or "odbc"
+    std::string base;                 // embedded engine: the database file
+    std::string odbc;                 // ODBC engine: the connection string
+    std::string prefijoAdmin;         // what "@ADMIN_" resolves to ("" = the same database)
+    std::string traza;                // statement trace file, empty = none
+    int tiempoEspera = 0;             // command time-out in seconds, 0 = none
+    int esperaBloqueo = 5000;         // embedded engine: busy time-out in ms
+    std::vector<std::string> avisos;  // settings that were out of range and fell back (Spanish)
 };
 
 // Reads "cn000pr.ini" and the variables DEPURACION_BASE, DEPURACION_ODBC, DEPURACION_TRAZA.

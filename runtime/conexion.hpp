@@ -1,6 +1,7 @@
 #pragma once
 // The database connection the runtime component holds, as the purges see it (ADO-like).
 // Two engines implement it: the embedded SQLite engine and ODBC.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,8 @@ namespace dep {
 struct ErrorBD {
     long numero = 0;
     std::string descripcion;
-    std::string fuente;       // the engine or driver that raised it
-    std::string estado;       // SQLSTATE where the engine has one
+    std::string fuente;        // the engine or driver that raised it
+    std::string estado;        // SQLSTATE where the engine has one
     bool informativo = false;  // PRINT and low-severity messages: not a refusal
 };
 
@@ -23,8 +24,15 @@ struct Resultado {
     std::vector<std::vector<Value>> filas;
 };
 
+// The run lock while a purge run holds it: one runner per database. The engine drops it when the
+// process (embedded file) or the session (server) ends, so a crash leaves nothing to clean up.
+class CandadoCorrida {
+  public:
+    virtual ~CandadoCorrida() = default;
+};
+
 class Conexion {
-public:
+  public:
     virtual ~Conexion() = default;
 
     virtual bool EstaAbierta() const = 0;
@@ -42,6 +50,12 @@ public:
     // Runs a query and hands back every row. Clears Errors() first; a refusal fills it and raises.
     virtual Resultado Consultar(const std::string& sql) = 0;
 
+    // Takes the run lock. Null when another run holds it; `ocupante` then says, in Spanish, since
+    // when and by whom where the engine can tell. Raises Falla when the lock cannot be asked for.
+    virtual std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) = 0;
+    // Whether some run holds the lock now, without taking it (the preview says so).
+    virtual bool CorridaEnCurso(std::string& ocupante) = 0;
+
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;
     virtual std::string NombreUsuario() const = 0;
@@ -49,7 +63,7 @@ public:
     std::vector<ErrorBD>& Errors() { return errores_; }
     const std::vector<ErrorBD>& Errors() const { return errores_; }
 
-protected:
+  protected:
     std::vector<ErrorBD> errores_;
 };
 

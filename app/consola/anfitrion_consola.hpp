@@ -104,7 +104,9 @@ class AnfitrionConsola : public AnfitrionCorrida, public Imagen {
 };
 
 // The whole console program: options, connection, the run, the exit status.
+// `alProcesar` and `alAbrir` are for tests only (the test console refuses statements through
+// the second); the shipped program passes neither.
 int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-           const std::function<void()>& alProcesar = {});
+           const std::function<void()>& alProcesar = {}, const std::function<void(Conexion&)>& alAbrir = {});
 
 }  // namespace dep::consola

@@ -4,21 +4,49 @@
 #include "app/consola/anfitrion_consola.hpp"
 #include "app/consola/resumenes.hpp"
 #include "purge/diario.hpp"
+#include "purge/informe.hpp"
+#include "purge/pasada_en_curso.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
+#include "runtime/motores.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
 #include "runtime/servicios.hpp"
 
 namespace dep::consola {
 
 namespace {
+
 constexpr int kTerminado = 0, kCancelado = 1, kUsoIncorrecto = 2, kConErrores = 3;
+
+// The payment applications control: under the run lock, on a summary voucher that exists.
+int Aplicaciones(const Opciones& o, Servicios& s, Depuracion& d, AnfitrionConsola& host, Avance& avance,
+                 std::ostream& out) {
+    const std::string tipo = o.soloFP ? "FP" : "CC";
+    try {
+        if (!ExisteComprobanteResumen(s.datos, tipo, *o.aplicaciones)) {
+            out << "No hay ningún comprobante " << tipo << " " << *o.aplicaciones
+                << " en MV_ASIENTOS: no se modificó nada." << std::endl;
+            return kUsoIncorrecto;
+        }
+        const char* purga = "aplicaciones";
+        const auto candado = d.TomarCandado(&purga, 1);
+        if (!candado) return kConErrores;
+        d.ControlarAplicaciones(*o.aplicaciones, o.soloFP, *LeerFechaCorte(o.hasta));
+    } catch (const std::exception& e) {
+        avance.Vaciar();
+        out << "ERROR: " << e.what() << std::endl;
+        return kConErrores;
+    }
+    avance.Vaciar();
+    return host.Cancelado() ? kCancelado : kTerminado;
 }
 
+}  // namespace
+
 int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-           const std::function<void()>& alProcesar) {
+           const std::function<void()>& alProcesar, const std::function<void(Conexion&)>& alAbrir) {
     std::string error;
     auto leidas = LeerOpciones(args, error);
     if (!leidas) {
@@ -31,7 +59,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kTerminado;
     }
     // The same date test as the window's GRABAR.
-    if (!ReconocerFecha(o.hasta)) {
+    if (!LeerFechaCorte(o.hasta)) {
         out << "Fecha incorrecta" << std::endl;
         return kUsoIncorrecto;
     }
@@ -45,6 +73,17 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         a.odbc = o.odbc;
     }
     if (!o.traza.empty()) a.traza = o.traza;
+    for (const auto& aviso : a.avisos) err << aviso << "\n";
+    if (a.motor == "sqlite") {
+        // The journal or the trace written over the database or its journals would destroy it.
+        for (const auto& [opcion, ruta] : {std::pair<const char*, std::string>{"--diario", o.diario},
+                                           std::pair<const char*, std::string>{"--traza", a.traza}})
+            if (!ruta.empty() && EsArchivoDeLaBase(ruta, a.base)) {
+                err << "depuracion-consola: " << opcion << " '" << ruta
+                    << "' es la base de datos o uno de sus archivos; elija otro archivo.\n";
+                return kUsoIncorrecto;
+            }
+    }
     if (a.motor == "sqlite" && !std::filesystem::exists(a.base)) {
         err << "No se pudo abrir la base de datos: no existe el archivo '" << a.base << "'.\n";
         return kConErrores;
@@ -57,6 +96,8 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
             << (a.motor == "odbc" ? odbc::OcultarClave(a.odbc) : a.base) << "': " << e.what() << "\n";
         return kConErrores;
     }
+
+    if (alAbrir) alAbrir(*cn);
 
     Avance avance(err, terminal);
     OperadorConsola op(out, avance, o.anteError);
@@ -76,22 +117,12 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return r == 0 && op.Dialogos() > 0 ? kConErrores : r;
     }
 
-    if (o.aplicaciones) {
-        try {
-            d.ControlarAplicaciones(*o.aplicaciones, o.soloFP, *ReconocerFecha(o.hasta));
-        } catch (const std::exception& e) {
-            avance.Vaciar();
-            out << "ERROR: " << e.what() << std::endl;
-            return kConErrores;
-        }
-        avance.Vaciar();
-        return host.Cancelado() ? kCancelado : kTerminado;
-    }
+    if (o.aplicaciones) return Aplicaciones(o, s, d, host, avance, out);
 
     // The journal watches the connection only while the purges run.
     Diario diario(o.diario);
     {
-        DiarioEnCorrida mirando(datos, diario);
+        DiarioEnCorrida mirando(d, diario);
         diario.Iniciar(o.hasta, o.stock, o.asientos, o.temporales);
         d.Depurar();
         diario.Terminar(host.Cancelado());
@@ -105,7 +136,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     ImprimirInforme(diario, o.json, out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
     // numbering's): the run is not a clean one.
-    if (host.HayError() || op.Dialogos() > 0) return kConErrores;
+    if (host.HayError() || op.Dialogos() > 0 || ConErrores(ArmarInforme(diario))) return kConErrores;
     if (host.Cancelado()) return kCancelado;
     return kTerminado;
 }

@@ -124,9 +124,10 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
             error = "--aplicaciones necesita --fp o --cc (una de las dos).";
             return std::nullopt;
         }
-        if (o.aplicaciones->size() != 13) {
+        if (!EsIdComprobante(*o.aplicaciones)) {
             error =
-                "El comprobante de --aplicaciones debe tener 13 caracteres (sucursal 4, numero 8, letra 1).";
+                "El comprobante de --aplicaciones debe tener 13 caracteres: sucursal de 4 digitos, "
+                "numero de 8 digitos y una letra de la A a la Z (por ejemplo 000100000001X).";
             return std::nullopt;
         }
         if (o.stock || o.asientos || o.temporales || o.vistaPrevia) {
@@ -142,6 +143,13 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
         if (!o.stock && !o.asientos && !o.temporales) o.stock = o.asientos = o.temporales = true;
     }
     return o;
+}
+
+bool EsIdComprobante(const std::string& id) {
+    if (id.size() != 13) return false;
+    for (std::size_t i = 0; i < 12; ++i)
+        if (id[i] < '0' || id[i] > '9') return false;
+    return id[12] >= 'A' && id[12] <= 'Z';
 }
 
 }  // namespace dep::consola

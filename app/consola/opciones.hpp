@@ -27,6 +27,9 @@ struct Opciones {
 // when the usage is wrong.
 std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::string& error);
 
+// Branch (4 digits), number (8 digits) and letter (A to Z): a voucher id as the suite writes it.
+bool EsIdComprobante(const std::string& id);
+
 // The text of --help.
 std::string TextoAyuda();
 

@@ -103,7 +103,7 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
         return false;
     }
-    if (!ReconocerFecha(TextoFecha())) {
+    if (!LeerFechaCorte(TextoFecha())) {
         s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
         return false;
     }

@@ -13,7 +13,7 @@ namespace dep {
 void FrmDepuracion::DepurarConDiario() {
     Diario diario(rutaDiario_);
     {
-        DiarioEnCorrida mirando(s_.datos, diario);
+        DiarioEnCorrida mirando(depuracion_, diario);
         diario.Iniciar(TextoFecha(), Casilla(0), Casilla(1), Casilla(2));
         try {
             depuracion_.Depurar();

@@ -313,6 +313,16 @@ long ConexionOdbc::Correr(const std::string& original, Resultado* r, bool traduc
         envio.Sentencia(sql, {});
     }
     if (envio.rechazado_) {
+        // A procedure that failed after its own BEGIN TRANSACTION leaves the session inside it
+        // (the server keeps it open in autocommit mode): roll it back, so that what runs next
+        // is not joined to work that will never be committed.
+        if (nivel_ == 0 && sabor_ == Sabor::SqlServer) {
+            std::vector<ErrorBD> guardados = errores_;
+            bool tomado = false;
+            long n = -1;
+            Enviar("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION", {}, nullptr, tomado, n);
+            errores_ = std::move(guardados);
+        }
         std::string primera;
         for (const ErrorBD& e : errores_)
             if (!e.informativo && primera.empty()) primera = e.descripcion;
@@ -429,6 +439,80 @@ bool ConexionOdbc::Enviar(std::string sql, const std::vector<Value>& parametros,
         anotar(ds);
     }
     return !fallo;
+}
+
+namespace {
+
+// The server's application lock of the session: released by the session's end, so a run that
+// dies leaves nothing to clean up.
+class CandadoAplicacion final : public CandadoCorrida {
+  public:
+    explicit CandadoAplicacion(std::function<void()> soltar) : soltar_(std::move(soltar)) {}
+    ~CandadoAplicacion() override {
+        try {
+            if (soltar_) soltar_();
+        } catch (const std::exception&) {
+            // The session's end releases it anyway.
+        }
+    }
+    CandadoAplicacion(const CandadoAplicacion&) = delete;
+    CandadoAplicacion& operator=(const CandadoAplicacion&) = delete;
+
+  private:
+    std::function<void()> soltar_;
+};
+
+constexpr const char* kTomarCandado =
+    "DECLARE @r INT; EXEC @r = sp_getapplock @Resource = 'DEPURACION', @LockMode = 'Exclusive', "
+    "@LockOwner = 'Session', @LockTimeout = 1000; SELECT @r AS RESULTADO";
+constexpr const char* kSoltarCandado =
+    "EXEC sp_releaseapplock @Resource = 'DEPURACION', @LockOwner = 'Session'";
+constexpr const char* kProbarCandado =
+    "SELECT APPLOCK_TEST('public', 'DEPURACION', 'Exclusive', 'Session') AS LIBRE";
+// Who holds it: needs the right to see other sessions; without it the message says less.
+constexpr const char* kQuienTieneCandado =
+    "SELECT TOP 1 s.login_name AS USUARIO, s.host_name AS EQUIPO, "
+    "CONVERT(VARCHAR(19), s.last_request_start_time, 103) + ' ' + "
+    "CONVERT(VARCHAR(8), s.last_request_start_time, 108) AS DESDE "
+    "FROM sys.dm_tran_locks l JOIN sys.dm_exec_sessions s ON s.session_id = l.request_session_id "
+    "WHERE l.resource_type = 'APPLICATION' AND l.resource_database_id = DB_ID() "
+    "AND l.resource_description LIKE '%DEPURACION%'";
+
+}  // namespace
+
+std::string ConexionOdbc::QuienTieneCandado() {
+    try {
+        const Resultado r = Consultar(kQuienTieneCandado);
+        if (!r.filas.empty() && r.filas[0].size() >= 3)
+            return "el usuario " + Recortar(r.filas[0][0].ATexto()) + " en el equipo " +
+                   Recortar(r.filas[0][1].ATexto()) + ", desde el " + Recortar(r.filas[0][2].ATexto());
+    } catch (const std::exception&) {
+        // Without the right to see other sessions the message names no one.
+    }
+    return "otra sesión del servidor";
+}
+
+std::unique_ptr<CandadoCorrida> ConexionOdbc::TomarCandadoCorrida(std::string& ocupante) {
+    // Only the server has application locks; the other drivers serve tests on a private file.
+    if (sabor_ != Sabor::SqlServer) return std::make_unique<CandadoAplicacion>(nullptr);
+    const Resultado r = Consultar(kTomarCandado);
+    const long long codigo = r.filas.empty() || r.filas[0].empty() ? -999 : r.filas[0][0].AEntero();
+    if (codigo >= 0) return std::make_unique<CandadoAplicacion>([this] { Execute(kSoltarCandado); });
+    if (codigo != -1)
+        throw Falla(err::kBaseDatos,
+                    "El servidor no concedió el bloqueo de corridas (sp_getapplock devolvió " +
+                        std::to_string(codigo) + ")",
+                    kFuente);
+    ocupante = QuienTieneCandado();
+    return nullptr;
+}
+
+bool ConexionOdbc::CorridaEnCurso(std::string& ocupante) {
+    if (sabor_ != Sabor::SqlServer) return false;
+    const Resultado r = Consultar(kProbarCandado);
+    if (r.filas.empty() || r.filas[0].empty() || r.filas[0][0].AEntero() != 0) return false;
+    ocupante = QuienTieneCandado();
+    return true;
 }
 
 }  // namespace dep::odbc

@@ -56,6 +56,8 @@ class ConexionOdbc : public Conexion {
     int NivelTransaccion() const override { return nivel_; }
     long Execute(const std::string& sql) override;
     Resultado Consultar(const std::string& sql) override;
+    std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
+    bool CorridaEnCurso(std::string& ocupante) override;
     std::string NombreServidor() const override;
     std::string NombreBaseDatos() const override;
     std::string NombreUsuario() const override;
@@ -76,6 +78,7 @@ class ConexionOdbc : public Conexion {
     void Terminar(bool confirmar);
     void Trazar(const char* que, const std::string& sql, const std::string& resultado) const;
     std::string Info(unsigned short tipo) const;
+    std::string QuienTieneCandado();
 
     OpcionesOdbc op_;
     std::unique_ptr<Manejadores> h_;

@@ -89,6 +89,19 @@ std::string ArchivoAdmin(const std::string& prefijo, const fs::path& principal) 
 
 }  // namespace
 
+bool EsArchivoDeLaBase(const std::string& ruta, const std::string& base) {
+    std::error_code ec;
+    const fs::path r = fs::weakly_canonical(fs::absolute(ruta, ec), ec);
+    for (const auto& f : ArchivosDeLaBase(base)) {
+        std::error_code e2;
+        const fs::path c = fs::weakly_canonical(fs::absolute(f, e2), e2);
+        if (!ec && !e2 && r == c) return true;
+        // The same file under another name (a hard link).
+        if (fs::exists(r, e2) && fs::exists(f, e2) && fs::equivalent(r, f, e2)) return true;
+    }
+    return false;
+}
+
 std::shared_ptr<Conexion> AbrirSqlite(const AjustesConexion& a) {
     return ConexionSqlite::Abrir(a);
 }
@@ -163,28 +176,14 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     std::shared_ptr<ConexionSqlite> cn(new ConexionSqlite(db, ajustes));
     cn->ruta_ = ruta;
     if (!a.traza.empty()) {
+        if (EsArchivoDeLaBase(a.traza, ruta)) {
+            sqlite3_close_v2(cn->db_);
+            cn->db_ = nullptr;
+            NoAbre(ruta, "el archivo de traza '" + a.traza + "' es la base de datos o uno de sus archivos");
+        }
         cn->traza_.open(a.traza, std::ios::app);
         if (!cn->traza_) NoAbre(ruta, "no se puede escribir el archivo de traza '" + a.traza + "'");
         cn->Trazar("Abrir", ruta, "modo de diario " + modo);
-    }
-    if (const char* r = std::getenv("DEPURACION_RECHAZAR")) {
-        std::string todo = r;
-        std::size_t desde = 0;
-        while (desde <= todo.size()) {
-            std::size_t fin = todo.find(";;", desde);
-            if (fin == std::string::npos) fin = todo.size();
-            const std::string item = todo.substr(desde, fin - desde);
-            desde = fin + 2;
-            if (Recortar(item).empty()) continue;
-            const std::size_t b1 = item.find('|');
-            const std::size_t b2 = b1 == std::string::npos ? std::string::npos : item.find('|', b1 + 1);
-            std::string patron = item.substr(0, b1);
-            int n = 0;
-            std::string texto;
-            if (b1 != std::string::npos) n = static_cast<int>(LeerNumero(item.substr(b1 + 1, b2 - b1 - 1)));
-            if (b2 != std::string::npos) texto = item.substr(b2 + 1);
-            cn->RechazarSentencias(patron, n, texto);
-        }
     }
     return cn;
 }

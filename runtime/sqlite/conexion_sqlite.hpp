@@ -33,14 +33,15 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     int NivelTransaccion() const override { return nivel_; }
     long Execute(const std::string& sql) override;
     Resultado Consultar(const std::string& sql) override;
+    std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
+    bool CorridaEnCurso(std::string& ocupante) override;
     std::string NombreServidor() const override { return "(local)"; }
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }
 
     // For tests: refuse, as the server would, the texts that contain `patron` (letter case
     // ignored): only its `ocurrencia`-th occurrence, or every one when `ocurrencia` is 0. The
-    // refusal fills Errors() with `texto` and changes nothing. The variable DEPURACION_RECHAZAR
-    // sets the same from outside: "patron|n|texto", several joined by ";;".
+    // refusal fills Errors() with `texto` and changes nothing. Only test code calls it.
     void RechazarSentencias(std::string patron, int ocurrencia, std::string texto);
     void QuitarRechazos() { rechazos_.clear(); }
 
@@ -74,6 +75,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override;
     void MarcarIndicesSinBlancos(const std::string& base, const std::string& tabla,
                                  std::vector<sqlite::Columna>& cols);
+    void MarcarColumnasDeFechas(const std::string& base, const std::string& tabla,
+                                std::vector<sqlite::Columna>& cols);
     // Runs an internal statement of the engine; raises with the statement named.
     void Ejecutar(const std::string& sql, const std::string& tsql);
     // The same for one that runs for every batch: prepared once and kept.

@@ -11,6 +11,7 @@
 #include "runtime/sqlite/colacion.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/contexto.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
 
 namespace dep {
@@ -113,7 +114,13 @@ void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std:
 const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
                                                              const std::string& tabla) {
     const std::string clave = sqlite::MayusculasAscii(base + "." + tabla);
-    if (auto it = columnas_.find(clave); it != columnas_.end()) return &it->second;
+    if (auto it = columnas_.find(clave); it != columnas_.end()) {
+        // A text column of an empty table is read again: rows may have come since.
+        const bool provisional = std::any_of(it->second.begin(), it->second.end(),
+                                             [](const sqlite::Columna& c) { return c.sinMuestra; });
+        if (!provisional) return &it->second;
+        columnas_.erase(it);
+    }
     const std::string sql = "PRAGMA " +
                             (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
                             "table_info(" + sqlite::interno::Comillas(tabla) + ")";
@@ -141,7 +148,33 @@ const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& 
     }
     if (cols.empty()) return nullptr;
     MarcarIndicesSinBlancos(base, tabla, cols);
+    MarcarColumnasDeFechas(base, tabla, cols);
     return &columnas_.emplace(clave, std::move(cols)).first->second;
+}
+
+void ConexionSqlite::MarcarColumnasDeFechas(const std::string& base, const std::string& tabla,
+                                            std::vector<sqlite::Columna>& cols) {
+    // Tools other than the suite's create date columns as TEXT or without a type. Such a column
+    // whose first value is a date in the stored form is a date column for every statement, so
+    // that dates compare as dates and a date assigned to it is written in that form too. One
+    // whose values are of other kinds stays a text column (the purges check a date column
+    // before deleting by it and refuse such values); one without values yet is read again.
+    const std::string origen = (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
+                               sqlite::interno::Comillas(tabla);
+    for (auto& c : cols) {
+        if (!sqlite::TipoTextoOSinTipo(c.tipo)) continue;
+        const std::string col = sqlite::interno::Comillas(c.nombre);
+        const std::string sql =
+            "SELECT " + col + " FROM " + origen + " WHERE " + col + " IS NOT NULL LIMIT 1";
+        sqlite::SentenciaPreparada st(db_, sql);
+        if (!st) continue;
+        if (sqlite3_step(st.get()) != SQLITE_ROW) {
+            c.sinMuestra = true;
+        } else if (sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
+            c.guardaFechas =
+                PareceFechaIso(sqlite3_column_text(st.get(), 0), sqlite3_column_bytes(st.get(), 0));
+        }
+    }
 }
 
 void ConexionSqlite::OlvidarEsquema() {
@@ -250,6 +283,11 @@ long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* 
             sqlite3_exec(db_, "ROLLBACK TO dep_lote", nullptr, nullptr, nullptr);
             sqlite3_exec(db_, "RELEASE dep_lote", nullptr, nullptr, nullptr);
         }
+        // A statement sent outside any transaction leaves none open, whatever failed inside it (a
+        // full disk can stop the undo of its savepoint half way): what runs next must not join
+        // work that will never be committed.
+        if (nivel_ == 0 && !sqlite3_get_autocommit(db_))
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         bool hay = false;
         for (const auto& e : errores_) hay = hay || !e.informativo;
         if (!hay)
@@ -332,6 +370,7 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
     for (const auto& prm : p.params) {
         const Token& x = c.t[prm.token];
         ++n;
+        const std::string_view texto = x.texto;
         if (x.tipo == TipoToken::Numero) {
             const char* a = x.texto.data();
             const char* b = a + x.texto.size();
@@ -358,10 +397,10 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
             }
             sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
         } else if (prm.rango == 3) {
-            const std::string_view v = sqlite::SinBlancosFinales(x.texto);
+            const std::string_view v = sqlite::SinBlancosFinales(texto);
             sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         } else if (prm.rango != 0) {
-            std::string_view v = sqlite::SinBlancosFinales(x.texto);
+            std::string_view v = sqlite::SinBlancosFinales(texto);
             bool acotable = true;
             for (unsigned char ch : v) {
                 const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
@@ -378,7 +417,7 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
                 sqlite3_bind_blob(st, n, &kSobreTodoTexto, 1, SQLITE_STATIC);
             }
         } else {
-            sqlite3_bind_text(st, n, x.texto.data(), static_cast<int>(x.texto.size()), SQLITE_STATIC);
+            sqlite3_bind_text(st, n, texto.data(), static_cast<int>(texto.size()), SQLITE_STATIC);
         }
     }
     const bool escribe = !sqlite3_stmt_readonly(st);

@@ -66,6 +66,20 @@ class Sentencia {
         salida_.push_back(std::move(s));
         pieza_[k] = salida_.size() - 1;
     }
+    // ISDATE(column) at t[k]: 1 when the column holds a text date in the stored form within the
+    // server's datetime range, else 0 (numbers, other text forms, empty text, null). Written out
+    // in SQLite's own functions so that any connection to the file (the ODBC driver's too) runs it.
+    void EmitirEsFecha(std::size_t k) {
+        if (!Sim(k + 1, "(") || !Hay(k + 2) ||
+            !(t_[k + 2].tipo == TipoToken::Nombre || t_[k + 2].tipo == TipoToken::Palabra) ||
+            !Sim(k + 3, ")"))
+            No("ISDATE solo se admite sobre una columna");
+        const std::string c = Comillas(t_[k + 2].texto);
+        Emitir(k, "(CASE WHEN typeof(" + c + ") = 'text' AND (length(" + c + ") = 10 OR (length(" + c +
+                      ") = 19 AND substr(" + c + ", 11, 1) = ' ' AND time(" + c + ") = substr(" + c +
+                      ", 12, 8))) AND date(" + c + ") = substr(" + c + ", 1, 10) AND substr(" + c +
+                      ", 1, 4) BETWEEN '1753' AND '9999'" + " THEN 1 ELSE 0 END)");
+    }
     void Colacion(std::size_t k) { salida_[pieza_.at(k)] += " " + std::string(kColacion); }
     void TrasNombre(std::size_t k);
     void Fijo(std::size_t k) { plan_.literalesFijos.push_back(k); }
@@ -108,12 +122,14 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
         return;
     }
     for (const auto& c : *cols) {
+        // Its kind may change when rows come: a plan made now is not kept.
+        if (c.sinMuestra) plan_.reutilizable = false;
         const std::string tipo = MayusculasAscii(c.tipo);
         const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
                            tipo.find("CLOB") != std::string::npos;
-        columnas_.emplace(
-            MayusculasAscii(c.nombre),
-            InfoColumna{EsTipoFecha(c.tipo), texto, MayusculasAscii(c.colacion), c.indiceSinBlancos});
+        columnas_.emplace(MayusculasAscii(c.nombre),
+                          InfoColumna{EsTipoFecha(c.tipo) || c.guardaFechas, texto,
+                                      MayusculasAscii(c.colacion), c.indiceSinBlancos});
     }
 }
 
@@ -286,6 +302,11 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                         Emitir(k, "substr");
                         continue;
                     }
+                    if (u == "ISDATE") {
+                        EmitirEsFecha(k);
+                        k += 3;
+                        continue;
+                    }
                     if (u == "ISNULL") {
                         Emitir(k, "ifnull");
                         continue;
@@ -363,6 +384,7 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                 }
                 const std::string columna = ColumnaDeLiteral(k);
                 const int tipo = TipoColumna(columna);
+
                 if (tipo == 1 && !enSet_ && Sim(k - 1, "=") && FinDeColumna(k - 2) && !Sim(k - 3, ".") &&
                     pieza_.count(k - 2)) {
                     const auto& info = columnas_.at(MayusculasAscii(columna));

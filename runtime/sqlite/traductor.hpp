@@ -9,7 +9,8 @@
 //  - EXEC[UTE] name 'arg', ... of procedures kept in DEP_PROCEDIMIENTOS; PRINT 'text' [+ ...];
 //  - date literals in the operator's day/month/year form where they meet a date column
 //    (comparison, BETWEEN, IN, SET, INSERT values) -> 'YYYY-MM-DD HH:MM:SS';
-//  - SUBSTRING -> substr, ISNULL -> ifnull, GETDATE() -> local time, LEN(x) -> length(rtrim(x)),
+//  - SUBSTRING -> substr, ISNULL -> ifnull, ISDATE(column) -> whether it holds a date in the stored form
+//  (1753 to 9999), GETDATE() -> local time, LEN(x) -> length(rtrim(x)),
 //    SELECT TOP n -> LIMIT n, '+' next to a text literal -> '||', !< and !>;
 //  - text comparisons get the collation DEP_CI (see colacion.hpp); "column = 'text'" on a column
 //    indexed as rtrim(column) COLLATE NOCASE also compares that expression, so the index seeks;
@@ -33,6 +34,10 @@ struct Columna {
     // Some index of the table holds "rtrim(column) COLLATE NOCASE": the server's own ordering
     // of the column (trailing blanks and letter case ignored), which equality can seek on.
     bool indiceSinBlancos = false;
+    // Declared as text or without type, and holding dates in the engine's stored form (its first
+    // value that is not null is one): treated as a date column, as DATETIME is.
+    bool guardaFechas = false;
+    bool sinMuestra = false;  // text or no type, in a table without values in it yet
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.
@@ -44,6 +49,8 @@ class Esquema {
 };
 
 bool EsTipoFecha(std::string_view tipoDeclarado);
+// A declared type with SQLite's text affinity, or none: such a column may hold dates as text.
+bool TipoTextoOSinTipo(std::string_view tipoDeclarado);
 
 // The key under which a plan is kept: every token but the literals, and where lines start.
 std::string Forma(const std::vector<Token>& t);

@@ -28,6 +28,10 @@ class ConexionEspia : public Conexion {
     int NivelTransaccion() const override { return real_->NivelTransaccion(); }
     long Execute(const std::string& sql) override;
     Resultado Consultar(const std::string& sql) override;
+    std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& o) override {
+        return real_->TomarCandadoCorrida(o);
+    }
+    bool CorridaEnCurso(std::string& o) override { return real_->CorridaEnCurso(o); }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }

@@ -32,7 +32,7 @@ class Previa : public BasePurga {
             std::make_unique<Diario>(rutaDiario.empty() ? (carpeta / "diario.jsonl").string() : rutaDiario,
                                      [this] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, ++tic); });
         {
-            DiarioEnCorrida mirando(*datos, *diario);
+            DiarioEnCorrida mirando(*dep, *diario);
             diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
             dep->Depurar();
             diario->Terminar(host.cancelado);

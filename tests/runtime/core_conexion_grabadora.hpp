@@ -44,6 +44,11 @@ class ConexionGrabadora : public Conexion {
     void CommitTrans() override { --nivel_; }
     void RollbackTrans() override { --nivel_; }
     int NivelTransaccion() const override { return nivel_; }
+    // Scripted connections have no other runner to keep out.
+    std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string&) override {
+        return std::make_unique<CandadoCorrida>();
+    }
+    bool CorridaEnCurso(std::string&) override { return false; }
 
     long Execute(const std::string& sql) override {
         ejecutadas.push_back(sql);

@@ -6,6 +6,7 @@
 
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/colacion.hpp"
+#include "tests/apoyo/rechazos.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
 namespace dep {
@@ -144,10 +145,16 @@ TEST_F(SqliteTraduccion, RechazoDePruebaEnLaEnesimaVezNoCambiaNada) {
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM T"), "1");
 }
 
-TEST_F(SqliteTraduccion, RechazoDesdeLaVariableDeEntorno) {
-    setenv("DEPURACION_RECHAZAR", "INSERT INTO T|0|Sin permiso;;PRINT|1|", 1);
-    auto cn = b_.Abrir();
+TEST_F(SqliteTraduccion, RechazosDeLasPruebasYNuncaDesdeElEntorno) {
+    // The shipped engine ignores the variable the test console reads.
+    setenv("DEPURACION_RECHAZAR", "INSERT INTO T|0|Sin permiso", 1);
+    auto sinRechazos = b_.Abrir();
     unsetenv("DEPURACION_RECHAZAR");
+    EXPECT_NO_THROW(sinRechazos->Execute("INSERT INTO T (ID) VALUES (8)"));
+    sinRechazos->Execute("DELETE T WHERE ID = 8");
+
+    auto cn = b_.Abrir();
+    ASSERT_TRUE(prueba::AplicarRechazos(*cn, "INSERT INTO T|0|Sin permiso;;PRINT|1|"));
     EXPECT_THROW(cn->Execute("INSERT INTO T (ID) VALUES (9)"), Falla);
     EXPECT_EQ(cn->Errors().at(0).descripcion, "Sin permiso");
     EXPECT_THROW(cn->Execute("insert into t (ID) values (9)"), Falla);
