@@ -1,0 +1,380 @@
+// The books stay whole whatever else happens to the database: a second run while one is in
+// progress, a finished voucher met by a run with an earlier cut-off, date columns made by other
+// tools or holding values that are no dates, inputs that must be refused before anything is
+// written, and the test aids that the shipped console must ignore.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "demo/bd_sqlite.hpp"
+#include "demo/demo.hpp"
+#include "tests/fiabilidad/libros.hpp"
+
+namespace dep::fiabilidad {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
+void Demo(const std::string& ruta, long long asientos = 1200, std::uint32_t semilla = 3) {
+    OpcionesDemo o;
+    o.asientos = asientos;
+    o.semilla = semilla;
+    GenerarDemo(ruta, o);
+}
+
+// Everything a run could change, to tell that a refused one changed nothing.
+std::string Huella(const std::string& base) {
+    std::string h;
+    for (const char* sql :
+         {"SELECT COUNT(*) FROM MV_ASIENTOS", "SELECT CAST(SUM(IMPORTE) * 100 AS INTEGER) FROM MV_ASIENTOS",
+          "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion'",
+          "SELECT COUNT(*) FROM TA_CONFIGURACION", "SELECT COUNT(*) FROM MV_APLICACION",
+          "SELECT COUNT(*) FROM AUX_TMP", "SELECT COUNT(*) FROM V_MV_STOCK",
+          "SELECT COUNT(*) FROM MV_TRANSMISIONESLOG", "SELECT COUNT(*) FROM V_MV_PRECIOSHIS"})
+        h += std::to_string(Cuenta(base, sql)) + ";";
+    return h;
+}
+
+void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+            const std::string& que) {
+    EXPECT_EQ(Integridad(base), "ok") << que;
+    const auto d = Diferencias(originales, Actuales(base, hastaIso));
+    EXPECT_TRUE(d.empty()) << que << ": " << d.size() << " grupos descuadrados, el primero "
+                           << (d.empty() ? "" : d.front());
+}
+
+// The console started in the background; Esperar() gives its exit status.
+class EnSegundoPlano {
+  public:
+    EnSegundoPlano(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            for (const auto& v : entorno) putenv(const_cast<char*>(v.c_str()));
+            const int nulo = open("/dev/null", O_WRONLY);
+            dup2(nulo, 1);
+            dup2(nulo, 2);
+            std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
+            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(DEP_CONSOLA, argv.data());
+            _exit(127);
+        }
+    }
+    ~EnSegundoPlano() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    EnSegundoPlano(const EnSegundoPlano&) = delete;
+    EnSegundoPlano& operator=(const EnSegundoPlano&) = delete;
+    int Esperar() {
+        int st = 0;
+        waitpid(pid_, &st, 0);
+        pid_ = -1;
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+bool EsperarArchivo(const fs::path& p) {
+    for (int i = 0; i < 3000 && !fs::exists(p); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return fs::exists(p);
+}
+
+TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraTermina) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 2000);
+    const Sumas originales = Originales(base, "2021-10-31");
+    const fs::path pausa = c / "pausa";
+    std::ofstream(pausa) << "\n";
+    // Held between two dates of its walk: its summary voucher stands on the day after the cut-off.
+    EnSegundoPlano primera(
+        {"--hasta", "31/10/2021", "--asientos", "--base", base},
+        {"DEPURACION_PAUSA=" + pausa.string(), "DEPURACION_PAUSA_CEDIDA=20", "TEMP=" + c.Ruta().string()});
+    ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+    const std::string antes = Huella(base);
+    ASSERT_GT(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion'"), 0);
+    const auto clave = demo::Bd(base).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    ASSERT_EQ(clave.size(), 1u);
+
+    const std::vector<std::vector<std::string>> segundas = {
+        {"--hasta", "31/10/2021", "--asientos", "--base", base},
+        {"--hasta", "30/06/2021", "--base", base},
+        {"--aplicaciones", clave[0][0], "--cc", "--hasta", "31/10/2021", "--base", base},
+    };
+    for (const auto& args : segundas) {
+        const Salida s = Programa(args, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 3) << args[0] << " " << args[1] << "\n" << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << s.out;
+        EXPECT_EQ(Huella(base), antes) << args[0] << " " << args[1];
+    }
+    const Salida previa =
+        Programa({"--hasta", "31/10/2021", "--base", base, "--vista-previa"}, {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(previa.estado, 0) << previa.err;
+    EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << previa.out;
+
+    fs::remove(pausa);
+    EXPECT_EQ(primera.Esperar(), 0);
+    Cuadra(base, originales, "2021-10-31", "tras la corrida retenida");
+    EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE LIKE 'DEPURACION_EN_CURSO%'"),
+              0);
+    EXPECT_EQ(
+        Cuenta(base,
+               "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA >= '2021-11-01'"),
+        0);
+}
+
+TEST(Recuperacion, UnComprobanteTerminadoNoSeMueveEnUnaCorridaConCorteAnterior) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base);
+    const Sumas originales = Originales(base, "2021-03-15");
+    ASSERT_EQ(Programa({"--hasta", "15/03/2021", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()})
+                  .estado,
+              0);
+    const std::string antes = Huella(base);
+    const Salida s = Programa({"--hasta", "14/03/2021", "--asientos", "--base", base, "--formato", "json"},
+                              {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    EXPECT_EQ(Huella(base), antes);
+    EXPECT_TRUE(Contiene(s.out, "No hay datos")) << s.out;
+    EXPECT_EQ(Cuenta(base,
+                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> '2021-03-15 "
+                     "00:00:00'"),
+              0);
+    Cuadra(base, originales, "2021-03-15", "corte anterior");
+}
+
+// MV_ASIENTOS.FECHA declared as another tool would: the stored values stay as they are.
+void DeclararFecha(const std::string& base, const std::string& tipo) {
+    demo::Bd bd(base);
+    bd.Ejecutar(
+        "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'FECHA DATETIME NOT NULL', "
+        "'FECHA " +
+        tipo + " NOT NULL') WHERE name = 'MV_ASIENTOS'; PRAGMA writable_schema=OFF;");
+}
+
+TEST(FechasDeOtrasHerramientas, UnaColumnaTextoOSinTipoConFechasSeConsolidaComoUnaDatetime) {
+    Carpeta c;
+    const std::string modelo = c / "modelo.db";
+    Demo(modelo);
+    const Sumas originales = Originales(modelo, "2021-06-30");
+    std::string referencia;
+    for (const std::string tipo : {"DATETIME", "TEXT", ""}) {
+        const std::string base = c / ("f" + tipo + ".db");
+        fs::copy_file(modelo, base);
+        if (tipo != "DATETIME") DeclararFecha(base, tipo);
+        const Salida s =
+            Programa({"--hasta", "30/06/2021", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 0) << tipo << "\n" << s.out << s.err;
+        Cuadra(base, originales, "2021-06-30", "FECHA " + tipo);
+        const std::string h = Huella(base) + std::to_string(Cuenta(base,
+                                                                   "SELECT COUNT(*) FROM MV_ASIENTOS WHERE "
+                                                                   "FECHA > '2021-06-30 00:00:00'"));
+        if (referencia.empty()) referencia = h;
+        EXPECT_EQ(h, referencia) << "FECHA " << tipo;
+    }
+}
+
+TEST(FechasDeOtrasHerramientas, ValoresQueNoSonFechasDetienenSoloLoQueBorraPorFecha) {
+    Carpeta c;
+    for (const std::string tipo : {"DATETIME", "TEXT"}) {
+        const std::string base = c / ("r" + tipo + ".db");
+        Demo(base, 800);
+        if (tipo != "DATETIME") DeclararFecha(base, tipo);
+        {
+            demo::Bd bd(base);
+            bd.Ejecutar(
+                "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], "
+                "IMPORTE, "
+                "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES "
+                "('1.1.01', 'FC', '0001', '00000901', 'A', 1, 'D', 5, 2021, '15/12/2023', 12, 'raro'), "
+                "('1.1.01', 'FC', '0001', '00000902', 'A', 1, 'D', 6, 2021, 45000, 12, 'raro'), "
+                "('1.1.01', 'FC', '0001', '00000903', 'A', 1, 'D', 7, 2021, '', 12, 'raro');"
+                "INSERT INTO MV_TRANSMISIONESLOG (FECHA, TERMINAL) VALUES ('01-01-2020', 'T1');");
+        }
+        const long long asientos = Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS");
+        const long long log = Cuenta(base, "SELECT COUNT(*) FROM MV_TRANSMISIONESLOG");
+        ASSERT_GT(Cuenta(base, "SELECT COUNT(*) FROM V_MV_PRECIOSHIS WHERE FECHA <= '2021-06-30'"), 0);
+        const Salida s = Programa({"--hasta", "30/06/2021", "--base", base, "--formato", "json"},
+                                  {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 3) << tipo << "\n" << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, "LA COLUMNA FECHA DE MV_ASIENTOS TIENE 3 VALOR(ES) QUE NO SON FECHAS"))
+            << s.out;
+        EXPECT_TRUE(Contiene(s.out, "'15/12/2023'") && Contiene(s.out, "45000")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, "MV_TRANSMISIONESLOG TIENE 1 VALOR(ES)")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, "\"purga\":\"asientos\",\"marcada\":true,\"resultado\":\"no ejecutada\""))
+            << s.out;
+        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS"), asientos) << tipo;
+        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM MV_TRANSMISIONESLOG"), log) << tipo;
+        // What does not delete by that column still ran, and the date is stored as for any run
+        // that was not cancelled.
+        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM V_MV_PRECIOSHIS WHERE FECHA <= '2021-06-30'"), 0)
+            << tipo;
+        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), 0) << tipo;
+        EXPECT_EQ(Cuenta(base,
+                         "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                         "VALOR = '30/06/2021'"),
+                  1)
+            << tipo;
+    }
+}
+
+// The rows of the work and history tables, which the temporaries purge deletes.
+long long FilasTemporales(const std::string& base) {
+    long long n = 0;
+    for (const char* t :
+         {"AUX_MAYORES", "AUX_ANEXOA", "AUX_EstadisticaCta", "Aux_MV_Cpte", "AUX_SALDOSMENSUALES",
+          "AUX_SUBDIARIOS", "AUX_TMP", "AUX_TOTALES_DET", "AUX_BORRADOR_PRECIOS", "AUX_ERR",
+          "AUX_MV_APLICACION_TR", "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"})
+        n += Cuenta(base, std::string("SELECT COUNT(*) FROM ") + t);
+    return n;
+}
+
+TEST(DiscoLleno, UnProcedimientoQueFallaNoSeLlevaConsigoLoQueElInformeDaPorHecho) {
+    if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
+    Carpeta c;
+    const fs::path disco = c.Ruta() / "disco";
+    fs::create_directories(disco);
+    const std::string base = (disco / "demo.db").string();
+    Demo(c / "modelo.db", 3000);
+    const std::string opciones = "size=" + std::to_string(fs::file_size(c / "modelo.db") + 64 * 1024 * 1024);
+    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
+        GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
+    fs::copy_file(c / "modelo.db", base);
+    {
+        std::ofstream relleno(disco / "relleno", std::ios::binary);
+        const std::string bloque(4096, 'x');
+        while (relleno.write(bloque.data(), static_cast<std::streamsize>(bloque.size()))) {
+        }
+    }
+    fs::resize_file(disco / "relleno", fs::file_size(disco / "relleno") - 96 * 1024);
+    const long long antes = FilasTemporales(base);
+    const Salida s =
+        Programa({"--hasta", "30/06/2022", "--stock", "--temporales", "--base", base, "--formato", "json"},
+                 {"TEMP=" + c.Ruta().string()});
+    fs::remove(disco / "relleno");  // room for reading back what the run left
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_EQ(Integridad(base), "ok");
+    // Whatever the report counts as deleted is gone for good, and the date it says it stored is there.
+    ASSERT_NE(s.out.rfind("{\"informe\""), std::string::npos) << s.out << s.err;
+    const std::string informe = s.out.substr(s.out.rfind("{\"informe\""));
+    const auto p = informe.find("\"purga\":\"temporales\"");
+    ASSERT_NE(p, std::string::npos) << informe;
+    const auto f = informe.find("\"filas\":", p);
+    const long long dichas = std::stoll(informe.substr(f + 8));
+    EXPECT_EQ(antes - FilasTemporales(base), dichas) << informe;
+    const bool grabada = Contiene(informe, "\"fecha_grabada\":true");
+    EXPECT_EQ(
+        Cuenta(base,
+               "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR = "
+               "'30/06/2022'"),
+        grabada ? 1 : 0)
+        << informe;
+    const Salida bien = Programa({"--hasta", "30/06/2022", "--stock", "--temporales", "--base", base},
+                                 {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(bien.estado, 0) << bien.out << bien.err;
+    umount(disco.c_str());
+}
+
+TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 600);
+    ASSERT_EQ(Programa({"--hasta", "31/03/2021", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()})
+                  .estado,
+              0);
+    const auto cc = demo::Bd(base).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    ASSERT_EQ(cc.size(), 1u);
+    const std::string antes = Huella(base);
+    const std::vector<std::vector<std::string>> casos = {
+        {"--hasta", "31/12/9999"},
+        {"--hasta", "31/12/1752"},
+        {"--hasta", "31/12/9999", "--vista-previa"},
+        {"--hasta", "31/12/2021", "--aplicaciones", "00010000001X", "--cc"},
+        {"--hasta", "31/12/2021", "--aplicaciones", "000100000001x", "--cc"},
+        {"--hasta", "31/12/2021", "--aplicaciones", "0001000000\xC3\xB1X", "--cc"},
+        {"--hasta", "31/12/2021", "--aplicaciones", "00O100000001X", "--cc"},
+        {"--hasta", "31/12/2021", "--aplicaciones", "000199999999X", "--cc"},
+        {"--hasta", "31/12/2021", "--aplicaciones", cc[0][0], "--fp"},
+        {"--hasta", "31/12/2021", "--diario", base},
+        {"--hasta", "31/12/2021", "--traza", base + "-wal"},
+        {"--hasta", "31/12/2021", "--diario", base + "-corrida"},
+        {"--hasta", "31/12/2021", "--traza", (c.Ruta() / "." / "demo.db").string()},
+    };
+    for (auto args : casos) {
+        std::string que;
+        for (const auto& a : args) que += a + " ";
+        args.insert(args.end(), {"--base", base});
+        const Salida s = Programa(args, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 2) << que << "\n" << s.out << s.err;
+        EXPECT_EQ(Huella(base), antes) << que;
+        EXPECT_EQ(Integridad(base), "ok") << que;
+    }
+}
+
+TEST(Entradas, UnNumeroDesbordadoEnLosAjustesValeElValorPorDefectoConUnAviso) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 400);
+    std::ofstream(c / "cn000pr.ini") << "[Conexion]\nEsperaBloqueo=1e400\nTiempoEspera=-1\n";
+    const Salida s = Programa({"--hasta", "31/03/2021", "--asientos", "--base", base},
+                              {"DEPURACION_INI=" + (c / "cn000pr.ini"), "TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.err, "EsperaBloqueo") && Contiene(s.err, "1e400")) << s.err;
+}
+
+TEST(Pruebas, LaConsolaInstaladaNoObedeceALasVariablesDeLasPruebas) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 600);
+    const Sumas originales = Originales(base, "2021-03-31");
+    std::ofstream(c / "pausa") << "\n";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        putenv(const_cast<char*>("DEPURACION_RECHAZAR=1|0|rechazada"));
+        const std::string pausa = "DEPURACION_PAUSA=" + (c / "pausa");
+        putenv(const_cast<char*>(pausa.c_str()));
+        const int nulo = open("/dev/null", O_WRONLY);
+        dup2(nulo, 1);
+        dup2(nulo, 2);
+        execl(DEP_CONSOLA_REAL, DEP_CONSOLA_REAL, "--hasta", "31/03/2021", "--asientos", "--base",
+              base.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int st = 0;
+    waitpid(pid, &st, 0);
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    Cuadra(base, originales, "2021-03-31", "consola instalada");
+    EXPECT_EQ(Cuenta(base,
+                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE <> 'Depuracion' AND EsCierre = 0 AND "
+                     "ES_SALDO_APERTURA = 0 AND FECHA < '2021-04-01'"),
+              0);
+}
+
+}  // namespace
+}  // namespace dep::fiabilidad
