@@ -203,7 +203,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
         w->installEventFilter(this);
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);
-    resize(940, 420);
+    resize(960, 420);
 }
 
 FrmDepuracion::~FrmDepuracion() {
@@ -238,12 +238,12 @@ void FrmDepuracion::AvisarPasada(const std::string& tipo) {
     if (!m) return;
     // Short enough for the panel at the window's usual width; the tooltip says it in full.
     if (tipo == "CC") {
-        m->setText("Pasada 1 de 2: comprobante CC (todos menos proveedores)");
+        m->setText("Pasada 1 de 2: CC (todos menos proveedores)");
         m->setToolTip(
             "Pasada 1 de 2: se consolidan en el comprobante CC todos los comprobantes menos los de "
             "proveedores");
     } else if (tipo == "FP") {
-        m->setText("Pasada 2 de 2: comprobante FP (proveedores: FP, CBFP, FPC, PGFP)");
+        m->setText("Pasada 2 de 2: FP (proveedores: FP, CBFP, FPC, PGFP)");
         m->setToolTip(
             "Pasada 2 de 2: se consolidan en el comprobante FP los comprobantes de proveedores (FP, "
             "CBFP, FPC y PGFP)");

@@ -68,6 +68,7 @@ struct Tabla {
     std::vector<std::string> encabezado;
     std::vector<std::vector<std::string>> filas;
     std::vector<bool> numerica;  // per column; missing: text
+    std::vector<int> anchos;     // per column, percent of the width; missing: as the text needs
 
     std::string Html() const {
         std::string h =
@@ -75,8 +76,10 @@ struct Tabla {
             "style=\"border-collapse:collapse; border-color:#b9c3cf;\">";
         auto celda = [&](const char* etiqueta, std::size_t col, const std::string& c, const char* extra) {
             const bool der = col < numerica.size() && numerica[col];
-            return std::string("<") + etiqueta + " align=\"" + (der ? "right" : "left") + "\"" + extra + ">" +
-                   c + "</" + etiqueta + ">";
+            const std::string ancho =
+                col < anchos.size() && anchos[col] > 0 ? " width=\"" + Num(anchos[col]) + "%\"" : "";
+            return std::string("<") + etiqueta + " align=\"" + (der ? "right" : "left") + "\"" + ancho +
+                   extra + ">" + c + "</" + etiqueta + ">";
         };
         if (!encabezado.empty()) {
             h += "<tr>";
@@ -129,6 +132,8 @@ std::string AsientosPrevia(const VistaPrevia& v) {
                                Esc(v.pasadas[i].tipo) + "<br/><span style=\"font-weight:normal;\">" +
                                Esc(QueConsolida(v.pasadas[i].tipo)) + "</span>");
     t.numerica.assign(t.encabezado.size(), false);
+    t.anchos.assign(t.encabezado.size(), v.pasadas.empty() ? 0 : 64 / static_cast<int>(v.pasadas.size()));
+    t.anchos[0] = 36;
     auto fila = [&](const std::string& rotulo, auto valor) {
         std::vector<std::string> f{Esc(rotulo)};
         for (const auto& p : v.pasadas) f.push_back(valor(p));
@@ -299,10 +304,15 @@ std::string HtmlResumen(const Informe& i) {
 
     Tabla t;
     t.encabezado = {"Purga", "Resultado", "Qué se hizo"};
+    t.anchos = {30, 17, 53};
     for (const InformePurga* p : orden) {
         std::string hechos;
         for (const auto& x : Hechos(*p)) hechos += (hechos.empty() ? "" : "<br/>") + Esc(x);
-        t.filas.push_back({"<b>" + Esc(NombrePurga(p->purga)) + "</b>", Esc(EnPalabras(*p)), hechos});
+        // Green when the purge did its whole work, dark red when it did not; grey when not ticked.
+        const char* color = !p->marcada ? "#666666" : p->resultado == "ok" ? "#1b6e20" : "#a12a1a";
+        t.filas.push_back(
+            {"<b>" + Esc(NombrePurga(p->purga)) + "</b>",
+             std::string("<span style=\"color:") + color + ";\">" + Esc(EnPalabras(*p)) + "</span>", hechos});
     }
     h += Seccion("Purgas") + t.Html();
 

@@ -157,6 +157,7 @@ class VentanaTest : public QObject {
         Banco b;
         b.w->show();
         SoloCasilla(*b.w, 1);
+        b.w->ChkStock(0).setChecked(true);  // the stock call runs on a worker thread first
         b.w->txtFields(0).setText("31/12/2021");
         b.op.respuestasFecha.assign(3, "30/06/2021");
         int cedidas = 0;
@@ -173,23 +174,26 @@ class VentanaTest : public QObject {
             QTest::mouseClick(&f, Qt::RightButton);
             std::string t = "CONSULTAR";
             b.w->UtilKit1_click(t);
-            QTest::mouseClick(&b.w->ChkStock(0), Qt::LeftButton);
             QTest::mouseClick(&b.w->ChkStock(1), Qt::LeftButton);
+            QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);
             QCOMPARE(f.text(), QString("31/12/2021"));
             QCOMPARE(b.w->TextoFecha(), std::string("31/12/2021"));
-            QVERIFY(!b.w->ChkStock(0).isChecked() && b.w->ChkStock(1).isChecked());
+            QVERIFY(b.w->ChkStock(1).isChecked() && !b.w->ChkStock(2).isChecked());
         };
         b.w->UtilKit1().Pulsar("GRABAR");
         QVERIFY(cedidas >= 3);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{0});
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QVERIFY(b.w->DlgResumen().Texto().find("Movimientos de Stock, ventas, compras\nHecha") !=
+                std::string::npos);
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
-        QCOMPARE(pasadas, (QStringList{"Pasada 1 de 2: comprobante CC (todos menos proveedores)",
-                                       "Pasada 2 de 2: comprobante FP (proveedores: FP, CBFP, FPC, PGFP)"}));
+        QCOMPARE(pasadas, (QStringList{"Pasada 1 de 2: CC (todos menos proveedores)",
+                                       "Pasada 2 de 2: FP (proveedores: FP, CBFP, FPC, PGFP)"}));
         QCOMPARE(b.w->SbStatusBar().Texto("MENSAJE"), std::string());
         // Usable again once the run has ended.
-        QVERIFY(!b.w->txtFields(0).isReadOnly() && b.w->ChkStock(0).isEnabled());
-        QTest::mouseClick(&b.w->ChkStock(0), Qt::LeftButton);
-        QVERIFY(b.w->ChkStock(0).isChecked());
+        QVERIFY(!b.w->txtFields(0).isReadOnly() && b.w->ChkStock(2).isEnabled());
+        QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);
+        QVERIFY(b.w->ChkStock(2).isChecked());
     }
 
     // Closing during a run asks; yes cancels as the cancel button does and the program ends
