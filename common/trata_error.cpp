@@ -16,7 +16,7 @@ class SinOperador : public Operador {
     int Mensaje(const std::string&, int, const std::string&) override { return 0; }
     int DialogoError(const Falla&) override { return 0; }
     int ErrorRutina(const Falla&, const std::string&) override { return 0; }
-    std::string ElegirFecha() override { return {}; }
+    std::string ElegirFecha(const std::string&) override { return {}; }
     std::string AbrirLista(const PedidoLista&) override { return {}; }
 };
 

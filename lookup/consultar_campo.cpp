@@ -21,7 +21,7 @@ void ConsultarCampo(FormServices& fs, LookupServices& ls, CampoConsulta& campo) 
 
     std::string r;
     if (IgualesSinCaso(k, "FECHA")) {
-        r = fs.ElegirFecha();
+        r = fs.ElegirFecha(campo.Texto());
     } else if (IgualesSinCaso(k, "V_TA_TECNICOS")) {
         ls.CampoCodigo("IDTECNICO");
         ls.AbrirLista("V_TA_TECNICOS", "", "");

@@ -11,6 +11,7 @@ class CampoConsulta {
   public:
     virtual ~CampoConsulta() = default;
     virtual std::string Etiqueta() const = 0;             // the field's Tag: the lookup key
+    virtual std::string Texto() const { return {}; }      // the field's Text: where a chooser opens
     virtual void Escribir(const std::string& texto) = 0;  // the field's Text
     virtual void PulsarEnter() = 0;                       // txtFields_KeyDown(IndiceCampo, 13, 0)
 };

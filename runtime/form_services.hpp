@@ -16,7 +16,7 @@ class FormServices {
 
     Moneda TextoANumero(const std::string& texto) const;
     Value ValorCampo(const Value& v) const;  // a null given back as empty text, a date kept a date
-    std::string ElegirFecha() { return op_.ElegirFecha(); }
+    std::string ElegirFecha(const std::string& inicial = {}) { return op_.ElegirFecha(inicial); }
     void PrepararVentana(void* /*ventana*/, int /*modo*/) {}
     void EntrarTrampa(bool /*flag*/) {}
     // Text to put between single quotes; mode 4 doubles the quotes inside it.

@@ -37,8 +37,9 @@ public:
     virtual int DialogoError(const Falla& e) = 0;
     // The data services' ErrorRutina dialog (numbering traps): same answers.
     virtual int ErrorRutina(const Falla& e, const std::string& rutina) = 0;
-    // The date chooser: the chosen date as text, empty when cancelled.
-    virtual std::string ElegirFecha() = 0;
+    // The date chooser, opened on `inicial` (a typed date; today when it holds none): the chosen
+    // date as text, empty when cancelled.
+    virtual std::string ElegirFecha(const std::string& inicial = {}) = 0;
     // The lookup list: the code of the chosen row, empty when cancelled.
     virtual std::string AbrirLista(const PedidoLista& p) = 0;
 };

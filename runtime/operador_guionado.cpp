@@ -45,9 +45,10 @@ int OperadorGuionado::ErrorRutina(const Falla& e, const std::string& rutina) {
     return Siguiente(respuestasRutina, defectoRutina);
 }
 
-std::string OperadorGuionado::ElegirFecha() {
+std::string OperadorGuionado::ElegirFecha(const std::string& inicial) {
     Llamada l;
     l.tipo = Tipo::ElegirFecha;
+    l.texto = inicial;
     llamadas.push_back(std::move(l));
     return Siguiente(respuestasFecha, std::string());
 }

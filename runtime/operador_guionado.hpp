@@ -16,7 +16,7 @@ class OperadorGuionado : public Operador {
 
     struct Llamada {
         Tipo tipo = Tipo::Mensaje;
-        std::string texto;        // message text, or the error's description
+        std::string texto;        // message text, the error's description, or the chooser's start date
         int botones = 0;          // Mensaje only
         std::string titulo;       // Mensaje only
         long numero = 0;          // DialogoError and ErrorRutina: the error's number
@@ -42,7 +42,7 @@ class OperadorGuionado : public Operador {
                 const std::string& titulo = "") override;
     int DialogoError(const Falla& e) override;
     int ErrorRutina(const Falla& e, const std::string& rutina) override;
-    std::string ElegirFecha() override;
+    std::string ElegirFecha(const std::string& inicial = {}) override;
     std::string AbrirLista(const PedidoLista& p) override;
 
     // Helpers for the assertions.

@@ -48,7 +48,7 @@ class OperadorConsola : public Operador {
     int Mensaje(const std::string& texto, int botones, const std::string& titulo) override;
     int DialogoError(const Falla& e) override;
     int ErrorRutina(const Falla& e, const std::string& rutina) override;
-    std::string ElegirFecha() override { return {}; }
+    std::string ElegirFecha(const std::string&) override { return {}; }
     std::string AbrirLista(const PedidoLista&) override { return {}; }
     void Progreso() { reintentos_ = 0; }  // the run moved on: a new failure is a new step
     int Dialogos() const { return dialogos_; }

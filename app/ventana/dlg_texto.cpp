@@ -1,9 +1,8 @@
 #include "app/ventana/dlg_texto.hpp"
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace dep {
@@ -12,21 +11,21 @@ DlgTexto::DlgTexto(const QString& nombre, QWidget* padre) : QDialog(padre) {
     setObjectName(nombre);
     setModal(false);
     auto* capa = new QVBoxLayout(this);
-    texto_ = new QPlainTextEdit(this);
-    texto_->setReadOnly(true);
-    texto_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    texto_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    texto_ = new QTextBrowser(this);
+    texto_->setObjectName("Texto");
+    texto_->setOpenLinks(false);
     capa->addWidget(texto_);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, this);
     botones->button(QDialogButtonBox::Close)->setText("Cerrar");
     connect(botones, &QDialogButtonBox::rejected, this, &QDialog::hide);
     capa->addWidget(botones);
-    resize(720, 420);
+    resize(760, 520);
 }
 
-void DlgTexto::Mostrar(const std::string& titulo, const std::string& texto) {
+void DlgTexto::Mostrar(const std::string& titulo, const std::string& html) {
     setWindowTitle(QString::fromStdString(titulo));
-    texto_->setPlainText(QString::fromStdString(texto));
+    html_ = html;
+    texto_->setHtml(QString::fromStdString(html));
     show();
     raise();
 }

@@ -1,11 +1,11 @@
 #pragma once
-// A window of text beside the main window: the preview of a run and the end-of-run report.
-// Not modal, so the main window stays usable while it is open.
+// A window beside the main window for the preview of a run and the end-of-run report, laid out
+// as HTML tables. Not modal, so the main window stays usable while it is open.
 #include <string>
 
 #include <QDialog>
 
-class QPlainTextEdit;
+class QTextBrowser;
 
 namespace dep {
 
@@ -13,11 +13,13 @@ class DlgTexto : public QDialog {
     Q_OBJECT
   public:
     DlgTexto(const QString& nombre, QWidget* padre);
-    void Mostrar(const std::string& titulo, const std::string& texto);
-    std::string Texto() const;
+    void Mostrar(const std::string& titulo, const std::string& html);
+    std::string Texto() const;                  // what it shows, as plain text
+    std::string Html() const { return html_; }  // what it was given
 
   private:
-    QPlainTextEdit* texto_ = nullptr;
+    QTextBrowser* texto_ = nullptr;
+    std::string html_;
 };
 
 }  // namespace dep

@@ -1,8 +1,11 @@
 // FrmDepuracion: the controls, their layout and the host side of a purge run.
 #include "app/ventana/frm_depuracion.hpp"
 
+#include <thread>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,9 +23,62 @@
 namespace dep {
 
 namespace {
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+bool EsEntrada(QEvent::Type t) {
+    switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// While installed, the application drops the operator's input and close requests: they are
+// discarded, not kept for later, so nothing acts on a click made while a call could not yield.
+class DescartarEntrada : public QObject {
+  public:
+    DescartarEntrada() { QCoreApplication::instance()->installEventFilter(this); }
+    ~DescartarEntrada() override { QCoreApplication::instance()->removeEventFilter(this); }
+    DescartarEntrada(const DescartarEntrada&) = delete;
+    DescartarEntrada& operator=(const DescartarEntrada&) = delete;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* ev) override {
+        if (ev->type() == QEvent::Close) {
+            ev->ignore();  // an event left accepted would still close the window
+            return true;
+        }
+        return EsEntrada(ev->type());
+    }
+};
+
 }  // namespace
 
 FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
@@ -147,7 +203,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
         w->installEventFilter(this);
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);
-    resize(860, 420);
+    resize(960, 420);
 }
 
 FrmDepuracion::~FrmDepuracion() {
@@ -155,7 +211,7 @@ FrmDepuracion::~FrmDepuracion() {
 }
 
 std::string FrmDepuracion::TextoFecha() const {
-    return txtFields_[0]->text().toStdString();
+    return enCorrida_ ? fechaCorrida_ : txtFields_[0]->text().toStdString();
 }
 
 Imagen& FrmDepuracion::PicMsg() {
@@ -177,8 +233,55 @@ void FrmDepuracion::ProcesarEventos() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void FrmDepuracion::AvisarPasada(const std::string& tipo) {
+    QLabel* m = sbStatusBar_->Panel("MENSAJE");
+    if (!m) return;
+    // Short enough for the panel at the window's usual width; the tooltip says it in full.
+    if (tipo == "CC") {
+        m->setText("Pasada 1 de 2: CC (todos menos proveedores)");
+        m->setToolTip(
+            "Pasada 1 de 2: se consolidan en el comprobante CC todos los comprobantes menos los de "
+            "proveedores");
+    } else if (tipo == "FP") {
+        m->setText("Pasada 2 de 2: FP (proveedores: FP, CBFP, FPC, PGFP)");
+        m->setToolTip(
+            "Pasada 2 de 2: se consolidan en el comprobante FP los comprobantes de proveedores (FP, "
+            "CBFP, FPC y PGFP)");
+    } else {
+        m->setText(Q("Pasada del comprobante " + tipo));
+        m->setToolTip(m->text());
+    }
+}
+
+void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo) {
+    std::exception_ptr error;
+    QEventLoop bucle;
+    DescartarEntrada descartar;
+    struct Marca {
+        bool& b;
+        explicit Marca(bool& x) : b(x) { b = true; }
+        ~Marca() { b = false; }
+    } marca(esperando_);
+    {
+        // The connection is the worker's alone until it ends: nothing on this thread can reach
+        // it, since every command comes from the input that is being dropped.
+        std::jthread hilo([&] {
+            try {
+                trabajo();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&bucle, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        bucle.exec();
+    }
+    if (error) std::rethrow_exception(error);
+}
+
 bool FrmDepuracion::Casilla(int indice) const {
-    return indice >= 0 && indice < 3 && chkStock_[static_cast<std::size_t>(indice)]->isChecked();
+    if (indice < 0 || indice >= 3) return false;
+    const auto i = static_cast<std::size_t>(indice);
+    return enCorrida_ ? casillasCorrida_[i] : chkStock_[i]->isChecked();
 }
 
 void FrmDepuracion::Etiqueta(int indice, const std::string& texto) {

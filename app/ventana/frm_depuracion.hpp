@@ -46,7 +46,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void ConsultarCampo();
     // Window key-down: hands the key to the toolbar; true when it was a command key.
     bool Form_KeyDown(int codigoTecla, int shift);
-    // Unload: the mouse pointer back to normal, then the program ends.
+    // Unload: the mouse pointer back to normal, then the program ends. During a run it asks
+    // whether to stop it; yes cancels the run and the program ends once the run has ended.
     void Form_Unload();
 
     // Field events of txtFields(indice).
@@ -79,6 +80,10 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     std::string Etiqueta(int indice) const override;
     void IntervaloTemporizador(int ms) override;
     void TextoBotonCancelar(const std::string& texto) override;
+    void AvisarPasada(const std::string& tipo) override;
+    // `trabajo` on a thread of its own; meanwhile the window repaints (animation, clock) and
+    // drops every click, key and close request. What `trabajo` throws is thrown here.
+    void EsperarSinEntrada(const std::function<void()>& trabajo) override;
 
     // The controls, for the start-up code and the tests.
     UtilKit& UtilKit1() { return *utilKit1_; }
@@ -101,6 +106,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     Depuracion& Purgas() { return depuracion_; }
     int IndiceCampo() const { return indiceCampo_; }
     bool EnCorrida() const { return enCorrida_; }
+    bool Esperando() const { return esperando_; }  // inside EsperarSinEntrada
     // The background of txtFields(indice) as 0x00BBGGRR.
     std::uint32_t ColorCampo(int indice) const;
 
@@ -110,7 +116,10 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void closeEvent(QCloseEvent* ev) override;
 
   private:
+    class Corrida;
     void Grabar();
+    // During a run: the question whether to stop it, and the cancel when the answer is yes.
+    void PedirCierreEnCorrida();
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
@@ -128,6 +137,11 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     bool hayError_ = false;
     int indiceCampo_ = 0;
     bool enCorrida_ = false;
+    bool esperando_ = false;
+    bool cerrarAlTerminar_ = false;
+    // What GRABAR validated: the run's cut-off date and purges, whatever the controls show.
+    std::string fechaCorrida_;
+    std::array<bool, 3> casillasCorrida_{};
     std::chrono::steady_clock::time_point ultimoCeder_{};
     bool descargada_ = false;
     std::string sinConexion_;

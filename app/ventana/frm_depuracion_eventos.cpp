@@ -39,6 +39,7 @@ class CampoVentana : public CampoConsulta {
   public:
     CampoVentana(FrmDepuracion& f, int i) : f_(f), i_(i) {}
     std::string Etiqueta() const override { return TagDe(f_.txtFields(i_)); }
+    std::string Texto() const override { return f_.txtFields(i_).text().toStdString(); }
     void Escribir(const std::string& t) override { f_.txtFields(i_).setText(QString::fromStdString(t)); }
     void PulsarEnter() override { f_.txtFields_KeyDown(i_, 13, 0); }
 
@@ -110,6 +111,35 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
     return true;
 }
 
+// For the length of a run: the date and the boxes of GRABAR hold, so the field and the boxes
+// take no input (a date retyped mid-run would give the two passes different dates), and the
+// pass shown in the status bar is cleared at the end, however the run ends.
+class FrmDepuracion::Corrida {
+  public:
+    explicit Corrida(FrmDepuracion& f) : f_(f) {
+        f_.fechaCorrida_ = f_.txtFields_[0]->text().toStdString();
+        for (std::size_t i = 0; i < f_.chkStock_.size(); ++i)
+            f_.casillasCorrida_[i] = f_.chkStock_[i]->isChecked();
+        f_.enCorrida_ = true;
+        f_.txtFields_[0]->setReadOnly(true);
+        for (QCheckBox* c : f_.chkStock_) c->setEnabled(false);
+    }
+    ~Corrida() {
+        f_.enCorrida_ = false;
+        f_.txtFields_[0]->setReadOnly(false);
+        for (QCheckBox* c : f_.chkStock_) c->setEnabled(true);
+        if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
+            m->clear();
+            m->setToolTip({});
+        }
+    }
+    Corrida(const Corrida&) = delete;
+    Corrida& operator=(const Corrida&) = delete;
+
+  private:
+    FrmDepuracion& f_;
+};
+
 void FrmDepuracion::Grabar() {
     if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
     if (!ListoPara("depurar")) return;
@@ -117,27 +147,33 @@ void FrmDepuracion::Grabar() {
     Datosvalidos(valido);
     if (!valido) return;
 
-    struct EnCorrida {
-        bool& b;
-        explicit EnCorrida(bool& x) : b(x) { b = true; }
-        ~EnCorrida() { b = false; }
-    } guarda(enCorrida_);
-    aniGIF1_->show();
-    aniGIF1_->Iniciar();
+    // A close the operator confirmed during the run happens once the run has ended.
+    auto cerrarSiSePidio = [this] {
+        if (cerrarAlTerminar_) Form_Unload();
+    };
     try {
-        DepurarConDiario();
-    } catch (...) {
+        Corrida corrida(*this);
+        aniGIF1_->show();
+        aniGIF1_->Iniciar();
+        try {
+            DepurarConDiario();
+        } catch (...) {
+            aniGIF1_->Detener();
+            aniGIF1_->hide();
+            throw;
+        }
+        if (!hayError_) {
+            Inicializa();
+            txtFields_[0]->setFocus();
+            txtFields_[0]->setSelection(0, static_cast<int>(txtFields_[0]->text().size()));
+        }
         aniGIF1_->Detener();
         aniGIF1_->hide();
+    } catch (...) {
+        cerrarSiSePidio();
         throw;
     }
-    if (!hayError_) {
-        Inicializa();
-        txtFields_[0]->setFocus();
-        txtFields_[0]->setSelection(0, static_cast<int>(txtFields_[0]->text().size()));
-    }
-    aniGIF1_->Detener();
-    aniGIF1_->hide();
+    cerrarSiSePidio();
 }
 
 void FrmDepuracion::Datosvalidos(bool& valido) {
@@ -170,6 +206,7 @@ bool FrmDepuracion::CampoValida(int, QLineEdit& campo) {
 }
 
 void FrmDepuracion::ConsultarCampo() {
+    if (enCorrida_) return;  // the field holds the run's date until the run ends
     CampoVentana campo(*this, indiceCampo_);
     ::dep::ConsultarCampo(s_.formularios, s_.consultas, campo);
 }
@@ -180,9 +217,25 @@ bool FrmDepuracion::Form_KeyDown(int codigoTecla, int) {
 
 void FrmDepuracion::Form_Unload() {
     if (descargada_) return;
+    if (enCorrida_) {
+        PedirCierreEnCorrida();
+        return;
+    }
     descargada_ = true;
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     if (terminar_) terminar_();
+}
+
+void FrmDepuracion::PedirCierreEnCorrida() {
+    if (cerrarAlTerminar_) return;  // already asked, and the run is stopping
+    const int r = s_.operador.Mensaje(
+        "Hay una depuración en curso.\n\n¿Desea detenerla y cerrar el programa?\n\n"
+        "Si responde «Sí», la depuración se cancela como con el botón de cancelar: termina lo que "
+        "está haciendo, deja los datos en orden y el programa se cierra al terminar.",
+        vb::kSiNo | vb::kPregunta);
+    if (r != vb::kSi) return;
+    cerrarAlTerminar_ = true;
+    depuracion_.CmdCancelar_Click();
 }
 
 void FrmDepuracion::FijarEstadoConsulta(int indice) {
@@ -209,6 +262,7 @@ void FrmDepuracion::txtFields_KeyDown(int indice, int codigoTecla, int shift) {
 
 int FrmDepuracion::txtFields_KeyPress(int indice, int caracter) {
     if (caracter == 27) return caracter;
+    if (enCorrida_ && caracter >= 32) return 0;  // the field holds the run's date
     return FiltrarTecla(txtFields(indice), caracter);
 }
 
@@ -270,7 +324,11 @@ void FrmDepuracion::keyPressEvent(QKeyEvent* ev) {
 
 void FrmDepuracion::closeEvent(QCloseEvent* ev) {
     Form_Unload();
-    ev->accept();
+    // During a run the window stays until the run has ended.
+    if (descargada_)
+        ev->accept();
+    else
+        ev->ignore();
 }
 
 }  // namespace dep

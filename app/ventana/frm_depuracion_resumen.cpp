@@ -3,6 +3,7 @@
 
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/frm_depuracion.hpp"
+#include "app/ventana/informe_html.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
 #include "purge/vista_previa.hpp"
@@ -24,7 +25,7 @@ void FrmDepuracion::DepurarConDiario() {
         // Before Inicializa clears the flag.
         diario.Terminar(cancelado_);
     }
-    dlgResumen_->Mostrar("Resumen de la depuración", TextoInforme(ArmarInforme(diario)));
+    dlgResumen_->Mostrar("Resumen de la depuración", HtmlResumen(ArmarInforme(diario)));
 }
 
 void FrmDepuracion::VistaPrevia() {
@@ -33,7 +34,7 @@ void FrmDepuracion::VistaPrevia() {
     if (!ListoPara("calcular la vista previa")) return;
     std::string texto;
     try {
-        texto = TextoVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(0), Casilla(1), Casilla(2)));
+        texto = HtmlVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(0), Casilla(1), Casilla(2)));
     } catch (const std::exception& e) {
         s_.operador.Mensaje(std::string("No se pudo calcular la vista previa: ") + e.what(),
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");

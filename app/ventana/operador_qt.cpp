@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -100,7 +101,7 @@ int OperadorQt::ErrorRutina(const Falla& e, const std::string& rutina) {
     return Abortar("Error en la rutina " + rutina + "\n" + TextoError(e), kTituloAplicacion);
 }
 
-std::string OperadorQt::ElegirFecha() {
+std::string OperadorQt::ElegirFecha(const std::string& inicial) {
     QDialog d(padre_);
     d.setObjectName("ElegirFecha");
     d.setWindowTitle("Elegir fecha");
@@ -108,6 +109,13 @@ std::string OperadorQt::ElegirFecha() {
     auto* cal = new QCalendarWidget(&d);
     cal->setObjectName("Calendario");
     cal->setGridVisible(true);
+    // Month and day names in the suite's language, whatever the machine's locale.
+    cal->setLocale(QLocale(QLocale::Spanish, QLocale::Spain));
+    // On the date the field holds, so that a nearby date is a click or two away.
+    QDate desde = QDate::currentDate();
+    if (const auto f = ReconocerFecha(inicial)) desde = QDate(f->Anio(), f->Mes(), f->Dia());
+    cal->setSelectedDate(desde);
+    cal->setCurrentPage(desde.year(), desde.month());
     lay->addWidget(cal);
     auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
     bb->button(QDialogButtonBox::Ok)->setText("Aceptar");

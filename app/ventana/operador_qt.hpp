@@ -22,7 +22,7 @@ class OperadorQt : public Operador {
                 const std::string& titulo = "") override;
     int DialogoError(const Falla& e) override;
     int ErrorRutina(const Falla& e, const std::string& rutina) override;
-    std::string ElegirFecha() override;
+    std::string ElegirFecha(const std::string& inicial = {}) override;
     std::string AbrirLista(const PedidoLista& p) override;
 
   private:

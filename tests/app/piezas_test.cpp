@@ -6,8 +6,10 @@
 #include <QCalendarWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/ventana/operador_qt.hpp"
@@ -171,6 +173,35 @@ class PiezasTest : public QObject {
         QCOMPARE(op.ElegirFecha(), std::string("07/03/2021"));
         Responder("Cancelar");
         QCOMPARE(op.ElegirFecha(), std::string());
+
+        // The chooser opens on the field's date (today when it holds none), with Spanish month and
+        // day names on an English system.
+        const QLocale antes;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        struct Caso {
+            const char* campo;
+            QDate fecha;
+        };
+        for (const Caso& c : {Caso{"15/06/2022", QDate(2022, 6, 15)}, Caso{" ", QDate::currentDate()},
+                              Caso{"31/02/2021", QDate::currentDate()}}) {
+            QDate elegida;
+            QString mes, dia;
+            QTimer::singleShot(0, [&] {
+                auto* cal = QApplication::activeModalWidget()->findChild<QCalendarWidget*>();
+                elegida = cal->selectedDate();
+                QVERIFY(cal->yearShown() == c.fecha.year() && cal->monthShown() == c.fecha.month());
+                mes = cal->findChild<QToolButton*>("qt_calendar_monthbutton")->text();
+                auto* vista = cal->findChild<QTableView*>("qt_calendar_calendarview");
+                for (int col = 0; col < vista->model()->columnCount(); ++col)
+                    dia += vista->model()->data(vista->model()->index(0, col)).toString() + " ";
+                QApplication::activeModalWidget()->close();
+            });
+            op.ElegirFecha(c.campo);
+            QCOMPARE(elegida, c.fecha);
+            QCOMPARE(mes, QLocale(QLocale::Spanish).standaloneMonthName(c.fecha.month()));
+            QVERIFY2(dia.contains("lun") && dia.contains("mié") && !dia.contains("Mon"), qPrintable(dia));
+        }
+        QLocale::setDefault(antes);
         PedidoLista p;
         p.origen = "SELECT A,B FROM T";
         QCOMPARE(ConsultaDeLista(p), p.origen);

@@ -8,6 +8,7 @@
 
 #include "apoyo.hpp"
 #include "app/ventana/dlg_texto.hpp"
+#include "app/ventana/informe_html.hpp"
 #include "app/ventana/util_kit.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
@@ -30,6 +31,24 @@ bool Contiene(const std::string& s, const std::string& t) {
     return s.find(t) != std::string::npos;
 }
 
+// The dialogs lay the report out in tables: as plain text, a row is its cells one a line.
+std::string Celdas(std::initializer_list<std::string> c) {
+    std::string r;
+    for (const auto& x : c) r += (r.empty() ? "" : "\n") + x;
+    return r;
+}
+
+// The consolidation comes first and the names of tables and procedures only under "Detalles".
+void AsientosPrimeroYNombresAlFinal(const std::string& texto) {
+    const auto detalles = texto.find("Detalles");
+    QVERIFY2(detalles != std::string::npos, texto.c_str());
+    QVERIFY2(texto.find("Asientos") < texto.find("Movimientos de Stock"), texto.c_str());
+    for (const char* nombre : {"MV_ASIENTOS", "KS_DEPURA_STOCK", "AUX_", "V_TA_CPTE"}) {
+        const auto p = texto.find(nombre);
+        QVERIFY2(p == std::string::npos || p > detalles, nombre);
+    }
+}
+
 }  // namespace
 
 class ResumenTest : public QObject {
@@ -48,7 +67,7 @@ class ResumenTest : public QObject {
         // The preview of the ticked boxes only, and nothing changed by it.
         const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
         const std::string previa = b.w->DlgVistaPrevia().Texto();
-        QCOMPARE(previa, TextoVistaPrevia(v));
+        QCOMPARE(b.w->DlgVistaPrevia().Html(), HtmlVistaPrevia(v));
         QVERIFY2(Contiene(previa, "Purgas marcadas: Asientos; Temporales"), previa.c_str());
         QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
         QVERIFY(!b.w->DlgResumen().isVisible());
@@ -57,21 +76,26 @@ class ResumenTest : public QObject {
         b.w->UtilKit1().Pulsar("GRABAR");
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
-        QVERIFY2(Contiene(resumen, "RESUMEN DE LA DEPURACION HASTA EL 31/12/2021"), resumen.c_str());
+        QVERIFY2(Contiene(resumen, "Resumen de la depuración hasta el 31/12/2021"), resumen.c_str());
         QCOMPARE(v.pasadas.size(), std::size_t{2});
         long long consolidados = 0, renglones = 0;
         for (const auto& p : v.pasadas) {
             QVERIFY2(p.correria, p.motivo.c_str());
-            QVERIFY2(Contiene(resumen, "Comprobante de saldo inicial " + p.tipo + " " + p.comprobante + ": " +
-                                           TextoEntero(p.grupos) + " renglones"),
+            QVERIFY2(Contiene(resumen,
+                              Celdas({p.tipo + " " + ClaveLegible(p.comprobante), TextoEntero(p.grupos)})),
                      resumen.c_str());
             consolidados += p.asientos + p.cierres;
             renglones += p.grupos;
         }
-        QVERIFY2(Contiene(resumen, "Asientos: " + TextoEntero(consolidados) + " asientos consolidados"),
+        QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Hecha",
+                                           TextoEntero(consolidados) + " asientos consolidados"})),
                  resumen.c_str());
-        QVERIFY(Contiene(resumen, "Movimientos de Stock, ventas, compras: no marcada"));
-        QVERIFY(Contiene(resumen, "Fecha de ultima depuracion grabada: 31/12/2021"));
+        QVERIFY(Contiene(resumen, Celdas({"Movimientos de Stock, ventas, compras", "No marcada"})));
+        QVERIFY(Contiene(resumen, "Fecha de última depuración grabada: 31/12/2021"));
+        AsientosPrimeroYNombresAlFinal(resumen);
+        b.w->ChkStock(0).setChecked(true);
+        b.w->CmdVistaPrevia().click();
+        AsientosPrimeroYNombresAlFinal(b.w->DlgVistaPrevia().Texto());
         QVERIFY(b.w->Label2(2).text().startsWith("Final: "));
         QCOMPARE(std::stoll(asientos) - std::stoll(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS")),
                  consolidados - renglones);
@@ -121,11 +145,11 @@ class ResumenTest : public QObject {
         QVERIFY(cedidas >= 5);
         QVERIFY(!b.w->DlgVistaPrevia().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
-        QVERIFY2(!Contiene(resumen, "rechazada"), resumen.c_str());
-        QVERIFY2(Contiene(resumen, "Asientos: " +
-                                       TextoEntero(v.pasadas[0].asientos + v.pasadas[0].cierres +
-                                                   v.pasadas[1].asientos + v.pasadas[1].cierres) +
-                                       " asientos consolidados"),
+        QVERIFY2(!Contiene(resumen, "rechazado"), resumen.c_str());
+        QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Hecha",
+                                           TextoEntero(v.pasadas[0].asientos + v.pasadas[0].cierres +
+                                                       v.pasadas[1].asientos + v.pasadas[1].cierres) +
+                                               " asientos consolidados"})),
                  resumen.c_str());
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
@@ -143,7 +167,7 @@ class ResumenTest : public QObject {
         QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
-        QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabo la fecha de ultima depuracion"),
+        QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabó la fecha de última depuración"),
                  resumen.c_str());
         QCOMPARE(b.FechaGuardada(), antes);
         const auto diario = LeerDiario(b.RutaDiario());

@@ -1,4 +1,7 @@
 // The real window on a real demo database: GRABAR, the runs, cancel, the date field and the bar.
+#include <atomic>
+#include <thread>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +11,7 @@
 #include "apoyo.hpp"
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
+#include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
 #include "app/ventana/util_kit.hpp"
 
@@ -131,8 +135,10 @@ class VentanaTest : public QObject {
         QTest::mouseClick(&b.w->txtFields(0), Qt::LeftButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{0});
         QCOMPARE(b.w->IndiceCampo(), 0);
+        const std::string antes = b.w->txtFields(0).text().toStdString();
         QTest::mouseClick(&b.w->txtFields(0), Qt::RightButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
+        QCOMPARE(b.op.llamadas[0].texto, antes);  // the chooser opens on the field's date
         QCOMPARE(b.w->txtFields(0).text(), QString("05/05/2022"));
     }
 
@@ -143,6 +149,138 @@ class VentanaTest : public QObject {
         b.w->UtilKit1_click(t);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
         QCOMPARE(b.w->txtFields(0).text(), QString());
+    }
+
+    // GRABAR's date and boxes hold for the run: typing, the lookup (CONSULTAR, F3, right click)
+    // and clicks on the boxes change nothing until it ends. The status bar names each pass.
+    void entradasFijasDuranteLaCorridaYPasadaVisible() {
+        Banco b;
+        b.w->show();
+        SoloCasilla(*b.w, 1);
+        b.w->ChkStock(0).setChecked(true);  // the stock call runs on a worker thread first
+        b.w->txtFields(0).setText("31/12/2021");
+        b.op.respuestasFecha.assign(3, "30/06/2021");
+        int cedidas = 0;
+        QStringList pasadas;
+        b.w->alCeder = [&] {
+            const QString m = QString::fromStdString(b.w->SbStatusBar().Texto("MENSAJE"));
+            if (pasadas.isEmpty() || pasadas.back() != m) pasadas << m;
+            if (++cedidas != 3) return;
+            QLineEdit& f = b.w->txtFields(0);
+            f.selectAll();
+            QTest::keyClicks(&f, "30/06/2021");
+            QTest::keyClick(&f, Qt::Key_Backspace);
+            QTest::keyClick(&f, Qt::Key_F3);
+            QTest::mouseClick(&f, Qt::RightButton);
+            std::string t = "CONSULTAR";
+            b.w->UtilKit1_click(t);
+            QTest::mouseClick(&b.w->ChkStock(1), Qt::LeftButton);
+            QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);
+            QCOMPARE(f.text(), QString("31/12/2021"));
+            QCOMPARE(b.w->TextoFecha(), std::string("31/12/2021"));
+            QVERIFY(b.w->ChkStock(1).isChecked() && !b.w->ChkStock(2).isChecked());
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(cedidas >= 3);
+        QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{0});
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QVERIFY(b.w->DlgResumen().Texto().find("Movimientos de Stock, ventas, compras\nHecha") !=
+                std::string::npos);
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+        QCOMPARE(pasadas, (QStringList{"Pasada 1 de 2: CC (todos menos proveedores)",
+                                       "Pasada 2 de 2: FP (proveedores: FP, CBFP, FPC, PGFP)"}));
+        QCOMPARE(b.w->SbStatusBar().Texto("MENSAJE"), std::string());
+        // Usable again once the run has ended.
+        QVERIFY(!b.w->txtFields(0).isReadOnly() && b.w->ChkStock(2).isEnabled());
+        QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);
+        QVERIFY(b.w->ChkStock(2).isChecked());
+    }
+
+    // Closing during a run asks; yes cancels as the cancel button does and the program ends
+    // once the run has ended (journal and summary written), no leaves the run going.
+    void cerrarDuranteUnaCorridaPregunta() {
+        struct Caso {
+            const char* como;
+            int respuesta;
+        };
+        for (const Caso& c : {Caso{"F10", vb::kNo}, Caso{"CERRAR", vb::kSi}, Caso{"ventana", vb::kSi}}) {
+            Banco b;
+            b.w->show();
+            const std::string antes = b.FechaGuardada();
+            SoloCasilla(*b.w, 1);
+            b.w->txtFields(0).setText("31/12/2021");
+            b.op.respuestasMensaje.push_back(c.respuesta);
+            int cedidas = 0, terminadoEnCorrida = 0;
+            bool visible = false;
+            b.w->alCeder = [&] {
+                terminadoEnCorrida += b.terminado;
+                if (++cedidas != 3) return;
+                if (std::string(c.como) == "F10")
+                    QTest::keyClick(b.w.get(), Qt::Key_F10);
+                else if (std::string(c.como) == "CERRAR")
+                    b.w->UtilKit1().Accion("CERRAR")->trigger();
+                else
+                    b.w->close();
+                visible = b.w->isVisible();
+            };
+            b.w->UtilKit1().Pulsar("GRABAR");
+            QVERIFY2(visible && terminadoEnCorrida == 0, c.como);
+            const auto m = b.op.DeTipo(Tipo::Mensaje);
+            QVERIFY2(!m.empty() && m[0].botones == (vb::kSiNo | vb::kPregunta), c.como);
+            QVERIFY(m[0].texto.find("¿Desea detenerla y cerrar el programa?") != std::string::npos);
+            QVERIFY(b.w->DlgResumen().isVisible());
+            if (c.respuesta == vb::kNo) {
+                QCOMPARE(m.size(), std::size_t{1});
+                QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+                QCOMPARE(b.terminado, 0);
+            } else {
+                QCOMPARE(b.op.Mensajes().back(), std::string("Proceso Cancelado"));
+                QCOMPARE(b.FechaGuardada(), antes);
+                QCOMPARE(b.terminado, 1);
+                QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND "
+                                "DETALLE = 'Depuracion'") == "0");
+            }
+        }
+    }
+
+    // The stock procedure's call: on another thread while the window keeps its clock going, with
+    // clicks, keys and close requests dropped (not kept for later), and its failure thrown here.
+    void esperarSinEntradaRepintaDescartaYRelanza() {
+        Banco b;
+        b.w->show();
+        b.w->Label2(0).setText(QTime::currentTime().toString("hh:mm:ss"));
+        b.w->IntervaloTemporizador(1);
+        std::atomic<bool> soltar{false};
+        QTimer::singleShot(20, [&] {
+            QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);
+            QTest::keyClick(b.w.get(), Qt::Key_F10);
+            QCoreApplication::postEvent(&b.w->CmdVistaPrevia(),
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+            QCoreApplication::postEvent(
+                &b.w->CmdVistaPrevia(),
+                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
+            b.w->close();
+        });
+        QTimer::singleShot(80, [&] { soltar = true; });
+        std::thread::id hilo;
+        bool esperando = false;
+        b.w->EsperarSinEntrada([&] {
+            hilo = std::this_thread::get_id();
+            while (!soltar) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            esperando = b.w->Esperando();
+        });
+        QCoreApplication::processEvents();
+        QVERIFY(hilo != std::this_thread::get_id());
+        QVERIFY(esperando && !b.w->Esperando());
+        QVERIFY(b.w->Label2(1).text().startsWith("Actual: "));  // Timer1 served during the wait
+        QVERIFY(!b.w->Cancelado());
+        QCOMPARE(b.terminado, 0);
+        QVERIFY(b.w->isVisible());
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
+        QVERIFY(b.op.llamadas.empty());
+        QVERIFY_THROWS_EXCEPTION(Falla, b.w->EsperarSinEntrada([] { throw Falla(5, "rechazada"); }));
+        QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);  // input reaches the window again
+        QVERIFY(b.w->Cancelado());
     }
 
     void comandosSinAccionYCerrar() {

@@ -1,0 +1,57 @@
+#include "app/ventana/programa.hpp"
+
+#include "runtime/ajustes.hpp"
+
+namespace dep {
+
+namespace {
+
+std::string QueRevisar(const std::string& motor) {
+    if (motor == "sqlite")
+        return "Revise el archivo de la base de datos que indica cn000pr.ini (o DEPURACION_BASE): debe "
+               "existir, ser una base de datos del sistema y admitir escritura, igual que su carpeta.";
+    if (motor == "odbc")
+        return "Revise la conexión con el servidor que indica cn000pr.ini (o DEPURACION_ODBC): el "
+               "controlador ODBC, el nombre del servidor, la base de datos, el usuario y la contraseña.";
+    return "Revise en cn000pr.ini el motor de base de datos indicado: se admiten «sqlite» y «odbc».";
+}
+
+}  // namespace
+
+std::string TextoSinConexion(const std::string& motor, const std::string& detalle) {
+    std::string t = "No se pudo abrir la base de datos.\n\n" + QueRevisar(motor) +
+                    "\n\nLa ventana se abre sin conexión: no se podrá depurar ni calcular la vista previa.";
+    if (!detalle.empty()) t += "\n\nDetalle técnico: " + detalle;
+    return t;
+}
+
+Programa::Programa() {
+    std::string motor, fallo;
+    try {
+        const AjustesConexion a = LeerAjustesConexion();
+        motor = a.motor;
+        cn_ = AbrirConexion(a);
+    } catch (const std::exception& e) {
+        fallo = e.what();
+    }
+    datos_ = std::make_unique<DataServices>(cn_, op_);
+    formularios_ = std::make_unique<FormServices>(op_);
+    consultas_ = std::make_unique<LookupServices>(op_);
+    s_ = std::make_unique<Servicios>(Servicios{*datos_, *formularios_, *consultas_, op_});
+    op_.FijarDatos(datos_.get());
+
+    if (!fallo.empty())
+        op_.Mensaje(TextoSinConexion(motor, fallo), vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+
+    w_ = std::make_unique<FrmDepuracion>(*s_);
+    op_.FijarPadre(w_.get());
+    if (!fallo.empty()) w_->FijarMotivoSinConexion(QueRevisar(motor));
+    w_->Form_Load();
+}
+
+Programa::~Programa() {
+    op_.FijarPadre(nullptr);
+    w_.reset();
+}
+
+}  // namespace dep
