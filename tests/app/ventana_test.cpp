@@ -164,7 +164,7 @@ class VentanaTest : public QObject {
         QStringList pasadas;
         b.w->alCeder = [&] {
             const QString m = QString::fromStdString(b.w->SbStatusBar().Texto("MENSAJE"));
-            if (pasadas.isEmpty() || pasadas.back() != m) pasadas << m;
+            if (!m.isEmpty() && (pasadas.isEmpty() || pasadas.back() != m)) pasadas << m;
             if (++cedidas != 3) return;
             QLineEdit& f = b.w->txtFields(0);
             f.selectAll();
