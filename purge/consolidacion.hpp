@@ -51,6 +51,12 @@ class Consolidacion {
     // the same transaction; a refusal names them as `que`. False: the call ends.
     bool Refechar(const std::string& clave, const std::string& corte, const std::string& que, bool propio);
     void Registrar(UnidadDiario u) const;
+    // The trigger statements and the ends of the transactions they run in, keeping track of
+    // whether the table's triggers are off for good (the trap may go past a refused ENABLE).
+    void Disparar(const char* sql);
+    void Confirmar();
+    void Deshacer();
+    void AvisarDisparadores();
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }
@@ -72,6 +78,8 @@ class Consolidacion {
     std::optional<Fecha> ultimaBorrada_;        // last walk date whose delete committed
     bool enCurso_ = false;                      // the pass's record is written and its voucher not re-dated
     std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
+    bool apagadosTx_ = false;                   // triggers off in the open transaction
+    bool apagados_ = false;                     // triggers off as committed
 };
 
 }  // namespace dep

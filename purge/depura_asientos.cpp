@@ -53,13 +53,18 @@ void Consolidacion::Restablecer() {
     // rollback, as the failure path of a date does, so no engine is left without them.
     try {
         cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
+        apagadosTx_ = false;
+        if (cn->NivelTransaccion() == 0) apagados_ = false;
     } catch (const std::exception&) {
+        // Said below when the triggers stay off.
     }
     try {
         while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
+        apagadosTx_ = apagados_;
     } catch (const std::exception&) {
         // The connection is gone; the database drops what it held.
     }
+    AvisarDisparadores();
     if (fechaAbierta_) {
         UnidadDiario u = std::move(*fechaAbierta_);
         fechaAbierta_.reset();
@@ -85,8 +90,40 @@ void Consolidacion::Correr() {
     if (!FechasLegibles()) return;
     for (const DefPasada& p : kPasadas)
         if (!Pasada(p)) return;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return;
+    const bool seguir = Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); });
+    AvisarDisparadores();
+    if (!seguir) return;
     Paso([&] { host_.Pie("..."); });
+}
+
+void Consolidacion::Disparar(const char* sql) {
+    Cn().Execute(sql);
+    apagadosTx_ = std::string_view(sql).find("DISABLE") != std::string_view::npos;
+    if (Cn().NivelTransaccion() == 0) apagados_ = apagadosTx_;
+}
+
+void Consolidacion::Confirmar() {
+    Cn().CommitTrans();
+    apagados_ = apagadosTx_;
+}
+
+void Consolidacion::Deshacer() {
+    Cn().RollbackTrans();
+    apagadosTx_ = apagados_;  // the switch is undone with the transaction
+}
+
+void Consolidacion::AvisarDisparadores() {
+    if (!apagados_) return;
+    apagados_ = apagadosTx_ = false;  // said once
+    host_.FijarHayError(true);
+    const std::string texto =
+        "ATENCION: LA BASE DE DATOS RECHAZO VOLVER A ACTIVAR LOS DISPARADORES DE MV_ASIENTOS: QUEDARON "
+        "DESACTIVADOS. ACTIVELOS CON \"ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL\" ANTES DE VOLVER A USAR "
+        "EL "
+        "SISTEMA.";
+    Anotar(texto);
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    d_.RegistrarPendiente("asientos", "los disparadores de MV_ASIENTOS quedaron desactivados");
 }
 
 bool Consolidacion::Pasada(const DefPasada& p) {
@@ -319,7 +356,7 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
     u.inicio = d_.AhoraDiario();
     std::string error;
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
             long filas = 0;
             s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " +
@@ -337,12 +374,12 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
                        Cn().Errors()[0].descripcion);
         }))
         return false;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
             if (!error.empty())
-                Cn().RollbackTrans();
+                Deshacer();
             else
-                Cn().CommitTrans();
+                Confirmar();
         }))
         return false;
     u.fin = d_.AhoraDiario();

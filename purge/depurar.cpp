@@ -128,7 +128,10 @@ void Depuracion::Depurar() {
             DepuraTemporales();
         },
         [&] { antes(); },
-        [&] { host_.Etiqueta(2, "Final: " + HoraActual()); },
+        [&] {
+            if (diario_) diario_->MarcarFinal();
+            host_.Etiqueta(2, "Final: " + HoraActual());
+        },
         [&] {
             if (host_.Cancelado()) {
                 s_.operador.Mensaje("Proceso Cancelado", vb::kSoloAceptar);

@@ -90,6 +90,7 @@ Fecha Diario::Ahora() const {
 
 void Diario::Iniciar(const std::string& hasta, bool stock, bool asientos, bool temporales) {
     unidades_.clear();
+    final_.reset();
     corrida_ = CorridaDiario{};
     corrida_.hasta = hasta;
     corrida_.stock = stock;
@@ -126,7 +127,7 @@ void Diario::Pendiente(const std::string& purga, const std::string& que) {
 
 void Diario::Terminar(bool cancelado) {
     corrida_.cancelado = cancelado;
-    corrida_.fin = Ahora();
+    corrida_.fin = final_ ? *final_ : Ahora();
     const struct {
         const char* purga;
         bool marcada;

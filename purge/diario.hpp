@@ -63,6 +63,9 @@ class Diario {
     // Records the purges that left no unit (not ticked, cancelled, nothing to do) and the run.
     void Terminar(bool cancelado);
     void FechaGrabada() { corrida_.fechaGrabada = true; }
+    // The moment the run shows "Final:": its duration ends there, not when a message box that
+    // follows is closed.
+    void MarcarFinal() { final_ = Ahora(); }
 
     Fecha Ahora() const;
     const std::vector<UnidadDiario>& Unidades() const { return unidades_; }
@@ -79,6 +82,7 @@ class Diario {
     std::function<Fecha()> reloj_;
     CorridaDiario corrida_;
     std::vector<UnidadDiario> unidades_;
+    std::optional<Fecha> final_;
     bool escrito_ = true;
 };
 

@@ -18,7 +18,7 @@ bool Consolidacion::PasoFecha() {
     fechaAbierta_->pasada = ctx_.tipo;
     fechaAbierta_->inicio = d_.AhoraDiario();
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
-    if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
 
     Recordset rs;
     if (!Paso([&] {
@@ -105,14 +105,14 @@ bool Consolidacion::PasoFecha() {
     if (!Paso([&] { s_.datos.CerrarRecordset(rs); })) return false;
 
     if (!fallo) {
-        if (!Paso([&] { Cn().Execute("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
-        if (!Paso([&] { Cn().CommitTrans(); })) return false;
+        if (!Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+        if (!Paso([&] { Confirmar(); })) return false;
         if (fusionado_) ultimaBorrada_ = fecha_;
         fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;
         host_.ProcesarEventos();
     } else {
-        if (!Paso([&] { Cn().Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
-        if (!Paso([&] { Cn().RollbackTrans(); })) return false;
+        if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+        if (!Paso([&] { Deshacer(); })) return false;
         deshechas_.push_back(fecha_);
         fechaAbierta_->resultado = resultado::kRechazada;
         fechaAbierta_->error = errorFecha.empty() ? "deshecha" : errorFecha;

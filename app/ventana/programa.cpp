@@ -27,9 +27,11 @@ std::string TextoSinConexion(const std::string& motor, const std::string& detall
 
 Programa::Programa() {
     std::string motor, fallo;
+    std::vector<std::string> avisos;
     try {
         const AjustesConexion a = LeerAjustesConexion();
         motor = a.motor;
+        avisos = a.avisos;
         cn_ = AbrirConexion(a);
     } catch (const std::exception& e) {
         fallo = e.what();
@@ -40,6 +42,11 @@ Programa::Programa() {
     s_ = std::make_unique<Servicios>(Servicios{*datos_, *formularios_, *consultas_, op_});
     op_.FijarDatos(datos_.get());
 
+    if (!avisos.empty()) {
+        std::string texto;
+        for (const auto& a : avisos) texto += a + "\n";
+        op_.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
+    }
     if (!fallo.empty())
         op_.Mensaje(TextoSinConexion(motor, fallo), vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
 

@@ -2,6 +2,7 @@
 // The embedded engine: a Conexion on a SQLite database file, taking the T-SQL the program sends
 // through the translation of traductor.hpp.
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,6 +45,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     // refusal fills Errors() with `texto` and changes nothing. Only test code calls it.
     void RechazarSentencias(std::string patron, int ocurrencia, std::string texto);
     void QuitarRechazos() { rechazos_.clear(); }
+    // For tests: called with each text before it runs (a test holds a statement there).
+    void FijarAntesDeSentencia(std::function<void(const std::string&)> f) { antes_ = std::move(f); }
 
     // Statements prepared and kept so far (one per statement shape).
     std::size_t SentenciasPreparadas() const { return sentencias_.size(); }
@@ -90,6 +93,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::string ruta_, nombreBase_, usuario_, baseAdmin_;
     std::ofstream traza_;
     std::vector<Rechazo> rechazos_;
+    std::function<void(const std::string&)> antes_;
     std::unordered_map<std::string, sqlite3_stmt*> sentencias_;
     struct EntradaPlan {
         std::shared_ptr<const sqlite::Plan> plan;

@@ -262,6 +262,7 @@ long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* 
                     "depuracion/sqlite");
     bool envuelto = false;
     try {
+        if (antes_) antes_(sql);
         ComprobarRechazoDePrueba(sql);
         const std::vector<Token> t = sqlite::Tokenizar(sql);
         const auto plan = PlanDe(t, sql);

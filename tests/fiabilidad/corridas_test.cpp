@@ -83,6 +83,7 @@ class EnSegundoPlano {
     }
     EnSegundoPlano(const EnSegundoPlano&) = delete;
     EnSegundoPlano& operator=(const EnSegundoPlano&) = delete;
+    pid_t Pid() const { return pid_; }
     int Esperar() {
         int st = 0;
         waitpid(pid_, &st, 0);
@@ -144,6 +145,28 @@ TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraT
         Cuenta(base,
                "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA >= '2021-11-01'"),
         0);
+}
+
+TEST(CtrlC, DuranteElProcedimientoDeStockDetieneLasPurgasSiguientesYNoGrabaLaFecha) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 600);
+    const long long aux = Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP");
+    ASSERT_GT(aux, 0);
+    const fs::path pausa = c / "pausa";
+    std::ofstream(pausa) << "\n";
+    EnSegundoPlano corrida({"--hasta", "30/06/2021", "--stock", "--temporales", "--base", base},
+                           {"DEPURACION_PAUSA=" + pausa.string(),
+                            "DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK", "TEMP=" + c.Ruta().string()});
+    ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+    kill(corrida.Pid(), SIGINT);
+    fs::remove(pausa);
+    EXPECT_EQ(corrida.Esperar(), 1);
+    EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";
+    EXPECT_EQ(Cuenta(base,
+                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                     "VALOR = '30/06/2021'"),
+              0);
 }
 
 TEST(Recuperacion, UnComprobanteTerminadoNoSeMueveEnUnaCorridaConCorteAnterior) {

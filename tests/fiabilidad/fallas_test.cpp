@@ -105,6 +105,21 @@ TEST_F(Rechazos, ConsultasYDisparadoresRechazadosEntranEnLaTrampaYTerminanEnTres
     }
 }
 
+TEST_F(Rechazos, DisparadoresQueNoVuelvenAActivarseSeDicenYTerminanEnTres) {
+    const Salida s = Programa(
+        {"--hasta", kCorte, "--asientos", "--base", base, "--ante-error", "ignorar", "--formato", "json"},
+        {"DEPURACION_RECHAZAR=ENABLE TRIGGER ALL|0|", "TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_GT(DisparadoresGuardados(base), 0) << "the refusal really left them off";
+    EXPECT_TRUE(Contiene(s.out, "QUEDARON DESACTIVADOS")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "\"pendientes\":[\"los disparadores de MV_ASIENTOS quedaron desactivados\"]"))
+        << s.out;
+    const Salida bien =
+        Programa({"--hasta", kCorte, "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(bien.estado, 0) << bien.out << bien.err;
+    Revisar("disparadores, y vuelta a correr");
+}
+
 TEST_F(Rechazos, LaEscrituraDeLaConfiguracionRechazadaNoPierdeNada) {
     const Salida s = Programa({"--hasta", kCorte, "--base", base},
                               {"DEPURACION_RECHAZAR=INTO TA_CONFIGURACION|0|;;UPDATE TA_CONFIGURACION|0|",

@@ -1,7 +1,8 @@
 // depuracion-consola-prueba: the console program with the test aids the shipped one must not
 // have. DEPURACION_RECHAZAR="patron|n|texto;;..." refuses statements as the database would;
 // DEPURACION_PAUSA=<file> with DEPURACION_PAUSA_CEDIDA=<n> holds the run at its n-th yield
-// outside any transaction (default 1) until <file> is removed, after creating <file>.en-pausa.
+// outside any transaction (default 1) until <file> is removed, after creating <file>.en-pausa;
+// with DEPURACION_PAUSA_SENTENCIA=<text> instead, it holds the first statement that contains it.
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "runtime/sqlite/conexion_sqlite.hpp"
 #include "tests/apoyo/rechazos.hpp"
 
 int main(int argc, char** argv) {
@@ -19,20 +21,33 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     dep::Conexion* cn = nullptr;
     const char* rechazos = std::getenv("DEPURACION_RECHAZAR");
+    const char* pausa = std::getenv("DEPURACION_PAUSA");
+    const char* sentencia = std::getenv("DEPURACION_PAUSA_SENTENCIA");
+    auto esperar = [](const std::string& archivo) {
+        std::ofstream(archivo + ".en-pausa") << getpid() << "\n";
+        while (fs::exists(archivo)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    };
     auto alAbrir = [&](dep::Conexion& c) {
         cn = &c;
         if (rechazos && *rechazos) dep::prueba::AplicarRechazos(c, rechazos);
+        if (pausa && *pausa && sentencia && *sentencia)
+            if (auto* s = dynamic_cast<dep::ConexionSqlite*>(&c))
+                s->FijarAntesDeSentencia([archivo = std::string(pausa), texto = std::string(sentencia),
+                                          esperar, hecho = false](const std::string& sql) mutable {
+                    if (hecho || sql.find(texto) == std::string::npos) return;
+                    hecho = true;
+                    esperar(archivo);
+                });
     };
     std::function<void()> alProcesar;
-    if (const char* p = std::getenv("DEPURACION_PAUSA"); p && *p) {
-        const std::string pausa = p;
+    if (pausa && *pausa && !(sentencia && *sentencia)) {
+        const std::string archivo = pausa;
         const char* n = std::getenv("DEPURACION_PAUSA_CEDIDA");
         const int cedida = n && *n ? std::atoi(n) : 1;
         auto vistas = std::make_shared<int>(0);
-        alProcesar = [&cn, pausa, cedida, vistas] {
+        alProcesar = [&cn, archivo, cedida, vistas, esperar] {
             if (cn == nullptr || cn->NivelTransaccion() != 0 || ++*vistas != cedida) return;
-            std::ofstream(pausa + ".en-pausa") << getpid() << "\n";
-            while (fs::exists(pausa)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            esperar(archivo);
         };
     }
     return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0, alProcesar, alAbrir);
