@@ -8,10 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <map>
 
 #include <gtest/gtest.h>
 
+#include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
@@ -29,16 +32,19 @@ long long Sentencias(const std::string& texto) {
     return n;
 }
 
-// Starts the consolidation and kills it once its trace holds `n` finished statements (or lets it
-// end). Returns true when it was killed.
-bool CorrerYMatar(const std::string& base, const std::string& traza, long long n) {
+// Starts the console with `args` and a trace, and kills it once its trace holds `n` finished
+// statements (or lets it end). Returns true when it was killed.
+bool CorrerYMatar(std::vector<std::string> args, const std::string& traza, long long n) {
+    args.insert(args.end(), {"--traza", traza});
     const pid_t pid = fork();
     if (pid == 0) {
         const int nulo = open("/dev/null", O_WRONLY);
         dup2(nulo, 1);
         dup2(nulo, 2);
-        execl(DEP_CONSOLA, DEP_CONSOLA, "--hasta", kCorte, "--asientos", "--base", base.c_str(), "--traza",
-              traza.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(DEP_CONSOLA, argv.data());
         _exit(127);
     }
     std::ifstream f;
@@ -67,6 +73,11 @@ bool CorrerYMatar(const std::string& base, const std::string& traza, long long n
     }
 }
 
+// The consolidation up to kCorte on `base`.
+std::vector<std::string> Consolidacion(const std::string& base) {
+    return {"--hasta", kCorte, "--asientos", "--base", base};
+}
+
 void RevisarLibros(const std::string& base, const Sumas& originales, int disparadores,
                    const std::string& cuando) {
     EXPECT_EQ(Integridad(base), "ok") << cuando;
@@ -91,7 +102,7 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
     // A whole run gives the length of the trace.
     const std::string completa = c / "completa.db";
     std::filesystem::copy_file(modelo, completa);
-    ASSERT_FALSE(CorrerYMatar(completa, c / "completa.traza", 1LL << 60));
+    ASSERT_FALSE(CorrerYMatar(Consolidacion(completa), c / "completa.traza", 1LL << 60));
     const long long total = Sentencias(Leer(c / "completa.traza"));
     ASSERT_GT(total, 200);
     RevisarLibros(completa, originales, disparadores, "corrida completa");
@@ -104,7 +115,7 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
         const std::string base = c / ("b" + std::to_string(k) + ".db");
         const std::string traza = c / ("t" + std::to_string(k) + ".traza");
         std::filesystem::copy_file(modelo, base);
-        const bool matada = CorrerYMatar(base, traza, n);
+        const bool matada = CorrerYMatar(Consolidacion(base), traza, n);
         matadas += matada;
         const std::string cuando =
             "muerta tras la sentencia " + std::to_string(n) + " de " + std::to_string(total);
@@ -128,6 +139,97 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
     std::cout << "[ choques ] " << matadas << " de " << kMomentos << " corridas matadas con " << total
               << " sentencias en la completa; filas de resumen varadas tras volver a correr: " << varadas
               << "\n";
+}
+
+// Every row of a table, each as one text, by its first column.
+std::map<std::string, std::string> Filas(const std::string& base, const std::string& tabla) {
+    std::map<std::string, std::string> m;
+    for (const auto& f : demo::Bd(base).Filas("SELECT * FROM " + tabla)) {
+        std::string t;
+        for (const auto& v : f) t += v + "|";
+        m[f.at(0)] = t;
+    }
+    return m;
+}
+
+// Kills the console running `args` on copies of `modelo` at `momentos` points of its trace; after
+// each kill `revisar` checks the copy (`completa` is the model after an uninterrupted run), then
+// a rerun must end with status 0.
+void MatarEnMomentos(const Carpeta& c, const std::string& modelo, const std::string& completa,
+                     const std::function<std::vector<std::string>(const std::string&)>& args, int momentos,
+                     const std::function<void(const std::string&, const std::string&)>& revisar) {
+    std::filesystem::copy_file(modelo, completa);
+    ASSERT_FALSE(CorrerYMatar(args(completa), c / "completa.traza", 1LL << 60));
+    const long long total = Sentencias(Leer(c / "completa.traza"));
+    ASSERT_GT(total, 5);
+    int matadas = 0;
+    for (int k = 1; k <= momentos; ++k) {
+        const long long n = total * k / (momentos + 1);
+        const std::string base = c / ("m" + std::to_string(k) + ".db");
+        std::filesystem::copy_file(modelo, base);
+        matadas += CorrerYMatar(args(base), c / ("m" + std::to_string(k) + ".traza"), n);
+        const std::string cuando =
+            "muerta tras la sentencia " + std::to_string(n) + " de " + std::to_string(total);
+        EXPECT_EQ(Integridad(base), "ok") << cuando;
+        revisar(base, cuando);
+        const Salida s = Programa(args(base));
+        EXPECT_EQ(s.estado, 0) << cuando << "\n" << s.out << s.err;
+        EXPECT_EQ(Integridad(base), "ok") << cuando;
+        std::filesystem::remove(base);
+    }
+    EXPECT_GE(matadas, momentos - 1) << "of " << total << " statements";
+}
+
+TEST(Choques, ElControlDeAplicacionesMatadoDejaCadaAplicacionEnteraYSeVuelveACorrer) {
+    Carpeta c;
+    const std::string modelo = c / "modelo.db";
+    OpcionesDemo o;
+    o.asientos = 1500;
+    o.semilla = 11;
+    GenerarDemo(modelo, o);
+    ASSERT_EQ(Programa(Consolidacion(modelo)).estado, 0);
+    const auto id = demo::Bd(modelo).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    ASSERT_EQ(id.size(), 1u);
+    const auto antes = Filas(modelo, "MV_APLICACION");
+    const std::string completa = c / "completa.db";
+    auto args = [&](const std::string& base) {
+        return std::vector<std::string>{"--aplicaciones", id[0][0], "--cc", "--hasta",
+                                        kCorte,           "--base", base};
+    };
+    MatarEnMomentos(c, modelo, completa, args, 6, [&](const std::string& base, const std::string& cuando) {
+        // Each application is as it was or as a whole run leaves it, never half re-pointed.
+        const auto despues = Filas(completa, "MV_APLICACION");
+        for (const auto& [clave, fila] : Filas(base, "MV_APLICACION")) {
+            const bool comoAntes = antes.count(clave) && antes.at(clave) == fila;
+            const bool comoDespues = despues.count(clave) && despues.at(clave) == fila;
+            EXPECT_TRUE(comoAntes || comoDespues) << cuando << ": " << fila;
+        }
+    });
+}
+
+TEST(Choques, LosTemporalesMatadosVacianCadaTablaEnteraYSeVuelvenACorrer) {
+    Carpeta c;
+    const std::string modelo = c / "modelo.db";
+    OpcionesDemo o;
+    o.asientos = 800;
+    o.semilla = 5;
+    GenerarDemo(modelo, o);
+    const std::vector<std::string> tablas = {"AUX_MAYORES", "AUX_ANEXOA",          "AUX_TMP",
+                                             "AUX_ERR",     "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"};
+    const std::string completa = c / "completa.db";
+    auto args = [](const std::string& base) {
+        return std::vector<std::string>{"--hasta", kCorte, "--temporales", "--base", base};
+    };
+    MatarEnMomentos(c, modelo, completa, args, 6, [&](const std::string& base, const std::string& cuando) {
+        for (const auto& t : tablas) {
+            const long long n = Cuenta(base, "SELECT COUNT(*) FROM " + t);
+            EXPECT_TRUE(n == Cuenta(modelo, "SELECT COUNT(*) FROM " + t) ||
+                        n == Cuenta(completa, "SELECT COUNT(*) FROM " + t))
+                << cuando << ": " << t << " " << n;
+        }
+    });
 }
 
 }  // namespace
