@@ -87,7 +87,7 @@ Informe ArmarInforme(const Diario& d) {
 }
 
 std::string TextoInforme(const Informe& i) {
-    std::string r = "RESUMEN DE LA DEPURACION HASTA EL " + i.hasta + "\n";
+    std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n";
     for (const auto& p : i.purgas) {
         r += std::string("  ") + Titulo(p.purga) + ": ";
         if (!p.marcada) {
@@ -124,10 +124,10 @@ std::string TextoInforme(const Informe& i) {
         for (const auto& f : i.fechasDeshechas) r += " " + f;
         r += "\n";
     }
-    r += "  Duracion: " + Duracion(i.segundos) + "\n";
-    r += i.cancelado      ? "  Proceso cancelado: no se grabo la fecha de ultima depuracion\n"
-         : i.fechaGrabada ? "  Fecha de ultima depuracion grabada: " + i.hasta + "\n"
-                          : "  No se grabo la fecha de ultima depuracion\n";
+    r += "  Duración: " + Duracion(i.segundos) + "\n";
+    r += i.cancelado      ? "  Proceso cancelado: no se grabó la fecha de última depuración\n"
+         : i.fechaGrabada ? "  Fecha de última depuración grabada: " + i.hasta + "\n"
+                          : "  No se grabó la fecha de última depuración\n";
     return r;
 }
 

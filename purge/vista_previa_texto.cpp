@@ -11,12 +11,14 @@ namespace {
 
 std::string Fila(const std::string& a, const std::string& b) {
     std::string r = "  " + a;
-    if (r.size() < 44) r.append(44 - r.size(), ' ');
+    std::size_t letras = 0;  // characters, not bytes: accented letters take two in UTF-8
+    for (unsigned char ch : r) letras += (ch & 0xC0) != 0x80;
+    if (letras < 44) r.append(44 - letras, ' ');
     return r + " " + b + "\n";
 }
 
 std::string Si(bool b) {
-    return b ? "si" : "no";
+    return b ? "sí" : "no";
 }
 
 std::string Num(long long n) {
@@ -53,7 +55,7 @@ std::string JsonVarados(const PreviaPasada& p) {
 }  // namespace
 
 std::string TextoVistaPrevia(const VistaPrevia& v) {
-    std::string r = "VISTA PREVIA DE LA DEPURACION HASTA EL " + v.hasta + " (no se modifica nada)\n";
+    std::string r = "VISTA PREVIA DE LA DEPURACIÓN HASTA EL " + v.hasta + " (no se modifica nada)\n";
     r += "Purgas marcadas: ";
     std::string m;
     if (v.stock) m += "Movimientos de Stock, ventas, compras";
@@ -83,8 +85,8 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
              "antemano.\n";
     if (v.asientos) {
         r += "\nASIENTOS\n";
-        r += Fila("Codigo CC en V_TA_CPTE", Si(v.existeCC));
-        r += Fila("Codigo FP en V_TA_CPTE", Si(v.existeFP));
+        r += Fila("Código CC en V_TA_CPTE", Si(v.existeCC));
+        r += Fila("Código FP en V_TA_CPTE", Si(v.existeFP));
         if (!v.fechasAsientos.empty()) r += "  " + v.fechasAsientos + "\n";
         for (const auto& p : v.pasadas) {
             r += "  Pasada " + p.tipo +

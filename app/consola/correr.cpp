@@ -92,8 +92,14 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         cn = AbrirConexion(a);
     } catch (const std::exception& e) {
-        err << "No se pudo abrir la base de datos '"
-            << (a.motor == "odbc" ? odbc::OcultarClave(a.odbc) : a.base) << "': " << e.what() << "\n";
+        // The embedded engine's message already names the file: said once.
+        const std::string texto = e.what();
+        const std::string engine = "No se puede abrir la base de datos ";
+        if (texto.rfind(engine, 0) == 0)
+            err << "No se pudo abrir la base de datos " << texto.substr(engine.size()) << "\n";
+        else
+            err << "No se pudo abrir la base de datos '"
+                << (a.motor == "odbc" ? odbc::OcultarClave(a.odbc) : a.base) << "': " << texto << "\n";
         return kConErrores;
     }
 

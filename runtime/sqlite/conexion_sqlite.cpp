@@ -42,6 +42,12 @@ std::string MotivoSqlite(int rc, const char* mensaje) {
             return "no se puede abrir el archivo (" + texto + ")";
         case SQLITE_CORRUPT:
             return "el archivo está dañado (" + texto + ")";
+        case SQLITE_FULL:
+            return "el disco está lleno (" + texto + ")";
+        case SQLITE_IOERR:
+            return "falló la lectura o la escritura en el disco; revise el espacio libre y el estado del "
+                   "disco (" +
+                   texto + ")";
         default:
             return texto;
     }

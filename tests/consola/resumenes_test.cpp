@@ -91,7 +91,7 @@ TEST_F(Resumenes, LaVistaPreviaNoCambiaNadaYAnunciaLoQueHaceLaCorrida) {
     const long long asientosAntes = Filas("MV_ASIENTOS");
 
     ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--vista-previa"}), 0) << err.str();
-    EXPECT_EQ(out.str().rfind("VISTA PREVIA DE LA DEPURACION HASTA EL 30/06/2022", 0), 0u) << out.str();
+    EXPECT_EQ(out.str().rfind("VISTA PREVIA DE LA DEPURACIÓN HASTA EL 30/06/2022", 0), 0u) << out.str();
     EXPECT_TRUE(Contiene(out.str(),
                          "Purgas marcadas: Movimientos de Stock, ventas, compras; Asientos; "
                          "Temporales e historial cambio de precios"))
@@ -154,7 +154,7 @@ TEST_F(Resumenes, ElDiarioTieneUnObjetoPorLineaYSumaLosCambiosDeLaBase) {
     const long long historialAntes = Filas("MV_TRANSMISIONESLOG") + Filas("V_MV_PRECIOSHIS");
     ASSERT_EQ(Correr_({"--hasta", "31/12/2021", "--base", base, "--asientos", "--temporales"}), 0)
         << out.str();
-    EXPECT_TRUE(Contiene(out.str(), "RESUMEN DE LA DEPURACION HASTA EL 31/12/2021")) << out.str();
+    EXPECT_TRUE(Contiene(out.str(), "RESUMEN DE LA DEPURACIÓN HASTA EL 31/12/2021")) << out.str();
     EXPECT_TRUE(Contiene(out.str(), "Movimientos de Stock, ventas, compras: no marcada")) << out.str();
 
     // Without --diario: beside KSERR.LOG, in the TEMP folder.
