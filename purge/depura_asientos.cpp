@@ -77,8 +77,8 @@ void Consolidacion::Restablecer() {
                       "detenida por un error" + (d_.UltimaFalla().empty() ? "" : ": " + d_.UltimaFalla()));
     if (enCurso_)
         d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + ctx_.clave +
-                                              " de saldo inicial quedó con fecha " + ctx_.fechaResumen +
-                                              "; la próxima depuración lo pasará a su fecha de corte");
+                                              " de saldo inicial quedo con fecha " + ctx_.fechaResumen +
+                                              "; la proxima depuracion lo pasara a su fecha de corte");
     InformarFechasDeshechas();
 }
 
@@ -167,7 +167,7 @@ bool Consolidacion::Preparar() {
             vb::kSoloAceptar);
         d_.RegistrarPurga(
             "asientos", resultado::kNoEjecutada,
-            "pasada " + tipo + ": falta el código " + tipo + " en la tabla de comprobantes (V_TA_CPTE)");
+            "pasada " + tipo + ": falta el codigo " + tipo + " en la tabla de comprobantes (V_TA_CPTE)");
         return false;
     }
 
@@ -216,7 +216,7 @@ bool Consolidacion::Preparar() {
                             vb::kSoloAceptar | vb::kCritico);
         d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
                           "pasada " + tipo + ": el comprobante de la sucursal " + sucursal +
-                              " ya llegó al número 99999999");
+                              " ya llego al numero 99999999");
         return false;
     }
     ctx_.clave = sucursal + FormatoCeros(std::llround(LeerNumero(Recortar(numeroTexto))), 8) + "X";
@@ -397,8 +397,8 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + clave +
-                                          " de saldo inicial quedó con fecha " + dia +
-                                          "; la próxima depuración lo pasará a la fecha " + corte);
+                                          " de saldo inicial quedo con fecha " + dia +
+                                          "; la proxima depuracion lo pasara a la fecha " + corte);
     if (propio) {
         enCurso_ = false;  // told once: the record stays for the next run
         return true;

@@ -67,7 +67,10 @@ std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purg
         // The log is a courtesy; the operator sees the message anyway.
     }
     s_.operador.Mensaje(motivo, vb::kSoloAceptar | vb::kCritico);
-    for (std::size_t i = 0; i < n; ++i) RegistrarPurga(purgas[i], resultado::kNoEjecutada, motivo);
+    const std::string registro = error.empty()
+                                     ? "otra depuracion en curso en esta base de datos (" + ocupante + ")"
+                                     : "no se pudo tomar el bloqueo de corridas: " + error;
+    for (std::size_t i = 0; i < n; ++i) RegistrarPurga(purgas[i], resultado::kNoEjecutada, registro);
     return nullptr;
 }
 

@@ -45,8 +45,16 @@ std::string Plural(long long n, const char* uno, const char* varios) {
 // window shows them with their accents.
 std::string Acentuar(std::string t) {
     static const std::pair<const char*, const char*> kPalabras[] = {
-        {"consolidacion", "consolidación"}, {"codigo", "código"}, {"numero", "número"}, {"llego", "llegó"},
-        {"depuracion", "depuración"},       {"ultima", "última"},
+        {"consolidacion", "consolidación"},
+        {"codigo", "código"},
+        {"numero", "número"},
+        {"llego", "llegó"},
+        {"depuracion", "depuración"},
+        {"ultima", "última"},
+        {"quedo", "quedó"},
+        {"proxima", "próxima"},
+        {"pasara", "pasará"},
+        {"dia", "día"},
     };
     auto letra = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c & 0x80); };
     for (const auto& [sin, con] : kPalabras) {
@@ -261,6 +269,8 @@ std::string EnPalabras(const InformePurga& p) {
     if (p.resultado == "con rechazos") return "Hecha, con rechazos";
     if (p.resultado == "cancelada") return "Cancelada";
     if (p.resultado == "omitida") return "No se hizo";
+    if (p.resultado == "no ejecutada") return p.unidades > p.rechazadas ? "Incompleta" : "No se ejecutó";
+    if (p.resultado == "interrumpida") return "Detenida por un error";
     return p.resultado;
 }
 
@@ -268,6 +278,11 @@ std::string EnPalabras(const InformePurga& p) {
 std::vector<std::string> Hechos(const InformePurga& p) {
     std::vector<std::string> h;
     if (!p.marcada || p.resultado == "cancelada") return h;
+    const bool hizoAlgo = p.unidades > p.rechazadas;
+    if (p.resultado == "no ejecutada" && !hizoAlgo) {
+        h.push_back("no se ejecutó: " + Acentuar(p.motivo));
+        return h;
+    }
     if (p.purga == "stock" && !p.unidades)
         h.push_back("no se ejecutó el procedimiento de depuración de stock");
     else if (p.purga == "stock")
@@ -280,6 +295,8 @@ std::vector<std::string> Hechos(const InformePurga& p) {
         h.push_back(Plural(p.filas, "fila borrada", "filas borradas"));
     if (p.rechazadas)
         h.push_back(Plural(p.rechazadas, "paso rechazado", "pasos rechazados") + " por la base de datos");
+    if (!p.motivo.empty() && p.resultado != "ok")
+        h.push_back((p.resultado == "omitida" ? "" : "no terminó: ") + Acentuar(p.motivo));
     return h;
 }
 
@@ -291,6 +308,9 @@ std::string HtmlResumen(const Informe& i) {
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
     h += Parrafo("<b>" + Esc(estado) + "</b>");
+    // What the run left behind comes first and in red: the operator must act on it.
+    for (const auto& q : i.pendientes)
+        h += Parrafo("<span style=\"color:#a12a1a;\"><b>Pendiente:</b> " + Esc(Acentuar(q)) + "</span>");
     h += Parrafo("Duración: " +
                  Esc(TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>(i.segundos % 86400)))));
 

@@ -175,6 +175,42 @@ class ResumenTest : public QObject {
         QVERIFY(diario.back()["cancelado"].logico);
         QVERIFY(!diario.back()["fecha_grabada"].logico);
     }
+
+    // Each way a purge can fail to do its work reads as such, with why, and what a run left behind
+    // comes first; none of them reads as done.
+    void estadosQueNoSonUnaPurgaHecha() {
+        struct Caso {
+            InformePurga p;
+            const char* palabras;
+            const char* motivo;
+        };
+        const Caso casos[] = {
+            {{"stock", true, "no ejecutada", "No se encontro el procedimiento", 0, 1, 1},
+             "No se ejecutó",
+             "no se ejecutó: No se encontro el procedimiento"},
+            {{"asientos", true, "no ejecutada", "pasada FP: falta el codigo FP", 120, 9, 0},
+             "Incompleta",
+             "no terminó: pasada FP: falta el código FP"},
+            {{"asientos", true, "interrumpida", "detenida por un error: disco lleno", 40, 3, 1},
+             "Detenida por un error",
+             "no terminó: detenida por un error: disco lleno"},
+            {{"asientos", true, "omitida", "no hay asientos hasta la fecha (No hay datos)", 0, 0, 0},
+             "No se hizo",
+             "no hay asientos hasta la fecha (No hay datos)"},
+        };
+        for (const auto& c : casos) {
+            Informe i;
+            i.hasta = "31/12/2021";
+            i.purgas = {c.p};
+            i.pendientes = {"el comprobante CC 000100000002X de saldo inicial quedo con fecha 01/01/2022"};
+            const std::string h = HtmlResumen(i);
+            QVERIFY2(Contiene(h, c.palabras), h.c_str());
+            QVERIFY2(Contiene(h, c.motivo), h.c_str());
+            QVERIFY2(!Contiene(h, ">Hecha<"), h.c_str());
+            QVERIFY2(h.find("Pendiente:") < h.find("Purgas"), h.c_str());
+            QVERIFY2(Contiene(h, "quedó con fecha 01/01/2022"), h.c_str());
+        }
+    }
 };
 
 QTEST_MAIN(ResumenTest)
