@@ -172,7 +172,11 @@ void Depuracion::Timer1_Timer() {
         if (Recortar(host_.Etiqueta(0)).empty()) return;
         const std::string actual = HoraActual();
         int inicio = SegundosDeHora(host_.Etiqueta(0));
-        int ahora = SegundosDeHora(actual);
+        // Once the run shows "Final:" its elapsed time stops there: a message box left open
+        // afterwards ("Proceso Cancelado") is no part of the run.
+        const std::string fin = host_.Etiqueta(2);
+        const bool terminada = fin.rfind("Final: ", 0) == 0;
+        int ahora = SegundosDeHora(terminada ? fin.substr(7) : actual);
         if (inicio < 0 || ahora < 0) throw Falla(err::kTipoIncompatible, "Tipo de datos no coinciden");
         // Times of day only: a run across midnight counts on from 00:00:00.
         int transcurrido = (ahora - inicio + 86400) % 86400;

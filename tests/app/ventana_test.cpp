@@ -29,7 +29,7 @@ class VentanaTest : public QObject {
     void grabarRechazaFechasInvalidas() {
         Banco b;
         const std::string antes = b.FechaGuardada();
-        for (const char* t : {" ", "31/02/2020", ""}) {
+        for (const char* t : {" ", "31/02/2020", "", "31/12/9999", "31/12/1752"}) {
             b.op.Olvidar();
             b.w->txtFields(0).setText(t);
             std::string tecla = "grabar";  // any letter case

@@ -24,7 +24,10 @@ TEST_F(Corrida, SinCasillasGuardaLaFechaYMuestraLosTiempos) {
     EXPECT_EQ(host.intervalos, (std::vector<int>{1, 0}));
     EXPECT_EQ(host.botones, std::vector<std::string>{"Cancelar Proceso"});
     dep->FijarReloj([] { return Fecha::DesdeYMD(2024, 5, 2, 0, 0, 20); });
-    dep->Timer1_Timer();  // across midnight: times of day only
+    dep->Timer1_Timer();  // after "Final:" the elapsed time stays the run's
+    EXPECT_EQ(host.etiquetas[1], "Actual: 00:00:20 Transcurrido: 00:00:05");
+    host.etiquetas[2] = "";
+    dep->Timer1_Timer();  // during a run across midnight: times of day only
     EXPECT_EQ(host.etiquetas[1], "Actual: 00:00:20 Transcurrido: 00:00:30");
     EXPECT_TRUE(espia->Con("TRUNCATE").empty());
     EXPECT_TRUE(op.Mensajes().empty());
