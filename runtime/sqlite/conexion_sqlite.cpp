@@ -140,14 +140,13 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     sqlite3_busy_timeout(db, a.esperaBloqueo > 0 ? a.esperaBloqueo : 0);
     if ((rc = Una(db, "SELECT count(*) FROM sqlite_master")) != SQLITE_OK) fallar(rc);
     if (sqlite3_db_readonly(db, "main") == 1) fallar(SQLITE_READONLY);
-    // Write-ahead log with synchronous=FULL: every commit is one append to the log and an fsync
-    // of it, so a committed transaction survives a crash or power loss (durable) and one cut
-    // short is simply not in the log (atomic). Readers of other programs of the suite do not
-    // block the purge's long date transactions, nor it them. Where the file system cannot hold
-    // the log's shared memory, SQLite keeps the rollback journal, which with FULL is atomic and
-    // durable as well.
+    // The file keeps the journal mode it has: other programs of the suite chose it, and a
+    // preview must not change a byte of the file. With synchronous=FULL both modes are atomic
+    // and durable: a write-ahead log (the demo files') appends and syncs each commit, so readers
+    // of other programs do not block the long date transactions; a rollback journal makes
+    // each commit wait for them, and is as safe.
     std::string modo;
-    if ((rc = Una(db, "PRAGMA journal_mode=WAL", &modo)) != SQLITE_OK) fallar(rc);
+    if ((rc = Una(db, "PRAGMA journal_mode", &modo)) != SQLITE_OK) fallar(rc);
     if ((rc = Una(db, "PRAGMA synchronous=FULL")) != SQLITE_OK) fallar(rc);
     // A page cache of 64 MiB instead of SQLite's 2 MiB: the consolidation's lookups walk index
     // ranges of MV_ASIENTOS date after date, and with the small cache most of their time went

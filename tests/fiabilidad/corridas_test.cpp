@@ -360,6 +360,23 @@ TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
     }
 }
 
+TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
+    Carpeta c;
+    for (const std::string modo : {"delete", "wal"}) {
+        const std::string base = c / (modo + ".db");
+        Demo(base, 600);
+        demo::Bd(base).Ejecutar("PRAGMA journal_mode = " + modo);
+        const std::string antes = Leer(base);
+        const Salida previa = Programa({"--hasta", "30/06/2021", "--base", base, "--vista-previa"},
+                                       {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(previa.estado, 0) << previa.err;
+        EXPECT_TRUE(Leer(base) == antes) << modo << ": a preview changed the file";
+        const Salida s = Programa({"--hasta", "30/06/2021", "--base", base}, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 0) << s.out << s.err;
+        EXPECT_EQ(demo::Bd(base).Filas("PRAGMA journal_mode").at(0).at(0), modo);
+    }
+}
+
 TEST(Entradas, UnNumeroDesbordadoEnLosAjustesValeElValorPorDefectoConUnAviso) {
     Carpeta c;
     const std::string base = c / "demo.db";

@@ -190,6 +190,9 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
     // Read only: a read-only mount when we may mount (permissions do not stop root), else the mode.
     const fs::path ro = c.Ruta() / "ro";
     fs::create_directories(ro);
+    // A write-ahead log cannot even be read where its shared memory cannot be made: a file on
+    // read-only media is in rollback-journal mode.
+    demo::Bd(base).Ejecutar("PRAGMA journal_mode = DELETE");
     fs::copy_file(base, ro / "demo.db");
     bool montado = false;
     if (geteuid() == 0 && mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) == 0) {
