@@ -360,6 +360,38 @@ TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
     }
 }
 
+TEST(Informe, CadaPurgaQueNoSeHizoLoDiceConSuMotivoYElEstadoDeSalida) {
+    Carpeta c;
+    const struct {
+        const char* preparar;  // on the demo file before the run
+        std::vector<std::string> args;
+        const char* esperado;  // in the JSON report
+        int estado;
+    } casos[] = {
+        {"DELETE FROM DEP_PROCEDIMIENTOS",
+         {"--stock", "--hasta", "30/06/2021"},
+         "\"purga\":\"stock\",\"marcada\":true,\"resultado\":\"no ejecutada\"",
+         3},
+        {"DELETE FROM V_TA_CPTE WHERE Codigo = 'FP'",
+         {"--asientos", "--hasta", "30/06/2021"},
+         "\"resultado\":\"no ejecutada\",\"filas\":",
+         3},
+        {"", {"--asientos", "--hasta", "01/01/2020"}, "\"resultado\":\"omitida\"", 0},
+    };
+    int n = 0;
+    for (const auto& k : casos) {
+        const std::string base = c / ("i" + std::to_string(++n) + ".db");
+        Demo(base, 600);
+        if (*k.preparar) demo::Bd(base).Ejecutar(k.preparar);
+        std::vector<std::string> args = k.args;
+        args.insert(args.end(), {"--base", base, "--formato", "json", "--ante-error", "abortar"});
+        const Salida s = Programa(args, {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, k.estado) << k.preparar << "\n" << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, k.esperado)) << k.preparar << "\n" << s.out;
+        EXPECT_TRUE(*k.preparar == '\0' || Contiene(s.out, "\"motivo\":\"")) << s.out;
+    }
+}
+
 TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
     Carpeta c;
     for (const std::string modo : {"delete", "wal"}) {
