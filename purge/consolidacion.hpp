@@ -9,6 +9,7 @@
 #include "purge/anfitrion.hpp"
 #include "purge/diario.hpp"
 #include "purge/fusion.hpp"
+#include "purge/verificacion.hpp"
 #include "runtime/servicios.hpp"
 
 namespace dep {
@@ -57,6 +58,10 @@ class Consolidacion {
     void Confirmar();
     void Deshacer();
     void AvisarDisparadores();
+    // The proof of the pass's books: the sums before its walk, and the comparison after its
+    // re-dating, recorded as a unit of its own.
+    void TomarLibros();
+    void Verificar();
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }
@@ -80,6 +85,11 @@ class Consolidacion {
     std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
     bool apagadosTx_ = false;                   // triggers off in the open transaction
     bool apagados_ = false;                     // triggers off as committed
+    bool refechado_ = false;                    // the pass's own voucher stands on the cut-off date
+    std::optional<SumasPorClave> libros_;       // the family's sums before the walk
+    std::string sinLibros_;                     // why they could not be taken
+    long long filasAntes_ = -1;                 // family rows up to the cut-off before the walk
+    long long borradasPasada_ = 0;              // rows the pass's committed dates deleted
 };
 
 }  // namespace dep

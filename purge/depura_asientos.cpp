@@ -1,6 +1,7 @@
 // The accounting entries consolidation: passes, summary voucher, re-dating and the report of
 // dates that the database refused.
 #include <cmath>
+#include <cstdlib>
 
 #include "common/barra_progreso.hpp"
 #include "common/periodo.hpp"
@@ -135,11 +136,16 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     primerError_.clear();
     ultimaBorrada_.reset();
     enCurso_ = false;
+    refechado_ = false;
+    libros_.reset();
+    filasAntes_ = -1;
+    borradasPasada_ = 0;
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
     if (!Refechar(ctx_.clave, TextoFecha(corte_),
                   "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true))
         return false;
+    Verificar();
     if (!Paso([&] {
             BarraProgreso(host_.PicMsg(), Value(100), 255, TextoFecha(fecha_) + " Finalizado Asientos");
         }))
@@ -255,6 +261,7 @@ bool Consolidacion::Recorrer() {
         return false;
     }
     if (!GrabarEnCurso()) return false;
+    TomarLibros();
     do {
         if (!PasoFecha()) return false;
     } while (!(fecha_ > corte_) && !host_.Cancelado());
@@ -388,6 +395,7 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
     Registrar(u);
     if (error.empty()) {
         if (propio) enCurso_ = false;
+        if (propio) refechado_ = true;
         return true;
     }
     host_.FijarHayError(true);
@@ -409,6 +417,60 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
                       "no se pudo pasar a su fecha de corte el comprobante " + ctx_.tipo + " " + clave +
                           " de una corrida interrumpida: " + error);
     return false;
+}
+
+void Consolidacion::TomarLibros() {
+    // The proof is an addition to the run: a refused query leaves the pass unproved, not stopped.
+    try {
+        filasAntes_ = ContarFilas(s_.datos, filtro_, TextoFecha(corte_), ctx_.tipo, ctx_.clave);
+        libros_ = SumarLibros(s_.datos, filtro_, TextoFecha(corte_));
+    } catch (const std::exception& e) {
+        sinLibros_ = std::string("no se pudieron sumar los asientos antes de consolidar: ") + e.what();
+    }
+}
+
+void Consolidacion::Verificar() {
+    UnidadDiario u;
+    u.purga = "asientos";
+    u.unidad = "verificacion";
+    u.pasada = ctx_.tipo;
+    u.comprobante = ctx_.clave;
+    u.inicio = d_.AhoraDiario();
+    u.resultado = resultado::kNoVerificado;
+    if (!libros_) {
+        u.error = sinLibros_;
+    } else if (!refechado_) {
+        u.error = "el comprobante de saldo inicial no quedo en la fecha de corte";
+    } else {
+        try {
+            const Comparacion c =
+                CompararLibros(*libros_, SumarLibros(s_.datos, filtro_, TextoFecha(corte_)));
+            u.filas = c.grupos;
+            u.diferencia = c.diferencia;
+            u.nuevas = borradasPasada_ +
+                       ContarFilas(s_.datos, filtro_, TextoFecha(corte_), ctx_.tipo, ctx_.clave) -
+                       filasAntes_;
+            u.resultado = c.distintos ? resultado::kDiferencias : resultado::kOk;
+            for (const auto& x : c.casos) u.error += (u.error.empty() ? "" : "; ") + x;
+            if (c.distintos) {
+                host_.FijarHayError(true);
+                std::string texto = "ATENCION: LOS SALDOS DE LA PASADA " + ctx_.tipo +
+                                    " NO CUADRAN DESPUES DE LA DEPURACION: " + std::to_string(c.distintos) +
+                                    " GRUPO(S) CON DIFERENCIA, EN TOTAL " + TextoCentavos(c.diferencia) +
+                                    ". PRIMEROS: " + u.error + ".";
+                if (u.nuevas != 0)
+                    texto += " OTRO PROGRAMA " + std::string(u.nuevas > 0 ? "AGREGO " : "BORRO ") +
+                             std::to_string(std::llabs(u.nuevas)) +
+                             " ASIENTO(S) HASTA LA FECHA DE CORTE DURANTE LA CORRIDA.";
+                Anotar(texto);
+                s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+            }
+        } catch (const std::exception& e) {
+            u.error = std::string("no se pudieron sumar los asientos despues de consolidar: ") + e.what();
+        }
+    }
+    u.fin = d_.AhoraDiario();
+    Registrar(u);
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {

@@ -7,6 +7,7 @@
 
 #include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
@@ -155,6 +156,12 @@ std::string Diario::JsonUnidad(const UnidadDiario& u) {
                     JsonTexto(u.unidad) + "\"";
     if (!u.pasada.empty()) j += ",\"pasada\":\"" + JsonTexto(u.pasada) + "\"";
     if (!u.comprobante.empty()) j += ",\"comprobante\":\"" + JsonTexto(u.comprobante) + "\"";
+    if (u.unidad == "verificacion") {
+        std::string d = TextoCentavos(u.diferencia);
+        d[d.find(',')] = '.';
+        j += ",\"grupos\":" + std::to_string(u.filas) + ",\"diferencia\":" + d +
+             ",\"filas_nuevas\":" + std::to_string(u.nuevas);
+    }
     j += ",\"inicio\":\"" + JsonHora(u.inicio) + "\",\"fin\":\"" + JsonHora(u.fin) +
          "\",\"filas\":" + std::to_string(u.filas) +
          (u.unidad != "refechado" && u.purga == "asientos" ? ",\"borradas\":" + std::to_string(u.borradas)

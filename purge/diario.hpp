@@ -20,12 +20,14 @@ class Depuracion;
 // What became of a unit of work, or of a purge as a whole.
 namespace resultado {
 inline constexpr const char* kOk = "ok";
-inline constexpr const char* kRechazada = "rechazada";        // refused by the database, undone
-inline constexpr const char* kOmitida = "omitida";            // not ticked, or nothing to do
-inline constexpr const char* kCancelada = "cancelada";        // the operator cancelled the run
-inline constexpr const char* kNoEjecutada = "no ejecutada";   // could not start: `error` says why
-inline constexpr const char* kInterrumpida = "interrumpida";  // stopped by the error trap
-inline constexpr const char* kPendiente = "pendiente";        // something left behind, `error` says what
+inline constexpr const char* kRechazada = "rechazada";         // refused by the database, undone
+inline constexpr const char* kOmitida = "omitida";             // not ticked, or nothing to do
+inline constexpr const char* kCancelada = "cancelada";         // the operator cancelled the run
+inline constexpr const char* kNoEjecutada = "no ejecutada";    // could not start: `error` says why
+inline constexpr const char* kInterrumpida = "interrumpida";   // stopped by the error trap
+inline constexpr const char* kPendiente = "pendiente";         // something left behind, `error` says what
+inline constexpr const char* kDiferencias = "diferencias";     // the books of a pass do not balance
+inline constexpr const char* kNoVerificado = "no verificado";  // the books of a pass could not be proved
 }  // namespace resultado
 
 struct UnidadDiario {
@@ -38,6 +40,10 @@ struct UnidadDiario {
     std::string resultado;    // one of resultado::k...
     std::string error;        // the refusal's text; why a purge did not run; what was left behind
     std::string comprobante;  // re-dating: the summary voucher key (13 characters)
+    // The proof of a pass's books ("verificacion"): `filas` the keys compared, `resultado` "ok",
+    // "diferencias" or "no verificado", `error` the first differing keys or why not proved.
+    long long diferencia = 0;  // cents
+    long long nuevas = 0;      // rows of the family up to the cut-off others added (<0: removed) meanwhile
 };
 
 struct CorridaDiario {

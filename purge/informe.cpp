@@ -1,6 +1,7 @@
 // The end-of-run report.
 #include "purge/informe.hpp"
 
+#include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -48,6 +49,11 @@ Informe ArmarInforme(const Diario& d) {
             }
             if (u.unidad == "pendiente") {
                 i.pendientes.push_back(u.error);
+                continue;
+            }
+            if (u.unidad == "verificacion") {
+                i.verificaciones.push_back(
+                    {u.pasada, u.resultado, static_cast<long>(u.filas), u.diferencia, u.nuevas, u.error});
                 continue;
             }
             ++p.unidades;
@@ -115,6 +121,24 @@ std::string TextoInforme(const Informe& i) {
             r += " (" + p.motivo + ")";
         r += "\n";
     }
+    for (const auto& v : i.verificaciones) {
+        r += "  Pasada " + v.tipo + ": ";
+        if (v.estado == resultado::kOk)
+            r += "Saldos verificados: " + TextoEntero(v.grupos) + " grupos, diferencia " +
+                 TextoCentavos(v.diferencia);
+        else if (v.estado == resultado::kDiferencias)
+            r += "ATENCIÓN, LOS SALDOS NO CUADRAN: " + TextoEntero(v.grupos) + " grupos, diferencia " +
+                 TextoCentavos(v.diferencia) + " (" + v.detalle + ")";
+        else
+            r += "saldos no verificados: " + v.detalle;
+        if (v.nuevas != 0)
+            r += std::string("; otro programa ") + (v.nuevas > 0 ? "agregó " : "borró ") +
+                 TextoEntero(v.nuevas > 0 ? v.nuevas : -v.nuevas) + " asiento(s) durante la corrida";
+        r += "\n";
+    }
+    if (!i.verificaciones.empty())
+        r += "  (La verificación prueba los saldos de una corrida durante la que nadie más escribió "
+             "asientos.)\n";
     for (const auto& q : i.pendientes) r += "  PENDIENTE: " + q + "\n";
     for (const auto& c : i.comprobantes)
         r += "  Comprobante de saldo inicial " + c.tipo + " " + c.clave + ": " + TextoEntero(c.filas) +
@@ -161,6 +185,17 @@ std::string JsonInforme(const Informe& i) {
         j += std::string(primero ? "" : ",") + "\"" + JsonTexto(q) + "\"";
         primero = false;
     }
+    j += "],\"pasadas\":[";
+    primero = true;
+    for (const auto& v : i.verificaciones) {
+        std::string d = TextoCentavos(v.diferencia);
+        d[d.find(',')] = '.';
+        j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + JsonTexto(v.tipo) +
+             "\",\"verificacion\":{\"grupos\":" + TextoEntero(v.grupos) + ",\"diferencia\":" + d +
+             ",\"estado\":\"" + JsonTexto(v.estado) + "\",\"filas_nuevas\":" + TextoEntero(v.nuevas) +
+             (v.detalle.empty() ? std::string() : ",\"detalle\":\"" + JsonTexto(v.detalle) + "\"") + "}}";
+        primero = false;
+    }
     j += "],\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
          ",\"cancelado\":" + (i.cancelado ? "true" : "false") +
          ",\"fecha_grabada\":" + (i.fechaGrabada ? "true" : "false") + "}\n";
@@ -169,6 +204,8 @@ std::string JsonInforme(const Informe& i) {
 
 bool ConErrores(const Informe& i) {
     if (!i.pendientes.empty()) return true;
+    for (const auto& v : i.verificaciones)
+        if (v.estado == resultado::kDiferencias) return true;
     for (const auto& p : i.purgas) {
         if (!p.marcada) continue;
         if (p.resultado == resultado::kNoEjecutada || p.resultado == resultado::kInterrumpida) return true;

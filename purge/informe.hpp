@@ -24,13 +24,24 @@ struct InformeComprobante {
     long filas = 0;
 };
 
+// The proof of a consolidation pass's books.
+struct InformeVerificacion {
+    std::string tipo;    // "CC" or "FP"
+    std::string estado;  // "ok", "diferencias" or "no verificado"
+    long grupos = 0;
+    long long diferencia = 0;  // cents
+    long long nuevas = 0;      // rows others added meanwhile (negative: removed)
+    std::string detalle;       // the first differing keys, or why it was not proved
+};
+
 struct Informe {
     std::string hasta;
     std::vector<InformePurga> purgas;  // stock, asientos, temporales
     std::vector<InformeComprobante> comprobantes;
     std::vector<std::string> fechasDeshechas;
     std::vector<std::string> pendientes;  // what the run left behind, in the operator's words
-    long fusiones = 0;                    // rows written or updated into the summary vouchers
+    std::vector<InformeVerificacion> verificaciones;
+    long fusiones = 0;  // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;
 };

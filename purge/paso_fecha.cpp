@@ -108,6 +108,7 @@ bool Consolidacion::PasoFecha() {
         if (!Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
         if (!Paso([&] { Confirmar(); })) return false;
         if (fusionado_) ultimaBorrada_ = fecha_;
+        borradasPasada_ += fechaAbierta_->borradas;
         fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;
         host_.ProcesarEventos();
     } else {

@@ -392,6 +392,69 @@ TEST(Informe, CadaPurgaQueNoSeHizoLoDiceConSuMotivoYElEstadoDeSalida) {
     }
 }
 
+// The proof of each pass in the JSON report.
+std::string Verificacion(const std::string& out, const std::string& tipo) {
+    const auto p = out.find("{\"tipo\":\"" + tipo + "\",\"verificacion\":");
+    return p == std::string::npos ? std::string() : out.substr(p, out.find("}}", p) - p + 2);
+}
+
+TEST(Verificacion, UnaCorridaLimpiaCuadraTambienConDatosIncomodos) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 1500);
+    // Quotes, nulls, trailing blanks and letter case within one key, both families, and an
+    // earliest entry with a time of day.
+    demo::Bd(base).Ejecutar(
+        "UPDATE MV_ASIENTOS SET CUENTA = 'O''Brien [caja]' WHERE ID % 11 = 0;"
+        "UPDATE MV_ASIENTOS SET CUENTA = 'Caja Chica' WHERE ID % 11 = 1;"
+        "UPDATE MV_ASIENTOS SET CUENTA = 'CAJA CHICA  ' WHERE ID % 11 = 2;"
+        "UPDATE MV_ASIENTOS SET CUENTA = 'caja chica' WHERE ID % 11 = 3;"
+        "UPDATE MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL, IdCajas = NULL, COTIZACION = "
+        "NULL "
+        "  WHERE ID % 11 = 4;"
+        "UPDATE MV_ASIENTOS SET NroComprobanteBancario = '' WHERE ID % 11 = 5;"
+        "UPDATE MV_ASIENTOS SET FECHA = datetime(FECHA, '+10 hours', '+30 minutes') WHERE ID = "
+        "  (SELECT ID FROM MV_ASIENTOS ORDER BY FECHA LIMIT 1);");
+    const Salida s = Programa({"--hasta", "31/08/2021", "--asientos", "--base", base, "--formato", "json"},
+                              {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    for (const char* tipo : {"CC", "FP"}) {
+        const std::string v = Verificacion(s.out, tipo);
+        EXPECT_TRUE(Contiene(v, "\"diferencia\":0.00,\"estado\":\"ok\",\"filas_nuevas\":0"))
+            << tipo << ": " << v;
+    }
+}
+
+TEST(Verificacion, LibrosDaniadosOAsientosAjenosDuranteLaCorridaSeDicenYTerminanEnTres) {
+    Carpeta c;
+    const struct {
+        const char* sql;
+        const char* esperado;
+    } casos[] = {
+        {"UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 1.25 WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE "
+         "DETALLE = "
+         "'Depuracion' AND TC = 'CC')",
+         "\"diferencia\":1.25,\"estado\":\"diferencias\",\"filas_nuevas\":0"},
+        {"INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+         "PERIODO, "
+         "FECHA, MES_OPERATIVO, DETALLE) VALUES ('9.9.99', 'FC', '0009', '00000001', 'A', 1, 'D', 7, 2021, "
+         "'10/01/2021', 1, 'otro programa')",
+         "\"estado\":\"diferencias\",\"filas_nuevas\":1"},
+    };
+    int n = 0;
+    for (const auto& k : casos) {
+        const std::string base = c / ("v" + std::to_string(++n) + ".db");
+        Demo(base, 1500);
+        const Salida s =
+            Programa({"--hasta", "31/08/2021", "--asientos", "--base", base, "--formato", "json"},
+                     {"DEPURACION_ACCION_SQL=" + std::string(k.sql), "DEPURACION_ACCION_CEDIDA=30",
+                      "TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 3) << s.out << s.err;
+        EXPECT_TRUE(Contiene(Verificacion(s.out, "CC"), k.esperado)) << Verificacion(s.out, "CC");
+        EXPECT_TRUE(Contiene(s.out, "NO CUADRAN")) << s.out;
+    }
+}
+
 TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
     Carpeta c;
     for (const std::string modo : {"delete", "wal"}) {

@@ -111,6 +111,9 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
             if (x.unidad == "refechado") {
                 clave = x.comprobante;
                 filasResumen = x.filas;
+            } else if (x.unidad == "verificacion") {
+                EXPECT_EQ(x.resultado, "ok") << x.error;
+                EXPECT_EQ(x.filas, p.grupos) << p.tipo;  // every key of the summary proved
             } else {
                 ++fechas;
                 b += x.borradas;

@@ -3,6 +3,8 @@
 // DEPURACION_PAUSA=<file> with DEPURACION_PAUSA_CEDIDA=<n> holds the run at its n-th yield
 // outside any transaction (default 1) until <file> is removed, after creating <file>.en-pausa;
 // with DEPURACION_PAUSA_SENTENCIA=<text> instead, it holds the first statement that contains it.
+// DEPURACION_ACCION_SQL=<statement> with DEPURACION_ACCION_CEDIDA=<n> runs that statement at the
+// n-th yield outside any transaction, as another program writing meanwhile would.
 #include <unistd.h>
 
 #include <chrono>
@@ -48,6 +50,17 @@ int main(int argc, char** argv) {
         alProcesar = [&cn, archivo, cedida, vistas, esperar] {
             if (cn == nullptr || cn->NivelTransaccion() != 0 || ++*vistas != cedida) return;
             esperar(archivo);
+        };
+    }
+    if (const char* accion = std::getenv("DEPURACION_ACCION_SQL"); accion && *accion) {
+        const char* n = std::getenv("DEPURACION_ACCION_CEDIDA");
+        const int cedida = n && *n ? std::atoi(n) : 1;
+        auto vistas = std::make_shared<int>(0);
+        auto antes = alProcesar;
+        alProcesar = [&cn, sql = std::string(accion), cedida, vistas, antes] {
+            if (antes) antes();
+            if (cn == nullptr || cn->NivelTransaccion() != 0 || ++*vistas != cedida) return;
+            cn->Execute(sql);
         };
     }
     return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0, alProcesar, alAbrir);

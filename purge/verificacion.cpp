@@ -1,0 +1,114 @@
+#include "purge/verificacion.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "purge/fusion.hpp"
+#include "purge/pasada_en_curso.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+constexpr std::size_t kCasos = 5;
+
+// A key text as the merge meets it: null as empty, trailing blanks and letter case ignored.
+std::string Texto(const Value& v) {
+    std::string t = TextoPlano(v);
+    while (!t.empty() && t.back() == ' ') t.pop_back();
+    return Mayusculas(t);
+}
+
+std::string Cotizacion(const Value& v) {
+    if (v.EsNulo() || v.EsVacio()) return "NULL";
+    char b[64];
+    std::snprintf(b, sizeof b, "%.6f", v.ANumero());
+    return b;
+}
+
+std::string Clave(const std::vector<std::string>& k) {
+    std::string r;
+    for (const auto& x : k) r += (r.empty() ? "" : "|") + x;
+    return r;
+}
+
+}  // namespace
+
+SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
+    SumasPorClave m;
+    Recordset rs;
+    datos.AbrirRecordset(
+        "SELECT CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, NroComprobanteBancario, "
+        "TIPO_REG, IdCajas, UNEGOCIO FROM MV_ASIENTOS with(nolock) WHERE (EsCierre = 0) And "
+        "(ES_SALDO_APERTURA = "
+        "0) and Fecha <= '" +
+            DoblarComillas(corte) + "'" + filtro +
+            " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, "
+            "UNEGOCIO",
+        rs);
+    for (; !rs.EOF(); rs.MoveNext()) {
+        const std::vector<std::string> k = {Texto(rs.Fields("CUENTA")),
+                                            Texto(rs.Fields("DEBE-HABER")),
+                                            Texto(rs.Fields("MONEDA")),
+                                            Cotizacion(rs.Fields("COTIZACION")),
+                                            Texto(rs.Fields("NroComprobanteBancario")),
+                                            Texto(rs.Fields("TIPO_REG")),
+                                            Texto(rs.Fields("IdCajas")),
+                                            Texto(rs.Fields("UNEGOCIO"))};
+        const Value importe = rs.Fields("IMPORTE");
+        if (!importe.EsNulo() && !importe.EsVacio()) m[k] += std::llround(importe.ANumero() * 100.0);
+    }
+    datos.CerrarRecordset(rs);
+    return m;
+}
+
+Comparacion CompararLibros(const SumasPorClave& antes, const SumasPorClave& despues) {
+    Comparacion c;
+    auto anotar = [&](const std::vector<std::string>& k, long long a, long long d) {
+        ++c.grupos;
+        if (a == d) return;
+        ++c.distintos;
+        c.diferencia += std::llabs(a - d);
+        if (c.casos.size() < kCasos)
+            c.casos.push_back(Clave(k) + ": antes " + TextoCentavos(a) + ", despues " + TextoCentavos(d));
+    };
+    auto i = antes.begin();
+    auto j = despues.begin();
+    while (i != antes.end() || j != despues.end()) {
+        if (j == despues.end() || (i != antes.end() && i->first < j->first)) {
+            anotar(i->first, i->second, 0);
+            ++i;
+        } else if (i == antes.end() || j->first < i->first) {
+            anotar(j->first, 0, j->second);
+            ++j;
+        } else {
+            anotar(i->first, i->second, j->second);
+            ++i;
+            ++j;
+        }
+    }
+    return c;
+}
+
+long long ContarFilas(DataServices& datos, const std::string& filtro, const std::string& corte,
+                      const std::string& tipo, const std::string& clave) {
+    Recordset rs;
+    datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE Fecha <= '" +
+                             DoblarComillas(corte) + "'" + filtro + " AND NOT (" +
+                             CondicionComprobante(tipo, clave) + ")",
+                         rs);
+    const Value v = rs.EOF() ? Value::Nulo() : rs.Fields("N");
+    datos.CerrarRecordset(rs);
+    return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
+}
+
+std::string TextoCentavos(long long c) {
+    const long long a = std::llabs(c);
+    char b[48];
+    std::snprintf(b, sizeof b, "%s%lld,%02lld", c < 0 ? "-" : "", a / 100, a % 100);
+    return b;
+}
+
+}  // namespace dep
