@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -55,6 +56,7 @@ std::string Acentuar(std::string t) {
         {"proxima", "próxima"},
         {"pasara", "pasará"},
         {"dia", "día"},
+        {"despues", "después"},
     };
     auto letra = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c & 0x80); };
     for (const auto& [sin, con] : kPalabras) {
@@ -344,6 +346,23 @@ std::string HtmlResumen(const Informe& i) {
             c.filas.push_back({Esc(x.tipo) + " (" + Esc(QueConsolida(x.tipo)) + ")",
                                ComprobanteDe(x.tipo, x.clave), Num(x.filas)});
         h += Seccion("Comprobantes de saldo inicial") + c.Html();
+    }
+    if (!i.verificaciones.empty()) {
+        Tabla v;
+        v.encabezado = {"Pasada", "Saldos", "Grupos", "Diferencia"};
+        v.numerica = {false, false, true, true};
+        for (const auto& x : i.verificaciones) {
+            std::string estado = x.estado == "ok"            ? "<span style=\"color:#1b6e20;\">Verificados</span>"
+                                 : x.estado == "diferencias" ? "<span style=\"color:#a12a1a;\"><b>NO CUADRAN</b>: " +
+                                                                  Esc(Acentuar(x.detalle)) + "</span>"
+                                                            : "No verificados: " + Esc(Acentuar(x.detalle));
+            if (x.nuevas != 0)
+                estado += "<br/>Otro programa " + std::string(x.nuevas > 0 ? "agregó " : "borró ") +
+                          Num(x.nuevas > 0 ? x.nuevas : -x.nuevas) + " asiento(s) durante la corrida";
+            v.filas.push_back({Esc(x.tipo), estado, Num(x.grupos), Esc(TextoCentavos(x.diferencia))});
+        }
+        h += Seccion("Verificación de saldos") + v.Html() +
+             Parrafo("La verificación prueba los saldos de una corrida durante la que nadie más escribió asientos.");
     }
     if (!i.fechasDeshechas.empty()) {
         std::string f;
