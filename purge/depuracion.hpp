@@ -40,6 +40,9 @@ class Depuracion {
     void CmdCancelar_Click();  // sets Cancelado, caption "CANCELANDO Espere..."
     void Timer1_Timer();       // "Actual: ... Transcurrido: ..."
 
+    // A backup of the database before the run writes anything, in `carpeta` ("" : the engine's
+    // default place, beside the database file); nothing: no backup.
+    void FijarCopia(std::optional<std::string> carpeta) { copia_ = std::move(carpeta); }
     // The outcome recorder the purges report to (null: nothing is recorded).
     void FijarDiario(Diario* d) { diario_ = d; }
     Diario* Diario_() const { return diario_; }
@@ -67,11 +70,14 @@ class Depuracion {
     void CerrarTransaccionPendiente();
     // The date checks of the deletes by date (false: not all are dates, the operator was told).
     bool ComprobarFechas(const std::string& purga, const std::string& tabla);
+    // The backup asked for; false when it could not be made (the operator was told).
+    bool HacerCopia(const char* const* purgas, std::size_t n);
 
     Servicios& s_;
     AnfitrionCorrida& host_;
     std::function<Fecha()> reloj_;
     Diario* diario_ = nullptr;
+    std::optional<std::string> copia_;
     std::string ultimaFalla_;
 };
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/barra_progreso.hpp"
 #include "common/configuracion.hpp"
 #include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
@@ -74,6 +75,39 @@ std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purg
     return nullptr;
 }
 
+bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
+    UnidadDiario u;
+    u.purga = "copia";
+    u.inicio = AhoraDiario();
+    try {
+        host_.PicMsg().Mostrar();
+        BarraProgreso(host_.PicMsg(), Value(0), 255, "Copia de seguridad de la base de datos... Espere");
+        long long bytes = -1;
+        host_.EsperarSinEntrada([&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes); });
+        u.filas = static_cast<long>(bytes);
+        BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
+        u.resultado = resultado::kOk;
+    } catch (const std::exception& e) {
+        u.resultado = resultado::kRechazada;
+        u.error = e.what();
+    }
+    u.fin = AhoraDiario();
+    Registrar(u);
+    if (u.resultado == resultado::kOk) return true;
+    // Without the copy the operator asked for, nothing is written.
+    host_.FijarHayError(true);
+    const std::string texto = u.error + ". NO SE DEPURO NADA.";
+    try {
+        AnotarError("Depurar", texto);
+    } catch (const std::exception&) {
+        // The log is a courtesy; the operator sees the message anyway.
+    }
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    for (std::size_t i = 0; i < n; ++i)
+        RegistrarPurga(purgas[i], resultado::kNoEjecutada, "no se hizo la copia de seguridad pedida");
+    return false;
+}
+
 void Depuracion::CerrarTransaccionPendiente() {
     try {
         Conexion& cn = s_.datos.Conexion_();
@@ -101,6 +135,7 @@ void Depuracion::Depurar() {
         if (host_.Casilla(i)) marcadas[n++] = i == 0 ? "stock" : i == 1 ? "asientos" : "temporales";
     const auto candado = TomarCandado(marcadas, n);
     if (!candado) return;
+    if (copia_ && !HacerCopia(marcadas, n)) return;
     ultimaFalla_.clear();
 
     // Every step is resume-next: the purges report their own failures. Before each purge the

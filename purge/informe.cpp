@@ -31,6 +31,11 @@ Informe ArmarInforme(const Diario& d) {
     if (i.segundos < 0) i.segundos = 0;
     const std::pair<const char*, bool> purgas[] = {
         {"stock", c.stock}, {"asientos", c.asientos}, {"temporales", c.temporales}};
+    for (const auto& u : d.Unidades())
+        if (u.purga == "copia" && u.resultado == resultado::kOk) {
+            i.copia = u.unidad;
+            i.copiaBytes = u.filas;
+        }
     for (const auto& [nombre, marcada] : purgas) {
         InformePurga p;
         p.purga = nombre;
@@ -51,6 +56,7 @@ Informe ArmarInforme(const Diario& d) {
                 i.pendientes.push_back(u.error);
                 continue;
             }
+            if (u.purga == "copia") continue;
             if (u.unidad == "verificacion") {
                 i.verificaciones.push_back(
                     {u.pasada, u.resultado, static_cast<long>(u.filas), u.diferencia, u.nuevas, u.error});
@@ -94,6 +100,9 @@ Informe ArmarInforme(const Diario& d) {
 
 std::string TextoInforme(const Informe& i) {
     std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n";
+    if (!i.copia.empty())
+        r += "  Copia de seguridad: " + i.copia +
+             (i.copiaBytes >= 0 ? " (" + TextoEntero(i.copiaBytes / 1024) + " KB)" : std::string()) + "\n";
     for (const auto& p : i.purgas) {
         r += std::string("  ") + Titulo(p.purga) + ": ";
         if (!p.marcada) {
@@ -196,7 +205,11 @@ std::string JsonInforme(const Informe& i) {
              (v.detalle.empty() ? std::string() : ",\"detalle\":\"" + JsonTexto(v.detalle) + "\"") + "}}";
         primero = false;
     }
-    j += "],\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
+    j += "]";
+    if (!i.copia.empty())
+        j += ",\"copia\":{\"archivo\":\"" + JsonTexto(i.copia) + "\",\"bytes\":" + TextoEntero(i.copiaBytes) +
+             "}";
+    j += ",\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
          ",\"cancelado\":" + (i.cancelado ? "true" : "false") +
          ",\"fecha_grabada\":" + (i.fechaGrabada ? "true" : "false") + "}\n";
     return j;

@@ -41,6 +41,8 @@ struct Informe {
     std::vector<std::string> fechasDeshechas;
     std::vector<std::string> pendientes;  // what the run left behind, in the operator's words
     std::vector<InformeVerificacion> verificaciones;
+    std::string copia;  // where the backup asked for is; "" when none was made
+    long long copiaBytes = -1;
     long fusiones = 0;  // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;

@@ -56,6 +56,12 @@ class Conexion {
     // Whether some run holds the lock now, without taking it (the preview says so).
     virtual bool CorridaEnCurso(std::string& ocupante) = 0;
 
+    // A consistent copy of the whole database in `carpeta` (empty: the engine's default place),
+    // named with the date and time, checked before it is handed back. Returns where it is and
+    // sets `bytes` to its size (-1 when the engine cannot tell). Raises Falla with a Spanish
+    // message, leaving no partial copy behind, when it cannot be made.
+    virtual std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) = 0;
+
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;
     virtual std::string NombreUsuario() const = 0;

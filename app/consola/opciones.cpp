@@ -28,6 +28,11 @@ std::string TextoAyuda() {
            "                       comprobantes de saldo inicial) sin modificar nada, y termina\n"
            "  --formato FORMATO    tabla (por defecto) o json: como se muestran la vista previa y el\n"
            "                       resumen del final de la depuracion\n"
+           "  --copia CARPETA      antes de modificar nada, copia la base de datos en CARPETA (\"\" : junto "
+           "a\n"
+           "                       ella o en la carpeta de copias del servidor) y la comprueba; sin copia "
+           "no\n"
+           "                       se depura\n"
            "  --diario ARCHIVO     archivo del diario de corridas (una linea JSON por paso y una por\n"
            "                       corrida); por defecto DEPURACION.DIARIO.jsonl junto a KSERR.LOG\n"
            "  --aplicaciones ID    controla las aplicaciones de pago contra el comprobante de 13\n"
@@ -67,6 +72,10 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
             if (!valor(o.traza)) return std::nullopt;
         } else if (a == "--diario") {
             if (!valor(o.diario)) return std::nullopt;
+        } else if (a == "--copia") {
+            std::string c;
+            if (!valor(c)) return std::nullopt;
+            o.copia = c;
         } else if (a == "--vista-previa") {
             o.vistaPrevia = true;
         } else if (a == "--formato") {
@@ -130,12 +139,18 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
                 "numero de 8 digitos y una letra de la A a la Z (por ejemplo 000100000001X).";
             return std::nullopt;
         }
-        if (o.stock || o.asientos || o.temporales || o.vistaPrevia) {
-            error = "--aplicaciones no se combina con --stock, --asientos, --temporales ni --vista-previa.";
+        if (o.stock || o.asientos || o.temporales || o.vistaPrevia || o.copia) {
+            error =
+                "--aplicaciones no se combina con --stock, --asientos, --temporales, --vista-previa ni "
+                "--copia.";
             return std::nullopt;
         }
         o.soloFP = fp;
     } else {
+        if (o.copia && o.vistaPrevia) {
+            error = "--copia no se combina con --vista-previa, que no modifica nada.";
+            return std::nullopt;
+        }
         if (fp || cc) {
             error = "--fp y --cc solo valen con --aplicaciones.";
             return std::nullopt;

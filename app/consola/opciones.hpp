@@ -21,6 +21,7 @@ struct Opciones {
     bool vistaPrevia = false;                 // print what a run would do and change nothing
     bool json = false;                        // --formato json: preview and report as JSON
     std::string diario;                       // the run journal's file (empty: beside KSERR.LOG)
+    std::optional<std::string> copia;         // --copia CARPETA: a backup there before the run
 };
 
 // Reads the arguments (without the program name). Returns nothing and sets `error` (Spanish)

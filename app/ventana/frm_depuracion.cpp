@@ -146,9 +146,17 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     cmdVistaPrevia_ = new QPushButton("Vista previa", central);
     cmdVistaPrevia_->setObjectName("CmdVistaPrevia");
     connect(cmdVistaPrevia_, &QPushButton::clicked, this, [this] { Proteger([&] { VistaPrevia(); }); });
+    // The backup before the run: asked for here, beside the run's other extras, and kept while
+    // the window is open (the program writes no settings file).
+    chkCopia_ = new QCheckBox("Copia de seguridad antes de depurar", central);
+    chkCopia_->setObjectName("ChkCopia");
+    chkCopia_->setToolTip(
+        "Antes de modificar nada se hace una copia de la base de datos (junto a ella, con la "
+        "fecha y la hora en el nombre) y se comprueba; si no se puede hacer, no se depura.");
     auto* botones = new QHBoxLayout;
     botones->addWidget(cmdCancelar_);
     botones->addWidget(cmdVistaPrevia_);
+    botones->addWidget(chkCopia_);
     botones->addStretch(1);
     casillas->addLayout(botones);
     casillas->addStretch(1);
@@ -199,7 +207,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
 
     // The window sees every key first (it forwards command keys to the toolbar).
     for (QWidget* w : std::initializer_list<QWidget*>{fecha, chkStock_[0], chkStock_[1], chkStock_[2],
-                                                      cmdCancelar_, cmdVistaPrevia_})
+                                                      cmdCancelar_, cmdVistaPrevia_, chkCopia_})
         w->installEventFilter(this);
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);

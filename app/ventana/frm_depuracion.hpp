@@ -96,6 +96,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QLabel& Label2(int i) { return *label2_.at(static_cast<std::size_t>(i)); }
     QPushButton& CmdCancelar() { return *cmdCancelar_; }
     QPushButton& CmdVistaPrevia() { return *cmdVistaPrevia_; }
+    QCheckBox& ChkCopia() { return *chkCopia_; }
+    // Where the backup goes when ChkCopia is ticked; empty (the default): beside the database.
+    void FijarCarpetaCopia(std::string carpeta) { carpetaCopia_ = std::move(carpeta); }
     DlgTexto& DlgVistaPrevia() { return *dlgVistaPrevia_; }
     DlgTexto& DlgResumen() { return *dlgResumen_; }
     dep::PicMsg& PicMsg_() { return *picMsg_; }
@@ -147,6 +150,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     std::string sinConexion_;
     std::function<void()> terminar_;
     std::string rutaDiario_;
+    std::string carpetaCopia_;
 
     UtilKit* utilKit1_ = nullptr;
     std::array<QLabel*, 2> lbltit_{};
@@ -159,6 +163,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     std::array<QLabel*, 4> label2_{};
     QPushButton* cmdCancelar_ = nullptr;
     QPushButton* cmdVistaPrevia_ = nullptr;
+    QCheckBox* chkCopia_ = nullptr;
     DlgTexto* dlgVistaPrevia_ = nullptr;
     DlgTexto* dlgResumen_ = nullptr;
     dep::PicMsg* picMsg_ = nullptr;

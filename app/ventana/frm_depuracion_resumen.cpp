@@ -1,4 +1,5 @@
 // FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
+#include <QCheckBox>
 #include <QPushButton>
 
 #include "app/ventana/dlg_texto.hpp"
@@ -16,6 +17,8 @@ void FrmDepuracion::DepurarConDiario() {
     {
         DiarioEnCorrida mirando(depuracion_, diario);
         diario.Iniciar(TextoFecha(), Casilla(0), Casilla(1), Casilla(2));
+        depuracion_.FijarCopia(chkCopia_->isChecked() ? std::optional<std::string>(carpetaCopia_)
+                                                      : std::nullopt);
         try {
             depuracion_.Depurar();
         } catch (...) {

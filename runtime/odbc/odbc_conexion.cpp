@@ -515,6 +515,53 @@ bool ConexionOdbc::CorridaEnCurso(std::string& ocupante) {
     return true;
 }
 
+std::string ConexionOdbc::CopiaDeSeguridad(const std::string& carpeta, long long& bytes) {
+    bytes = -1;
+    if (sabor_ != Sabor::SqlServer)
+        throw Falla(err::kOperacionNoPermitida,
+                    "No se pudo hacer la copia de seguridad: este controlador ODBC no es de SQL Server",
+                    kFuente);
+    auto uno = [&](const std::string& sql) {
+        const Resultado r = Consultar(sql);
+        return r.filas.empty() || r.filas[0].empty() ? std::string() : Recortar(r.filas[0][0].ATexto());
+    };
+    std::string dir = carpeta;
+    if (dir.empty())
+        dir = uno("SELECT CAST(SERVERPROPERTY('InstanceDefaultBackupPath') AS NVARCHAR(4000)) AS CARPETA");
+    if (dir.empty())
+        throw Falla(
+            err::kBaseDatos,
+            "No se pudo hacer la copia de seguridad: el servidor no tiene carpeta de copias por defecto; "
+            "indique una",
+            kFuente);
+    const std::string base = uno("SELECT DB_NAME() AS BASE");
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char marca[32];
+    std::strftime(marca, sizeof marca, "%Y%m%d-%H%M%S", &tm);
+    const char sep = dir.find('\\') != std::string::npos ? '\\' : '/';
+    const std::string destino =
+        dir + (dir.back() == sep ? "" : std::string(1, sep)) + base + "-" + marca + ".bak";
+    auto comillas = [](const std::string& s, char q) {
+        std::string r;
+        for (char c : s) r += c == q ? std::string(2, q) : std::string(1, c);
+        return r;
+    };
+    try {
+        Execute("BACKUP DATABASE [" + comillas(base, ']') + "] TO DISK = N'" + comillas(destino, '\'') +
+                "' WITH COPY_ONLY, CHECKSUM");
+    } catch (const Falla& f) {
+        throw Falla(
+            err::kBaseDatos,
+            "No se pudo hacer la copia de seguridad en el servidor (hace falta el permiso BACKUP DATABASE "
+            "y una carpeta del servidor donde pueda escribir): " +
+                f.Descripcion(),
+            kFuente);
+    }
+    return destino;
+}
+
 }  // namespace dep::odbc
 
 namespace dep {

@@ -58,6 +58,7 @@ class ConexionOdbc : public Conexion {
     Resultado Consultar(const std::string& sql) override;
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
+    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
     std::string NombreServidor() const override;
     std::string NombreBaseDatos() const override;
     std::string NombreUsuario() const override;

@@ -36,6 +36,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     Resultado Consultar(const std::string& sql) override;
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
+    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
     std::string NombreServidor() const override { return "(local)"; }
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }

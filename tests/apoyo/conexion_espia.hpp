@@ -32,6 +32,9 @@ class ConexionEspia : public Conexion {
         return real_->TomarCandadoCorrida(o);
     }
     bool CorridaEnCurso(std::string& o) override { return real_->CorridaEnCurso(o); }
+    std::string CopiaDeSeguridad(const std::string& c, long long& b) override {
+        return real_->CopiaDeSeguridad(c, b);
+    }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }

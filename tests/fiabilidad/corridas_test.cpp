@@ -455,6 +455,46 @@ TEST(Verificacion, LibrosDaniadosOAsientosAjenosDuranteLaCorridaSeDicenYTerminan
     }
 }
 
+TEST(Copia, LaCopiaSeAbreCuadraYTieneLoQueHabiaAntesDeLaCorrida) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 800);
+    const std::string antes = Huella(base);
+    const Salida s =
+        Programa({"--hasta", "30/06/2021", "--base", base, "--copia", c / "copias", "--formato", "json"},
+                 {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    std::vector<fs::path> copias;
+    for (const auto& e : fs::directory_iterator(c.Ruta() / "copias")) copias.push_back(e.path());
+    ASSERT_EQ(copias.size(), 1u);
+    EXPECT_EQ(Integridad(copias[0].string()), "ok");
+    EXPECT_EQ(Huella(copias[0].string()), antes);
+    EXPECT_NE(Huella(base), antes);
+    EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + copias[0].string() +
+                                    "\",\"bytes\":" + std::to_string(fs::file_size(copias[0]))))
+        << s.out;
+}
+
+TEST(Copia, UnaCopiaQueNoSePuedeHacerDetieneLaCorridaSinTocarNada) {
+    Carpeta c;
+    const std::string base = c / "demo.db";
+    Demo(base, 600);
+    std::ofstream(c / "archivo") << "no es una carpeta\n";
+    const std::string antes = Huella(base);
+    // Beneath a regular file no folder can be made, not even by root.
+    const Salida s = Programa({"--hasta", "30/06/2021", "--base", base, "--copia", c / "archivo/copias"},
+                              {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.out, "No se pudo hacer la copia de seguridad") &&
+                Contiene(s.out, "NO SE DEPURO NADA"))
+        << s.out;
+    EXPECT_EQ(Huella(base), antes);
+    EXPECT_EQ(Cuenta(base,
+                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                     "VALOR = '30/06/2021'"),
+              0);
+}
+
 TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
     Carpeta c;
     for (const std::string modo : {"delete", "wal"}) {

@@ -49,6 +49,9 @@ class ConexionGrabadora : public Conexion {
         return std::make_unique<CandadoCorrida>();
     }
     bool CorridaEnCurso(std::string&) override { return false; }
+    std::string CopiaDeSeguridad(const std::string&, long long&) override {
+        throw Falla(err::kOperacionNoPermitida, "sin copias en una conexión guionada");
+    }
 
     long Execute(const std::string& sql) override {
         ejecutadas.push_back(sql);
