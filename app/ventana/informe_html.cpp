@@ -310,6 +310,9 @@ std::string HtmlResumen(const Informe& i) {
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
     h += Parrafo("<b>" + Esc(estado) + "</b>");
+    if (!i.copia.empty())
+        h += Parrafo("Copia de seguridad: " + Esc(i.copia) +
+                     (i.copiaBytes >= 0 ? " (" + Num(i.copiaBytes / 1024) + " KB)" : std::string()));
     // What the run left behind comes first and in red: the operator must act on it.
     for (const auto& q : i.pendientes)
         h += Parrafo("<span style=\"color:#a12a1a;\"><b>Pendiente:</b> " + Esc(Acentuar(q)) + "</span>");
@@ -352,17 +355,21 @@ std::string HtmlResumen(const Informe& i) {
         v.encabezado = {"Pasada", "Saldos", "Grupos", "Diferencia"};
         v.numerica = {false, false, true, true};
         for (const auto& x : i.verificaciones) {
-            std::string estado = x.estado == "ok"            ? "<span style=\"color:#1b6e20;\">Verificados</span>"
-                                 : x.estado == "diferencias" ? "<span style=\"color:#a12a1a;\"><b>NO CUADRAN</b>: " +
-                                                                  Esc(Acentuar(x.detalle)) + "</span>"
-                                                            : "No verificados: " + Esc(Acentuar(x.detalle));
+            std::string estado =
+                x.estado == "ok" ? "<span style=\"color:#1b6e20;\">Verificados</span>"
+                : x.estado == "diferencias"
+                    ? "<span style=\"color:#a12a1a;\"><b>NO CUADRAN</b>: " + Esc(Acentuar(x.detalle)) +
+                          "</span>"
+                    : "No verificados: " + Esc(Acentuar(x.detalle));
             if (x.nuevas != 0)
                 estado += "<br/>Otro programa " + std::string(x.nuevas > 0 ? "agregó " : "borró ") +
                           Num(x.nuevas > 0 ? x.nuevas : -x.nuevas) + " asiento(s) durante la corrida";
             v.filas.push_back({Esc(x.tipo), estado, Num(x.grupos), Esc(TextoCentavos(x.diferencia))});
         }
         h += Seccion("Verificación de saldos") + v.Html() +
-             Parrafo("La verificación prueba los saldos de una corrida durante la que nadie más escribió asientos.");
+             Parrafo(
+                 "La verificación prueba los saldos de una corrida durante la que nadie más escribió "
+                 "asientos.");
     }
     if (!i.fechasDeshechas.empty()) {
         std::string f;

@@ -211,7 +211,8 @@ class ResumenTest : public QObject {
             QVERIFY2(Contiene(h, "quedó con fecha 01/01/2022"), h.c_str());
         }
         Informe i;
-        i.verificaciones = {{"CC", "ok", 12, 0, 0, ""}, {"FP", "diferencias", 7, 125, 1, "X|D: antes 1,00, despues 2,25"}};
+        i.verificaciones = {{"CC", "ok", 12, 0, 0, ""},
+                            {"FP", "diferencias", 7, 125, 1, "X|D: antes 1,00, despues 2,25"}};
         const std::string h = HtmlResumen(i);
         QVERIFY2(Contiene(h, "Verificados") && Contiene(h, "NO CUADRAN") && Contiene(h, "1,25"), h.c_str());
         QVERIFY2(Contiene(h, "después 2,25") && Contiene(h, "agregó 1 asiento(s)"), h.c_str());

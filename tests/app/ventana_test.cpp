@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +41,19 @@ class VentanaTest : public QObject {
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
         QCOMPARE(b.FechaGuardada(), antes);
+    }
+
+    // The backup box: ticked, the run first copies the database beside it; the choice stays.
+    void copiaDeSeguridadAntesDeLaCorrida() {
+        Banco b;
+        SoloCasilla(*b.w, 2);
+        b.w->txtFields(0).setText("31/12/2021");
+        b.w->ChkCopia().setChecked(true);
+        b.w->UtilKit1().Pulsar("GRABAR");
+        const QStringList copias = QDir(b.dir.path()).entryList({"demo-*.db"}, QDir::Files);
+        QCOMPARE(copias.size(), 1);
+        QVERIFY(b.w->DlgResumen().Texto().find(copias[0].toStdString()) != std::string::npos);
+        QVERIFY(b.w->ChkCopia().isChecked());
     }
 
     void soloTemporalesMuestraSuFinal() {
