@@ -153,6 +153,24 @@ int main(int argc, char** argv) {
                 "%.2f\n",
                 cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
 
+        // What the proof of the books and the backup add to a run.
+        Medida pr = dep::bench::EnHijo(
+            [&](std::vector<double>& v) { return dep::bench::Prueba(demo, rec, a.hasta, v); });
+        Informar("prueba de saldos", pr);
+        if (pr.ok && w.ok)
+            std::printf("  prueba de saldos (4 consultas agrupadas) %6.2f s  = %.1f %% del recorrido  (%.0f claves)\n",
+                        pr.segundos, 100.0 * pr.segundos / w.segundos, pr.valores[0]);
+        Medida cs = dep::bench::EnHijo(
+            [&](std::vector<double>& v) { return dep::bench::CopiaDeSeguridad(demo, a.carpeta + "/copias", v); });
+        Informar("copia de seguridad", cs);
+        if (cs.ok)
+            std::printf("  copia de seguridad         %9.2f s  %.1f MiB  %.0f MiB/s%s\n", cs.segundos,
+                        cs.valores[0] / 1048576.0, cs.valores[0] / 1048576.0 / cs.segundos,
+                        w.ok ? (" = " + std::to_string(static_cast<int>(100.0 * cs.segundos / w.segundos)) +
+                                " % del recorrido")
+                                   .c_str()
+                             : "");
+
         Medida ap = dep::bench::EnHijo(
             [&](std::vector<double>& v) { return dep::bench::Aplicaciones(rec, a.hasta, v); });
         Informar("ControlarAplicaciones", ap);

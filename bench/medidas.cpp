@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "purge/verificacion.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/data_services.hpp"
@@ -190,6 +192,33 @@ double Aplicaciones(const std::string& base, const std::string& hasta, std::vect
     }
     v.push_back(examinadas);
     return segundos;
+}
+
+double Prueba(const std::string& antes, const std::string& despues, const std::string& hasta,
+              std::vector<double>& v) {
+    double t = 0, claves = 0;
+    for (const std::string& base : {antes, despues}) {
+        ConsolaMuda c(Abrir(base), hasta, true);
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int p = 0; p < 2; ++p) {
+            claves += static_cast<double>(SumarLibros(c.datos, kFiltros[p], hasta).size());
+            ContarFilas(c.datos, kFiltros[p], hasta, kTipos[p], "9999000000019");
+        }
+        t += Segundos(t0);
+    }
+    v.push_back(claves);
+    return t;
+}
+
+double CopiaDeSeguridad(const std::string& base, const std::string& carpeta, std::vector<double>& v) {
+    auto cn = Abrir(base);
+    long long bytes = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    const std::string copia = cn->CopiaDeSeguridad(carpeta, bytes);
+    const double t = Segundos(t0);
+    std::filesystem::remove(copia);
+    v.push_back(static_cast<double>(bytes));
+    return t;
 }
 
 double Contar(const std::string& base, const std::string& hasta, std::vector<double>& v) {

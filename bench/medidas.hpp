@@ -28,6 +28,12 @@ bool VentanaDisponible(std::string& motivo);
 double Piso(const std::string& base, const std::string& hasta, std::vector<double>& v);
 // ControlarAplicaciones for both summary vouchers. Values: applications examined.
 double Aplicaciones(const std::string& base, const std::string& hasta, std::vector<double>& v);
+// The proof of the books: for both passes the grouped sums and the row count that a run takes
+// before its walk (on `antes`) and after its re-dating (on `despues`). Values: keys summed.
+double Prueba(const std::string& antes, const std::string& despues, const std::string& hasta,
+              std::vector<double>& v);
+// The backup a run makes when asked (--copia), into `carpeta`. Values: bytes of the copy.
+double CopiaDeSeguridad(const std::string& base, const std::string& carpeta, std::vector<double>& v);
 // Values: entries, entries up to the cut-off, applications, summary rows, remaining entries.
 double Contar(const std::string& base, const std::string& hasta, std::vector<double>& v);
 
