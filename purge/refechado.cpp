@@ -1,0 +1,149 @@
+// The consolidation's re-dating of a summary voucher, and the durable record of the pass in
+// progress that lets the next run re-date a dead run's voucher, and no other.
+#include <cstdlib>
+
+#include "common/trata_error.hpp"
+#include "purge/consolidacion.hpp"
+#include "purge/depuracion.hpp"
+#include "purge/fechas_validas.hpp"
+#include "purge/pasada_en_curso.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+bool Consolidacion::RecuperarInterrumpida() {
+    // A run that died between its pass's first commit and its re-dating left the record of that
+    // pass: its summary voucher still stands on the day after that run's cut-off date, where no
+    // walk reaches it. It goes back to that run's own cut-off date (the walk then folds it in when
+    // it reaches that date) and the record goes with it.
+    std::optional<PasadaEnCurso> rec;
+    if (!Paso([&] { rec = LeerPasadaEnCurso(s_.datos, ctx_.tipo); })) return false;
+    if (!rec) return true;
+    const auto corte = ReconocerFecha(rec->corte);
+    if (!corte || rec->clave.size() != 13) {
+        // Not a record this program wrote: nothing to re-date from it.
+        host_.FijarHayError(true);
+        const std::string texto = "ATENCION: EL REGISTRO DE UNA DEPURACION INTERRUMPIDA (" + ctx_.tipo +
+                                  " '" + rec->clave + "' '" + rec->corte +
+                                  "') NO ES VALIDO: SE DESCARTA SIN TOCAR LOS ASIENTOS.";
+        Anotar(texto);
+        s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion);
+        return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)); });
+    }
+    return Refechar(rec->clave, TextoFecha(*corte),
+                    "EL COMPROBANTE " + ctx_.tipo + " " + rec->clave +
+                        " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR",
+                    false);
+}
+
+bool Consolidacion::GrabarEnCurso() {
+    // Committed before the first walk date, so that any later death leaves it behind.
+    bool rechazado = false;
+    if (!Paso([&] { Cn().BeginTrans(); })) return false;
+    if (!Paso([&] {
+            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
+            if (Cn().Errors().empty())
+                s_.datos.Ejecutar(
+                    SqlGrabarPasadaEnCurso(PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_)}));
+            if (!Cn().Errors().empty()) {
+                rechazado = true;
+                primerError_ = Cn().Errors()[0].descripcion;
+            }
+        }))
+        return false;
+    if (!Paso([&] {
+            if (rechazado)
+                Cn().RollbackTrans();
+            else
+                Cn().CommitTrans();
+        }))
+        return false;
+    if (rechazado) {
+        // The walk loses nothing without the record; only a death before its re-dating would
+        // leave the summary voucher for a person to move to the cut-off date. Said, and on.
+        const std::string texto =
+            "ATENCION: LA BASE DE DATOS RECHAZO EL REGISTRO DE LA DEPURACION EN CURSO EN "
+            "TA_CONFIGURACION (" +
+            primerError_ +
+            "). SI LA CORRIDA SE INTERRUMPE, EL "
+            "COMPROBANTE " +
+            ctx_.tipo + " " + ctx_.clave + " QUEDARA CON FECHA " + ctx_.fechaResumen +
+            " Y HABRA QUE PASARLO A MANO AL " + TextoFecha(corte_) + ".";
+        primerError_.clear();
+        Anotar(texto);
+        s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion);
+    }
+    enCurso_ = true;
+    return true;
+}
+
+bool Consolidacion::Refechar(const std::string& clave, const std::string& corte, const std::string& que,
+                             bool propio) {
+    // The re-dating, the removal of the pass's record and the two trigger statements in one
+    // transaction: no failure can leave the table without its triggers, nor the record without
+    // its voucher.
+    UnidadDiario u;
+    u.purga = "asientos";
+    u.unidad = propio ? "refechado" : "recuperado";
+    u.pasada = ctx_.tipo;
+    u.comprobante = clave;
+    u.inicio = d_.AhoraDiario();
+    std::string error;
+    if (!Paso([&] { Cn().BeginTrans(); })) return false;
+    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] {
+            long filas = 0;
+            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " +
+                                  CondicionComprobante(ctx_.tipo, clave),
+                              filas);
+            u.filas = filas;
+            if (!Cn().Errors().empty()) {
+                error = Cn().Errors()[0].descripcion;
+                return;
+            }
+            // A record left behind only re-dates this voucher to the same date again later.
+            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
+            if (!Cn().Errors().empty())
+                Anotar("NO SE PUDO BORRAR EL REGISTRO DE LA DEPURACION EN CURSO " + ctx_.tipo + ": " +
+                       Cn().Errors()[0].descripcion);
+        }))
+        return false;
+    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] {
+            if (!error.empty())
+                Deshacer();
+            else
+                Confirmar();
+        }))
+        return false;
+    u.fin = d_.AhoraDiario();
+    u.resultado = error.empty() ? resultado::kOk : resultado::kRechazada;
+    u.error = error;
+    Registrar(u);
+    if (error.empty()) {
+        if (propio) enCurso_ = false;
+        if (propio) refechado_ = true;
+        return true;
+    }
+    host_.FijarHayError(true);
+    const std::string dia = ReconocerFecha(corte) ? TextoFecha(ReconocerFecha(corte)->SumarDias(1)) : corte;
+    const std::string texto = "ATENCION: LA BASE DE DATOS RECHAZO PASAR " + que + " A LA FECHA " + corte +
+                              ": SUS RENGLONES QUEDARON CON FECHA " + dia + ". ERROR: " + error;
+    Anotar(texto);
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + clave +
+                                          " de saldo inicial quedo con fecha " + dia +
+                                          "; la proxima depuracion lo pasara a la fecha " + corte);
+    if (propio) {
+        enCurso_ = false;  // told once: the record stays for the next run
+        return true;
+    }
+    // A new walk would write its own record over this one, and nobody would find that voucher
+    // again: the consolidation stops here.
+    d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+                      "no se pudo pasar a su fecha de corte el comprobante " + ctx_.tipo + " " + clave +
+                          " de una corrida interrumpida: " + error);
+    return false;
+}
+
+}  // namespace dep
