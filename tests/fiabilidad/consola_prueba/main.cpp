@@ -4,7 +4,8 @@
 // outside any transaction (default 1) until <file> is removed, after creating <file>.en-pausa;
 // with DEPURACION_PAUSA_SENTENCIA=<text> instead, it holds the first statement that contains it.
 // DEPURACION_ACCION_SQL=<statement> with DEPURACION_ACCION_CEDIDA=<n> runs that statement at the
-// n-th yield outside any transaction, as another program writing meanwhile would.
+// n-th yield outside any transaction on a connection of its own to the --base file, as another
+// program writing meanwhile would.
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "runtime/ajustes.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "tests/apoyo/rechazos.hpp"
 
@@ -57,10 +59,15 @@ int main(int argc, char** argv) {
         const int cedida = n && *n ? std::atoi(n) : 1;
         auto vistas = std::make_shared<int>(0);
         auto antes = alProcesar;
-        alProcesar = [&cn, sql = std::string(accion), cedida, vistas, antes] {
+        std::string base;
+        for (std::size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "--base") base = args[i + 1];
+        alProcesar = [&cn, sql = std::string(accion), cedida, vistas, antes, base] {
             if (antes) antes();
             if (cn == nullptr || cn->NivelTransaccion() != 0 || ++*vistas != cedida) return;
-            cn->Execute(sql);
+            dep::AjustesConexion a;
+            a.base = base;
+            dep::AbrirConexion(a)->Execute(sql);
         };
     }
     return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0, alProcesar, alAbrir);
