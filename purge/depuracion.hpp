@@ -43,6 +43,9 @@ class Depuracion {
     // A backup of the database before the run writes anything, in `carpeta` ("" : the engine's
     // default place, beside the database file); nothing: no backup.
     void FijarCopia(std::optional<std::string> carpeta) { copia_ = std::move(carpeta); }
+    // Whether a run that was not cancelled gives the freed space back to the file system at its
+    // end (the default).
+    void FijarCompactar(bool b) { compactar_ = b; }
     // The outcome recorder the purges report to (null: nothing is recorded).
     void FijarDiario(Diario* d) { diario_ = d; }
     Diario* Diario_() const { return diario_; }
@@ -72,12 +75,14 @@ class Depuracion {
     bool ComprobarFechas(const std::string& purga, const std::string& tabla);
     // The backup asked for; false when it could not be made (the operator was told).
     bool HacerCopia(const char* const* purgas, std::size_t n);
+    void Compactar();
 
     Servicios& s_;
     AnfitrionCorrida& host_;
     std::function<Fecha()> reloj_;
     Diario* diario_ = nullptr;
     std::optional<std::string> copia_;
+    bool compactar_ = true;
     std::string ultimaFalla_;
 };
 

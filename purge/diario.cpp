@@ -156,6 +156,9 @@ std::string Diario::JsonUnidad(const UnidadDiario& u) {
                     JsonTexto(u.unidad) + "\"";
     if (!u.pasada.empty()) j += ",\"pasada\":\"" + JsonTexto(u.pasada) + "\"";
     if (!u.comprobante.empty()) j += ",\"comprobante\":\"" + JsonTexto(u.comprobante) + "\"";
+    if (u.purga == "compactacion")
+        j += ",\"bytes_antes\":" + std::to_string(u.bytesAntes) +
+             ",\"bytes_despues\":" + std::to_string(u.bytesDespues);
     if (u.unidad == "verificacion") {
         std::string d = TextoCentavos(u.diferencia);
         d[d.find(',')] = '.';

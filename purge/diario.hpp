@@ -44,6 +44,7 @@ struct UnidadDiario {
     // "diferencias" or "no verificado", `error` the first differing keys or why not proved.
     long long diferencia = 0;  // cents
     long long nuevas = 0;      // rows of the family up to the cut-off others added (<0: removed) meanwhile
+    long long bytesAntes = -1, bytesDespues = -1;  // the compaction: the file's size
 };
 
 struct CorridaDiario {

@@ -1,6 +1,8 @@
 // The end-of-run report.
 #include "purge/informe.hpp"
 
+#include <cstdio>
+
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
@@ -35,6 +37,11 @@ Informe ArmarInforme(const Diario& d) {
         if (u.purga == "copia" && u.resultado == resultado::kOk) {
             i.copia = u.unidad;
             i.copiaBytes = u.filas;
+        } else if (u.purga == "compactacion") {
+            i.compactacion = u.resultado;
+            i.motivoCompactacion = u.error;
+            i.bytesAntes = u.bytesAntes;
+            i.bytesDespues = u.bytesDespues;
         }
     for (const auto& [nombre, marcada] : purgas) {
         InformePurga p;
@@ -56,7 +63,7 @@ Informe ArmarInforme(const Diario& d) {
                 i.pendientes.push_back(u.error);
                 continue;
             }
-            if (u.purga == "copia") continue;
+            if (u.purga == "copia" || u.purga == "compactacion") continue;
             if (u.unidad == "verificacion") {
                 i.verificaciones.push_back(
                     {u.pasada, u.resultado, static_cast<long>(u.filas), u.diferencia, u.nuevas, u.error});
@@ -157,6 +164,18 @@ std::string TextoInforme(const Informe& i) {
         for (const auto& f : i.fechasDeshechas) r += " " + f;
         r += "\n";
     }
+    auto mb = [](long long b) {
+        char t[32];
+        std::snprintf(t, sizeof t, "%.1f MB", static_cast<double>(b) / 1048576.0);
+        std::string s = t;
+        s[s.find('.')] = ',';
+        return s;
+    };
+    if (i.compactacion == resultado::kOk)
+        r += "  Tamaño de la base de datos: " + mb(i.bytesAntes) + " antes, " + mb(i.bytesDespues) +
+             " después\n";
+    else if (!i.compactacion.empty())
+        r += "  Compactación: no se hizo: " + i.motivoCompactacion + "\n";
     r += "  Duración: " + Duracion(i.segundos) + "\n";
     r += i.cancelado      ? "  Proceso cancelado: no se grabó la fecha de última depuración\n"
          : i.fechaGrabada ? "  Fecha de última depuración grabada: " + i.hasta + "\n"
@@ -209,6 +228,13 @@ std::string JsonInforme(const Informe& i) {
     if (!i.copia.empty())
         j += ",\"copia\":{\"archivo\":\"" + JsonTexto(i.copia) + "\",\"bytes\":" + TextoEntero(i.copiaBytes) +
              "}";
+    if (!i.compactacion.empty())
+        j += ",\"compactacion\":{\"resultado\":\"" + JsonTexto(i.compactacion) +
+             "\",\"bytes_antes\":" + TextoEntero(i.bytesAntes) +
+             ",\"bytes_despues\":" + TextoEntero(i.bytesDespues) +
+             (i.motivoCompactacion.empty() ? std::string()
+                                           : ",\"motivo\":\"" + JsonTexto(i.motivoCompactacion) + "\"") +
+             "}";
     j += ",\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
          ",\"cancelado\":" + (i.cancelado ? "true" : "false") +
          ",\"fecha_grabada\":" + (i.fechaGrabada ? "true" : "false") + "}\n";
@@ -216,7 +242,7 @@ std::string JsonInforme(const Informe& i) {
 }
 
 bool ConErrores(const Informe& i) {
-    if (!i.pendientes.empty()) return true;
+    if (!i.pendientes.empty() || i.compactacion == resultado::kRechazada) return true;
     for (const auto& v : i.verificaciones)
         if (v.estado == resultado::kDiferencias) return true;
     for (const auto& p : i.purgas) {

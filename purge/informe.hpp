@@ -43,6 +43,9 @@ struct Informe {
     std::vector<InformeVerificacion> verificaciones;
     std::string copia;  // where the backup asked for is; "" when none was made
     long long copiaBytes = -1;
+    // The compaction: "" when none was tried, else "ok", "omitida" or "rechazada", with why.
+    std::string compactacion, motivoCompactacion;
+    long long bytesAntes = -1, bytesDespues = -1;
     long fusiones = 0;  // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;

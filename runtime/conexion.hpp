@@ -31,6 +31,12 @@ class CandadoCorrida {
     virtual ~CandadoCorrida() = default;
 };
 
+// What a compaction did: the database's size before and after, in bytes (-1: not told).
+struct Compactacion {
+    long long antes = -1, despues = -1;
+    std::string nota;  // what the engine did instead, when it compacts nothing (Spanish)
+};
+
 class Conexion {
   public:
     virtual ~Conexion() = default;
@@ -61,6 +67,10 @@ class Conexion {
     // sets `bytes` to its size (-1 when the engine cannot tell). Raises Falla with a Spanish
     // message, leaving no partial copy behind, when it cannot be made.
     virtual std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) = 0;
+
+    // Gives the space the purges freed back to the file system, keeping every row and every
+    // declared key. Raises Falla (Spanish) when it cannot, having changed nothing.
+    virtual Compactacion Compactar() = 0;
 
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;

@@ -126,6 +126,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (o.aplicaciones) return Aplicaciones(o, s, d, host, avance, out);
 
     d.FijarCopia(o.copia);
+    d.FijarCompactar(o.compactar);
     // The journal watches the connection only while the purges run.
     Diario diario(o.diario);
     {

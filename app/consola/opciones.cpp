@@ -33,6 +33,7 @@ std::string TextoAyuda() {
            "                       ella o en la carpeta de copias del servidor) y la comprueba; sin copia "
            "no\n"
            "                       se depura\n"
+           "  --sin-compactar      no devuelve al disco el espacio que liberan las purgas\n"
            "  --diario ARCHIVO     archivo del diario de corridas (una linea JSON por paso y una por\n"
            "                       corrida); por defecto DEPURACION.DIARIO.jsonl junto a KSERR.LOG\n"
            "  --aplicaciones ID    controla las aplicaciones de pago contra el comprobante de 13\n"
@@ -72,6 +73,8 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
             if (!valor(o.traza)) return std::nullopt;
         } else if (a == "--diario") {
             if (!valor(o.diario)) return std::nullopt;
+        } else if (a == "--sin-compactar") {
+            o.compactar = false;
         } else if (a == "--copia") {
             std::string c;
             if (!valor(c)) return std::nullopt;

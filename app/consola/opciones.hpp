@@ -22,6 +22,7 @@ struct Opciones {
     bool json = false;                        // --formato json: preview and report as JSON
     std::string diario;                       // the run journal's file (empty: beside KSERR.LOG)
     std::optional<std::string> copia;         // --copia CARPETA: a backup there before the run
+    bool compactar = true;                    // --sin-compactar: the file keeps its free space
 };
 
 // Reads the arguments (without the program name). Returns nothing and sets `error` (Spanish)

@@ -59,6 +59,10 @@ class ConexionOdbc : public Conexion {
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
     std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
+    // The server's files are the administrator's: nothing is shrunk.
+    Compactacion Compactar() override {
+        return {-1, -1, "en SQL Server no se compacta: reducir los archivos es decision del administrador"};
+    }
     std::string NombreServidor() const override;
     std::string NombreBaseDatos() const override;
     std::string NombreUsuario() const override;

@@ -37,6 +37,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
     std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
+    Compactacion Compactar() override;
     std::string NombreServidor() const override { return "(local)"; }
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }

@@ -35,6 +35,7 @@ class ConexionEspia : public Conexion {
     std::string CopiaDeSeguridad(const std::string& c, long long& b) override {
         return real_->CopiaDeSeguridad(c, b);
     }
+    Compactacion Compactar() override { return real_->Compactar(); }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }

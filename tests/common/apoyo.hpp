@@ -45,6 +45,7 @@ class ConexionGrabadora : public Conexion {
     std::string CopiaDeSeguridad(const std::string&, long long&) override {
         throw Falla(err::kOperacionNoPermitida, "sin copias en una conexión guionada");
     }
+    Compactacion Compactar() override { return {}; }
     long Execute(const std::string& sql) override {
         Consultar(sql);
         return 0;

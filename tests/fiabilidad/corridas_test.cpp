@@ -495,6 +495,61 @@ TEST(Copia, UnaCopiaQueNoSePuedeHacerDetieneLaCorridaSinTocarNada) {
               0);
 }
 
+// Every row of the purged tables with its identity and amount, to compare two files.
+std::string Filas(const std::string& base) {
+    std::string r;
+    for (const auto& f : demo::Bd(base).Filas(
+             "SELECT 'A', ID, IMPORTE, FECHA FROM MV_ASIENTOS UNION ALL SELECT 'P', ID, IMPORTE, NULL FROM "
+             "MV_APLICACION UNION ALL SELECT 'S', ID, NULL, FECHA FROM V_MV_STOCK ORDER BY 1, 2"))
+        r += f[0] + f[1] + "|" + f[2] + "|" + f[3] + "\n";
+    return r;
+}
+
+TEST(Compactacion, DevuelveElEspacioYConservaCadaFilaConSuIdentidad) {
+    Carpeta c;
+    const std::string base = c / "demo.db", testigo = c / "testigo.db";
+    Demo(base, 3000);
+    fs::copy_file(base, testigo);
+    ASSERT_EQ(Programa({"--hasta", "30/06/2022", "--base", testigo, "--sin-compactar"},
+                       {"TEMP=" + c.Ruta().string()})
+                  .estado,
+              0);
+    const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
+                              {"TEMP=" + c.Ruta().string()});
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"resultado\":\"ok\"")) << s.out;
+    EXPECT_EQ(Integridad(base), "ok");
+    EXPECT_EQ(Cuenta(base, "PRAGMA freelist_count"), 0);
+    EXPECT_GT(Cuenta(testigo, "PRAGMA freelist_count"), 0);
+    EXPECT_LT(fs::file_size(base), fs::file_size(testigo));
+    EXPECT_TRUE(Filas(base) == Filas(testigo)) << "rows, identities or amounts changed";
+}
+
+TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
+    if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
+    Carpeta c;
+    // The copy a compaction builds goes to the temporary folder: a tiny disk there.
+    const fs::path temporal = c.Ruta() / "temporal";
+    fs::create_directories(temporal);
+    if (mount("tmpfs", temporal.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
+    const std::string base = c / "demo.db", testigo = c / "testigo.db";
+    Demo(base, 3000);
+    fs::copy_file(base, testigo);
+    ASSERT_EQ(Programa({"--hasta", "30/06/2022", "--base", testigo, "--sin-compactar"},
+                       {"TEMP=" + c.Ruta().string()})
+                  .estado,
+              0);
+    const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
+                              {"TEMP=" + c.Ruta().string(), "SQLITE_TMPDIR=" + temporal.string()});
+    EXPECT_EQ(s.estado, 3) << s.out << s.err;
+    EXPECT_TRUE(Contiene(s.out, "No se pudo compactar la base de datos: no hay espacio")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "\"resultado\":\"ok\"")) << "the purges themselves were done";
+    EXPECT_EQ(Integridad(base), "ok");
+    EXPECT_TRUE(Filas(base) == Filas(testigo));
+    umount(temporal.c_str());
+}
+
 TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
     Carpeta c;
     for (const std::string modo : {"delete", "wal"}) {

@@ -52,6 +52,7 @@ class ConexionGrabadora : public Conexion {
     std::string CopiaDeSeguridad(const std::string&, long long&) override {
         throw Falla(err::kOperacionNoPermitida, "sin copias en una conexión guionada");
     }
+    Compactacion Compactar() override { return {}; }
 
     long Execute(const std::string& sql) override {
         ejecutadas.push_back(sql);
