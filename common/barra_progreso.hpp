@@ -9,14 +9,14 @@
 namespace dep {
 
 struct DibujoBarra {
-    double porcentaje = 0;   // x of the bar's right edge on a 0..100 scale (may exceed 100)
+    double porcentaje = 0;      // x of the bar's right edge on a 0..100 scale (may exceed 100)
     std::uint32_t color = 255;  // 0x00BBGGRR
-    std::string leyenda;     // text + " " + percent formatted "###" + "%"
+    std::string leyenda;        // text + " " + percent formatted "###" + "%"
 };
 
 // The picture box PicMsg as the purges see it.
 class Imagen {
-public:
+  public:
     virtual ~Imagen() = default;
     virtual void Mostrar() = 0;  // Visible = true
     // Clears and draws the bar; the picture is exact after the call and on screen at once.

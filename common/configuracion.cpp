@@ -55,7 +55,7 @@ std::string Cfg(Servicios& s, const std::string& clave, std::string& aux) {
         [&] { s.datos.AbrirRecordset(sql, rs, nullptr, ado::kSoloAvance, ado::kSoloLectura); },
         [&] {
             if (rs.EOF()) {
-                resultado = " ";
+                resultado = ' ';
                 aux.clear();
             } else {
                 resultado = s.formularios.ValorCampo(rs.Fields("Valor")).ATexto();
@@ -64,7 +64,7 @@ std::string Cfg(Servicios& s, const std::string& clave, std::string& aux) {
         },
         [&] { s.datos.CerrarRecordset(rs); },
         [&] {
-            if (IgualesSinCaso(clave, "THEME") && Recortar(resultado).empty()) resultado = "1";
+            if (IgualesSinCaso(clave, "THEME") && Recortar(resultado).empty()) resultado = '1';
         },
     });
     if (!ok) return salir();

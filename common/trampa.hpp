@@ -13,7 +13,7 @@ namespace dep {
 enum class Salida { Hecho, Siguiente, Abandonar };
 
 class Trampa {
-public:
+  public:
     using Respuesta = std::function<int(const Falla&)>;
     explicit Trampa(Respuesta r) : respuesta_(std::move(r)) {}
     // Resume-next: every failing step is skipped silently.
@@ -50,7 +50,7 @@ public:
         return true;
     }
 
-private:
+  private:
     Respuesta respuesta_;
 };
 

@@ -95,7 +95,7 @@ void Obtener_Nro_Comprobante_Contable(Servicios& s, const std::string& tc, std::
     }
 
     // 2. and 3. The letter, and the letter filter when it comes starred.
-    if (Recortar(letra).empty()) letra = "X";
+    if (Recortar(letra).empty()) letra = 'X';
     if (const std::string l = Recortar(letra); l.size() > 1 && l[0] == '*') {
         letra = l.substr(1);
         filtro = " AND (LETRAs LIKE('%" + DoblarComillas(letra) + "%')) ";
@@ -162,7 +162,7 @@ void Obtener_Nro_Comprobante_Contable(Servicios& s, const std::string& tc, std::
                         letra = PrimerCaracter(lt);
                 }))
                 return Fila::Salir;
-            if (Recortar(letra).empty()) letra = "X";
+            if (Recortar(letra).empty()) letra = 'X';
             l = Recortar(letra);
             // Room left in the talonario for the letter.
             if (!paso([&] {

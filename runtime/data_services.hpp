@@ -1,5 +1,5 @@
 #pragma once
-// DataServices: the one connection of the program and the operations every Part uses on it.
+// DataServices: the one connection of the program and the operations every purge and module uses on it.
 #include <memory>
 #include <optional>
 #include <string>

@@ -9,8 +9,8 @@ namespace dep {
 
 // Message-box buttons, icons and answers, with the platform's numbers.
 namespace vb {
-inline constexpr int kSoloAceptar = 0, kAceptarCancelar = 1, kAbortarReintentarIgnorar = 2,
-                     kSiNoCancelar = 3, kSiNo = 4, kReintentarCancelar = 5;
+inline constexpr int kSoloAceptar = 0, kAceptarCancelar = 1, kAbortarReintentarIgnorar = 2, kSiNoCancelar = 3,
+                     kSiNo = 4, kReintentarCancelar = 5;
 inline constexpr int kCritico = 16, kPregunta = 32, kExclamacion = 48, kInformacion = 64;
 inline constexpr int kAceptar = 1, kCancelar = 2, kAbortar = 3, kReintentar = 4, kIgnorar = 5, kSi = 6,
                      kNo = 7;
@@ -20,15 +20,15 @@ inline constexpr const char* kTituloAplicacion = "DEPURACION DE DATOS";
 
 // A lookup list as LookupServices opens it.
 struct PedidoLista {
-    std::string origen;        // table name or select statement
+    std::string origen;  // table name or select statement
     std::string filtro;
-    std::string seleccion;     // built select statement (may be empty)
-    std::string campoCodigo;   // column whose value a choice hands back
+    std::string seleccion;    // built select statement (may be empty)
+    std::string campoCodigo;  // column whose value a choice hands back
     std::string archivoDefiniciones;
 };
 
 class Operador {
-public:
+  public:
     virtual ~Operador() = default;
     // A message box; `titulo` empty means the application's default title. Returns the answer.
     virtual int Mensaje(const std::string& texto, int botones = vb::kSoloAceptar,

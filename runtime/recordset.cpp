@@ -94,7 +94,7 @@ std::string LiteralSQL(const Value& v, char delimitador) {
         case Value::Tipo::Nulo:
             break;
         case Value::Tipo::Logico:
-            texto = v.ALogico() ? "1" : "0";
+            texto = v.ALogico() ? '1' : '0';
             break;
         default:
             texto = v.ATexto();

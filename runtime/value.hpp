@@ -19,7 +19,7 @@ struct Moneda {
 
 // A date with an optional time of day; days counted from 30/12/1899 like the platform's dates.
 class Fecha {
-public:
+  public:
     Fecha() = default;
     static Fecha DesdeYMD(int anio, int mes, int dia, int hora = 0, int minuto = 0, int segundo = 0);
     static Fecha DesdeSerie(std::int32_t dias, std::int32_t segundos = 0);
@@ -38,13 +38,13 @@ public:
     double Serie() const { return dias_ + segundos_ / 86400.0; }
     auto operator<=>(const Fecha&) const = default;
 
-private:
+  private:
     std::int32_t dias_ = 0;
     std::int32_t segundos_ = 0;
 };
 
 class Value {
-public:
+  public:
     enum class Tipo { Vacio, Nulo, Logico, Entero, Doble, Moneda, Fecha, Texto };
     struct NuloT {
         bool operator==(const NuloT&) const = default;
@@ -83,7 +83,7 @@ public:
 
     bool operator==(const Value& o) const = default;  // same kind and same content
 
-private:
+  private:
     std::variant<std::monostate, NuloT, bool, std::int64_t, double, Moneda, Fecha, std::string> v_;
 };
 

@@ -11,7 +11,7 @@ SALIDA=${SALIDA:-bench/out}
 CARPETA=${CARPETA:-/tmp/depuracion-bench}
 QT=ON
 [ "${DEP_WITH_QT:-ON}" = OFF ] && QT=OFF
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-Wno-restrict -Wno-nonnull -Wno-stringop-overflow -Wno-array-bounds -Wno-maybe-uninitialized -Wno-stringop-overread" \
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEP_WERROR=ON \
       -DDEP_WITH_QT="$QT" -DDEP_WITH_ODBC=OFF >/dev/null
 cmake --build "$BUILD" --target depuracion-bench -j2 >/dev/null
 mkdir -p "$SALIDA"

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 segundos="${1:-60}"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DDEP_FUZZ=ON -DDEP_WITH_QT=OFF -DDEP_WITH_ODBC=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEP_WERROR=ON >/dev/null
 cmake --build build-fuzz --target fuzz_traduccion fuzz_fecha fuzz_numero -j"$(nproc)"
 for t in traduccion fecha numero; do
   trabajo="build-fuzz/corpus-$t"

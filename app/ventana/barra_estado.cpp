@@ -77,7 +77,7 @@ void CargaBarraEstado(BarraEstado& sb, const std::string& mensaje, Servicios& s)
         l.setToolTip(l.text());
     });
     t.Paso([&] {
-        if (CajaActual().empty()) CajaActual() = "1";
+        if (CajaActual().empty()) CajaActual() = '1';
     });
     t.Paso([&] {
         const Value d = s.datos.BuscarValor("@Admin_V_TA_Cajas", CajaActual(), "Descripcion", "IdCajas");

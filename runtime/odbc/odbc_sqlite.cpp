@@ -98,7 +98,11 @@ Value Cota(std::string_view v, int rango, bool nocase) {
 }
 
 std::string LiteralTsql(const Token& t) {
-    return t.tipo == TipoToken::Texto ? "'" + DoblarComillas(t.texto) + "'" : t.texto;
+    if (t.tipo != TipoToken::Texto) return t.texto;
+    std::string s(1, '\'');
+    s += DoblarComillas(t.texto);
+    s += '\'';
+    return s;
 }
 
 class Ejecucion {

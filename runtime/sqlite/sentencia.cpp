@@ -80,7 +80,11 @@ class Sentencia {
                       ", 12, 8))) AND date(" + c + ") = substr(" + c + ", 1, 10) AND substr(" + c +
                       ", 1, 4) BETWEEN '1753' AND '9999'" + " THEN 1 ELSE 0 END)");
     }
-    void Colacion(std::size_t k) { salida_[pieza_.at(k)] += " " + std::string(kColacion); }
+    void Colacion(std::size_t k) {
+        std::string& s = salida_[pieza_.at(k)];
+        s += ' ';
+        s += kColacion;
+    }
     void TrasNombre(std::size_t k);
     void Fijo(std::size_t k) { plan_.literalesFijos.push_back(k); }
     std::string Unir(const std::string& prefijo, const std::string& sufijo) const;

@@ -205,7 +205,7 @@ class PiezasTest : public QObject {
         PedidoLista p;
         p.origen = "SELECT A,B FROM T";
         QCOMPARE(ConsultaDeLista(p), p.origen);
-        p.origen = "T";
+        p.origen = 'T';
         p.seleccion = "select X,Y from T ";
         QCOMPARE(ConsultaDeLista(p), p.seleccion);
         p.seleccion.clear();

@@ -202,9 +202,7 @@ TEST_F(Talonarios, SucursalDelTalonarioSoloCuentaParaFcOtPr) {
         Talonario(tc, 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "8, 10, 2");
     }
     for (const char* tc : {"FC", "OT", "PR"}) {
-        Pedido p;
-        p.suc = "2";
-        p.let = "A";
+        Pedido p{.suc = "2", .let = "A"};
         Pedir(tc, p);
         EXPECT_EQ(p.suc, "0002") << tc;
         EXPECT_EQ(p.num, "00000008") << tc;

@@ -42,8 +42,9 @@ class SqliteBusqueda : public ::testing::Test {
         int id = 0;
         for (const auto& a : kTextos) {
             for (const auto& b : kTextos) {
-                filas += (filas.empty() ? "" : ",") + std::string("(") + std::to_string(++id) + "," +
-                         Literal(a) + "," + Literal(b) + ")";
+                if (!filas.empty()) filas += ',';
+                filas += '(';
+                filas += std::to_string(++id) + "," + Literal(a) + "," + Literal(b) + ")";
                 valores_.emplace_back(a, b);
             }
         }
