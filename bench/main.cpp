@@ -158,10 +158,13 @@ int main(int argc, char** argv) {
             [&](std::vector<double>& v) { return dep::bench::Prueba(demo, rec, a.hasta, v); });
         Informar("prueba de saldos", pr);
         if (pr.ok && w.ok)
-            std::printf("  prueba de saldos (4 consultas agrupadas) %6.2f s  = %.1f %% del recorrido  (%.0f claves)\n",
-                        pr.segundos, 100.0 * pr.segundos / w.segundos, pr.valores[0]);
-        Medida cs = dep::bench::EnHijo(
-            [&](std::vector<double>& v) { return dep::bench::CopiaDeSeguridad(demo, a.carpeta + "/copias", v); });
+            std::printf(
+                "  prueba de saldos (4 consultas agrupadas) %6.2f s  = %.1f %% del recorrido  (%.0f "
+                "claves)\n",
+                pr.segundos, 100.0 * pr.segundos / w.segundos, pr.valores[0]);
+        Medida cs = dep::bench::EnHijo([&](std::vector<double>& v) {
+            return dep::bench::CopiaDeSeguridad(demo, a.carpeta + "/copias", v);
+        });
         Informar("copia de seguridad", cs);
         if (cs.ok)
             std::printf("  copia de seguridad         %9.2f s  %.1f MiB  %.0f MiB/s%s\n", cs.segundos,

@@ -24,6 +24,8 @@ import tempfile
 EXCEPCIONES = [
     (re.compile(r"^ALTER TABLE \S+ (DISABLE|ENABLE) TRIGGER ALL$", re.I),
      "the trigger switch: sqlfluff's tsql grammar has no DISABLE/ENABLE TRIGGER clause for ALTER TABLE"),
+    (re.compile(r"^BACKUP DATABASE \[\S+\] TO DISK = N'[^']*' WITH COPY_ONLY, CHECKSUM$", re.I),
+     "the backup before a run: sqlfluff's tsql grammar has no BACKUP statement"),
     (re.compile(r"^SET DATEFORMAT dmy$", re.I),
      "the session's date order, set by the ODBC engine on connecting: sqlfluff knows no SET DATEFORMAT"),
 ]
@@ -49,6 +51,10 @@ SOLO_ODBC = [
      "FROM sys.dm_tran_locks l JOIN sys.dm_exec_sessions s ON s.session_id = l.request_session_id "
      "WHERE l.resource_type = 'APPLICATION' AND l.resource_database_id = DB_ID() "
      "AND l.resource_description LIKE '%DEPURACION%'", ""),
+    ("SELECT CAST(SERVERPROPERTY('InstanceDefaultBackupPath') AS NVARCHAR(4000)) AS CARPETA", ""),
+    ("SELECT DB_NAME() AS BASE", ""),
+    ("BACKUP DATABASE [",
+     "SUITE] TO DISK = N'/var/opt/mssql/backup/SUITE-20261209-063000.bak' WITH COPY_ONLY, CHECKSUM"),
 ]
 
 # With an administration database configured, the ODBC engine sends "@ADMIN_X" as this.
