@@ -24,7 +24,7 @@ import tempfile
 EXCEPCIONES = [
     (re.compile(r"^ALTER TABLE \S+ (DISABLE|ENABLE) TRIGGER ALL$", re.I),
      "the trigger switch: sqlfluff's tsql grammar has no DISABLE/ENABLE TRIGGER clause for ALTER TABLE"),
-    (re.compile(r"^BACKUP DATABASE \[\S+\] TO DISK = N'[^']*' WITH COPY_ONLY, CHECKSUM$", re.I),
+    (re.compile(r"^BACKUP DATABASE \[\S+\] TO DISK = \? WITH COPY_ONLY, CHECKSUM$", re.I),
      "the backup before a run: sqlfluff's tsql grammar has no BACKUP statement"),
     (re.compile(r"^SET DATEFORMAT dmy$", re.I),
      "the session's date order, set by the ODBC engine on connecting: sqlfluff knows no SET DATEFORMAT"),
