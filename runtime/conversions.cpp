@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace dep {
 
@@ -317,6 +318,14 @@ std::string DoblarComillas(std::string_view s) {
         if (c == '\'') r += '\'';
     }
     return r;
+}
+
+std::string HoraLocal(const char* formato) {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char b[64];
+    return std::strftime(b, sizeof b, formato, &tm) ? std::string(b) : std::string();
 }
 
 }  // namespace dep

@@ -37,7 +37,9 @@ std::optional<Fecha> ReconocerFecha(std::string_view s);
 std::string FormatoCeros(long long n, int digitos);
 
 // Text helpers used across the layers.
-std::string Recortar(std::string_view s);    // blanks removed at both ends
+std::string Recortar(std::string_view s);  // blanks removed at both ends
+// The local date and time now, laid out by strftime's `formato` (traces, file names, messages).
+std::string HoraLocal(const char* formato);
 std::string Mayusculas(std::string_view s);  // ASCII and the Spanish accented letters
 bool IgualesSinCaso(std::string_view a, std::string_view b);
 // Doubles every single quote, for a text that goes between single quotes in a statement.

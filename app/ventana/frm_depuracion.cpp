@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -153,12 +154,28 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     chkCopia_->setToolTip(
         "Antes de modificar nada se hace una copia de la base de datos (junto a ella, con la "
         "fecha y la hora en el nombre) y se comprueba; si no se puede hacer, no se depura.");
+    cmdCarpetaCopia_ = new QPushButton("Carpeta...", central);
+    cmdCarpetaCopia_->setObjectName("CmdCarpetaCopia");
+    cmdCarpetaCopia_->setToolTip("Carpeta de la copia de seguridad (por omisión, la de la base de datos)");
+    connect(cmdCarpetaCopia_, &QPushButton::clicked, this, [this] {
+        Proteger([&] {
+            const QString elegida = QFileDialog::getExistingDirectory(
+                this, "Carpeta de la copia de seguridad", QString::fromStdString(carpetaCopia_));
+            if (elegida.isEmpty()) return;  // cancelled: the folder stays as it was
+            FijarCarpetaCopia(elegida.toStdString());
+            chkCopia_->setChecked(true);
+        });
+    });
     auto* botones = new QHBoxLayout;
     botones->addWidget(cmdCancelar_);
     botones->addWidget(cmdVistaPrevia_);
-    botones->addWidget(chkCopia_);
     botones->addStretch(1);
     casillas->addLayout(botones);
+    auto* copia = new QHBoxLayout;
+    copia->addWidget(chkCopia_);
+    copia->addWidget(cmdCarpetaCopia_);
+    copia->addStretch(1);
+    casillas->addLayout(copia);
     casillas->addStretch(1);
     medio->addLayout(casillas, 1);
 
@@ -327,6 +344,14 @@ int FrmDepuracion::IndiceDe(QObject* obj) const {
     for (std::size_t i = 0; i < txtFields_.size(); ++i)
         if (obj == txtFields_[i]) return static_cast<int>(i);
     return -1;
+}
+
+void FrmDepuracion::FijarCarpetaCopia(std::string carpeta) {
+    carpetaCopia_ = std::move(carpeta);
+    if (chkCopia_)
+        chkCopia_->setToolTip(QString::fromStdString(carpetaCopia_.empty()
+                                                         ? "La copia se hará junto a la base de datos"
+                                                         : "La copia se hará en " + carpetaCopia_));
 }
 
 }  // namespace dep

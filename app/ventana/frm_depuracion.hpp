@@ -98,7 +98,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton& CmdVistaPrevia() { return *cmdVistaPrevia_; }
     QCheckBox& ChkCopia() { return *chkCopia_; }
     // Where the backup goes when ChkCopia is ticked; empty (the default): beside the database.
-    void FijarCarpetaCopia(std::string carpeta) { carpetaCopia_ = std::move(carpeta); }
+    void FijarCarpetaCopia(std::string carpeta);
     DlgTexto& DlgVistaPrevia() { return *dlgVistaPrevia_; }
     DlgTexto& DlgResumen() { return *dlgResumen_; }
     dep::PicMsg& PicMsg_() { return *picMsg_; }
@@ -164,6 +164,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton* cmdCancelar_ = nullptr;
     QPushButton* cmdVistaPrevia_ = nullptr;
     QCheckBox* chkCopia_ = nullptr;
+    QPushButton* cmdCarpetaCopia_ = nullptr;
     DlgTexto* dlgVistaPrevia_ = nullptr;
     DlgTexto* dlgResumen_ = nullptr;
     dep::PicMsg* picMsg_ = nullptr;

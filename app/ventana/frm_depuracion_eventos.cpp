@@ -123,11 +123,15 @@ class FrmDepuracion::Corrida {
         f_.enCorrida_ = true;
         f_.txtFields_[0]->setReadOnly(true);
         for (QCheckBox* c : f_.chkStock_) c->setEnabled(false);
+        f_.chkCopia_->setEnabled(false);
+        f_.cmdCarpetaCopia_->setEnabled(false);
     }
     ~Corrida() {
         f_.enCorrida_ = false;
         f_.txtFields_[0]->setReadOnly(false);
         for (QCheckBox* c : f_.chkStock_) c->setEnabled(true);
+        f_.chkCopia_->setEnabled(true);
+        f_.cmdCarpetaCopia_->setEnabled(true);
         if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
             m->clear();
             m->setToolTip({});

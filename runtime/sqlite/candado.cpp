@@ -75,15 +75,6 @@ std::string Ocupante(int fd) {
     return quien.empty() ? "otro proceso (no dejó sus datos)" : quien;
 }
 
-std::string Ahora() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char b[32];
-    std::strftime(b, sizeof b, "%d/%m/%Y %H:%M:%S", &tm);
-    return b;
-}
-
 std::string Equipo() {
     char b[256] = {};
     if (::gethostname(b, sizeof b - 1) != 0) return {};
@@ -125,7 +116,7 @@ std::unique_ptr<CandadoCorrida> ConexionSqlite::TomarCandadoCorrida(std::string&
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     const std::string yo = "proceso " + std::to_string(::getpid()) + " del usuario " + usuario_ +
-                           " en el equipo " + Equipo() + ", desde el " + Ahora();
+                           " en el equipo " + Equipo() + ", desde el " + HoraLocal("%d/%m/%Y %H:%M:%S");
     if (::ftruncate(fd.get(), 0) != 0 || ::pwrite(fd.get(), yo.data(), yo.size(), 0) < 0) {
         // Who holds the lock is a courtesy for the message of a second run; the lock itself holds.
     }

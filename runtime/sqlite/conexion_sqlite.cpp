@@ -74,15 +74,6 @@ int Una(sqlite3* db, const char* sql, std::string* valor = nullptr) {
     return rc;
 }
 
-std::string Hora() {
-    const std::time_t ahora = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&ahora, &tm);
-    char b[32];
-    std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S", &tm);
-    return b;
-}
-
 // The admin database named by the settings: a file, as given or beside the main file, with or
 // without ".db".
 std::string ArchivoAdmin(const std::string& prefijo, const fs::path& principal) {
@@ -236,7 +227,8 @@ void ConexionSqlite::Trazar(const char* que, const std::string& sql, const std::
         cuerpo += c;
         if (c == '\n') cuerpo += "    ";
     }
-    traza_ << "[" << Hora() << "] " << que << "\n    " << cuerpo << "\n    => " << resultado << "\n";
+    traza_ << "[" << HoraLocal("%Y-%m-%d %H:%M:%S") << "] " << que << "\n    " << cuerpo << "\n    => "
+           << resultado << "\n";
     traza_.flush();
 }
 

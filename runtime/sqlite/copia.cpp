@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
@@ -19,15 +20,6 @@ constexpr const char* kFuente = "depuracion/sqlite";
 
 [[noreturn]] void NoCopia(const std::string& motivo) {
     throw Falla(err::kBaseDatos, "No se pudo hacer la copia de seguridad: " + motivo, kFuente);
-}
-
-std::string Marca() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char b[32];
-    std::strftime(b, sizeof b, "%Y%m%d-%H%M%S", &tm);
-    return b;
 }
 
 // The destination database, closed on every way out.
@@ -89,9 +81,10 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
         NoCopia("no hay espacio en '" + dir.string() + "': hacen falta " +
                 std::to_string(paginas * tam / 1048576 + 1) + " MB y quedan " +
                 std::to_string(libre.available / 1048576) + " MB");
-    fs::path destino = dir / (base.stem().string() + "-" + Marca() + ".db");
+    fs::path destino = dir / (base.stem().string() + "-" + HoraLocal("%Y%m%d-%H%M%S") + ".db");
     for (int n = 2; fs::exists(destino); ++n)
-        destino = dir / (base.stem().string() + "-" + Marca() + "-" + std::to_string(n) + ".db");
+        destino =
+            dir / (base.stem().string() + "-" + HoraLocal("%Y%m%d-%H%M%S") + "-" + std::to_string(n) + ".db");
     try {
         CopiarEn(db_, destino.string());
     } catch (...) {

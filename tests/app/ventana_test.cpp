@@ -54,6 +54,12 @@ class VentanaTest : public QObject {
         QCOMPARE(copias.size(), 1);
         QVERIFY(b.w->DlgResumen().Texto().find(copias[0].toStdString()) != std::string::npos);
         QVERIFY(b.w->ChkCopia().isChecked());
+        // In a folder the operator chose: the next run's copy goes there.
+        const QString elegida = b.dir.filePath("copias");
+        b.w->FijarCarpetaCopia(elegida.toStdString());
+        b.w->txtFields(0).setText("31/12/2021");
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(QDir(elegida).entryList({"demo-*.db"}, QDir::Files).size(), 1);
     }
 
     void soloTemporalesMuestraSuFinal() {
