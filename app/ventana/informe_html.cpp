@@ -310,6 +310,12 @@ std::string HtmlResumen(const Informe& i) {
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
     h += Parrafo("<b>" + Esc(estado) + "</b>");
+    if (i.compactacion == "ok" && i.bytesAntes >= 0 && i.bytesDespues >= 0)
+        h += Parrafo("Tamaño de la base de datos: " + Num(i.bytesAntes / 1024) + " KB antes, " +
+                     Num(i.bytesDespues / 1024) + " KB después de compactarla");
+    else if (i.compactacion == "rechazada")
+        h += Parrafo("<span style=\"color:#a12a1a;\">No se compactó la base de datos: " +
+                     Esc(i.motivoCompactacion) + "</span>");
     if (!i.copia.empty())
         h += Parrafo("Copia de seguridad: " + Esc(i.copia) +
                      (i.copiaBytes >= 0 ? " (" + Num(i.copiaBytes / 1024) + " KB)" : std::string()));
