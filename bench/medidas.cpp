@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "purge/pasadas.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/conversions.hpp"
@@ -23,9 +24,8 @@ namespace dep::bench {
 
 namespace {
 
-const char* const kFiltros[2] = {" AND (TC<>'FP' AND TC<>'CBFP' AND TC<>'FPC' AND TC<>'PGFP')",
-                                 " AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') "};
-const char* const kTipos[2] = {"CC", "FP"};
+const char* const kFiltros[2] = {kPasadas[0].filtro, kPasadas[1].filtro};
+const char* const kTipos[2] = {kPasadas[0].tipo, kPasadas[1].tipo};
 
 std::shared_ptr<Conexion> Abrir(const std::string& base) {
     AjustesConexion a;

@@ -9,6 +9,7 @@
 #include "purge/anfitrion.hpp"
 #include "purge/diario.hpp"
 #include "purge/fusion.hpp"
+#include "purge/pasadas.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/servicios.hpp"
 
@@ -16,11 +17,6 @@ namespace dep {
 
 // A date read from a record set or a typed text (Falla 13 when it is none).
 Fecha FechaDeValor(const Value& v);
-
-struct DefPasada {
-    const char* filtro;  // voucher-type filter appended to the statements
-    const char* tipo;    // summary voucher type
-};
 
 class Depuracion;
 

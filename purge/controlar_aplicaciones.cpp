@@ -4,6 +4,7 @@
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
 #include "purge/fusion.hpp"
+#include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -42,8 +43,7 @@ void Depuracion::ControlarAplicaciones(const std::string& idNuevo, bool soloFP, 
     Recordset apl;
     ds.AbrirRecordset(
         std::string("SELECT  * From MV_Aplicacion WHERE (NOT TC IN ('VJ','RM','TR','OC','OPG')) ") +
-            (soloFP ? " AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') "
-                    : " AND (TC<>'FP' AND TC<>'CBFP' AND TC<>'FPC' AND TC<>'PGFP')"),
+            (soloFP ? kPasadas[1].filtro : kPasadas[0].filtro),
         apl);
     host_.ProcesarEventos();
     host_.PicMsg().Mostrar();

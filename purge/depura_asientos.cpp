@@ -17,11 +17,6 @@ namespace dep {
 
 namespace {
 
-constexpr DefPasada kPasadas[] = {
-    {" AND (TC<>'FP' AND TC<>'CBFP' AND TC<>'FPC' AND TC<>'PGFP')", "CC"},
-    {" AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') ", "FP"},
-};
-
 constexpr double kMayorNumero = 99999999;
 
 }  // namespace

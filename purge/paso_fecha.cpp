@@ -22,17 +22,7 @@ bool Consolidacion::PasoFecha() {
 
     Recordset rs;
     if (!Paso([&] {
-            s_.datos.AbrirRecordset(
-                "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "
-                "NroComprobanteBancario, "
-                "TIPO_REG, IdCajas, UNEGOCIO, 'Depuracion' AS detalle From dbo.MV_ASIENTOS Where (EsCierre = "
-                "0) And "
-                "(ES_SALDO_APERTURA = 0) and Fecha <= '" +
-                    fecha + "'" + filtro_ +
-                    " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, "
-                    "IdCajas, "
-                    "UNEGOCIO",
-                rs);
+            s_.datos.AbrirRecordset(SqlAgrupacion(" and Fecha <= '" + fecha + "'" + filtro_, true), rs);
         }))
         return false;
 

@@ -6,6 +6,7 @@
 
 #include "purge/fusion.hpp"
 #include "purge/pasada_en_curso.hpp"
+#include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -39,15 +40,7 @@ std::string Clave(const std::vector<std::string>& k) {
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
     SumasPorClave m;
     Recordset rs;
-    datos.AbrirRecordset(
-        "SELECT CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, NroComprobanteBancario, "
-        "TIPO_REG, IdCajas, UNEGOCIO FROM MV_ASIENTOS with(nolock) WHERE (EsCierre = 0) And "
-        "(ES_SALDO_APERTURA = "
-        "0) and Fecha <= '" +
-            DoblarComillas(corte) + "'" + filtro +
-            " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, "
-            "UNEGOCIO",
-        rs);
+    datos.AbrirRecordset(SqlAgrupacion(" and Fecha <= '" + DoblarComillas(corte) + "'" + filtro), rs);
     for (; !rs.EOF(); rs.MoveNext()) {
         const std::vector<std::string> k = {Texto(rs.Fields("CUENTA")),
                                             Texto(rs.Fields("DEBE-HABER")),

@@ -10,21 +10,12 @@
 #include "purge/fechas_validas.hpp"
 #include "purge/fusion.hpp"
 #include "purge/pasada_en_curso.hpp"
+#include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
 
 namespace {
-
-struct Familia {
-    const char* tipo;
-    const char* filtro;  // the same texts the consolidation appends
-};
-constexpr Familia kFamilias[] = {
-    {"CC", " AND (TC<>'FP' AND TC<>'CBFP' AND TC<>'FPC' AND TC<>'PGFP')"},
-    {"FP", " AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') "},
-};
-constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTURA = 0)";
 
 // The first row's `campo`.
 Value Uno(Servicios& s, const std::string& sql, const char* campo) {
@@ -146,7 +137,7 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
         std::optional<Fecha> anteriorBorrado;
         bool anteriorResumen = false;
         bool sigue = true;
-        for (const Familia& f : kFamilias) {
+        for (const DefPasada& f : kPasadas) {
             PreviaPasada p;
             p.tipo = f.tipo;
             const bool existe = p.tipo == "CC" ? v.existeCC : v.existeFP;
@@ -197,14 +188,7 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
                                        kOrdinarios + hastaUltima);
             {
                 Recordset rs;
-                s.datos.AbrirRecordset(
-                    "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "
-                    "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO From dbo.MV_ASIENTOS Where " +
-                        std::string(kOrdinarios) + hastaUltima +
-                        " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, "
-                        "TIPO_REG, "
-                        "IdCajas, UNEGOCIO",
-                    rs);
+                s.datos.AbrirRecordset(SqlAgrupacion(hastaUltima), rs);
                 p.grupos = rs.RecordCount();
                 s.datos.CerrarRecordset(rs);
             }

@@ -187,7 +187,7 @@ TEST_F(Asientos_, CancelarEnLaPrimeraPasadaDejaUnSoloPasoEnLaSegunda) {
     Datos();
     host.alProcesar = [](AnfitrionPrueba& h) { h.cancelado = true; };
     Correr("03/03/2021");
-    EXPECT_EQ(espia->Con("SELECT  CUENTA").size(), 2u);  // one date step per pass
+    EXPECT_EQ(espia->Con("'Depuracion' AS detalle").size(), 2u);  // one date step per pass
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000001'"), 0);
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND NUMERO = '00000002'"), 3);
     for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");

@@ -196,7 +196,7 @@ TEST_F(Varados, SinVaradosSoloSeAgregaUnaConsultaPorPasada) {
     EXPECT_EQ(refechados[0],
               "update MV_ASIENTOS set Fecha = '02/03/2021' WHERE TC = 'CC' AND SUCURSAL = "
               "'0001' AND NUMERO = '00000001' AND LETRA = 'X'");
-    EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("SELECT  CUENTA").size() + 2);
+    EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("'Depuracion' AS detalle").size() + 2);
 }
 
 TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
