@@ -24,10 +24,13 @@ inline constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTUR
 // as it stands after the ordinary test, e.g. " and Fecha <= '31/12/2021'" + filter). With
 // `detalle` the rows also carry the summary's detail "Depuracion", as the walk reads them.
 inline std::string SqlAgrupacion(const std::string& condicion, bool detalle = false) {
-    return std::string("SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "
-                       "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO") +
-           (detalle ? ", 'Depuracion' AS detalle" : "") + " From dbo.MV_ASIENTOS Where " + kOrdinarios + condicion +
-           " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO";
+    return std::string(
+               "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "
+               "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO") +
+           (detalle ? ", 'Depuracion' AS detalle" : "") + " From dbo.MV_ASIENTOS Where " + kOrdinarios +
+           condicion +
+           " GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, "
+           "UNEGOCIO";
 }
 
 }  // namespace dep
