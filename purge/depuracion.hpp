@@ -48,7 +48,6 @@ class Depuracion {
     void FijarCompactar(bool b) { compactar_ = b; }
     // The outcome recorder the purges report to (null: nothing is recorded).
     void FijarDiario(Diario* d) { diario_ = d; }
-    Diario* Diario_() const { return diario_; }
     // Records a unit of work, a purge that did not run or something left behind.
     void Registrar(UnidadDiario u) const;
     void RegistrarPurga(const std::string& purga, const std::string& resultado,
@@ -71,8 +70,6 @@ class Depuracion {
 
     // Rolls back whatever transaction a failure left open, so the next purge starts clean.
     void CerrarTransaccionPendiente();
-    // The date checks of the deletes by date (false: not all are dates, the operator was told).
-    bool ComprobarFechas(const std::string& purga, const std::string& tabla);
     // The backup asked for; false when it could not be made (the operator was told).
     bool HacerCopia(const char* const* purgas, std::size_t n);
     void Compactar();

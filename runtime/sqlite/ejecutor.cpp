@@ -158,19 +158,27 @@ void ConexionSqlite::MarcarColumnasDeFechas(const std::string& base, const std::
     // whose first value is a date in the stored form is a date column for every statement, so
     // that dates compare as dates and a date assigned to it is written in that form too. One
     // whose values are of other kinds stays a text column (the purges check a date column
-    // before deleting by it and refuse such values); one without values yet is read again.
+    // before deleting by it and refuse such values). Only a table without rows yet is read again
+    // (a column that is null in every row of a table with rows stays a text column: re-reading
+    // such a table at every statement would cost every plan it is in).
     const std::string origen = (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
                                sqlite::interno::Comillas(tabla);
+    bool vacia = false;
+    {
+        sqlite::SentenciaPreparada st(db_, "SELECT 1 FROM " + origen + " LIMIT 1");
+        vacia = st && sqlite3_step(st.get()) != SQLITE_ROW;
+    }
     for (auto& c : cols) {
         if (!sqlite::TipoTextoOSinTipo(c.tipo)) continue;
+        if (vacia) {
+            c.sinMuestra = true;
+            continue;
+        }
         const std::string col = sqlite::interno::Comillas(c.nombre);
         const std::string sql =
             "SELECT " + col + " FROM " + origen + " WHERE " + col + " IS NOT NULL LIMIT 1";
         sqlite::SentenciaPreparada st(db_, sql);
-        if (!st) continue;
-        if (sqlite3_step(st.get()) != SQLITE_ROW) {
-            c.sinMuestra = true;
-        } else if (sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
+        if (st && sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
             c.guardaFechas =
                 PareceFechaIso(sqlite3_column_text(st.get(), 0), sqlite3_column_bytes(st.get(), 0));
         }

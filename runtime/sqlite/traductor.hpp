@@ -37,7 +37,7 @@ struct Columna {
     // Declared as text or without type, and holding dates in the engine's stored form (its first
     // value that is not null is one): treated as a date column, as DATETIME is.
     bool guardaFechas = false;
-    bool sinMuestra = false;  // text or no type, in a table without values in it yet
+    bool sinMuestra = false;  // text or no type, in a table without rows yet
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.

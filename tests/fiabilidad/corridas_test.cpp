@@ -19,6 +19,7 @@
 
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
+#include "purge/vista_previa.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
 namespace dep::fiabilidad {
@@ -267,12 +268,10 @@ TEST(FechasDeOtrasHerramientas, ValoresQueNoSonFechasDetienenSoloLoQueBorraPorFe
 
 // The rows of the work and history tables, which the temporaries purge deletes.
 long long FilasTemporales(const std::string& base) {
+    std::vector<std::string> tablas = TablasTemporales();
+    tablas.insert(tablas.end(), {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"});
     long long n = 0;
-    for (const char* t :
-         {"AUX_MAYORES", "AUX_ANEXOA", "AUX_EstadisticaCta", "Aux_MV_Cpte", "AUX_SALDOSMENSUALES",
-          "AUX_SUBDIARIOS", "AUX_TMP", "AUX_TOTALES_DET", "AUX_BORRADOR_PRECIOS", "AUX_ERR",
-          "AUX_MV_APLICACION_TR", "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"})
-        n += Cuenta(base, std::string("SELECT COUNT(*) FROM ") + t);
+    for (const auto& t : tablas) n += Cuenta(base, "SELECT COUNT(*) FROM " + t);
     return n;
 }
 
@@ -280,20 +279,10 @@ TEST(DiscoLleno, UnProcedimientoQueFallaNoSeLlevaConsigoLoQueElInformeDaPorHecho
     if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
     Carpeta c;
     const fs::path disco = c.Ruta() / "disco";
-    fs::create_directories(disco);
     const std::string base = (disco / "demo.db").string();
     Demo(c / "modelo.db", 3000);
-    const std::string opciones = "size=" + std::to_string(fs::file_size(c / "modelo.db") + 64 * 1024 * 1024);
-    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
-        GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
-    fs::copy_file(c / "modelo.db", base);
-    {
-        std::ofstream relleno(disco / "relleno", std::ios::binary);
-        const std::string bloque(4096, 'x');
-        while (relleno.write(bloque.data(), static_cast<std::streamsize>(bloque.size()))) {
-        }
-    }
-    fs::resize_file(disco / "relleno", fs::file_size(disco / "relleno") - 96 * 1024);
+    if (const std::string no = MontarDisco(disco, c / "modelo.db", base); !no.empty()) GTEST_SKIP() << no;
+    LlenarDisco(disco, 96 * 1024);
     const long long antes = FilasTemporales(base);
     const Salida s =
         Programa({"--hasta", "30/06/2022", "--stock", "--temporales", "--base", base, "--formato", "json"},
@@ -505,15 +494,20 @@ std::string Filas(const std::string& base) {
     return r;
 }
 
-TEST(Compactacion, DevuelveElEspacioYConservaCadaFilaConSuIdentidad) {
-    Carpeta c;
-    const std::string base = c / "demo.db", testigo = c / "testigo.db";
+// A demo file at `base` and its twin `testigo`, purged up to 30/06/2022 without compaction.
+void DemoYTestigo(const Carpeta& c, const std::string& base, const std::string& testigo) {
     Demo(base, 3000);
     fs::copy_file(base, testigo);
     ASSERT_EQ(Programa({"--hasta", "30/06/2022", "--base", testigo, "--sin-compactar"},
                        {"TEMP=" + c.Ruta().string()})
                   .estado,
               0);
+}
+
+TEST(Compactacion, DevuelveElEspacioYConservaCadaFilaConSuIdentidad) {
+    Carpeta c;
+    const std::string base = c / "demo.db", testigo = c / "testigo.db";
+    DemoYTestigo(c, base, testigo);
     const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
                               {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
@@ -534,12 +528,7 @@ TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
     if (mount("tmpfs", temporal.c_str(), "tmpfs", 0, "size=256k") != 0)
         GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
     const std::string base = c / "demo.db", testigo = c / "testigo.db";
-    Demo(base, 3000);
-    fs::copy_file(base, testigo);
-    ASSERT_EQ(Programa({"--hasta", "30/06/2022", "--base", testigo, "--sin-compactar"},
-                       {"TEMP=" + c.Ruta().string()})
-                  .estado,
-              0);
+    DemoYTestigo(c, base, testigo);
     const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
                               {"TEMP=" + c.Ruta().string(), "SQLITE_TMPDIR=" + temporal.string()});
     EXPECT_EQ(s.estado, 3) << s.out << s.err;

@@ -215,23 +215,12 @@ TEST(Archivos, UnDiscoLlenoEnMediaFechaNoPierdeNadaYSeTerminaConEspacio) {
     if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
     Carpeta c;
     const fs::path disco = c.Ruta() / "disco";
-    fs::create_directories(disco);
     const std::string base = (disco / "demo.db").string();
     Demo(c / "modelo.db", 3000);
-    const auto tam = fs::file_size(c / "modelo.db");
-    const std::string opciones = "size=" + std::to_string(tam + 64 * 1024 * 1024);
-    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
-        GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
-    fs::copy_file(c / "modelo.db", base);
+    if (const std::string no = MontarDisco(disco, c / "modelo.db", base); !no.empty()) GTEST_SKIP() << no;
     const Sumas originales = Originales(base, "2022-06-30");
     // Leave a few pages free: the first dates fit, a later one finds the disk full.
-    {
-        std::ofstream relleno(disco / "relleno", std::ios::binary);
-        const std::string bloque(4096, 'x');
-        while (relleno.write(bloque.data(), bloque.size())) {
-        }
-    }
-    fs::resize_file(disco / "relleno", fs::file_size(disco / "relleno") - 48 * 1024);
+    LlenarDisco(disco, 48 * 1024);
     const Salida s =
         Programa({"--hasta", "30/06/2022", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(s.estado, 3) << s.out << s.err;

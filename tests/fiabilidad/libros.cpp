@@ -1,11 +1,14 @@
 #include "tests/fiabilidad/libros.hpp"
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -160,6 +163,27 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
     s.out = Leer(o);
     s.err = Leer(e);
     return s;
+}
+
+std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
+                        const std::filesystem::path& base) {
+    std::filesystem::create_directories(disco);
+    const std::string opciones =
+        "size=" + std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024);
+    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
+        return std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
+    std::filesystem::copy_file(modelo, base);
+    return {};
+}
+
+void LlenarDisco(const std::filesystem::path& disco, std::uintmax_t libres) {
+    {
+        std::ofstream relleno(disco / "relleno", std::ios::binary);
+        const std::string bloque(4096, 'x');
+        while (relleno.write(bloque.data(), static_cast<std::streamsize>(bloque.size()))) {
+        }
+    }
+    std::filesystem::resize_file(disco / "relleno", std::filesystem::file_size(disco / "relleno") - libres);
 }
 
 }  // namespace dep::fiabilidad

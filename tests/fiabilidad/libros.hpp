@@ -2,6 +2,7 @@
 // What the reliability tests check on a database file after a run, a refusal or a kill: the
 // books (per pass family and group key, the summary amounts plus the ordinary entries left up
 // to the cut-off date equal the original sums), the file's integrity and the table's triggers.
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -36,6 +37,13 @@ struct Salida {
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno = {});
 
 std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
+
+// A tmpfs mounted at `disco` with room for a copy of `modelo` and 64 MiB more, the copy made as
+// `base`; "" when done, else why it could not be mounted (the caller skips). Unmount it after.
+std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
+                        const std::filesystem::path& base);
+// Fills `disco` but for `libres` bytes with the file "relleno" (remove it to give the room back).
+void LlenarDisco(const std::filesystem::path& disco, std::uintmax_t libres);
 
 // Temporary folders of the reliability tests.
 class Carpeta : public prueba::Carpeta {
