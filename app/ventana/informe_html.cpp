@@ -205,6 +205,16 @@ std::string HtmlVistaPrevia(const VistaPrevia& v) {
     std::string h = Titulo("Vista previa de la depuración hasta el " + v.hasta);
     h += Parrafo("No se modifica nada: esto es lo que haría una depuración con esta fecha.");
     h += Parrafo("Purgas marcadas: " + Esc(marcadas.empty() ? "ninguna" : marcadas));
+    // What would stop a run now, in red before the figures.
+    auto aviso = [&](const std::string& t) {
+        h += Parrafo("<span style=\"color:#a12a1a;\"><b>" + Esc(t) + "</b></span>");
+    };
+    if (!v.corridaEnCurso.empty())
+        aviso("Hay una depuración en curso en esta base de datos (" + v.corridaEnCurso +
+              "): una corrida ahora sería rechazada.");
+    if (!v.fechasAsientos.empty()) aviso(v.fechasAsientos);
+    for (const auto& t : v.historial)
+        if (!t.aviso.empty()) aviso(t.aviso);
 
     if (v.asientos) h += AsientosPrevia(v);
     if (v.stock) {

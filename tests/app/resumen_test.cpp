@@ -210,6 +210,13 @@ class ResumenTest : public QObject {
             QVERIFY2(h.find("Pendiente:") < h.find("Purgas"), h.c_str());
             QVERIFY2(Contiene(h, "quedó con fecha 01/01/2022"), h.c_str());
         }
+        VistaPrevia v;
+        v.corridaEnCurso = "proceso 7 del usuario ana";
+        v.fechasAsientos = "LA COLUMNA FECHA DE MV_ASIENTOS TIENE 3 VALOR(ES) QUE NO SON FECHAS";
+        const std::string p = HtmlVistaPrevia(v);
+        QVERIFY2(
+            Contiene(p, "depuración en curso") && Contiene(p, "proceso 7") && Contiene(p, "NO SON FECHAS"),
+            p.c_str());
         Informe i;
         i.verificaciones = {{"CC", "ok", 12, 0, 0, ""},
                             {"FP", "diferencias", 7, 125, 1, "X|D: antes 1,00, despues 2,25"}};
