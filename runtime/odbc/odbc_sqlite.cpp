@@ -85,14 +85,14 @@ Value ValorLiteral(const Token& t, bool fecha, const std::string& tsql) {
 // The bounds the translation adds around "column = literal" so that SQLite may use the
 // column's index, bound as the embedded engine binds them. No collation is reported through the
 // driver, so the translation does not ask for them here; they are kept in step all the same.
-Value Cota(std::string_view v, int rango, bool nocase) {
+Value Cota(std::string_view v, sqlite::Rango rango, bool nocase) {
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     bool acotable = true;
     for (unsigned char ch : v) {
         const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
         if (ch >= 0x80 || (letra && !nocase)) acotable = false;
     }
-    if (rango == 1) return Value(acotable ? std::string(v) : std::string());
+    if (rango == sqlite::Rango::Desde) return Value(acotable ? std::string(v) : std::string());
     // 0xFF never starts a UTF-8 character: it sorts after every text.
     return Value(acotable ? std::string(v) + "!" : std::string("\xFF"));
 }
@@ -151,7 +151,7 @@ class Ejecucion {
         std::vector<Value> v;
         for (const auto& q : p.params)
             v.push_back(
-                q.rango != 0 && !q.fecha && t[q.token].tipo == TipoToken::Texto
+                q.rango != sqlite::Rango::Valor && !q.fecha && t[q.token].tipo == TipoToken::Texto
                     ? Cota(t[q.token].texto, q.rango, q.nocase)
                     : ValorLiteral(t[q.token], q.fecha, sqlite::TextoDe(t, texto_, p.desde, p.hasta)));
         return v;

@@ -340,7 +340,8 @@ void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
 const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::vector<Token>& t) {
     if (!p.sqlAmplio.empty())
         for (const auto& prm : p.params)
-            if (prm.rango == 3 && sqlite::PliegaMasQueNocase(t[prm.token].texto)) return p.sqlAmplio;
+            if (prm.rango == sqlite::Rango::SinBlancos && sqlite::PliegaMasQueNocase(t[prm.token].texto))
+                return p.sqlAmplio;
     return p.sql;
 }
 
@@ -405,17 +406,17 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
                         "22007");
             }
             sqlite3_bind_text(st, n, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
-        } else if (prm.rango == 3) {
+        } else if (prm.rango == sqlite::Rango::SinBlancos) {
             const std::string_view v = sqlite::SinBlancosFinales(texto);
             sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        } else if (prm.rango != 0) {
+        } else if (prm.rango != sqlite::Rango::Valor) {
             std::string_view v = sqlite::SinBlancosFinales(texto);
             bool acotable = true;
             for (unsigned char ch : v) {
                 const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
                 if (ch >= 0x80 || (letra && !prm.nocase)) acotable = false;
             }
-            if (prm.rango == 1) {
+            if (prm.rango == sqlite::Rango::Desde) {
                 if (!acotable) v = std::string_view("", 0);  // a null pointer would bind NULL
                 sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
             } else if (acotable) {

@@ -8,14 +8,20 @@
 
 namespace dep::sqlite {
 
+// What a literal's parameter carries in the index-friendly forms of "column = literal" (see
+// sentencia.cpp).
+enum class Rango {
+    Valor,       // the literal itself
+    Desde,       // the lower bound of the texts equal to it
+    Hasta,       // the upper bound
+    SinBlancos,  // the literal without trailing blanks, for "rtrim(column) COLLATE NOCASE = ?"
+};
+
 struct Parametro {
     std::size_t token;   // index of the literal in the token list
     bool fecha = false;  // it meets a date column: stored as 'YYYY-MM-DD HH:MM:SS'
-    // Index-friendly bounds of "column = literal" (see sentencia.cpp): 0 the value itself,
-    // 1 the lower bound, 2 the upper bound; `nocase` the column's own collation is NOCASE;
-    // 3 the literal without trailing blanks, for "rtrim(column) COLLATE NOCASE = ?".
-    int rango = 0;
-    bool nocase = false;
+    Rango rango = Rango::Valor;
+    bool nocase = false;  // the column's own collation is NOCASE (for the bounds)
 };
 
 struct Paso {

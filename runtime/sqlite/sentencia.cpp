@@ -1,5 +1,6 @@
 // Translation of one T-SQL statement into one SQLite statement, token by token.
 #include <map>
+#include <optional>
 #include <set>
 
 #include "runtime/falla.hpp"
@@ -22,10 +23,12 @@ const std::set<std::string, std::less<>> kSugerencias = {
     "NOLOCK",  "READUNCOMMITTED", "ROWLOCK", "UPDLOCK", "HOLDLOCK",      "READPAST",     "PAGLOCK",
     "TABLOCK", "TABLOCKX",        "NOWAIT",  "XLOCK",   "READCOMMITTED", "SERIALIZABLE", "REPEATABLEREAD"};
 
+enum class Clausula { Otra, GroupBy, OrderBy };
+
 struct Nivel {
     std::string columnaIn;  // the column left of IN ( ... ), for the literals of the list
-    int clausula = 0;       // 0 other, 1 GROUP BY, 2 ORDER BY
-    int cierresExtra = 0;   // LEN( -> length(rtrim( needs one more ')'
+    Clausula clausula = Clausula::Otra;
+    int cierresExtra = 0;  // LEN( -> length(rtrim( needs one more ')'
 };
 
 class Sentencia {
@@ -37,6 +40,23 @@ class Sentencia {
     void Traducir(const std::string& prefijo, const std::string& sufijo);
 
   private:
+    struct InfoColumna {
+        bool fecha = false;
+        bool texto = false;  // TEXT affinity
+        std::string colacion;
+        bool sinBlancos = false;  // indexed as rtrim(column) COLLATE NOCASE
+    };
+
+    // One method a kind of token; those that consume more tokens return the last one's index.
+    void ComprobarInicio();
+    std::size_t Palabra(std::size_t k);
+    bool Inicio(std::size_t& k, const std::string& u);
+    bool Funcion(std::size_t& k, const std::string& u);
+    std::optional<std::size_t> FinDeSugerencias(std::size_t k) const;
+    void Literal(std::size_t k);
+    bool IgualdadBuscable(std::size_t k, const InfoColumna& info);
+    std::size_t Simbolo(std::size_t k);
+
     [[noreturn]] void No(const std::string& motivo) { NoTraducible(t_, texto_, a_, b_, motivo); }
     bool Hay(std::size_t k) const { return k >= a_ && k < b_; }
     bool Sim(std::size_t k, std::string_view s) const { return Hay(k) && EsSimbolo(t_[k], s); }
@@ -101,12 +121,6 @@ class Sentencia {
     bool ddl_ = false;
     std::vector<std::string> salida_;
     std::map<std::size_t, std::size_t> pieza_;
-    struct InfoColumna {
-        bool fecha = false;
-        bool texto = false;  // TEXT affinity
-        std::string colacion;
-        bool sinBlancos = false;  // indexed as rtrim(column) COLLATE NOCASE
-    };
     std::map<std::string, InfoColumna> columnas_;  // upper-case name
     bool enSet_ = false;                           // between SET and WHERE of an UPDATE: '=' assigns
     std::set<std::string> tablasVistas_;
@@ -228,8 +242,7 @@ int Sentencia::TipoColumna(const std::string& nombre) const {
 // with the engine's collation.
 void Sentencia::TrasNombre(std::size_t k) {
     if (!FinDeColumna(k)) return;
-    const int clausula = niveles_.back().clausula;
-    if (clausula != 0) {
+    if (niveles_.back().clausula != Clausula::Otra) {
         const std::size_t s = Sim(k - 1, ".") ? k - 2 : k;
         const bool inicioTermino = Pal(s - 1, "BY") || Sim(s - 1, ",");
         const bool finTermino = !Hay(k + 1) || Sim(k + 1, ",") || Sim(k + 1, ")") || Pal(k + 1, "ASC") ||
@@ -243,234 +256,42 @@ void Sentencia::TrasNombre(std::size_t k) {
 }
 
 void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) {
-    if (prefijo.empty()) {
-        static const std::set<std::string, std::less<>> inicios = {"SELECT",   "INSERT", "UPDATE", "DELETE",
-                                                                   "TRUNCATE", "CREATE", "DROP",   "ALTER"};
-        const std::string primera = MayusculasAscii(t_[a_].texto);
-        if (t_[a_].tipo != TipoToken::Palabra || !inicios.count(primera)) No("instrucción no admitida");
-        ddl_ = primera == "CREATE" || primera == "DROP" || primera == "ALTER";
-        if (primera == "CREATE" && (Pal(a_ + 1, "TRIGGER") || Pal(a_ + 1, "PROCEDURE") ||
-                                    Pal(a_ + 1, "PROC") || Pal(a_ + 1, "FUNCTION")))
-            No("CREATE " + MayusculasAscii(t_[a_ + 1].texto) + " de SQL Server");
-    }
+    if (prefijo.empty()) ComprobarInicio();
     p_.tipo = Paso::Tipo::Sql;
     p_.cambiaEsquema = ddl_;
     RecogerTablas();
     RecogerValoresInsert();
     for (std::size_t k = a_; k < b_; ++k) {
-        const Token& x = t_[k];
-        switch (x.tipo) {
-            case TipoToken::Palabra: {
-                const std::string u = MayusculasAscii(x.texto);
-                if (u == "WITH" && Sim(k + 1, "(")) {
-                    std::size_t j = k + 2;
-                    bool sugerencias = Hay(j);
-                    while (Hay(j) && !Sim(j, ")")) {
-                        if (!(Sim(j, ",") || (t_[j].tipo == TipoToken::Palabra &&
-                                              kSugerencias.count(MayusculasAscii(t_[j].texto)))))
-                            sugerencias = false;
-                        ++j;
-                    }
-                    if (sugerencias && Sim(j, ")")) {
-                        k = j;
-                        continue;
-                    }
-                }
-                if (u == "DBO" && Sim(k + 1, ".")) {
-                    ++k;
-                    continue;
-                }
-                if (k == a_ && u == "TRUNCATE" && Pal(k + 1, "TABLE")) {
-                    Emitir(k, "DELETE FROM");
-                    ++k;
-                    continue;
-                }
-                if (k == a_ && u == "DELETE") {
-                    Emitir(k, "DELETE");
-                    if (!Pal(k + 1, "FROM")) {
-                        RefTabla r;
-                        std::size_t fin = k + 1;
-                        std::string error;
-                        if (LeerTabla(t_, k + 1, b_, baseAdmin_, r, fin, error) && Pal(fin, "FROM"))
-                            No("DELETE con FROM de unión");
-                        salida_.push_back("FROM");
-                    }
-                    continue;
-                }
-                if (k == a_ && u == "INSERT" && !Pal(k + 1, "INTO")) {
-                    Emitir(k, "INSERT INTO");
-                    continue;
-                }
-                if (Sim(k + 1, "(")) {
-                    if (u == "SUBSTRING") {
-                        Emitir(k, "substr");
-                        continue;
-                    }
-                    if (u == "ISDATE") {
-                        EmitirEsFecha(k);
-                        k += 3;
-                        continue;
-                    }
-                    if (u == "ISNULL") {
-                        Emitir(k, "ifnull");
-                        continue;
-                    }
-                    if (u == "GETDATE" && Sim(k + 2, ")")) {
-                        Emitir(k, "datetime('now','localtime')");
-                        k += 2;
-                        continue;
-                    }
-                    if (u == "LEN") {
-                        Emitir(k, "length(rtrim(");
-                        niveles_.push_back(Nivel{{}, 0, 1});
-                        ++k;
-                        continue;
-                    }
-                    if (u == "CONVERT" || u == "DATEADD" || u == "DATEDIFF" || u == "DATEPART" ||
-                        u == "CHARINDEX")
-                        No("la función " + u);
-                }
-                if (u == "TOP") {
-                    if (niveles_.size() != 1 || !(Pal(k - 1, "SELECT") || Pal(k - 1, "DISTINCT")) ||
-                        !Hay(k + 1) || t_[k + 1].tipo != TipoToken::Numero || !limite_.empty())
-                        No("TOP");
-                    limite_ = t_[k + 1].texto;
-                    Fijo(k + 1);
-                    ++k;
-                    continue;
-                }
-                if ((u == "GROUP" || u == "ORDER") && Pal(k + 1, "BY")) {
-                    Emitir(k, u + " BY");
-                    niveles_.back().clausula = u == "GROUP" ? 1 : 2;
-                    ++k;
-                    continue;
-                }
-                if (u == "SET" && niveles_.size() == 1) enSet_ = true;
-                if (u == "WHERE" || u == "FROM") enSet_ = false;
-                if (u == "HAVING" || u == "LIMIT" || u == "UNION" || u == "WHERE" || u == "FROM" ||
-                    u == "EXCEPT" || u == "INTERSECT")
-                    niveles_.back().clausula = 0;
-                if (u == "IN" && Sim(k + 1, "(")) {
-                    std::size_t m = Pal(k - 1, "NOT") ? k - 2 : k - 1;
-                    if (FinDeColumna(m) && pieza_.count(m)) {
-                        Colacion(m);
-                        pendienteIn_ = t_[m].texto;
-                    }
-                    Emitir(k, x.texto);
-                    continue;
-                }
-                if (u == "BETWEEN" && FinDeColumna(k - 1) && pieza_.count(k - 1)) Colacion(k - 1);
-                Emitir(k, x.texto);
-                TrasNombre(k);
+        switch (t_[k].tipo) {
+            case TipoToken::Palabra:
+                k = Palabra(k);
                 break;
-            }
             case TipoToken::Nombre:
-                if (MayusculasAscii(x.texto) == "DBO" && Sim(k + 1, ".")) {
+                if (MayusculasAscii(t_[k].texto) == "DBO" && Sim(k + 1, ".")) {
                     ++k;
-                    continue;
+                    break;
                 }
-                Emitir(k, Comillas(x.texto));
+                Emitir(k, Comillas(t_[k].texto));
                 TrasNombre(k);
                 break;
             case TipoToken::Variable:
-                if (MayusculasAscii(x.texto).rfind("@ADMIN_", 0) == 0) {
-                    Emitir(k, NombreSqlite(RefTabla{baseAdmin_, x.texto.substr(7)}));
-                    break;
-                }
-                No("la variable " + x.texto);
-            case TipoToken::Texto: {
-                if (ddl_) {
-                    std::string s = "'";
-                    for (char c : x.texto) s += c == '\'' ? std::string("''") : std::string(1, c);
-                    Emitir(k, s + "'");
-                    Fijo(k);
-                    break;
-                }
-                const std::string columna = ColumnaDeLiteral(k);
-                const int tipo = TipoColumna(columna);
-
-                if (tipo == 1 && !enSet_ && Sim(k - 1, "=") && FinDeColumna(k - 2) && !Sim(k - 3, ".") &&
-                    pieza_.count(k - 2)) {
-                    const auto& info = columnas_.at(MayusculasAscii(columna));
-                    const bool nocase = info.colacion == "NOCASE";
-                    if (info.texto && info.sinBlancos && !EnUnOr(k)) {
-                        // rtrim + NOCASE is the server's equality for texts of ASCII letters, and
-                        // lets SQLite seek on every column of such an index, not only the first.
-                        // DEP_CI still decides; a literal with letters NOCASE does not fold
-                        // runs the wide form. Under an OR the bounds stay: SQLite would rather
-                        // join one seek per branch than use a better index of the other terms.
-                        std::string& izquierda = salida_[pieza_.at(k - 2)];
-                        const std::string col = izquierda;
-                        izquierda = "(rtrim(" + col + ") COLLATE NOCASE = ? AND " + col;
-                        amplios_.emplace_back(pieza_.at(k - 2), "(? IS NOT NULL AND " + col);
-                        Emitir(k, "? " + std::string(kColacion) + ")");
-                        p_.params.push_back(Parametro{k, false, 3, nocase});
-                        p_.params.push_back(Parametro{k, false, 0, nocase});
-                        break;
-                    }
-                    if (info.texto && (nocase || info.colacion == "BINARY")) {
-                        // The collation hides the column's index from SQLite, so the comparison
-                        // also gets bounds in the column's own order that hold every text equal
-                        // to the literal under DEP_CI (the literal without trailing blanks up to
-                        // it followed by "!"; where the literal's letters make that impossible
-                        // the bounds are bound open). Same rows, found through the index.
-                        std::string& izquierda = salida_[pieza_.at(k - 2)];
-                        const std::string col = izquierda;
-                        izquierda = "(" + izquierda;
-                        Emitir(k,
-                               "? " + std::string(kColacion) + " AND " + col + " >= ? AND " + col + " < ?)");
-                        p_.params.push_back(Parametro{k, false, 0, nocase});
-                        p_.params.push_back(Parametro{k, false, 1, nocase});
-                        p_.params.push_back(Parametro{k, false, 2, nocase});
-                        break;
-                    }
-                }
-                Emitir(k, "?");
-                p_.params.push_back(Parametro{k, tipo == 2});
-                const bool comparado =
-                    (Hay(k - 1) && EsComparacion(t_[k - 1])) || (Hay(k + 1) && EsComparacion(t_[k + 1]));
-                if (tipo != 2 && comparado) Colacion(k);
+                if (MayusculasAscii(t_[k].texto).rfind("@ADMIN_", 0) != 0) No("la variable " + t_[k].texto);
+                Emitir(k, NombreSqlite(RefTabla{baseAdmin_, t_[k].texto.substr(7)}));
                 break;
-            }
+            case TipoToken::Texto:
+                Literal(k);
+                break;
             case TipoToken::Numero:
-                if (ddl_ || niveles_.back().clausula != 0) {
-                    Emitir(k, x.texto);
+                if (ddl_ || niveles_.back().clausula != Clausula::Otra) {
+                    Emitir(k, t_[k].texto);
                     Fijo(k);
                 } else {
                     Emitir(k, "?");
-                    p_.params.push_back(Parametro{k, false});
+                    p_.params.push_back(Parametro{k});
                 }
                 break;
             case TipoToken::Simbolo:
-                if (x.texto == "(") {
-                    if (k > a_ &&
-                        (t_[k - 1].tipo == TipoToken::Palabra || t_[k - 1].tipo == TipoToken::Nombre) &&
-                        Hay(k + 2) && t_[k + 1].tipo == TipoToken::Palabra &&
-                        kSugerencias.count(MayusculasAscii(t_[k + 1].texto)) && Sim(k + 2, ")")) {
-                        k += 2;  // old style hint: FROM x (NOLOCK)
-                        continue;
-                    }
-                    niveles_.push_back(Nivel{pendienteIn_, 0, 0});
-                    pendienteIn_.clear();
-                    Emitir(k, "(");
-                } else if (x.texto == ")") {
-                    std::string s = ")";
-                    if (niveles_.size() > 1) {
-                        s += std::string(static_cast<std::size_t>(niveles_.back().cierresExtra), ')');
-                        niveles_.pop_back();
-                    }
-                    Emitir(k, s);
-                } else if (x.texto == "+") {
-                    const bool texto = (Hay(k - 1) && t_[k - 1].tipo == TipoToken::Texto) ||
-                                       (Hay(k + 1) && t_[k + 1].tipo == TipoToken::Texto);
-                    Emitir(k, texto ? "||" : "+");
-                } else if (x.texto == "!<") {
-                    Emitir(k, ">=");
-                } else if (x.texto == "!>") {
-                    Emitir(k, "<=");
-                } else if (x.texto != ";") {
-                    Emitir(k, x.texto);
-                }
+                k = Simbolo(k);
                 break;
         }
     }
@@ -479,6 +300,206 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
         for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);
         p_.sqlAmplio = Unir(prefijo, sufijo);
     }
+}
+
+void Sentencia::ComprobarInicio() {
+    static const std::set<std::string, std::less<>> inicios = {"SELECT",   "INSERT", "UPDATE", "DELETE",
+                                                               "TRUNCATE", "CREATE", "DROP",   "ALTER"};
+    const std::string primera = MayusculasAscii(t_[a_].texto);
+    if (t_[a_].tipo != TipoToken::Palabra || !inicios.count(primera)) No("instrucción no admitida");
+    ddl_ = primera == "CREATE" || primera == "DROP" || primera == "ALTER";
+    if (primera == "CREATE" && (Pal(a_ + 1, "TRIGGER") || Pal(a_ + 1, "PROCEDURE") || Pal(a_ + 1, "PROC") ||
+                                Pal(a_ + 1, "FUNCTION")))
+        No("CREATE " + MayusculasAscii(t_[a_ + 1].texto) + " de SQL Server");
+}
+
+// WITH (NOLOCK, ...) at t[k]: the index of its ')' when every word in it is a table hint.
+std::optional<std::size_t> Sentencia::FinDeSugerencias(std::size_t k) const {
+    if (!Sim(k + 1, "(")) return std::nullopt;
+    std::size_t j = k + 2;
+    bool sugerencias = Hay(j);
+    for (; Hay(j) && !Sim(j, ")"); ++j)
+        if (!(Sim(j, ",") ||
+              (t_[j].tipo == TipoToken::Palabra && kSugerencias.count(MayusculasAscii(t_[j].texto)))))
+            sugerencias = false;
+    if (sugerencias && Sim(j, ")")) return j;
+    return std::nullopt;
+}
+
+// The statement's first word where T-SQL and SQLite write it differently. True when handled.
+bool Sentencia::Inicio(std::size_t& k, const std::string& u) {
+    if (k != a_) return false;
+    if (u == "TRUNCATE" && Pal(k + 1, "TABLE")) {
+        Emitir(k, "DELETE FROM");
+        ++k;
+        return true;
+    }
+    if (u == "DELETE") {
+        Emitir(k, "DELETE");
+        if (!Pal(k + 1, "FROM")) {
+            RefTabla r;
+            std::size_t fin = k + 1;
+            std::string error;
+            if (LeerTabla(t_, k + 1, b_, baseAdmin_, r, fin, error) && Pal(fin, "FROM"))
+                No("DELETE con FROM de unión");
+            salida_.push_back("FROM");
+        }
+        return true;
+    }
+    if (u == "INSERT" && !Pal(k + 1, "INTO")) {
+        Emitir(k, "INSERT INTO");
+        return true;
+    }
+    return false;
+}
+
+// A function name followed by '(' that SQLite spells otherwise. True when handled.
+bool Sentencia::Funcion(std::size_t& k, const std::string& u) {
+    if (!Sim(k + 1, "(")) return false;
+    if (u == "SUBSTRING") {
+        Emitir(k, "substr");
+    } else if (u == "ISDATE") {
+        EmitirEsFecha(k);
+        k += 3;
+    } else if (u == "ISNULL") {
+        Emitir(k, "ifnull");
+    } else if (u == "GETDATE" && Sim(k + 2, ")")) {
+        Emitir(k, "datetime('now','localtime')");
+        k += 2;
+    } else if (u == "LEN") {
+        Emitir(k, "length(rtrim(");
+        niveles_.push_back(Nivel{{}, Clausula::Otra, 1});
+        ++k;
+    } else if (u == "CONVERT" || u == "DATEADD" || u == "DATEDIFF" || u == "DATEPART" || u == "CHARINDEX") {
+        No("la función " + u);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::size_t Sentencia::Palabra(std::size_t k) {
+    const std::string u = MayusculasAscii(t_[k].texto);
+    if (u == "WITH")
+        if (auto fin = FinDeSugerencias(k)) return *fin;
+    if (u == "DBO" && Sim(k + 1, ".")) return k + 1;
+    if (Inicio(k, u) || Funcion(k, u)) return k;
+    if (u == "TOP") {
+        if (niveles_.size() != 1 || !(Pal(k - 1, "SELECT") || Pal(k - 1, "DISTINCT")) || !Hay(k + 1) ||
+            t_[k + 1].tipo != TipoToken::Numero || !limite_.empty())
+            No("TOP");
+        limite_ = t_[k + 1].texto;
+        Fijo(k + 1);
+        return k + 1;
+    }
+    if ((u == "GROUP" || u == "ORDER") && Pal(k + 1, "BY")) {
+        Emitir(k, u + " BY");
+        niveles_.back().clausula = u == "GROUP" ? Clausula::GroupBy : Clausula::OrderBy;
+        return k + 1;
+    }
+    if (u == "SET" && niveles_.size() == 1) enSet_ = true;
+    if (u == "WHERE" || u == "FROM") enSet_ = false;
+    if (u == "HAVING" || u == "LIMIT" || u == "UNION" || u == "WHERE" || u == "FROM" || u == "EXCEPT" ||
+        u == "INTERSECT")
+        niveles_.back().clausula = Clausula::Otra;
+    if (u == "IN" && Sim(k + 1, "(")) {
+        const std::size_t m = Pal(k - 1, "NOT") ? k - 2 : k - 1;
+        if (FinDeColumna(m) && pieza_.count(m)) {
+            Colacion(m);
+            pendienteIn_ = t_[m].texto;
+        }
+        Emitir(k, t_[k].texto);
+        return k;
+    }
+    if (u == "BETWEEN" && FinDeColumna(k - 1) && pieza_.count(k - 1)) Colacion(k - 1);
+    Emitir(k, t_[k].texto);
+    TrasNombre(k);
+    return k;
+}
+
+void Sentencia::Literal(std::size_t k) {
+    const Token& x = t_[k];
+    if (ddl_) {
+        std::string s = "'";
+        for (char c : x.texto) s += c == '\'' ? std::string("''") : std::string(1, c);
+        Emitir(k, s + "'");
+        Fijo(k);
+        return;
+    }
+    const std::string columna = ColumnaDeLiteral(k);
+    const int tipo = TipoColumna(columna);
+    if (tipo == 1 && !enSet_ && Sim(k - 1, "=") && FinDeColumna(k - 2) && !Sim(k - 3, ".") &&
+        pieza_.count(k - 2) && IgualdadBuscable(k, columnas_.at(MayusculasAscii(columna))))
+        return;
+    Emitir(k, "?");
+    p_.params.push_back(Parametro{k, tipo == 2});
+    const bool comparado =
+        (Hay(k - 1) && EsComparacion(t_[k - 1])) || (Hay(k + 1) && EsComparacion(t_[k + 1]));
+    if (tipo != 2 && comparado) Colacion(k);
+}
+
+// "column = 'text'" at t[k] on a text column: written so that an index of the column can serve
+// it. False when the column's collation leaves no such form.
+bool Sentencia::IgualdadBuscable(std::size_t k, const InfoColumna& info) {
+    if (!info.texto) return false;
+    const bool nocase = info.colacion == "NOCASE";
+    std::string& izquierda = salida_[pieza_.at(k - 2)];
+    const std::string col = izquierda;
+    if (info.sinBlancos && !EnUnOr(k)) {
+        // rtrim + NOCASE is the server's equality for texts of ASCII letters, and lets SQLite
+        // seek on every column of such an index, not only the first. DEP_CI still decides; a
+        // literal with letters NOCASE does not fold runs the wide form. Under an OR the bounds
+        // stay: SQLite would rather join one seek per branch than use a better index of the
+        // other terms.
+        izquierda = "(rtrim(" + col + ") COLLATE NOCASE = ? AND " + col;
+        amplios_.emplace_back(pieza_.at(k - 2), "(? IS NOT NULL AND " + col);
+        Emitir(k, "? " + std::string(kColacion) + ")");
+        p_.params.push_back(Parametro{k, false, Rango::SinBlancos, nocase});
+        p_.params.push_back(Parametro{k, false, Rango::Valor, nocase});
+        return true;
+    }
+    if (!nocase && info.colacion != "BINARY") return false;
+    // The collation hides the column's index from SQLite, so the comparison also gets bounds in
+    // the column's own order that hold every text equal to the literal under DEP_CI (the literal
+    // without trailing blanks up to it followed by "!"; where the literal's letters make that
+    // impossible the bounds are bound open). Same rows, found through the index.
+    izquierda = "(" + izquierda;
+    Emitir(k, "? " + std::string(kColacion) + " AND " + col + " >= ? AND " + col + " < ?)");
+    p_.params.push_back(Parametro{k, false, Rango::Valor, nocase});
+    p_.params.push_back(Parametro{k, false, Rango::Desde, nocase});
+    p_.params.push_back(Parametro{k, false, Rango::Hasta, nocase});
+    return true;
+}
+
+std::size_t Sentencia::Simbolo(std::size_t k) {
+    const std::string& s = t_[k].texto;
+    if (s == "(") {
+        if (k > a_ && (t_[k - 1].tipo == TipoToken::Palabra || t_[k - 1].tipo == TipoToken::Nombre) &&
+            Hay(k + 2) && t_[k + 1].tipo == TipoToken::Palabra &&
+            kSugerencias.count(MayusculasAscii(t_[k + 1].texto)) && Sim(k + 2, ")"))
+            return k + 2;  // old style hint: FROM x (NOLOCK)
+        niveles_.push_back(Nivel{pendienteIn_, Clausula::Otra, 0});
+        pendienteIn_.clear();
+        Emitir(k, "(");
+    } else if (s == ")") {
+        std::string cierre = ")";
+        if (niveles_.size() > 1) {
+            cierre += std::string(static_cast<std::size_t>(niveles_.back().cierresExtra), ')');
+            niveles_.pop_back();
+        }
+        Emitir(k, cierre);
+    } else if (s == "+") {
+        const bool texto = (Hay(k - 1) && t_[k - 1].tipo == TipoToken::Texto) ||
+                           (Hay(k + 1) && t_[k + 1].tipo == TipoToken::Texto);
+        Emitir(k, texto ? "||" : "+");
+    } else if (s == "!<") {
+        Emitir(k, ">=");
+    } else if (s == "!>") {
+        Emitir(k, "<=");
+    } else if (s != ";") {
+        Emitir(k, s);
+    }
+    return k;
 }
 
 bool Sentencia::EnUnOr(std::size_t k) const {
