@@ -24,7 +24,17 @@ std::string_view SinBlancosFinales(std::string_view s);
 // does not (á = Á): an equality under NOCASE would miss rows.
 bool PliegaMasQueNocase(std::string_view s);
 
-// Registers DEP_CI on the connection. Returns the SQLite result code.
+// A plain comparison of two columns (one an index can serve) agrees with the server's as long as
+// every text on both sides is in the form it needs:
+enum class FormaDeTexto {
+    SinPliegue = 0,  // rtrim(x) COLLATE NOCASE: no letter NOCASE cannot fold
+    Nocase = 1,      // x COLLATE NOCASE: that, and no trailing blank
+    Binaria = 2,     // x COLLATE BINARY: that, and no ASCII lower-case letter
+};
+bool FueraDeForma(std::string_view s, FormaDeTexto forma);
+
+// Registers DEP_CI on the connection, and the SQL function dep_fuera_de_forma(x, forma): 1 when
+// x is a text not in that form. Returns the SQLite result code.
 int RegistrarColacion(sqlite3* db);
 
 }  // namespace dep::sqlite

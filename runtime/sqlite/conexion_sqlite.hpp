@@ -72,7 +72,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     void Pasos(const std::vector<sqlite::Paso>& pasos, Contexto& c);
     static int Riesgo(const std::vector<sqlite::Paso>& pasos, int n);
     long long PasoSql(const sqlite::Paso& p, Contexto& c, bool recoger);
-    static const std::string& SqlParaLiterales(const sqlite::Paso& p, const std::vector<sqlite::Token>& t);
+    // The statement to run for these literals and, for column pairs, the rows as they are now.
+    const std::string& SqlParaLiterales(const sqlite::Paso& p, const std::vector<sqlite::Token>& t);
     void PasoExec(const sqlite::Paso& p, Contexto& c);
     void PasoDisparadores(const sqlite::Paso& p, Contexto& c);
     sqlite3_stmt* Preparada(const std::string& sql);

@@ -242,6 +242,9 @@ int ConexionSqlite::Riesgo(const std::vector<Paso>& pasos, int n) {
         switch (p.tipo) {
             case Paso::Tipo::Sql:
                 if (!EsLectura(p.sql) || n > 0) ++n;
+                // The check of its column pairs reads first: one transaction keeps both on the
+                // same rows.
+                if (!p.comprobacion.empty() && !EsLectura(p.sql)) ++n;
                 break;
             case Paso::Tipo::Si: {
                 const int m = n > 0 ? n + 1 : n;
@@ -338,10 +341,17 @@ void ConexionSqlite::Pasos(const std::vector<Paso>& pasos, Contexto& c) {
 }
 
 const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::vector<Token>& t) {
-    if (!p.sqlAmplio.empty())
-        for (const auto& prm : p.params)
-            if (prm.rango == sqlite::Rango::SinBlancos && sqlite::PliegaMasQueNocase(t[prm.token].texto))
-                return p.sqlAmplio;
+    if (p.sqlAmplio.empty()) return p.sql;
+    for (const auto& prm : p.params)
+        if (prm.rango == sqlite::Rango::SinBlancos && sqlite::PliegaMasQueNocase(t[prm.token].texto))
+            return p.sqlAmplio;
+    if (!p.comprobacion.empty()) {
+        // A check that cannot run counts as texts out of form: the wide form is always right.
+        sqlite3_stmt* st = Preparada(p.comprobacion);
+        const bool fuera = !st || sqlite3_step(st) != SQLITE_ROW || sqlite3_column_int(st, 0) != 0;
+        if (st) sqlite3_reset(st);
+        if (fuera) return p.sqlAmplio;
+    }
     return p.sql;
 }
 

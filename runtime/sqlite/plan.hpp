@@ -40,6 +40,10 @@ struct Paso {
     // The same statement without the rtrim(column) seeks, same parameters: NOCASE folds only
     // ASCII letters, so a literal with other letters (á = Á under the server's rules) runs this.
     std::string sqlAmplio;
+    // For "column = column" written so that an index serves it: a query that gives 1 when some
+    // text of those columns is in a form the plain comparison would judge otherwise than the
+    // server (see colacion.hpp); then `sqlAmplio` runs instead.
+    std::string comprobacion;
     std::vector<Parametro> params;
     bool cambiaEsquema = false;  // CREATE/DROP/ALTER: cached shapes and column types go stale
     std::vector<Paso> entonces, sino;

@@ -1,9 +1,11 @@
 // Translation of one T-SQL statement into one SQLite statement, token by token.
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
 
 #include "runtime/falla.hpp"
+#include "runtime/sqlite/colacion.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
 
 namespace dep::sqlite::interno {
@@ -55,6 +57,9 @@ class Sentencia {
     std::optional<std::size_t> FinDeSugerencias(std::size_t k) const;
     void Literal(std::size_t k);
     bool IgualdadBuscable(std::size_t k, const InfoColumna& info);
+    bool ParBuscable(std::size_t k, std::size_t s);
+    std::string Piezas(std::size_t desde, std::size_t hasta) const;
+    std::string Comprobacion();
     std::size_t Simbolo(std::size_t k);
 
     [[noreturn]] void No(const std::string& motivo) { NoTraducible(t_, texto_, a_, b_, motivo); }
@@ -124,6 +129,14 @@ class Sentencia {
     std::map<std::string, InfoColumna> columnas_;  // upper-case name
     bool enSet_ = false;                           // between SET and WHERE of an UPDATE: '=' assigns
     std::set<std::string> tablasVistas_;
+    std::vector<RefTabla> tablas_;
+    struct Par {
+        std::string a, b;  // the two columns' names
+        FormaDeTexto forma;
+    };
+    std::vector<Par> pares_;
+    std::set<std::string> sinBlancosEnAlguna_;  // names with an rtrim index in some table
+    bool paresBuscables_ = false;  // the statement writes no column it compares (see ParBuscable)
     std::map<std::size_t, std::string> valoresInsert_;
     std::vector<Nivel> niveles_{Nivel{}};
     std::string pendienteIn_;
@@ -134,6 +147,7 @@ class Sentencia {
 void Sentencia::AgregarTabla(const RefTabla& r) {
     const std::string clave = MayusculasAscii(r.base + "." + r.tabla);
     if (!tablasVistas_.insert(clave).second) return;
+    tablas_.push_back(r);
     const auto* cols = esquema_.Columnas(r.base, r.tabla);
     if (!cols) {
         plan_.reutilizable = false;
@@ -145,6 +159,7 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
         const std::string tipo = MayusculasAscii(c.tipo);
         const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
                            tipo.find("CLOB") != std::string::npos;
+        if (c.indiceSinBlancos) sinBlancosEnAlguna_.insert(MayusculasAscii(c.nombre));
         columnas_.emplace(MayusculasAscii(c.nombre),
                           InfoColumna{EsTipoFecha(c.tipo) || c.guardaFechas, texto,
                                       MayusculasAscii(c.colacion), c.indiceSinBlancos});
@@ -252,11 +267,85 @@ void Sentencia::TrasNombre(std::size_t k) {
         return;
     }
     const std::size_t s = Sim(k - 1, ".") ? k - 2 : k;
-    if (Hay(s - 1) && EsComparacion(t_[s - 1]) && FinDeColumna(s - 2)) Colacion(k);
+    if (Hay(s - 1) && EsComparacion(t_[s - 1]) && FinDeColumna(s - 2) && !ParBuscable(k, s)) Colacion(k);
+}
+
+// "column = column" with the right one's name at t[k] (its first token at t[s]). DEP_CI decides,
+// which no index can serve: so the same comparison under NOCASE or BINARY (or of rtrim under
+// NOCASE, for the demo schema's indexes) is added, which SQLite seeks on. It gives the server's
+// result while every text in those columns has the form it needs; `comprobacion` looks before
+// each run and the wide form runs otherwise. Only where the statement writes none of them
+// (SELECT, DELETE, IF conditions), so the look holds for the whole statement.
+bool Sentencia::ParBuscable(std::size_t k, std::size_t s) {
+    const std::size_t fin = s - 2, ini = Sim(fin - 1, ".") ? fin - 2 : fin;
+    if (!paresBuscables_ || enSet_ || !Sim(s - 1, "=") || !pieza_.count(ini) || !pieza_.count(fin))
+        return false;
+    const auto x = columnas_.find(MayusculasAscii(t_[fin].texto));
+    const auto y = columnas_.find(MayusculasAscii(t_[k].texto));
+    if (x == columnas_.end() || y == columnas_.end()) return false;
+    const InfoColumna& a = x->second;
+    const InfoColumna& b = y->second;
+    if (!a.texto || !b.texto || a.fecha || b.fecha) return false;
+    const std::string izq = Piezas(ini, fin), der = Piezas(s, k);
+    std::string estrecha;
+    FormaDeTexto forma;
+    if (sinBlancosEnAlguna_.count(x->first) || sinBlancosEnAlguna_.count(y->first)) {
+        forma = FormaDeTexto::SinPliegue;
+        estrecha = "rtrim(" + izq + ") COLLATE NOCASE = rtrim(" + der + ")";
+    } else if (a.colacion == "NOCASE" || b.colacion == "NOCASE") {
+        forma = FormaDeTexto::Nocase;
+        estrecha = izq + " = " + der + " COLLATE NOCASE";
+    } else if (a.colacion == "BINARY" && b.colacion == "BINARY") {
+        forma = FormaDeTexto::Binaria;
+        estrecha = izq + " = " + der + " COLLATE BINARY";
+    } else {
+        return false;
+    }
+    std::string& primera = salida_[pieza_.at(ini)];
+    std::string& ultima = salida_[pieza_.at(k)];
+    amplios_.emplace_back(pieza_.at(ini), primera);
+    amplios_.emplace_back(pieza_.at(k), ultima + " " + std::string(kColacion));
+    primera = "(" + primera;
+    ultima += " " + std::string(kColacion) + " AND " + estrecha + ")";
+    pares_.push_back(Par{t_[fin].texto, t_[k].texto, forma});
+    return true;
+}
+
+std::string Sentencia::Piezas(std::size_t desde, std::size_t hasta) const {
+    std::string r;
+    for (std::size_t i = pieza_.at(desde); i <= pieza_.at(hasta); ++i) r += salida_[i];
+    return r;
+}
+
+// SELECT 1 when a text of a compared column, in any table of the statement that has it, is not in
+// its pair's form.
+std::string Sentencia::Comprobacion() {
+    std::string r;
+    for (const RefTabla& tabla : tablas_) {
+        const auto* cols = esquema_.Columnas(tabla.base, tabla.tabla);
+        if (!cols) continue;
+        std::string condicion;
+        for (const Par& par : pares_) {
+            for (const std::string* nombre : {&par.a, &par.b}) {
+                const bool tiene = std::any_of(cols->begin(), cols->end(), [&](const Columna& c) {
+                    return MayusculasAscii(c.nombre) == MayusculasAscii(*nombre);
+                });
+                if (!tiene) continue;
+                condicion += condicion.empty() ? "" : " OR ";
+                condicion += "dep_fuera_de_forma(" + Comillas(*nombre) + ", " +
+                             std::to_string(static_cast<int>(par.forma)) + ")";
+            }
+        }
+        if (condicion.empty()) continue;
+        r += r.empty() ? "SELECT " : " OR ";
+        r += "EXISTS (SELECT 1 FROM " + NombreSqlite(tabla) + " WHERE " + condicion + ")";
+    }
+    return r;
 }
 
 void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) {
     if (prefijo.empty()) ComprobarInicio();
+    paresBuscables_ = !prefijo.empty() || Pal(a_, "SELECT") || Pal(a_, "DELETE");
     p_.tipo = Paso::Tipo::Sql;
     p_.cambiaEsquema = ddl_;
     RecogerTablas();
@@ -296,6 +385,7 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
         }
     }
     p_.sql = Unir(prefijo, sufijo);
+    if (!pares_.empty()) p_.comprobacion = Comprobacion();
     if (!amplios_.empty()) {
         for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);
         p_.sqlAmplio = Unir(prefijo, sufijo);

@@ -1,5 +1,7 @@
 // Equality on text keys: the same rows as the server's comparison whether or not the table has
 // an index on rtrim(column) COLLATE NOCASE, and with such an index a seek on the whole key.
+// Column = column: the same pairs under every kind of index, through the index while the texts
+// allow it.
 #include <algorithm>
 
 #include "runtime/sqlite/colacion.hpp"
@@ -144,6 +146,108 @@ TEST_F(SqliteBusqueda, ConElIndiceLaBusquedaUsaTodaLaClave) {
     ASSERT_EQ(plan.size(), 1u);
     EXPECT_NE(plan[0].find("INDEX IX_SIN (A>? AND A<?)"), std::string::npos) << plan[0];
 }
+
+// The tables' texts: every awkward one, or only those a plain comparison under the index's
+// collation judges as the server does (then the index serves the pair).
+struct CasoPar {
+    const char* nombre;
+    const char* columna;  // P.X's and H.X's declaration
+    const char* indice;   // on P, "" none
+    sqlite::FormaDeTexto forma;
+};
+
+class SqlitePares : public ::testing::TestWithParam<CasoPar> {
+  protected:
+    void Llenar(bool soloEnForma) {
+        const CasoPar& c = GetParam();
+        b_.Exec(std::string("CREATE TABLE P (ID INTEGER PRIMARY KEY, X ") + c.columna +
+                ", FECHA DATETIME); CREATE TABLE H (ID INTEGER PRIMARY KEY, X " + c.columna + ");" +
+                c.indice);
+        std::vector<std::string> textos = kTextos;
+        for (const char* t : {"C", "CCC", "O'BRIEN", "CC\t", " CC", "\xC3\x91"}) textos.emplace_back(t);
+        if (soloEnForma)
+            textos.erase(
+                std::remove_if(textos.begin(), textos.end(),
+                               [&](const std::string& t) { return sqlite::FueraDeForma(t, c.forma); }),
+                textos.end());
+        std::string filas;
+        for (const auto& t : textos) filas += (filas.empty() ? "" : ",") + ("(" + Literal(t) + ")");
+        b_.Exec("INSERT INTO P (X) VALUES " + filas + ", (NULL); INSERT INTO H (ID, X) SELECT ID, X FROM P;");
+        textos_ = textos;
+        cn_ = b_.Abrir();
+    }
+    // H's ids (1-based, in insertion order) with a partner in P under the server's comparison.
+    std::vector<long long> Esperados() {
+        std::vector<std::string> enP;
+        for (const auto& f : b_.Filas("SELECT X FROM P WHERE X IS NOT NULL")) enP.push_back(f[0]);
+        std::vector<long long> r;
+        for (std::size_t i = 0; i < textos_.size(); ++i)
+            if (std::any_of(enP.begin(), enP.end(), [&](const std::string& p) {
+                    return sqlite::CompararComoServidor(p, textos_[i]) == 0;
+                }))
+                r.push_back(static_cast<long long>(i + 1));
+        return r;
+    }
+    std::vector<long long> Ids(const std::string& sql) {
+        std::vector<long long> r;
+        for (const auto& f : cn_->Consultar(sql).filas) r.push_back(f[0].AEntero());
+        std::sort(r.begin(), r.end());
+        r.erase(std::unique(r.begin(), r.end()), r.end());
+        return r;
+    }
+    void MismosParesQueElServidor() {
+        const auto esperados = Esperados();
+        EXPECT_EQ(Ids(kExiste), esperados);
+        EXPECT_EQ(Ids("SELECT H.ID FROM H JOIN P ON P.X = H.X"), esperados);
+        EXPECT_EQ(Ids("SELECT H.ID FROM H, P WHERE H.X = P.X"), esperados);
+        cn_->Execute("DELETE H WHERE EXISTS (SELECT 1 FROM P WHERE P.X = H.X)");
+        EXPECT_EQ(b_.Uno("SELECT count(*) FROM H"), std::to_string(textos_.size() + 1 - esperados.size()));
+    }
+    bool PorElIndice() {
+        for (const auto& p : cn_->PlanDeConsulta(kExiste))
+            if (p.find("SEARCH P USING") != std::string::npos && p.find("IX_P") != std::string::npos)
+                return true;
+        return false;
+    }
+
+    static constexpr const char* kExiste = "SELECT ID FROM H WHERE EXISTS (SELECT 1 FROM P WHERE P.X = H.X)";
+    BaseTemporal b_;
+    std::shared_ptr<ConexionSqlite> cn_;
+    std::vector<std::string> textos_;
+};
+
+TEST_P(SqlitePares, TextosEnFormaPorElIndice) {
+    Llenar(true);
+    EXPECT_EQ(PorElIndice(), std::string(GetParam().indice).find("IX_P") != std::string::npos);
+    MismosParesQueElServidor();
+}
+
+TEST_P(SqlitePares, TextosFueraDeFormaSinElIndiceYLosMismosPares) {
+    Llenar(false);
+    EXPECT_FALSE(PorElIndice());
+    MismosParesQueElServidor();
+}
+
+TEST_P(SqlitePares, UnTextoQueLlegaDespuesLoVeLaSiguienteVez) {
+    // The statement's plan is kept; the texts are looked at again at each run.
+    Llenar(true);
+    b_.Exec("DELETE FROM P WHERE X LIKE 'c%'");
+    const auto antes = Ids(kExiste);
+    EXPECT_EQ(antes, Esperados());
+    b_.Exec("INSERT INTO P (X) VALUES ('cc  ')");
+    EXPECT_EQ(Ids(kExiste), Esperados());
+    EXPECT_GT(Esperados().size(), antes.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Indices, SqlitePares,
+    ::testing::Values(
+        CasoPar{"Nocase", "TEXT COLLATE NOCASE", "CREATE INDEX IX_P ON P (X);", sqlite::FormaDeTexto::Nocase},
+        CasoPar{"SinBlancos", "TEXT COLLATE NOCASE", "CREATE INDEX IX_P ON P (rtrim(X) COLLATE NOCASE);",
+                sqlite::FormaDeTexto::SinPliegue},
+        CasoPar{"Binaria", "TEXT", "CREATE INDEX IX_P ON P (X);", sqlite::FormaDeTexto::Binaria},
+        CasoPar{"SinIndice", "TEXT COLLATE NOCASE", "", sqlite::FormaDeTexto::Nocase}),
+    [](const auto& i) { return std::string(i.param.nombre); });
 
 }  // namespace
 }  // namespace dep
