@@ -10,7 +10,8 @@ class SentenciaPreparada {
   public:
     // Prepares `sql` on `db`; false (operator bool) when SQLite refused it.
     SentenciaPreparada(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr) != SQLITE_OK) {
+        rc_ = sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr);
+        if (rc_ != SQLITE_OK) {
             sqlite3_finalize(st_);
             st_ = nullptr;
         }
@@ -22,8 +23,23 @@ class SentenciaPreparada {
     explicit operator bool() const { return st_ != nullptr; }
     sqlite3_stmt* get() const { return st_; }
 
+    void Texto(int i, const std::string& s) {
+        if (st_) sqlite3_bind_text(st_, i, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    // One step: true while it gives a row. Codigo() then tells SQLITE_DONE from an error.
+    bool Fila() {
+        rc_ = st_ ? sqlite3_step(st_) : SQLITE_MISUSE;
+        return rc_ == SQLITE_ROW;
+    }
+    int Codigo() const { return rc_; }
+    std::string Columna(int i) const {
+        const auto* s = st_ ? sqlite3_column_text(st_, i) : nullptr;
+        return s ? reinterpret_cast<const char*>(s) : "";
+    }
+
   private:
     sqlite3_stmt* st_ = nullptr;
+    int rc_ = SQLITE_OK;
 };
 
 }  // namespace dep::sqlite

@@ -128,9 +128,11 @@ int DisparadoresDeAsientos(const std::string& base) {
 }
 
 long long DisparadoresGuardados(const std::string& base) {
-    if (Cuenta(base, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'DEP_TRIGGERS_DESACTIVADOS'") == 0)
-        return 0;
-    return Cuenta(base, "SELECT COUNT(*) FROM DEP_TRIGGERS_DESACTIVADOS");
+    long long n = 0;
+    for (const std::string tabla : {"DEP_TABLAS_SIN_DISPARADORES", "DEP_TRIGGERS_DESACTIVADOS"})
+        if (Cuenta(base, "SELECT COUNT(*) FROM sqlite_master WHERE name = '" + tabla + "'") != 0)
+            n += Cuenta(base, "SELECT COUNT(*) FROM " + tabla);
+    return n;
 }
 
 std::string Leer(const std::filesystem::path& p) {

@@ -27,7 +27,7 @@ std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora);
 std::string Integridad(const std::string& base);                    // "ok" when the file is sound
 long long Cuenta(const std::string& base, const std::string& sql);  // first column of the first row
 int DisparadoresDeAsientos(const std::string& base);       // triggers of MV_ASIENTOS in sqlite_master
-long long DisparadoresGuardados(const std::string& base);  // rows left in the engine's saved-trigger table
+long long DisparadoresGuardados(const std::string& base);  // tables whose triggers the engine left off
 
 struct Salida {
     int estado = -1;  // exit status; -1 when killed or not run

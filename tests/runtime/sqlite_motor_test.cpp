@@ -244,14 +244,50 @@ TEST_F(SqliteSentencias, DisparadoresCreadosFueraDelMotorYTablaEnMinusculas) {
         "CREATE TRIGGER tr_baja_externa AFTER DELETE ON MV_ASIENTOS BEGIN "
         "INSERT INTO LOG_ASIENTOS (CUENTA) VALUES ('baja ' || OLD.CUENTA); END;");
     cn_->Execute("ALTER TABLE mv_asientos DISABLE TRIGGER ALL");
-    EXPECT_EQ(b_.Uno("SELECT count(*) FROM sqlite_master WHERE type='trigger'"), "0");
+    // Off for every connection, as on the server: another program's delete leaves no trace either.
+    b_.Exec("DELETE FROM MV_ASIENTOS WHERE CUENTA = '3101'");
     cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA = '2101'");
     cn_->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA LIKE 'baja%'"), "0");
     cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA = '1101'");
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA LIKE 'baja%'"), "2");
-    EXPECT_EQ(b_.Uno("SELECT count(*) FROM DEP_TRIGGERS_DESACTIVADOS"), "0");
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM DEP_TABLAS_SIN_DISPARADORES"), "0");
     EXPECT_THROW(cn_->Execute("ALTER TABLE NO_HAY DISABLE TRIGGER ALL"), Falla);
+}
+
+TEST_F(SqliteSentencias, ElInterruptorNoCambiaElEsquemaYRespetaElWhenDeCadaDisparador) {
+    // A trigger with a condition of its own (an OR, so the guard must not bind to half of it),
+    // and one that an earlier version left off, its SQL kept aside.
+    b_.Exec(
+        "CREATE TRIGGER TR_GRANDE AFTER INSERT ON MV_ASIENTOS FOR EACH ROW WHEN NEW.IMPORTE > 100 OR "
+        "NEW.CUENTA = 'x' BEGIN INSERT INTO LOG_ASIENTOS (CUENTA) VALUES ('grande'); END;"
+        "CREATE TABLE DEP_TRIGGERS_DESACTIVADOS (NOMBRE TEXT PRIMARY KEY, TABLA TEXT NOT NULL, SQL TEXT NOT "
+        "NULL);"
+        "INSERT INTO DEP_TRIGGERS_DESACTIVADOS VALUES ('TR_VIEJO', 'MV_ASIENTOS', 'CREATE TRIGGER TR_VIEJO "
+        "AFTER "
+        "UPDATE ON MV_ASIENTOS BEGIN INSERT INTO LOG_ASIENTOS (CUENTA) VALUES (''viejo''); END');");
+    auto cuenta = [&](const char* c) {
+        return b_.Uno(std::string("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA = '") + c + "'");
+    };
+    auto ciclo = [&] {
+        cn_->Execute("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL");
+        cn_->Execute(Fusion("500", "7000"));
+        cn_->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
+    };
+    ciclo();  // guards the triggers and brings back the one left off,
+    ciclo();  // which this one guards
+    const std::string esquema = b_.Uno("PRAGMA schema_version");
+    ciclo();
+    EXPECT_EQ(b_.Uno("PRAGMA schema_version"), esquema) << "switching writes rows, not the schema";
+    EXPECT_EQ(cuenta("grande"), "0");
+    EXPECT_EQ(cuenta("7000"), "0");
+    cn_->Execute(Fusion("5", "7001"));  // on again: its own condition still holds it back
+    cn_->Execute(Fusion("500", "7002"));
+    b_.Exec("UPDATE MV_ASIENTOS SET IMPORTE = 1 WHERE CUENTA = '7001'");
+    EXPECT_EQ(cuenta("grande"), "1");
+    EXPECT_EQ(cuenta("7001"), "1");
+    EXPECT_EQ(cuenta("viejo"), "1") << "the trigger an earlier version left off is back";
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM DEP_TRIGGERS_DESACTIVADOS"), "0");
 }
 
 }  // namespace
