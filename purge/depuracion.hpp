@@ -80,6 +80,7 @@ class Depuracion {
     Diario* diario_ = nullptr;
     std::optional<std::string> copia_;
     bool compactar_ = true;
+    long long espacioAntes_ = -1;  // of the purged tables, where the engine does not compact
     std::string ultimaFalla_;
 };
 

@@ -7,6 +7,7 @@
 #include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
 #include "purge/diario.hpp"
+#include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -108,6 +109,20 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     return false;
 }
 
+namespace {
+
+// What the purges empty or delete from (the stock procedure's tables as the demo defines it): a
+// server that is not compacted reports their space before and after instead.
+std::vector<std::string> TablasDepuradas() {
+    std::vector<std::string> t = {"MV_ASIENTOS",     "V_MV_STOCK",          "V_MV_STOCK_ITEMS",
+                                  "V_MV_CPTE",       "V_MV_CPTE_ITEMS",     "C_MV_CPTE",
+                                  "C_MV_CPTE_ITEMS", "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"};
+    for (const auto& x : TablasTemporales()) t.push_back(x);
+    return t;
+}
+
+}  // namespace
+
 void Depuracion::Compactar() {
     UnidadDiario u;
     u.purga = "compactacion";
@@ -118,7 +133,11 @@ void Depuracion::Compactar() {
         host_.Pie("Compactando la base de datos... Espere");
         Compactacion c;
         host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(); });
-        host_.Pie(c.antes >= 0 && c.despues >= 0 && c.despues < c.antes
+        if (!c.nota.empty() && espacioAntes_ >= 0) {
+            c.antes = espacioAntes_;
+            c.despues = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());
+        }
+        host_.Pie(c.nota.empty() && c.antes >= 0 && c.despues >= 0 && c.despues < c.antes
                       ? "Base de datos compactada: " + std::to_string(c.antes >> 20) + " MB antes, " +
                             std::to_string(c.despues >> 20) + " MB después"
                       : "...");
@@ -179,6 +198,9 @@ void Depuracion::Depurar() {
         [&] { host_.Etiqueta(0, HoraActual()); },
         [&] { host_.Etiqueta(2, ""); },
         [&] { host_.IntervaloTemporizador(1); },
+        [&] {
+            if (compactar_) espacioAntes_ = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());
+        },
         [&] {
             if (!host_.Casilla(0)) return;
             antes();

@@ -174,6 +174,9 @@ std::string TextoInforme(const Informe& i) {
     if (i.compactacion == resultado::kOk)
         r += "  Tamaño de la base de datos: " + mb(i.bytesAntes) + " antes, " + mb(i.bytesDespues) +
              " después\n";
+    else if (i.compactacion == resultado::kOmitida && i.bytesAntes >= 0 && i.bytesDespues >= 0)
+        r += "  Espacio de las tablas depuradas: " + mb(i.bytesAntes) + " antes, " + mb(i.bytesDespues) +
+             " después (" + i.motivoCompactacion + ")\n";
     else if (!i.compactacion.empty())
         r += "  Compactación: no se hizo: " + i.motivoCompactacion + "\n";
     r += "  Duración: " + Duracion(i.segundos) + "\n";

@@ -71,6 +71,9 @@ class Conexion {
     // Gives the space the purges freed back to the file system, keeping every row and every
     // declared key. Raises Falla (Spanish) when it cannot, having changed nothing.
     virtual Compactacion Compactar() = 0;
+    // The space the given tables take in the database, in bytes; -1 when the engine cannot tell
+    // (the embedded engine's compaction reports the whole file instead).
+    virtual long long EspacioTablas(const std::vector<std::string>& /*tablas*/) { return -1; }
 
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;

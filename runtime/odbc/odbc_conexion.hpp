@@ -63,6 +63,7 @@ class ConexionOdbc : public Conexion {
     Compactacion Compactar() override {
         return {-1, -1, "en SQL Server no se compacta: reducir los archivos es decision del administrador"};
     }
+    long long EspacioTablas(const std::vector<std::string>& tablas) override;
     std::string NombreServidor() const override;
     std::string NombreBaseDatos() const override;
     std::string NombreUsuario() const override;

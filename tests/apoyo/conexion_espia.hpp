@@ -35,7 +35,17 @@ class ConexionEspia : public Conexion {
     std::string CopiaDeSeguridad(const std::string& c, long long& b) override {
         return real_->CopiaDeSeguridad(c, b);
     }
-    Compactacion Compactar() override { return real_->Compactar(); }
+    // Set: a server that compacts nothing and reports the purged tables' space, these in turn.
+    std::vector<long long> espacios;
+    Compactacion Compactar() override {
+        return espacios.empty() ? real_->Compactar() : Compactacion{-1, -1, "no se compacta"};
+    }
+    long long EspacioTablas(const std::vector<std::string>& t) override {
+        if (espacios.empty()) return real_->EspacioTablas(t);
+        const long long e = espacios.front();
+        espacios.erase(espacios.begin());
+        return e;
+    }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }

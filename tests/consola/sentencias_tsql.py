@@ -53,6 +53,8 @@ SOLO_ODBC = [
      "AND l.resource_description LIKE '%DEPURACION%'", ""),
     ("SELECT CAST(SERVERPROPERTY('InstanceDefaultBackupPath') AS NVARCHAR(4000)) AS CARPETA", ""),
     ("SELECT DB_NAME() AS BASE", ""),
+    ("SELECT SUM(used_page_count) * 8192 AS BYTES FROM sys.dm_db_partition_stats WHERE object_id IN (",
+     "OBJECT_ID('MV_ASIENTOS'), OBJECT_ID('V_MV_STOCK'))"),
     ("BACKUP DATABASE [",
      "SUITE] TO DISK = N'/var/opt/mssql/backup/SUITE-20261209-063000.bak' WITH COPY_ONLY, CHECKSUM"),
 ]

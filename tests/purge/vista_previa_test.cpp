@@ -290,5 +290,19 @@ TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
     EXPECT_EQ(JsonTexto("a\"b\\c\n"), "a\\\"b\\\\c\\n");
 }
 
+TEST_F(Previa, UnServidorQueNoSeCompactaDaElEspacioDeLasTablasAntesYDespues) {
+    Demo(800, 2);
+    espia->espacios = {3 << 20, 1 << 20};
+    CorrerConDiario("31/03/2021");
+    const Informe i = ArmarInforme(*diario);
+    EXPECT_EQ(i.compactacion, resultado::kOmitida);
+    EXPECT_NE(TextoInforme(i).find(
+                  "Espacio de las tablas depuradas: 3,0 MB antes, 1,0 MB después (no se compacta)"),
+              std::string::npos)
+        << TextoInforme(i);
+    EXPECT_NE(JsonInforme(i).find("\"bytes_antes\":3145728,\"bytes_despues\":1048576"), std::string::npos)
+        << JsonInforme(i);
+}
+
 }  // namespace
 }  // namespace dep::prueba
