@@ -158,10 +158,11 @@ Trampa Depuracion::TrampaDialogo() {
 
 void Depuracion::Depurar() {
     // One run at a time per database: a second one writes nothing, not even the date.
-    const char* marcadas[3];
+    const char* marcadas[kCasillasPurga];
     std::size_t n = 0;
-    for (int i = 0; i < 3; ++i)
-        if (host_.Casilla(i)) marcadas[n++] = i == 0 ? "stock" : i == 1 ? "asientos" : "temporales";
+    for (CasillaPurga c : {kCasillaStock, kCasillaAsientos, kCasillaTemporales})
+        if (host_.Casilla(c))
+            marcadas[n++] = c == kCasillaStock ? "stock" : c == kCasillaAsientos ? "asientos" : "temporales";
     const auto candado = TomarCandado(marcadas, n);
     if (!candado) return;
     if (copia_ && !HacerCopia(marcadas, n)) return;
@@ -176,21 +177,21 @@ void Depuracion::Depurar() {
     };
     const Trampa t = Trampa::SeguirSiempre();
     t.Pasos({
-        [&] { host_.Etiqueta(0, HoraActual()); },
-        [&] { host_.Etiqueta(2, ""); },
+        [&] { host_.Etiqueta(kRotuloInicio, HoraActual()); },
+        [&] { host_.Etiqueta(kRotuloFinal, ""); },
         [&] { host_.IntervaloTemporizador(1); },
         [&] {
-            if (!host_.Casilla(0)) return;
+            if (!host_.Casilla(kCasillaStock)) return;
             antes();
             DepuraStock();
         },
         [&] {
-            if (!host_.Casilla(1)) return;
+            if (!host_.Casilla(kCasillaAsientos)) return;
             antes();
             DepuraAsientos();
         },
         [&] {
-            if (!host_.Casilla(2)) return;
+            if (!host_.Casilla(kCasillaTemporales)) return;
             antes();
             DepuraTemporales();
         },
@@ -200,7 +201,7 @@ void Depuracion::Depurar() {
         },
         [&] {
             if (diario_) diario_->MarcarFinal();
-            host_.Etiqueta(2, "Final: " + HoraActual());
+            host_.Etiqueta(kRotuloFinal, "Final: " + HoraActual());
         },
         [&] {
             if (host_.Cancelado()) {
@@ -236,19 +237,19 @@ int SegundosDeHora(const std::string& texto) {
 void Depuracion::Timer1_Timer() {
     const Trampa t = Trampa::SeguirSiempre();
     t.Paso([&] {
-        if (Recortar(host_.Etiqueta(0)).empty()) return;
+        if (Recortar(host_.Etiqueta(kRotuloInicio)).empty()) return;
         const std::string actual = HoraActual();
-        int inicio = SegundosDeHora(host_.Etiqueta(0));
+        int inicio = SegundosDeHora(host_.Etiqueta(kRotuloInicio));
         // Once the run shows "Final:" its elapsed time stops there: a message box left open
         // afterwards ("Proceso Cancelado") is no part of the run.
-        const std::string fin = host_.Etiqueta(2);
+        const std::string fin = host_.Etiqueta(kRotuloFinal);
         const bool terminada = fin.rfind("Final: ", 0) == 0;
         int ahora = SegundosDeHora(terminada ? fin.substr(7) : actual);
         if (inicio < 0 || ahora < 0) throw Falla(err::kTipoIncompatible, "Tipo de datos no coinciden");
         // Times of day only: a run across midnight counts on from 00:00:00.
         int transcurrido = (ahora - inicio + 86400) % 86400;
-        host_.Etiqueta(
-            1, "Actual: " + actual + " Transcurrido: " + TextoHora(Fecha::DesdeSerie(0, transcurrido)));
+        host_.Etiqueta(kRotuloTranscurrido, "Actual: " + actual + " Transcurrido: " +
+                                                TextoHora(Fecha::DesdeSerie(0, transcurrido)));
     });
 }
 
