@@ -1,6 +1,5 @@
 // The accounting entries consolidation: passes, summary voucher, re-dating and the report of
 // dates that the database refused.
-#include <cmath>
 #include <cstdlib>
 
 #include "common/barra_progreso.hpp"
@@ -14,12 +13,6 @@
 #include "runtime/conversions.hpp"
 
 namespace dep {
-
-namespace {
-
-constexpr double kMayorNumero = 99999999;
-
-}  // namespace
 
 void Depuracion::DepuraAsientos() {
     Consolidacion(s_, host_, TrampaDialogo(), *this).Correr();
@@ -161,25 +154,15 @@ bool Consolidacion::Preparar() {
         return false;
     }
 
-    std::string numeroTexto;
-    bool agotado = false;
+    double siguiente = 0;  // a read failed and ignored gives number 00000000
     if (!Paso([&] {
             Recordset rs;
-            s_.datos.AbrirRecordset("SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS WHERE SUCURSAL = '" +
-                                        DoblarComillas(sucursal) + "' AND TC = '" + DoblarComillas(tipo) +
-                                        "'",
-                                    rs);
-            if (rs.EOF() || rs.Fields("Numero").EsNulo()) {
-                numeroTexto = "00000001";
-            } else {
-                double n = LeerNumero(rs.Fields("Numero").ATexto()) + 1;
-                if (n > kMayorNumero) agotado = true;
-                numeroTexto = FormatoCeros(std::llround(n), 8);
-            }
+            s_.datos.AbrirRecordset(SqlMayorNumeroResumen(sucursal, tipo), rs);
+            siguiente = SiguienteNumeroResumen(rs.EOF() ? Value::Nulo() : rs.Fields("Numero"));
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (agotado) {
+    if (siguiente > kMayorNumeroResumen) {
         host_.FijarHayError(true);
         s_.operador.Mensaje("EL COMPROBANTE " + tipo + " DE SALDO INICIAL DE LA SUCURSAL " + sucursal +
                                 " YA LLEGO AL NUMERO 99999999: NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. "
@@ -190,7 +173,7 @@ bool Consolidacion::Preparar() {
                               " ya llego al numero 99999999");
         return false;
     }
-    ctx_.clave = sucursal + FormatoCeros(std::llround(LeerNumero(Recortar(numeroTexto))), 8) + "X";
+    ctx_.clave = ClaveComprobanteResumen(sucursal, siguiente);
 
     if (!Paso([&] { ctx_.periodo = TextoEntero(Obtener_Periodo(s_, ctx_.fechaResumen)); })) return false;
     if (!Paso([&] {
