@@ -36,22 +36,26 @@ void Consolidacion::Restablecer() {
     try {
         cn = &Cn();
     } catch (const std::exception&) {
-        return;
-    }
-    // The table's triggers are switched inside the transaction; enable them anyway before the
-    // rollback, as the failure path of a date does, so no engine is left without them.
-    try {
-        cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
-        apagadosTx_ = false;
-        if (cn->NivelTransaccion() == 0) apagados_ = false;
-    } catch (const std::exception&) {
-        // Said below when the triggers stay off.
-    }
-    try {
-        while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
+        // The connection is gone: the database dropped the open transaction with its switch.
+        // What was done and what stopped is still recorded below.
         apagadosTx_ = apagados_;
-    } catch (const std::exception&) {
-        // The connection is gone; the database drops what it held.
+    }
+    if (cn != nullptr) {
+        // The table's triggers are switched inside the transaction; enable them anyway before the
+        // rollback, as the failure path of a date does, so no engine is left without them.
+        try {
+            cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
+            apagadosTx_ = false;
+            if (cn->NivelTransaccion() == 0) apagados_ = false;
+        } catch (const std::exception&) {
+            // Said below when the triggers stay off.
+        }
+        try {
+            while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
+            apagadosTx_ = apagados_;
+        } catch (const std::exception&) {
+            // The connection is gone; the database drops what it held.
+        }
     }
     AvisarDisparadores();
     if (fechaAbierta_) {
@@ -217,10 +221,7 @@ bool Consolidacion::Recorrer() {
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {
-    try {
-        AnotarError("DepuraAsientos", mensaje);
-    } catch (const std::exception&) {
-    }
+    AnotarError("DepuraAsientos", mensaje);
 }
 
 void Consolidacion::InformarFechasDeshechas() {

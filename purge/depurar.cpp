@@ -62,11 +62,7 @@ std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purg
                       : "NO SE PUDO ASEGURAR QUE NINGUNA OTRA DEPURACIÓN USE ESTA BASE DE DATOS (" + error +
                             "): ESTA CORRIDA NO MODIFICÓ NADA.";
     host_.FijarHayError(true);
-    try {
-        AnotarError("Depurar", motivo);
-    } catch (const std::exception&) {
-        // The log is a courtesy; the operator sees the message anyway.
-    }
+    AnotarError("Depurar", motivo);
     s_.operador.Mensaje(motivo, vb::kSoloAceptar | vb::kCritico);
     const std::string registro = error.empty()
                                      ? "otra depuracion en curso en esta base de datos (" + ocupante + ")"
@@ -97,11 +93,7 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     // Without the copy the operator asked for, nothing is written.
     host_.FijarHayError(true);
     const std::string texto = u.error + ". NO SE DEPURO NADA.";
-    try {
-        AnotarError("Depurar", texto);
-    } catch (const std::exception&) {
-        // The log is a courtesy; the operator sees the message anyway.
-    }
+    AnotarError("Depurar", texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     for (std::size_t i = 0; i < n; ++i)
         RegistrarPurga(purgas[i], resultado::kNoEjecutada, "no se hizo la copia de seguridad pedida");

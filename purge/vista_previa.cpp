@@ -216,6 +216,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
         try {
             while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
         } catch (...) {
+            // The connection is gone and the database drops the transaction: the failure to tell is the
+            // first.
         }
         throw;
     }
