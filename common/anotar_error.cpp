@@ -7,7 +7,7 @@
 
 namespace dep {
 
-void AnotarError(const std::string& rutina, const std::string& mensaje) {
+void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept {
     try {
         std::time_t t = std::time(nullptr);
         std::tm tm{};
@@ -20,6 +20,7 @@ void AnotarError(const std::string& rutina, const std::string& mensaje) {
             << Recortar(mensaje) << " Respondió : "
             << "\n";
     } catch (...) {
+        // The line is a courtesy beside what the operator is told: one that cannot be written is lost.
     }
 }
 

@@ -30,10 +30,7 @@ std::string Cfg(Servicios& s, const std::string& clave, std::string& aux) {
     std::string sql, resultado;
     bool conectado = true;
     auto salir = [&]() -> std::string {
-        try {
-            if (rs.State() != ado::kCerrado) rs.Close();
-        } catch (const std::exception&) {
-        }
+        rs.Close();
         return "";
     };
 
@@ -116,11 +113,7 @@ bool GrabaDfg(Servicios& s, const std::string& clave, const Value& valor, const 
         [&] { rs.Update(); },
         [&] { s.datos.CerrarRecordset(rs); },
     });
-    try {
-        if (rs.State() != ado::kCerrado) rs.Close();
-    } catch (const std::exception&) {
-        // Closing an already failed record set: nothing more to undo.
-    }
+    rs.Close();
     return fallos == 0;
 }
 

@@ -25,12 +25,7 @@ std::int16_t AEntero16(double d) {
 // Closes the set on every way out, so that nothing is held after a failure either.
 struct CierreSeguro {
     Recordset& rs;
-    ~CierreSeguro() {
-        try {
-            if (rs.State() != ado::kCerrado) rs.Close();
-        } catch (const std::exception&) {
-        }
-    }
+    ~CierreSeguro() { rs.Close(); }
 };
 
 }  // namespace

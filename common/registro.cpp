@@ -61,10 +61,7 @@ bool BuscarRegistro(Servicios& s, const std::string& tabla, const std::string& v
             [&] { s.datos.CerrarRecordset(propio); },
         });
         // Nothing of ours stays open, whichever way the steps ended.
-        try {
-            if (propio.State() != ado::kCerrado) propio.Close();
-        } catch (const std::exception&) {
-        }
+        propio.Close();
         return hallado;
     }
 

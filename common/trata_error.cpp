@@ -79,6 +79,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
         log.open(CarpetaRegistro(s.formularios) + "KSERR.LOG",
                  std::ios::out | std::ios::app | std::ios::binary);
     } catch (...) {
+        // No log: the error is still shown and answered.
     }
     if (e == nullptr || e->Numero() == 0) return 0;
 
@@ -89,6 +90,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
         if (rutina) parteRutina = " - " + *rutina;
         titulo = e->Origen() + parteRutina + " Aviso al operador!!! - 2 ";
     } catch (...) {
+        // The dialog still asks, with what text could be built.
     }
 
     int respuesta = 0;
@@ -96,6 +98,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
         respuesta = s.operador.Mensaje(
             mensaje, botones.value_or(vb::kAbortarReintentarIgnorar | vb::kCritico), titulo);
     } catch (...) {
+        // No answer (0): the routine leaves, as on any answer but retry or ignore.
     }
 
     try {
@@ -105,6 +108,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
             log.close();
         }
     } catch (...) {
+        // The line is lost; the answer stands.
     }
     return respuesta;
 }

@@ -16,6 +16,6 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones = std::n
 
 // Appends one line in the layout of TrataError to "KSERR.LOG" without showing anything, for
 // failures that are reported otherwise; the answer field stays empty. Never raises.
-void AnotarError(const std::string& rutina, const std::string& mensaje);
+void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept;
 
 }  // namespace dep

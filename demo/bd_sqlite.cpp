@@ -35,57 +35,50 @@ void Bd::Ejecutar(const std::string& sql) {
 }
 
 std::vector<std::vector<std::string>> Bd::Filas(const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) Fallar("No se pudo leer");
+    const sqlite::SentenciaPreparada st(db_, sql);
+    if (!st) Fallar("No se pudo leer");
     std::vector<std::vector<std::string>> filas;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         std::vector<std::string> fila;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const unsigned char* t = sqlite3_column_text(st, i);
+        for (int i = 0; i < sqlite3_column_count(st.get()); ++i) {
+            const unsigned char* t = sqlite3_column_text(st.get(), i);
             fila.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
         }
         filas.push_back(std::move(fila));
     }
-    sqlite3_finalize(st);
     if (rc != SQLITE_DONE) Fallar("No se pudo leer");
     return filas;
 }
 
-Sentencia::Sentencia(Bd& bd, const std::string& sql) : bd_(bd) {
-    if (sqlite3_prepare_v2(bd.Manejador(), sql.c_str(), static_cast<int>(sql.size()), &st_, nullptr) !=
-        SQLITE_OK)
-        bd.Fallar("No se pudo preparar \"" + sql + "\"");
-}
-
-Sentencia::~Sentencia() {
-    sqlite3_finalize(st_);
+Sentencia::Sentencia(Bd& bd, const std::string& sql) : bd_(bd), st_(bd.Manejador(), sql) {
+    if (!st_) bd.Fallar("No se pudo preparar \"" + sql + "\"");
 }
 
 Sentencia& Sentencia::Texto(int i, std::string_view s) {
-    sqlite3_bind_text(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st_.get(), i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
 Sentencia& Sentencia::Entero(int i, std::int64_t n) {
-    sqlite3_bind_int64(st_, i, n);
+    sqlite3_bind_int64(st_.get(), i, n);
     return *this;
 }
 
 Sentencia& Sentencia::Doble(int i, double d) {
-    sqlite3_bind_double(st_, i, d);
+    sqlite3_bind_double(st_.get(), i, d);
     return *this;
 }
 
 Sentencia& Sentencia::Nulo(int i) {
-    sqlite3_bind_null(st_, i);
+    sqlite3_bind_null(st_.get(), i);
     return *this;
 }
 
 void Sentencia::Paso() {
-    int rc = sqlite3_step(st_);
-    sqlite3_reset(st_);
-    sqlite3_clear_bindings(st_);
+    int rc = sqlite3_step(st_.get());
+    sqlite3_reset(st_.get());
+    sqlite3_clear_bindings(st_.get());
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) bd_.Fallar("No se pudo grabar una fila");
 }
 

@@ -5,8 +5,7 @@
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::demo {
 
@@ -32,9 +31,6 @@ class Bd {
 class Sentencia {
   public:
     Sentencia(Bd& bd, const std::string& sql);
-    ~Sentencia();
-    Sentencia(const Sentencia&) = delete;
-    Sentencia& operator=(const Sentencia&) = delete;
 
     Sentencia& Texto(int i, std::string_view s);
     Sentencia& Entero(int i, std::int64_t n);
@@ -48,7 +44,7 @@ class Sentencia {
 
   private:
     Bd& bd_;
-    sqlite3_stmt* st_ = nullptr;
+    sqlite::SentenciaPreparada st_;
 };
 
 }  // namespace dep::demo

@@ -27,30 +27,16 @@ void ConjuntoLocal::Abrir(const std::string& sql, Conexion* cn) {
     Registrar();
 }
 
-void ConjuntoLocal::Cerrar() {
-    struct Descontar {
-        ConjuntoLocal& c;
-        ~Descontar() {
-            if (c.contado_ && c.rs_.State() == ado::kCerrado) {
-                c.contado_ = false;
-                --abiertos;
-            }
-        }
-    } descontar{*this};
-    if (rs_.State() != ado::kCerrado) datos_.CerrarRecordset(rs_);
+void ConjuntoLocal::Cerrar() noexcept {
+    datos_.CerrarRecordset(rs_);
+    if (contado_) {
+        contado_ = false;
+        --abiertos;
+    }
 }
 
 ConjuntoLocal::~ConjuntoLocal() {
-    try {
-        Cerrar();
-    } catch (...) {
-        // A set that cannot be closed through the services is dropped with its rows.
-        try {
-            rs_.Close();
-        } catch (...) {
-        }
-        if (contado_) --abiertos;
-    }
+    Cerrar();
 }
 
 const Value& Campo(const Recordset& rs, std::string_view nombre, std::string_view tabla) {

@@ -26,7 +26,7 @@ class ConjuntoLocal {
     void Abrir(const std::string& sql, Conexion* cn);
     // Counts the set when someone else (BuscarRegistro) left it open.
     void Registrar();
-    void Cerrar();
+    void Cerrar() noexcept;
 
   private:
     DataServices& datos_;

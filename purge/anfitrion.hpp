@@ -27,12 +27,30 @@ class Anfitrion {
     virtual void EsperarSinEntrada(const std::function<void()>& trabajo) { trabajo(); }
 };
 
+// The boxes of the purges, ChkStock(0..2), in the order a run takes them.
+enum CasillaPurga : int {
+    kCasillaStock = 0,
+    kCasillaAsientos = 1,
+    kCasillaTemporales = 2,
+    kCasillasPurga = 3
+};
+
+// The labels of the times, Label2(0..3): the start time, the elapsed time, "Final:" with the end
+// time, and the caption "Inicio:" shown before the start time.
+enum RotuloHora : int {
+    kRotuloInicio = 0,
+    kRotuloTranscurrido = 1,
+    kRotuloFinal = 2,
+    kRotuloTituloInicio = 3,
+    kRotulosHora = 4
+};
+
 // The run driver's side of the window: which boxes are ticked and the labels of the times.
 class AnfitrionCorrida : public Anfitrion {
   public:
-    virtual bool Casilla(int indice) const = 0;                       // ChkStock(0..2)
-    virtual void Etiqueta(int indice, const std::string& texto) = 0;  // Label2(0..3)
-    virtual std::string Etiqueta(int indice) const = 0;
+    virtual bool Casilla(CasillaPurga c) const = 0;
+    virtual void Etiqueta(RotuloHora r, const std::string& texto) = 0;
+    virtual std::string Etiqueta(RotuloHora r) const = 0;
     virtual void IntervaloTemporizador(int ms) = 0;                 // Timer1.Interval
     virtual void TextoBotonCancelar(const std::string& texto) = 0;  // CmdCancelar.Caption
 };

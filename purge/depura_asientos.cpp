@@ -1,6 +1,5 @@
 // The accounting entries consolidation: passes, summary voucher, re-dating and the report of
 // dates that the database refused.
-#include <cmath>
 #include <cstdlib>
 
 #include "common/barra_progreso.hpp"
@@ -14,12 +13,6 @@
 #include "runtime/conversions.hpp"
 
 namespace dep {
-
-namespace {
-
-constexpr double kMayorNumero = 99999999;
-
-}  // namespace
 
 void Depuracion::DepuraAsientos() {
     Consolidacion(s_, host_, TrampaDialogo(), *this).Correr();
@@ -43,22 +36,26 @@ void Consolidacion::Restablecer() {
     try {
         cn = &Cn();
     } catch (const std::exception&) {
-        return;
-    }
-    // The table's triggers are switched inside the transaction; enable them anyway before the
-    // rollback, as the failure path of a date does, so no engine is left without them.
-    try {
-        cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
-        apagadosTx_ = false;
-        if (cn->NivelTransaccion() == 0) apagados_ = false;
-    } catch (const std::exception&) {
-        // Said below when the triggers stay off.
-    }
-    try {
-        while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
+        // The connection is gone: the database dropped the open transaction with its switch.
+        // What was done and what stopped is still recorded below.
         apagadosTx_ = apagados_;
-    } catch (const std::exception&) {
-        // The connection is gone; the database drops what it held.
+    }
+    if (cn != nullptr) {
+        // The table's triggers are switched inside the transaction; enable them anyway before the
+        // rollback, as the failure path of a date does, so no engine is left without them.
+        try {
+            cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
+            apagadosTx_ = false;
+            if (cn->NivelTransaccion() == 0) apagados_ = false;
+        } catch (const std::exception&) {
+            // Said below when the triggers stay off.
+        }
+        try {
+            while (cn->NivelTransaccion() > 0) cn->RollbackTrans();
+            apagadosTx_ = apagados_;
+        } catch (const std::exception&) {
+            // The connection is gone; the database drops what it held.
+        }
     }
     AvisarDisparadores();
     if (fechaAbierta_) {
@@ -161,25 +158,15 @@ bool Consolidacion::Preparar() {
         return false;
     }
 
-    std::string numeroTexto;
-    bool agotado = false;
+    double siguiente = 0;  // a read failed and ignored gives number 00000000
     if (!Paso([&] {
             Recordset rs;
-            s_.datos.AbrirRecordset("SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS WHERE SUCURSAL = '" +
-                                        DoblarComillas(sucursal) + "' AND TC = '" + DoblarComillas(tipo) +
-                                        "'",
-                                    rs);
-            if (rs.EOF() || rs.Fields("Numero").EsNulo()) {
-                numeroTexto = "00000001";
-            } else {
-                double n = LeerNumero(rs.Fields("Numero").ATexto()) + 1;
-                if (n > kMayorNumero) agotado = true;
-                numeroTexto = FormatoCeros(std::llround(n), 8);
-            }
+            s_.datos.AbrirRecordset(SqlMayorNumeroResumen(sucursal, tipo), rs);
+            siguiente = SiguienteNumeroResumen(rs.EOF() ? Value::Nulo() : rs.Fields("Numero"));
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (agotado) {
+    if (siguiente > kMayorNumeroResumen) {
         host_.FijarHayError(true);
         s_.operador.Mensaje("EL COMPROBANTE " + tipo + " DE SALDO INICIAL DE LA SUCURSAL " + sucursal +
                                 " YA LLEGO AL NUMERO 99999999: NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. "
@@ -190,7 +177,7 @@ bool Consolidacion::Preparar() {
                               " ya llego al numero 99999999");
         return false;
     }
-    ctx_.clave = sucursal + FormatoCeros(std::llround(LeerNumero(Recortar(numeroTexto))), 8) + "X";
+    ctx_.clave = ClaveComprobanteResumen(sucursal, siguiente);
 
     if (!Paso([&] { ctx_.periodo = TextoEntero(Obtener_Periodo(s_, ctx_.fechaResumen)); })) return false;
     if (!Paso([&] {
@@ -234,10 +221,7 @@ bool Consolidacion::Recorrer() {
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {
-    try {
-        AnotarError("DepuraAsientos", mensaje);
-    } catch (const std::exception&) {
-    }
+    AnotarError("DepuraAsientos", mensaje);
 }
 
 void Consolidacion::InformarFechasDeshechas() {

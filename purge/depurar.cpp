@@ -63,11 +63,7 @@ std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purg
                       : "NO SE PUDO ASEGURAR QUE NINGUNA OTRA DEPURACIÓN USE ESTA BASE DE DATOS (" + error +
                             "): ESTA CORRIDA NO MODIFICÓ NADA.";
     host_.FijarHayError(true);
-    try {
-        AnotarError("Depurar", motivo);
-    } catch (const std::exception&) {
-        // The log is a courtesy; the operator sees the message anyway.
-    }
+    AnotarError("Depurar", motivo);
     s_.operador.Mensaje(motivo, vb::kSoloAceptar | vb::kCritico);
     const std::string registro = error.empty()
                                      ? "otra depuracion en curso en esta base de datos (" + ocupante + ")"
@@ -98,11 +94,7 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     // Without the copy the operator asked for, nothing is written.
     host_.FijarHayError(true);
     const std::string texto = u.error + ". NO SE DEPURO NADA.";
-    try {
-        AnotarError("Depurar", texto);
-    } catch (const std::exception&) {
-        // The log is a courtesy; the operator sees the message anyway.
-    }
+    AnotarError("Depurar", texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     for (std::size_t i = 0; i < n; ++i)
         RegistrarPurga(purgas[i], resultado::kNoEjecutada, "no se hizo la copia de seguridad pedida");
@@ -177,10 +169,11 @@ Trampa Depuracion::TrampaDialogo() {
 
 void Depuracion::Depurar() {
     // One run at a time per database: a second one writes nothing, not even the date.
-    const char* marcadas[3];
+    const char* marcadas[kCasillasPurga];
     std::size_t n = 0;
-    for (int i = 0; i < 3; ++i)
-        if (host_.Casilla(i)) marcadas[n++] = i == 0 ? "stock" : i == 1 ? "asientos" : "temporales";
+    for (CasillaPurga c : {kCasillaStock, kCasillaAsientos, kCasillaTemporales})
+        if (host_.Casilla(c))
+            marcadas[n++] = c == kCasillaStock ? "stock" : c == kCasillaAsientos ? "asientos" : "temporales";
     const auto candado = TomarCandado(marcadas, n);
     if (!candado) return;
     if (copia_ && !HacerCopia(marcadas, n)) return;
@@ -195,24 +188,24 @@ void Depuracion::Depurar() {
     };
     const Trampa t = Trampa::SeguirSiempre();
     t.Pasos({
-        [&] { host_.Etiqueta(0, HoraActual()); },
-        [&] { host_.Etiqueta(2, ""); },
+        [&] { host_.Etiqueta(kRotuloInicio, HoraActual()); },
+        [&] { host_.Etiqueta(kRotuloFinal, ""); },
         [&] { host_.IntervaloTemporizador(1); },
         [&] {
             if (compactar_) espacioAntes_ = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());
         },
         [&] {
-            if (!host_.Casilla(0)) return;
+            if (!host_.Casilla(kCasillaStock)) return;
             antes();
             DepuraStock();
         },
         [&] {
-            if (!host_.Casilla(1)) return;
+            if (!host_.Casilla(kCasillaAsientos)) return;
             antes();
             DepuraAsientos();
         },
         [&] {
-            if (!host_.Casilla(2)) return;
+            if (!host_.Casilla(kCasillaTemporales)) return;
             antes();
             DepuraTemporales();
         },
@@ -222,7 +215,7 @@ void Depuracion::Depurar() {
         },
         [&] {
             if (diario_) diario_->MarcarFinal();
-            host_.Etiqueta(2, "Final: " + HoraActual());
+            host_.Etiqueta(kRotuloFinal, "Final: " + HoraActual());
         },
         [&] {
             if (host_.Cancelado()) {
@@ -258,19 +251,19 @@ int SegundosDeHora(const std::string& texto) {
 void Depuracion::Timer1_Timer() {
     const Trampa t = Trampa::SeguirSiempre();
     t.Paso([&] {
-        if (Recortar(host_.Etiqueta(0)).empty()) return;
+        if (Recortar(host_.Etiqueta(kRotuloInicio)).empty()) return;
         const std::string actual = HoraActual();
-        int inicio = SegundosDeHora(host_.Etiqueta(0));
+        int inicio = SegundosDeHora(host_.Etiqueta(kRotuloInicio));
         // Once the run shows "Final:" its elapsed time stops there: a message box left open
         // afterwards ("Proceso Cancelado") is no part of the run.
-        const std::string fin = host_.Etiqueta(2);
+        const std::string fin = host_.Etiqueta(kRotuloFinal);
         const bool terminada = fin.rfind("Final: ", 0) == 0;
         int ahora = SegundosDeHora(terminada ? fin.substr(7) : actual);
         if (inicio < 0 || ahora < 0) throw Falla(err::kTipoIncompatible, "Tipo de datos no coinciden");
         // Times of day only: a run across midnight counts on from 00:00:00.
         int transcurrido = (ahora - inicio + 86400) % 86400;
-        host_.Etiqueta(
-            1, "Actual: " + actual + " Transcurrido: " + TextoHora(Fecha::DesdeSerie(0, transcurrido)));
+        host_.Etiqueta(kRotuloTranscurrido, "Actual: " + actual + " Transcurrido: " +
+                                                TextoHora(Fecha::DesdeSerie(0, transcurrido)));
     });
 }
 

@@ -77,6 +77,7 @@ std::string Diario::RutaPorDefecto() {
     try {
         return CarpetaRegistro() + "DEPURACION.DIARIO.jsonl";
     } catch (const std::exception&) {
+        // No folder for the log: the journal goes to the working folder.
         return "DEPURACION.DIARIO.jsonl";
     }
 }

@@ -28,6 +28,7 @@ inline constexpr const char* kInterrumpida = "interrumpida";   // stopped by the
 inline constexpr const char* kPendiente = "pendiente";         // something left behind, `error` says what
 inline constexpr const char* kDiferencias = "diferencias";     // the books of a pass do not balance
 inline constexpr const char* kNoVerificado = "no verificado";  // the books of a pass could not be proved
+inline constexpr const char* kConRechazos = "con rechazos";    // the report: a purge done with refusals
 }  // namespace resultado
 
 struct UnidadDiario {

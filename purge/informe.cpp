@@ -97,7 +97,7 @@ Informe ArmarInforme(const Diario& d) {
             p.resultado = resultado::kNoEjecutada;
             p.motivo = primerRechazo;
         } else {
-            p.resultado = p.rechazadas ? "con rechazos" : resultado::kOk;
+            p.resultado = p.rechazadas ? resultado::kConRechazos : resultado::kOk;
             if (p.rechazadas) p.motivo = primerRechazo;
         }
         i.purgas.push_back(p);

@@ -1,8 +1,14 @@
 #pragma once
 // What the consolidation, its preview and its proof share about the two passes: each pass's
-// voucher-type filter and summary voucher type, and the grouping of the ordinary entries into the
-// merge's keys. One text each, so that the three never drift apart.
+// voucher-type filter and summary voucher type, the grouping of the ordinary entries into the
+// merge's keys, what a walk date deletes, and the summary voucher's key. One text each, so that
+// the three never drift apart.
+#include <cmath>
 #include <string>
+#include <string_view>
+
+#include "runtime/conversions.hpp"
+#include "runtime/value.hpp"
 
 namespace dep {
 
@@ -20,9 +26,45 @@ inline constexpr DefPasada kPasadas[] = {
 // Entries that are neither closing nor opening-balance ones: the ones a pass sums.
 inline constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTURA = 0)";
 
+// The date test of a walk date (date text): the rows up to it. `columna` is the column as the
+// statement spells it; the walk's delete writes it in lower case.
+inline std::string HastaFecha(const std::string& fecha, const char* columna = "Fecha") {
+    return std::string(columna) + " <= '" + fecha + "'";
+}
+
+// What the grouping of a walk date sums: the ordinary entries of the pass (`filtro`) that meet
+// `hasta` (HastaFecha of the date; the preview widens it with a voucher still to be re-dated).
+inline std::string CondicionAgrupacion(const std::string& hasta, std::string_view filtro) {
+    return " and " + hasta + std::string(filtro);
+}
+
+// What a walk date deletes once it merged: every row of the pass (`filtro`) that meets `hasta`,
+// the closing and opening entries too.
+inline std::string CondicionBorrado(const std::string& hasta, std::string_view filtro) {
+    return hasta + std::string(filtro);
+}
+inline std::string SqlBorrarFecha(const std::string& fecha, std::string_view filtro) {
+    return "Delete MV_ASIENTOS where " + CondicionBorrado(HastaFecha(fecha, "fecha"), filtro);
+}
+
+// The summary voucher's key: the branch of the type's talonario, the number after the greatest
+// one of that branch and type in MV_ASIENTOS (read as NUMERO), and the letter "X".
+inline std::string SqlMayorNumeroResumen(const std::string& sucursal, const std::string& tipo) {
+    return "SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS WHERE SUCURSAL = '" + DoblarComillas(sucursal) +
+           "' AND TC = '" + DoblarComillas(tipo) + "'";
+}
+inline constexpr double kMayorNumeroResumen = 99999999;  // the last number eight digits hold
+// The number after `mayor` (null or empty: none yet, so 1); above kMayorNumeroResumen none is left.
+inline double SiguienteNumeroResumen(const Value& mayor) {
+    return mayor.EsNulo() || mayor.EsVacio() ? 1 : LeerNumero(mayor.ATexto()) + 1;
+}
+inline std::string ClaveComprobanteResumen(const std::string& sucursal, double numero) {
+    return sucursal + FormatoCeros(std::llround(numero), 8) + "X";
+}
+
 // The sums of the ordinary entries per merge key, for those that also meet `condicion` (appended
-// as it stands after the ordinary test, e.g. " and Fecha <= '31/12/2021'" + filter). With
-// `detalle` the rows also carry the summary's detail "Depuracion", as the walk reads them.
+// as it stands after the ordinary test: CondicionAgrupacion). With `detalle` the rows also carry
+// the summary's detail "Depuracion", as the walk reads them.
 inline std::string SqlAgrupacion(const std::string& condicion, bool detalle = false) {
     return std::string(
                "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, "

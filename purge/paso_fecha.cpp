@@ -22,7 +22,7 @@ bool Consolidacion::PasoFecha() {
 
     Recordset rs;
     if (!Paso([&] {
-            s_.datos.AbrirRecordset(SqlAgrupacion(" and Fecha <= '" + fecha + "'" + filtro_, true), rs);
+            s_.datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(fecha), filtro_), true), rs);
         }))
         return false;
 
@@ -79,7 +79,7 @@ bool Consolidacion::PasoFecha() {
                 return false;
             if (!Paso([&] {
                     long filas = 0;
-                    s_.datos.Ejecutar("Delete MV_ASIENTOS where fecha <= '" + fecha + "'" + filtro_, filas);
+                    s_.datos.Ejecutar(SqlBorrarFecha(fecha, filtro_), filas);
                     if (!Cn().Errors().empty()) {
                         fallo = true;
                         errorFecha = Cn().Errors()[0].descripcion;

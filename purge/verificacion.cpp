@@ -40,7 +40,7 @@ std::string Clave(const std::vector<std::string>& k) {
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
     SumasPorClave m;
     Recordset rs;
-    datos.AbrirRecordset(SqlAgrupacion(" and Fecha <= '" + DoblarComillas(corte) + "'" + filtro), rs);
+    datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro)), rs);
     for (; !rs.EOF(); rs.MoveNext()) {
         const std::vector<std::string> k = {Texto(rs.Fields("CUENTA")),
                                             Texto(rs.Fields("DEBE-HABER")),

@@ -1,8 +1,6 @@
 // The preview of a run: counts with the run's own statements' filters, nothing written.
 #include "purge/vista_previa.hpp"
 
-#include <cmath>
-
 #include "common/periodo.hpp"
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
@@ -31,6 +29,11 @@ long long Cuenta(Servicios& s, const std::string& sql) {
     return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
 }
 
+// The rows of MV_ASIENTOS that meet `donde`.
+long long CuentaAsientos(Servicios& s, const std::string& donde) {
+    return Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde);
+}
+
 std::optional<Fecha> FechaODesconocida(const Value& v) {
     if (v.EsNulo() || v.EsVacio()) return std::nullopt;
     return FechaDeValor(v);
@@ -46,16 +49,12 @@ std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& cor
         motivo = "no se pudo obtener la sucursal del comprobante " + tipo + " (se obtuvo '" + sucursal + "')";
         return {};
     }
-    const Value max = Uno(s,
-                          "SELECT MAX(NUMERO) AS NUMERO FROM MV_ASIENTOS WHERE SUCURSAL = '" +
-                              DoblarComillas(sucursal) + "' AND TC = '" + DoblarComillas(tipo) + "'",
-                          "NUMERO");
-    double n = max.EsNulo() || max.EsVacio() ? 1 : LeerNumero(max.ATexto()) + 1;
-    if (n > 99999999) {
+    const double n = SiguienteNumeroResumen(Uno(s, SqlMayorNumeroResumen(sucursal, tipo), "NUMERO"));
+    if (n > kMayorNumeroResumen) {
         motivo = "el comprobante " + tipo + " de la sucursal " + sucursal + " ya llego al numero 99999999";
         return {};
     }
-    return sucursal + FormatoCeros(std::llround(n), 8) + "X";
+    return ClaveComprobanteResumen(sucursal, n);
 }
 
 // Lists in `p` the summary voucher the pass would re-date before its walk (the one a dead run
@@ -64,7 +63,7 @@ std::string BuscarVarados(Servicios& s, PreviaPasada& p, std::optional<Fecha>& f
     const auto rec = LeerPasadaEnCurso(s.datos, p.tipo);
     if (!rec || rec->clave.size() != 13 || !ReconocerFecha(rec->corte)) return {};
     const std::string donde = CondicionComprobante(p.tipo, rec->clave);
-    const long long filas = Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde);
+    const long long filas = CuentaAsientos(s, donde);
     if (filas == 0) return {};
     fecha = ReconocerFecha(rec->corte);
     p.varados.push_back({rec->clave, filas, TextoFecha(*fecha)});
@@ -159,7 +158,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             // date where that pass's summary voucher or this pass's re-dated ones stand.
             std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
             if (anteriorBorrado)
-                sql += " WHERE NOT (FECHA <= '" + TextoFecha(*anteriorBorrado) + "'" + anteriorFiltro + ")";
+                sql += " WHERE NOT (" +
+                       CondicionBorrado(HastaFecha(TextoFecha(*anteriorBorrado)), anteriorFiltro) + ")";
             std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
             if (anteriorResumen && (!primera || corte < *primera)) primera = corte;
             if (fechaVarados && (!primera || *fechaVarados < *primera)) primera = *fechaVarados;
@@ -180,12 +180,11 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
             const bool conVarados = fechaVarados && !(ultima < *fechaVarados);
             auto hastaDia = [&](const Fecha& d) {
-                const std::string c = "Fecha <= '" + TextoFecha(d) + "'";
+                const std::string c = HastaFecha(TextoFecha(d));
                 return conVarados ? "(" + c + " OR (" + varados + "))" : c;
             };
-            const std::string hastaUltima = " and " + hastaDia(ultima) + f.filtro;
-            p.asientos = Cuenta(s, std::string("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE ") +
-                                       kOrdinarios + hastaUltima);
+            const std::string hastaUltima = CondicionAgrupacion(hastaDia(ultima), f.filtro);
+            p.asientos = CuentaAsientos(s, kOrdinarios + hastaUltima);
             {
                 Recordset rs;
                 s.datos.AbrirRecordset(SqlAgrupacion(hastaUltima), rs);
@@ -198,15 +197,14 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             std::optional<Fecha> m = FechaODesconocida(
                 Uno(s,
                     std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
-                        kOrdinarios + " and Fecha <= '" + TextoFecha(ultima) + "'" + f.filtro,
+                        kOrdinarios + CondicionAgrupacion(HastaFecha(TextoFecha(ultima)), f.filtro),
                     "FECHA"));
             if (conVarados && (!m || *m < *fechaVarados)) m = *fechaVarados;
             if (m) {
                 Fecha d = *primera;
                 while (d < *m) d = d.SumarDias(1);
                 borrado = d;
-                const long long todos = Cuenta(
-                    s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + hastaDia(d) + f.filtro);
+                const long long todos = CuentaAsientos(s, CondicionBorrado(hastaDia(d), f.filtro));
                 p.cierres = todos - p.asientos;
             }
             anteriorFiltro = f.filtro;
@@ -218,6 +216,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
         try {
             while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
         } catch (...) {
+            // The connection is gone and the database drops the transaction: the failure to tell is the
+            // first.
         }
         throw;
     }

@@ -154,7 +154,7 @@ Value DataServices::BuscarValor(const std::string& tabla, const std::string& cla
     return r.filas.front().front();
 }
 
-void DataServices::CerrarRecordset(Recordset& rs) {
+void DataServices::CerrarRecordset(Recordset& rs) noexcept {
     rs.Close();
 }
 

@@ -30,7 +30,7 @@ class DataServices {
     Value BuscarValor(const std::string& tabla, const std::string& clave, const std::string& columnaResultado,
                       const std::string& columnaClave, int tipo = 8);
 
-    void CerrarRecordset(Recordset& rs);
+    void CerrarRecordset(Recordset& rs) noexcept;
     // Runs the statement; a refusal raises nothing and leaves its errors in the connection's
     // collection, which is cleared first; a statement that succeeds leaves the collection empty.
     void Ejecutar(const std::string& sql, long& filas, Recordset* rs = nullptr);

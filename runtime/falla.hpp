@@ -24,6 +24,7 @@ class Falla : public std::runtime_error {
 
 // Error numbers the platform uses for its own failures.
 namespace err {
+inline constexpr long kLlamadaInvalida = 5;          // invalid procedure call (any other exception)
 inline constexpr long kTipoIncompatible = 13;        // a value that does not convert
 inline constexpr long kDesbordamiento = 6;           // overflow
 inline constexpr long kUsoInvalidoNulo = 94;         // a null where a value is needed

@@ -12,8 +12,17 @@ namespace vb {
 inline constexpr int kSoloAceptar = 0, kAceptarCancelar = 1, kAbortarReintentarIgnorar = 2, kSiNoCancelar = 3,
                      kSiNo = 4, kReintentarCancelar = 5;
 inline constexpr int kCritico = 16, kPregunta = 32, kExclamacion = 48, kInformacion = 64;
-inline constexpr int kAceptar = 1, kCancelar = 2, kAbortar = 3, kReintentar = 4, kIgnorar = 5, kSi = 6,
-                     kNo = 7;
+// What the operator answered; an int where a message box's answer is handed on. The error
+// dialogs answer kAbortar, kReintentar or kIgnorar.
+enum Respuesta : int {
+    kAceptar = 1,
+    kCancelar = 2,
+    kAbortar = 3,
+    kReintentar = 4,
+    kIgnorar = 5,
+    kSi = 6,
+    kNo = 7
+};
 }  // namespace vb
 
 inline constexpr const char* kTituloAplicacion = "DEPURACION DE DATOS";
@@ -33,7 +42,7 @@ class Operador {
     // A message box; `titulo` empty means the application's default title. Returns the answer.
     virtual int Mensaje(const std::string& texto, int botones = vb::kSoloAceptar,
                         const std::string& titulo = "") = 0;
-    // The runtime component's error dialog (purge traps): 3 abort, 4 retry, 5 ignore.
+    // The runtime component's error dialog (purge traps): kAbortar, kReintentar or kIgnorar.
     virtual int DialogoError(const Falla& e) = 0;
     // The data services' ErrorRutina dialog (numbering traps): same answers.
     virtual int ErrorRutina(const Falla& e, const std::string& rutina) = 0;

@@ -120,7 +120,7 @@ void Recordset::Abrir(Resultado r, int cursor, int bloqueo, Conexion* cn, std::s
     estado_ = ado::kAbierto;
 }
 
-void Recordset::Close() {
+void Recordset::Close() noexcept {
     // Closing a closed set is harmless: CerrarRecordset runs on every way out of a routine.
     estado_ = ado::kCerrado;
     datos_ = Resultado{};

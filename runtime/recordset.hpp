@@ -48,7 +48,9 @@ class Recordset {
     // (optimistic); a row that changed meanwhile raises Falla.
     void Update();
 
-    void Close();
+    // Releases the rows and the connection; a closed set stays closed. Never raises, so it can
+    // run on every way out.
+    void Close() noexcept;
 
     // Used by DataServices when opening.
     void Abrir(Resultado r, int cursor, int bloqueo, Conexion* cn = nullptr, std::string tabla = {});

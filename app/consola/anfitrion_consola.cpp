@@ -112,25 +112,25 @@ void AnfitrionConsola::ProcesarEventos() {
     if (g_interrumpido.load() && !cancelado_ && depuracion_ != nullptr) depuracion_->CmdCancelar_Click();
 }
 
-bool AnfitrionConsola::Casilla(int i) const {
-    switch (i) {
-        case 0:
+bool AnfitrionConsola::Casilla(CasillaPurga c) const {
+    switch (c) {
+        case kCasillaStock:
             return o_.stock;
-        case 1:
+        case kCasillaAsientos:
             return o_.asientos;
-        case 2:
+        case kCasillaTemporales:
             return o_.temporales;
         default:
             return false;
     }
 }
 
-void AnfitrionConsola::Etiqueta(int i, const std::string& texto) {
-    if (i >= 0 && i < 4) etiquetas_[i] = texto;
+void AnfitrionConsola::Etiqueta(RotuloHora r, const std::string& texto) {
+    if (r >= 0 && r < kRotulosHora) etiquetas_[r] = texto;
 }
 
-std::string AnfitrionConsola::Etiqueta(int i) const {
-    return i >= 0 && i < 4 ? etiquetas_[i] : std::string();
+std::string AnfitrionConsola::Etiqueta(RotuloHora r) const {
+    return r >= 0 && r < kRotulosHora ? etiquetas_[r] : std::string();
 }
 
 void AnfitrionConsola::TextoBotonCancelar(const std::string& texto) {

@@ -80,9 +80,9 @@ class AnfitrionConsola : public AnfitrionCorrida, public Imagen {
     Imagen& PicMsg() override { return *this; }
     void Pie(const std::string& texto) override { pie_ = texto; }
     void ProcesarEventos() override;
-    bool Casilla(int i) const override;
-    void Etiqueta(int i, const std::string& texto) override;
-    std::string Etiqueta(int i) const override;
+    bool Casilla(CasillaPurga c) const override;
+    void Etiqueta(RotuloHora r, const std::string& texto) override;
+    std::string Etiqueta(RotuloHora r) const override;
     void IntervaloTemporizador(int ms) override { intervalo_ = ms; }
     void TextoBotonCancelar(const std::string& texto) override;
 
@@ -98,7 +98,7 @@ class AnfitrionConsola : public AnfitrionCorrida, public Imagen {
     OperadorConsola& op_;
     Depuracion* depuracion_ = nullptr;
     bool cancelado_ = false, hayError_ = false, visible_ = false;
-    std::string etiquetas_[4] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
+    std::string etiquetas_[kRotulosHora] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
     std::string pie_;
     int intervalo_ = 100;
 };

@@ -137,9 +137,9 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     d.Timer1_Timer();
     avance.Vaciar();
-    err << host.Etiqueta(3) << " " << host.Etiqueta(0) << "\n"
-        << host.Etiqueta(1) << "\n"
-        << host.Etiqueta(2) << "\n";
+    err << host.Etiqueta(kRotuloTituloInicio) << " " << host.Etiqueta(kRotuloInicio) << "\n"
+        << host.Etiqueta(kRotuloTranscurrido) << "\n"
+        << host.Etiqueta(kRotuloFinal) << "\n";
     if (!diario.Escrito()) err << "No se pudo escribir el diario de corridas '" << diario.Ruta() << "'.\n";
     ImprimirInforme(diario, o.json, out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the

@@ -16,9 +16,9 @@ BarraEstado::BarraEstado(QWidget* padre) : QStatusBar(padre) {
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setContentsMargins(4, 0, 4, 0);
         paneles_[i] = l;
-        if (i == 5) l->setText(QDate::currentDate().toString("dd/MM/yyyy"));
+        if (i == kPanelFecha) l->setText(QDate::currentDate().toString("dd/MM/yyyy"));
         // MENSAJE takes the remaining width.
-        if (i == 6)
+        if (i == kPanelMensaje)
             addWidget(l, 1);
         else
             addWidget(l);

@@ -17,6 +17,7 @@ class BarraEstado : public QStatusBar {
   public:
     static constexpr std::array<const char*, 7> kClaves = {"VERSION", "SERVER", "BASEDEDATOS", "USUARIO",
                                                            "CAJA",    "",       "MENSAJE"};
+    static constexpr std::size_t kPanelFecha = 5, kPanelMensaje = 6;  // indices in kClaves
     explicit BarraEstado(QWidget* padre = nullptr);
 
     // The panel of a key (any case); the date panel is Panel(6) by position. Null when none.

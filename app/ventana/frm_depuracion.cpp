@@ -131,9 +131,9 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     // The three boxes with the white frame of the animation and the times to their right.
     auto* medio = new QHBoxLayout;
     auto* casillas = new QVBoxLayout;
-    const char* textos[3] = {"Movimientos de Stock, ventas, compras", "Asientos",
-                             "Temporales e historial cambio de precios"};
-    for (int i = 0; i < 3; ++i) {
+    const char* textos[kCasillasPurga] = {"Movimientos de Stock, ventas, compras", "Asientos",
+                                          "Temporales e historial cambio de precios"};
+    for (int i = 0; i < kCasillasPurga; ++i) {
         chkStock_[i] = new QCheckBox(textos[i], central);
         chkStock_[i]->setObjectName(QString("ChkStock_%1").arg(i));
         chkStock_[i]->setChecked(true);
@@ -190,16 +190,16 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     auto* g = new QGridLayout(frame1_);
     aniGIF1_ = new Animacion(frame1_);
     aniGIF1_->hide();
-    const char* rotulos[4] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
-    for (int i = 0; i < 4; ++i) {
+    const char* rotulos[kRotulosHora] = {"", "Tiempo Transcurrido", "Final:", "Inicio:"};
+    for (int i = 0; i < kRotulosHora; ++i) {
         label2_[i] = new QLabel(rotulos[i], frame1_);
         label2_[i]->setObjectName(QString("Label2_%1").arg(i));
     }
     g->addWidget(aniGIF1_, 0, 0, 3, 1, Qt::AlignCenter);
-    g->addWidget(label2_[3], 0, 1);
-    g->addWidget(label2_[0], 0, 2);
-    g->addWidget(label2_[1], 1, 1, 1, 2);
-    g->addWidget(label2_[2], 2, 1, 1, 2);
+    g->addWidget(label2_[kRotuloTituloInicio], 0, 1);
+    g->addWidget(label2_[kRotuloInicio], 0, 2);
+    g->addWidget(label2_[kRotuloTranscurrido], 1, 1, 1, 2);
+    g->addWidget(label2_[kRotuloFinal], 2, 1, 1, 2);
     g->setColumnStretch(2, 1);
     frame1_->setMinimumWidth(300);
     medio->addWidget(frame1_, 1);
@@ -223,8 +223,9 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     timer1_.start(100);
 
     // The window sees every key first (it forwards command keys to the toolbar).
-    for (QWidget* w : std::initializer_list<QWidget*>{fecha, chkStock_[0], chkStock_[1], chkStock_[2],
-                                                      cmdCancelar_, cmdVistaPrevia_, chkCopia_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             fecha, chkStock_[kCasillaStock], chkStock_[kCasillaAsientos], chkStock_[kCasillaTemporales],
+             cmdCancelar_, cmdVistaPrevia_, chkCopia_})
         w->installEventFilter(this);
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);
@@ -303,18 +304,18 @@ void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo) {
     if (error) std::rethrow_exception(error);
 }
 
-bool FrmDepuracion::Casilla(int indice) const {
-    if (indice < 0 || indice >= 3) return false;
-    const auto i = static_cast<std::size_t>(indice);
+bool FrmDepuracion::Casilla(CasillaPurga c) const {
+    if (c < 0 || c >= kCasillasPurga) return false;
+    const auto i = static_cast<std::size_t>(c);
     return enCorrida_ ? casillasCorrida_[i] : chkStock_[i]->isChecked();
 }
 
-void FrmDepuracion::Etiqueta(int indice, const std::string& texto) {
-    Label2(indice).setText(Q(texto));
+void FrmDepuracion::Etiqueta(RotuloHora r, const std::string& texto) {
+    Label2(r).setText(Q(texto));
 }
 
-std::string FrmDepuracion::Etiqueta(int indice) const {
-    return label2_.at(static_cast<std::size_t>(indice))->text().toStdString();
+std::string FrmDepuracion::Etiqueta(RotuloHora r) const {
+    return label2_.at(static_cast<std::size_t>(r))->text().toStdString();
 }
 
 void FrmDepuracion::IntervaloTemporizador(int ms) {

@@ -75,9 +75,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     Imagen& PicMsg() override;
     void Pie(const std::string& texto) override;
     void ProcesarEventos() override;
-    bool Casilla(int indice) const override;
-    void Etiqueta(int indice, const std::string& texto) override;
-    std::string Etiqueta(int indice) const override;
+    bool Casilla(CasillaPurga c) const override;
+    void Etiqueta(RotuloHora r, const std::string& texto) override;
+    std::string Etiqueta(RotuloHora r) const override;
     void IntervaloTemporizador(int ms) override;
     void TextoBotonCancelar(const std::string& texto) override;
     void AvisarPasada(const std::string& tipo) override;
@@ -144,7 +144,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     bool cerrarAlTerminar_ = false;
     // What GRABAR validated: the run's cut-off date and purges, whatever the controls show.
     std::string fechaCorrida_;
-    std::array<bool, 3> casillasCorrida_{};
+    std::array<bool, kCasillasPurga> casillasCorrida_{};
     std::chrono::steady_clock::time_point ultimoCeder_{};
     bool descargada_ = false;
     std::string sinConexion_;
@@ -157,10 +157,10 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QLabel* label1_ = nullptr;
     std::array<QLineEdit*, 1> txtFields_{};
     std::array<std::uint32_t, 1> colorCampo_{0xFFFFFF};
-    std::array<QCheckBox*, 3> chkStock_{};
+    std::array<QCheckBox*, kCasillasPurga> chkStock_{};
     QFrame* frame1_ = nullptr;
     Animacion* aniGIF1_ = nullptr;
-    std::array<QLabel*, 4> label2_{};
+    std::array<QLabel*, kRotulosHora> label2_{};
     QPushButton* cmdCancelar_ = nullptr;
     QPushButton* cmdVistaPrevia_ = nullptr;
     QCheckBox* chkCopia_ = nullptr;

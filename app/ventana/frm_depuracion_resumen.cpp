@@ -16,7 +16,8 @@ void FrmDepuracion::DepurarConDiario() {
     Diario diario(rutaDiario_);
     {
         DiarioEnCorrida mirando(depuracion_, diario);
-        diario.Iniciar(TextoFecha(), Casilla(0), Casilla(1), Casilla(2));
+        diario.Iniciar(TextoFecha(), Casilla(kCasillaStock), Casilla(kCasillaAsientos),
+                       Casilla(kCasillaTemporales));
         depuracion_.FijarCopia(chkCopia_->isChecked() ? std::optional<std::string>(carpetaCopia_)
                                                       : std::nullopt);
         try {
@@ -37,7 +38,8 @@ void FrmDepuracion::VistaPrevia() {
     if (!ListoPara("calcular la vista previa")) return;
     std::string texto;
     try {
-        texto = HtmlVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(0), Casilla(1), Casilla(2)));
+        texto = HtmlVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(kCasillaStock),
+                                                    Casilla(kCasillaAsientos), Casilla(kCasillaTemporales)));
     } catch (const std::exception& e) {
         s_.operador.Mensaje(std::string("No se pudo calcular la vista previa: ") + e.what(),
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");

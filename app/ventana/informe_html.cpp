@@ -277,21 +277,22 @@ std::string NombrePurga(const std::string& purga) {
 // as the report gives it.
 std::string EnPalabras(const InformePurga& p) {
     if (!p.marcada) return "No marcada";
-    if (p.resultado == "ok") return "Hecha";
-    if (p.resultado == "con rechazos") return "Hecha, con rechazos";
-    if (p.resultado == "cancelada") return "Cancelada";
-    if (p.resultado == "omitida") return "No se hizo";
-    if (p.resultado == "no ejecutada") return p.unidades > p.rechazadas ? "Incompleta" : "No se ejecutó";
-    if (p.resultado == "interrumpida") return "Detenida por un error";
+    if (p.resultado == resultado::kOk) return "Hecha";
+    if (p.resultado == resultado::kConRechazos) return "Hecha, con rechazos";
+    if (p.resultado == resultado::kCancelada) return "Cancelada";
+    if (p.resultado == resultado::kOmitida) return "No se hizo";
+    if (p.resultado == resultado::kNoEjecutada)
+        return p.unidades > p.rechazadas ? "Incompleta" : "No se ejecutó";
+    if (p.resultado == resultado::kInterrumpida) return "Detenida por un error";
     return p.resultado;
 }
 
 // What the purge did, one line a fact; a new fact of the report is one more line here.
 std::vector<std::string> Hechos(const InformePurga& p) {
     std::vector<std::string> h;
-    if (!p.marcada || p.resultado == "cancelada") return h;
+    if (!p.marcada || p.resultado == resultado::kCancelada) return h;
     const bool hizoAlgo = p.unidades > p.rechazadas;
-    if (p.resultado == "no ejecutada" && !hizoAlgo) {
+    if (p.resultado == resultado::kNoEjecutada && !hizoAlgo) {
         h.push_back("no se ejecutó: " + Acentuar(p.motivo));
         return h;
     }
@@ -307,8 +308,8 @@ std::vector<std::string> Hechos(const InformePurga& p) {
         h.push_back(Plural(p.filas, "fila borrada", "filas borradas"));
     if (p.rechazadas)
         h.push_back(Plural(p.rechazadas, "paso rechazado", "pasos rechazados") + " por la base de datos");
-    if (!p.motivo.empty() && p.resultado != "ok")
-        h.push_back((p.resultado == "omitida" ? "" : "no terminó: ") + Acentuar(p.motivo));
+    if (!p.motivo.empty() && p.resultado != resultado::kOk)
+        h.push_back((p.resultado == resultado::kOmitida ? "" : "no terminó: ") + Acentuar(p.motivo));
     return h;
 }
 
@@ -320,10 +321,10 @@ std::string HtmlResumen(const Informe& i) {
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
     h += Parrafo("<b>" + Esc(estado) + "</b>");
-    if (i.compactacion == "ok" && i.bytesAntes >= 0 && i.bytesDespues >= 0)
+    if (i.compactacion == resultado::kOk && i.bytesAntes >= 0 && i.bytesDespues >= 0)
         h += Parrafo("Tamaño de la base de datos: " + Num(i.bytesAntes / 1024) + " KB antes, " +
                      Num(i.bytesDespues / 1024) + " KB después de compactarla");
-    else if (i.compactacion == "rechazada")
+    else if (i.compactacion == resultado::kRechazada)
         h += Parrafo("<span style=\"color:#a12a1a;\">No se compactó la base de datos: " +
                      Esc(i.motivoCompactacion) + "</span>");
     if (!i.copia.empty())
@@ -350,7 +351,7 @@ std::string HtmlResumen(const Informe& i) {
         std::string hechos;
         for (const auto& x : Hechos(*p)) hechos += (hechos.empty() ? "" : "<br/>") + Esc(x);
         // Green when the purge did its whole work, dark red when it did not; grey when not ticked.
-        const char* color = !p->marcada ? "#666666" : p->resultado == "ok" ? "#1b6e20" : "#a12a1a";
+        const char* color = !p->marcada ? "#666666" : p->resultado == resultado::kOk ? "#1b6e20" : "#a12a1a";
         t.filas.push_back(
             {"<b>" + Esc(NombrePurga(p->purga)) + "</b>",
              std::string("<span style=\"color:") + color + ";\">" + Esc(EnPalabras(*p)) + "</span>", hechos});
@@ -372,8 +373,8 @@ std::string HtmlResumen(const Informe& i) {
         v.numerica = {false, false, true, true};
         for (const auto& x : i.verificaciones) {
             std::string estado =
-                x.estado == "ok" ? "<span style=\"color:#1b6e20;\">Verificados</span>"
-                : x.estado == "diferencias"
+                x.estado == resultado::kOk ? "<span style=\"color:#1b6e20;\">Verificados</span>"
+                : x.estado == resultado::kDiferencias
                     ? "<span style=\"color:#a12a1a;\"><b>NO CUADRAN</b>: " + Esc(Acentuar(x.detalle)) +
                           "</span>"
                     : "No verificados: " + Esc(Acentuar(x.detalle));

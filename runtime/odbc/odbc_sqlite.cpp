@@ -66,6 +66,7 @@ Value ValorLiteral(const Token& t, bool fecha, const std::string& tsql) {
             try {
                 return Value(std::stoll(t.texto));
             } catch (const std::out_of_range&) {
+                // Too large for 64 bits: it travels as a double, as the server would read it.
             }
         }
         return Value(detalle::DobleDeTexto(t.texto));

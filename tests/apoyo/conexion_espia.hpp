@@ -21,7 +21,8 @@ class ConexionEspia : public Conexion {
     // Refuses the statements that contain `texto`, `veces` times (-1: always).
     void Rechazar(const std::string& texto, int veces = -1);
 
-    bool EstaAbierta() const override { return real_->EstaAbierta(); }
+    bool cerrada = false;  // true: the connection is gone, as a dropped link leaves it
+    bool EstaAbierta() const override { return !cerrada && real_->EstaAbierta(); }
     void BeginTrans() override { real_->BeginTrans(); }
     void CommitTrans() override { real_->CommitTrans(); }
     void RollbackTrans() override { real_->RollbackTrans(); }

@@ -5,6 +5,7 @@
 #include "demo/demo.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/motores.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::prueba {
 
@@ -35,13 +36,11 @@ void BaseReal::Crudo(const std::string& sql) {
 }
 
 std::optional<std::string> BaseReal::Uno(const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(crudo_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-        throw std::runtime_error(std::string(sqlite3_errmsg(crudo_)) + " en: " + sql);
+    const sqlite::SentenciaPreparada st(crudo_, sql);
+    if (!st) throw std::runtime_error(std::string(sqlite3_errmsg(crudo_)) + " en: " + sql);
     std::optional<std::string> r;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
-        r = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
+    if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
+        r = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
     return r;
 }
 

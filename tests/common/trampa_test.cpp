@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dep {
@@ -63,6 +65,26 @@ TEST(Trampa, OtrasExcepcionesLleganComoFallaCinco) {
     Respondedor r{std::vector<int>{5}};
     EXPECT_EQ(r.trampa().Paso([] { throw std::out_of_range("fuera"); }), Salida::Siguiente);
     EXPECT_EQ(r.vistos, std::vector<long>{5});
+}
+
+// Both kinds of failure take every answer the same way: retry, then ignore or leave.
+TEST(Trampa, CualquierFallaSeReintentaYLuegoSeIgnoraOAbandona) {
+    const std::function<void()> fallas[] = {[] { throw Falla(9, "x"); },
+                                            [] { throw std::runtime_error("y"); }};
+    for (const auto& falla : fallas) {
+        for (const auto& [ultima, salida] :
+             {std::pair{vb::kIgnorar, Salida::Siguiente}, std::pair{vb::kAbortar, Salida::Abandonar}}) {
+            Respondedor r{std::vector<int>{vb::kReintentar, ultima}};
+            int intentos = 0;
+            EXPECT_EQ(r.trampa().Paso([&] {
+                ++intentos;
+                falla();
+            }),
+                      salida);
+            EXPECT_EQ(intentos, 2);
+        }
+    }
+    EXPECT_THROW(Trampa::SeguirSiempre().Paso([] { throw std::bad_alloc(); }), std::bad_alloc);
 }
 
 TEST(Trampa, SeguirSiempreNoPreguntaYCorreTodosLosPasos) {

@@ -13,6 +13,7 @@
 #include "app/consola/anfitrion_consola.hpp"
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 
 #include <sqlite3.h>
 
@@ -48,10 +49,8 @@ class Consola : public ::testing::Test {
     long long Uno(const std::string& sql) {
         demo::Bd bd(base);
         long long n = -1;
-        sqlite3_stmt* p = nullptr;
-        sqlite3_prepare_v2(bd.Manejador(), sql.c_str(), -1, &p, nullptr);
-        if (sqlite3_step(p) == SQLITE_ROW) n = sqlite3_column_int64(p, 0);
-        sqlite3_finalize(p);
+        const sqlite::SentenciaPreparada p(bd.Manejador(), sql);
+        if (p && sqlite3_step(p.get()) == SQLITE_ROW) n = sqlite3_column_int64(p.get(), 0);
         return n;
     }
     std::filesystem::path carpeta;

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "runtime/sqlite/sentencia_preparada.hpp"
+
 namespace dep::prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
@@ -33,20 +35,18 @@ Lector::~Lector() {
 }
 
 std::vector<std::vector<std::string>> Lector::Filas(const std::string& sql) const {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-        throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
+    const sqlite::SentenciaPreparada st(db_, sql);
+    if (!st) throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
     std::vector<std::vector<std::string>> filas;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         std::vector<std::string> fila;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            const unsigned char* t = sqlite3_column_text(st, i);
+        for (int i = 0; i < sqlite3_column_count(st.get()); ++i) {
+            const unsigned char* t = sqlite3_column_text(st.get(), i);
             fila.emplace_back(t ? reinterpret_cast<const char*>(t) : "<NULL>");
         }
         filas.push_back(std::move(fila));
     }
-    sqlite3_finalize(st);
     if (rc != SQLITE_DONE) throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
     return filas;
 }

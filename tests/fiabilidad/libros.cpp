@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include "runtime/sqlite/sentencia_preparada.hpp"
+
 namespace dep::fiabilidad {
 
 namespace {
@@ -29,21 +31,20 @@ constexpr const char* kClave =
 void Sumar(sqlite3* db, const std::string& condicion, Sumas& m) {
     const std::string sql = std::string("SELECT ") + kFamilia + ", " + kClave +
                             ", SUM(IMPORTE) FROM MV_ASIENTOS WHERE " + condicion + " GROUP BY 1, " + kClave;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    const sqlite::SentenciaPreparada st(db, sql);
+    if (!st) {
         m[Clave{false, {"ERROR", sqlite3_errmsg(db)}}] = 1;
         return;
     }
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
         std::vector<std::string> k;
         for (int i = 1; i <= 8; ++i) {
-            const auto* t = sqlite3_column_text(st, i);
+            const auto* t = sqlite3_column_text(st.get(), i);
             k.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
         }
-        const long long c = std::llround(sqlite3_column_double(st, 9) * 100.0);
-        m[Clave{sqlite3_column_int(st, 0) != 0, k}] += c;
+        const long long c = std::llround(sqlite3_column_double(st.get(), 9) * 100.0);
+        m[Clave{sqlite3_column_int(st.get(), 0) != 0, k}] += c;
     }
-    sqlite3_finalize(st);
 }
 
 sqlite3* AbrirLectura(const std::string& base) {
@@ -98,10 +99,10 @@ std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora) {
 long long Cuenta(const std::string& base, const std::string& sql) {
     sqlite3* db = AbrirLectura(base);
     long long n = -1;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        n = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
+    {
+        const sqlite::SentenciaPreparada st(db, sql);
+        if (st && sqlite3_step(st.get()) == SQLITE_ROW) n = sqlite3_column_int64(st.get(), 0);
+    }
     sqlite3_close(db);
     return n;
 }
@@ -109,14 +110,13 @@ long long Cuenta(const std::string& base, const std::string& sql) {
 std::string Integridad(const std::string& base) {
     sqlite3* db = AbrirLectura(base);
     std::string r = "no se pudo abrir";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK) {
+    if (const sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check"); st) {
         r.clear();
-        while (sqlite3_step(st) == SQLITE_ROW) r += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        while (sqlite3_step(st.get()) == SQLITE_ROW)
+            r += reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
     } else {
         r = sqlite3_errmsg(db);
     }
-    sqlite3_finalize(st);
     sqlite3_close(db);
     return r;
 }

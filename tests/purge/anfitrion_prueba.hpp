@@ -34,9 +34,9 @@ class AnfitrionPrueba : public AnfitrionCorrida, public Imagen {
         ++eventos;
         if (alProcesar) alProcesar(*this);
     }
-    bool Casilla(int i) const override { return i >= 0 && i < 3 && casillas[i]; }
-    void Etiqueta(int i, const std::string& t) override { etiquetas[i] = t; }
-    std::string Etiqueta(int i) const override { return etiquetas[i]; }
+    bool Casilla(CasillaPurga c) const override { return c >= 0 && c < kCasillasPurga && casillas[c]; }
+    void Etiqueta(RotuloHora r, const std::string& t) override { etiquetas[r] = t; }
+    std::string Etiqueta(RotuloHora r) const override { return etiquetas[r]; }
     void IntervaloTemporizador(int ms) override { intervalos.push_back(ms); }
     void TextoBotonCancelar(const std::string& t) override { botones.push_back(t); }
 

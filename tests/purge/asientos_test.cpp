@@ -3,6 +3,7 @@
 
 #include "base.hpp"
 #include "demo/demo.hpp"
+#include "purge/diario.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep::prueba {
@@ -237,6 +238,28 @@ TEST_F(Asientos_, UnaSalidaDeLaTrampaEnMediaFechaDeshaceLaFechaYEnciendeLosTrigg
     EXPECT_TRUE(espia->Con("TC = 'FP' AND SUCURSAL").empty());  // pass 2 did not run
     Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);
+}
+
+TEST_F(Asientos_, UnaConexionPerdidaEnMediaFechaDejaLaPurgaInterrumpidaEnElDiario) {
+    Datos();
+    espia->rechazar = [&](const std::string& q) {
+        if (!Contiene(q, "GROUP BY") || !Contiene(q, "Fecha <= '02/03/2021'")) return false;
+        espia->cerrada = true;
+        return true;
+    };
+    Diario d((carpeta / "diario.jsonl").string());
+    {
+        DiarioEnCorrida mirando(*dep, d);
+        d.Iniciar("03/03/2021", false, true, false);
+        Correr("03/03/2021");  // the dialog answers abort
+        d.Terminar(false);
+    }
+    std::vector<std::string> vistos;
+    for (const auto& u : d.Unidades())
+        if (u.purga == "asientos") vistos.push_back(u.unidad + " " + u.resultado);
+    EXPECT_EQ(vistos, (std::vector<std::string>{"01/03/2021 ok", "02/03/2021 rechazada", "purga interrumpida",
+                                                "pendiente pendiente"}));
+    espia->cerrada = false;
 }
 
 TEST_F(Asientos_, LaTrampaEntreApagarYEncenderAlRefecharDejaTodoEncendido) {

@@ -5,11 +5,13 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "runtime/data_services.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "tests/runtime/odbc_base.hpp"
 
 namespace dep::odbc::prueba {
@@ -250,12 +252,11 @@ TEST_F(Sqlite, LosTextosViajanEnUtf8SinCambios) {
     // The bytes in the file are those UTF-8 bytes, not a re-encoding of them.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(ruta_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT hex(CLAVE) FROM TA_CONFIGURACION", -1, &st, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "C3B1C3A1C3BF");
-    sqlite3_finalize(st);
-    sqlite3_close(db);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> cierre(db, &sqlite3_close);
+    const sqlite::SentenciaPreparada st(db, "SELECT hex(CLAVE) FROM TA_CONFIGURACION");
+    ASSERT_TRUE(st);
+    ASSERT_EQ(sqlite3_step(st.get()), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)), "C3B1C3A1C3BF");
 }
 
 TEST_F(Sqlite, LaTrazaGuardaLasSentenciasPeroNuncaLaClave) {
