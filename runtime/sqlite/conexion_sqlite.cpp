@@ -1,6 +1,7 @@
 // Opening the database file, transactions, the entry points Execute / Consultar, the statement
 // trace and the refusals for tests.
 #include "runtime/sqlite/conexion_sqlite.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 
 #include <pwd.h>
 #include <sqlite3.h>
@@ -61,17 +62,11 @@ std::string UsuarioDelSistema() {
 
 // Runs a statement that returns at most one text, at opening time.
 int Una(sqlite3* db, const char* sql, std::string* valor = nullptr) {
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW && valor && sqlite3_column_text(st, 0))
-            *valor = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        while (rc == SQLITE_ROW) rc = sqlite3_step(st);
-        if (rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    sqlite3_finalize(st);
-    return rc;
+    sqlite::SentenciaPreparada st(db, sql);
+    if (!st) return st.Codigo();
+    if (st.Fila() && valor) *valor = st.Columna(0);
+    while (st.Codigo() == SQLITE_ROW) st.Fila();
+    return st.Codigo() == SQLITE_DONE ? SQLITE_OK : st.Codigo();
 }
 
 // The admin database named by the settings: a file, as given or beside the main file, with or
@@ -161,11 +156,12 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
             NoAbre(a.prefijoAdmin, "no existe el archivo de la base de datos de administración");
         }
         esquemaAdmin = "admin";
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS admin", -1, &st, nullptr);
-        sqlite3_bind_text(st, 1, archivo.c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(st);
-        sqlite3_finalize(st);
+        {
+            sqlite::SentenciaPreparada st(db, "ATTACH DATABASE ? AS admin");
+            st.Texto(1, archivo);
+            st.Fila();
+            rc = st.Codigo();
+        }
         if (rc != SQLITE_DONE) fallar(rc);
     }
     ajustes.prefijoAdmin = esquemaAdmin;
@@ -192,7 +188,7 @@ ConexionSqlite::ConexionSqlite(sqlite3* db, const AjustesConexion& a)
       traductor_(*this, a.prefijoAdmin) {}
 
 ConexionSqlite::~ConexionSqlite() {
-    for (auto& [sql, st] : sentencias_) sqlite3_finalize(st);
+    sentencias_.clear();
     if (db_) {
         if (nivel_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close_v2(db_);

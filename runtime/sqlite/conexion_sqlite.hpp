@@ -12,6 +12,7 @@
 #include "runtime/ajustes.hpp"
 #include "runtime/conexion.hpp"
 #include "runtime/sqlite/lexico.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "runtime/sqlite/traductor.hpp"
 
 struct sqlite3;
@@ -67,6 +68,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     };
 
     ConexionSqlite(sqlite3* db, const AjustesConexion& a);
+    class Lote;
     long Correr(const std::string& sql, Resultado* res, const char* que);
     std::shared_ptr<const sqlite::Plan> PlanDe(const std::vector<sqlite::Token>& t, std::string_view texto);
     void Pasos(const std::vector<sqlite::Paso>& pasos, Contexto& c);
@@ -97,7 +99,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::ofstream traza_;
     std::vector<Rechazo> rechazos_;
     std::function<void(const std::string&)> antes_;
-    std::unordered_map<std::string, sqlite3_stmt*> sentencias_;
+    std::unordered_map<std::string, sqlite::SentenciaGuardada> sentencias_;
     struct EntradaPlan {
         std::shared_ptr<const sqlite::Plan> plan;
         std::vector<std::string> fijos;

@@ -86,17 +86,12 @@ void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std:
                             (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
                             "sqlite_master WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ? "
                             "COLLATE NOCASE";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(st);
-        return;
-    }
-    sqlite3_bind_text(st, 1, tabla.c_str(), static_cast<int>(tabla.size()), SQLITE_TRANSIENT);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const auto* texto = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite::SentenciaPreparada st(db_, sql);
+    st.Texto(1, tabla);
+    while (st.Fila()) {
         std::vector<Token> t;
         try {
-            t = sqlite::Tokenizar(texto ? texto : "");
+            t = sqlite::Tokenizar(st.Columna(0));
         } catch (const Falla&) {
             continue;  // an index text this lexer cannot read only means no seek on it
         }
@@ -108,7 +103,6 @@ void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std:
                     c.indiceSinBlancos = true;
         }
     }
-    sqlite3_finalize(st);
 }
 
 const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
@@ -124,20 +118,10 @@ const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& 
     const std::string sql = "PRAGMA " +
                             (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
                             "table_info(" + sqlite::interno::Comillas(tabla) + ")";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(st);
-        return nullptr;
-    }
+    sqlite::SentenciaPreparada st(db_, sql);
+    if (!st) return nullptr;
     std::vector<sqlite::Columna> cols;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        auto texto = [&](int i) {
-            const auto* s = sqlite3_column_text(st, i);
-            return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
-        };
-        cols.push_back(sqlite::Columna{texto(1), texto(2), {}});
-    }
-    sqlite3_finalize(st);
+    while (st.Fila()) cols.push_back(sqlite::Columna{st.Columna(1), st.Columna(2), {}});
     for (auto& c : cols) {
         const char* colacion = nullptr;
         if (sqlite3_table_column_metadata(db_, base.empty() ? "main" : base.c_str(), tabla.c_str(),
@@ -210,20 +194,14 @@ std::shared_ptr<const sqlite::Plan> ConexionSqlite::PlanDe(const std::vector<Tok
 }
 
 sqlite3_stmt* ConexionSqlite::Preparada(const std::string& sql) {
-    if (auto it = sentencias_.find(sql); it != sentencias_.end()) return it->second;
-    if (sentencias_.size() >= kMaxSentencias) {
-        for (auto& [s, st] : sentencias_) sqlite3_finalize(st);
-        sentencias_.clear();
-    }
+    if (auto it = sentencias_.find(sql); it != sentencias_.end()) return it->second.get();
+    if (sentencias_.size() >= kMaxSentencias) sentencias_.clear();
     sqlite3_stmt* st = nullptr;
     const int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
                                       SQLITE_PREPARE_PERSISTENT, &st, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(st);
-        return nullptr;
-    }
-    sentencias_.emplace(sql, st);
-    return st;
+    sqlite::SentenciaGuardada propia(st);
+    if (rc != SQLITE_OK) return nullptr;
+    return sentencias_.emplace(sql, std::move(propia)).first->second.get();
 }
 
 namespace {
@@ -266,35 +244,51 @@ int ConexionSqlite::Riesgo(const std::vector<Paso>& pasos, int n) {
     return n;
 }
 
+// The savepoint of a batch that needs one: released by Confirmar, undone on every other way out.
+class ConexionSqlite::Lote {
+  public:
+    Lote(ConexionSqlite& cn, bool hace, const std::string& tsql) : cn_(cn), abierto_(hace), tsql_(tsql) {
+        if (abierto_) cn_.EjecutarPreparada("SAVEPOINT dep_lote", tsql_);
+    }
+    ~Lote() {
+        if (!abierto_) return;
+        sqlite3_exec(cn_.db_, "ROLLBACK TO dep_lote", nullptr, nullptr, nullptr);
+        sqlite3_exec(cn_.db_, "RELEASE dep_lote", nullptr, nullptr, nullptr);
+    }
+    Lote(const Lote&) = delete;
+    Lote& operator=(const Lote&) = delete;
+    void Confirmar() {
+        if (!abierto_) return;
+        abierto_ = false;
+        cn_.EjecutarPreparada("RELEASE dep_lote", tsql_);
+    }
+
+  private:
+    ConexionSqlite& cn_;
+    bool abierto_;
+    const std::string& tsql_;
+};
+
 long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* que) {
     errores_.clear();
     if (!db_)
         throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada",
                     "depuracion/sqlite");
-    bool envuelto = false;
     try {
         if (antes_) antes_(sql);
         ComprobarRechazoDePrueba(sql);
         const std::vector<Token> t = sqlite::Tokenizar(sql);
         const auto plan = PlanDe(t, sql);
-        envuelto = Riesgo(plan->pasos, 0) > 1;
         // A batch is all or nothing: a refused statement undoes what the batch did before it.
-        if (envuelto) EjecutarPreparada("SAVEPOINT dep_lote", sql);
+        Lote lote(*this, Riesgo(plan->pasos, 0) > 1, sql);
         Contexto c{t, sql, res};
         Pasos(plan->pasos, c);
-        if (envuelto) {
-            envuelto = false;
-            EjecutarPreparada("RELEASE dep_lote", sql);
-        }
+        lote.Confirmar();
         const long filas = c.dml ? c.filas : -1;
         Trazar(que, sql,
                res ? std::to_string(res->filas.size()) + " filas leídas" : std::to_string(filas) + " filas");
         return filas;
     } catch (const Falla& f) {
-        if (envuelto) {
-            sqlite3_exec(db_, "ROLLBACK TO dep_lote", nullptr, nullptr, nullptr);
-            sqlite3_exec(db_, "RELEASE dep_lote", nullptr, nullptr, nullptr);
-        }
         // A statement sent outside any transaction leaves none open, whatever failed inside it (a
         // full disk can stop the undo of its savepoint half way): what runs next must not join
         // work that will never be committed.
@@ -363,12 +357,9 @@ std::vector<std::string> ConexionSqlite::PlanDeConsulta(const std::string& tsql)
         for (const Paso& p : pasos) {
             if (p.tipo == Paso::Tipo::Sql || p.tipo == Paso::Tipo::Si) {
                 const std::string sql = "EXPLAIN QUERY PLAN " + SqlParaLiterales(p, t);
-                sqlite3_stmt* st = nullptr;
-                if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-                    r.push_back(std::string("ERROR ") + sqlite3_errmsg(db_));
-                while (st && sqlite3_step(st) == SQLITE_ROW)
-                    r.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
-                sqlite3_finalize(st);
+                sqlite::SentenciaPreparada st(db_, sql);
+                if (!st) r.push_back(std::string("ERROR ") + sqlite3_errmsg(db_));
+                while (st.Fila()) r.push_back(st.Columna(3));
             }
             recorrer(p.entonces);
             recorrer(p.sino);

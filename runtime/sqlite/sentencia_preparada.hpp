@@ -2,9 +2,16 @@
 // A prepared SQLite statement that finalizes itself on every way out.
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
 
 namespace dep::sqlite {
+
+// Owns a statement kept for reuse (the engine's cache of prepared statements).
+struct Finalizar {
+    void operator()(sqlite3_stmt* st) const noexcept { sqlite3_finalize(st); }
+};
+using SentenciaGuardada = std::unique_ptr<sqlite3_stmt, Finalizar>;
 
 class SentenciaPreparada {
   public:
