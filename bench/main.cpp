@@ -1,6 +1,8 @@
-// depuracion-bench: the consolidation of demo databases of several sizes, walked date by date
-// through the console's host, against the floor of two set-based statements per pass family
-// on a copy of the same file, plus the applications control and the window's host.
+// depuracion-bench: the purges of demo databases of several sizes. The whole default run and each
+// purge through the console program, each against what plain SQLite takes for the same work on a
+// copy of the same file (the floors); the compaction on its own; the walk on a file with plain
+// indexes; the walk through the console's host in process (batches), the proof, the backup, the
+// applications control and the window's host.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/corrida.hpp"
 #include "bench/medidas.hpp"
 #include "demo/demo.hpp"
 
@@ -25,11 +28,13 @@ struct Args {
     std::string csv;
     std::string soloRecorrido;  // walk this file once (for a profiler) and stop
     bool ventana = true;
+    long long planosHasta = 200000;  // the walk on plain indexes only up to this size (it is slow)
 };
 
 void Ayuda() {
     std::cout << "Uso: depuracion-bench [--carpeta DIR] [--hasta dd/mm/aaaa] [--tamanos 50000,200000]\n"
-                 "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n";
+                 "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n"
+                 "                      [--indices-planos-hasta N]\n";
 }
 
 bool Leer(int argc, char** argv, Args& a) {
@@ -44,6 +49,8 @@ bool Leer(int argc, char** argv, Args& a) {
             a.csv = valor();
         } else if (s == "--sin-ventana") {
             a.ventana = false;
+        } else if (s == "--indices-planos-hasta") {
+            a.planosHasta = std::stoll(valor());
         } else if (s == "--solo-recorrido") {
             a.soloRecorrido = valor();
         } else if (s == "--tamanos") {
@@ -74,6 +81,82 @@ void Informar(const char* que, const Medida& m) {
     if (!m.ok) std::printf("  %-34s NO MEDIDO: %s\n", que, m.nota.c_str());
 }
 
+double MB(double bytes) {
+    return bytes / 1048576.0;
+}
+
+// One purge through the console program against plain SQLite on the same statements.
+void Comparar(const char* que, const Medida& purga, const char* cual, const Medida& piso) {
+    Informar(que, purga);
+    Informar("  su piso", piso);
+    if (purga.ok && piso.ok)
+        std::printf("  %-20s consola %8.2f s   %s %8.2f s   razón %6.2f\n", que, purga.segundos, cual,
+                    piso.segundos, purga.segundos / piso.segundos);
+}
+
+struct Resultados {
+    Medida completa, compactacion, stock, pisoStock, temporales, pisoTemporales, asientos, pisoAsientos,
+        planos;
+};
+
+// The whole run and each purge against its floor, the compaction, the plain-index walk.
+Resultados CorridaYPisos(const Args& a, const std::string& demo, long long n) {
+    using namespace dep::bench;
+    const std::string sufijo = "-" + std::to_string(n) + ".db";
+    Resultados r;
+    const std::string completa = Copia(demo, a.carpeta + "/completa" + sufijo);
+    r.completa = EnHijo([&](std::vector<double>& v) { return CorridaCompleta(completa, a.hasta, v); });
+    r.compactacion = EnHijo([&](std::vector<double>& v) { return Compactacion(completa, v); });
+    const std::string purgas = Copia(demo, a.carpeta + "/purgas" + sufijo);
+    const std::string pisos = Copia(demo, a.carpeta + "/pisos" + sufijo);
+    r.stock = EnHijo([&](std::vector<double>& v) { return Purga(purgas, a.hasta, "--stock", v); });
+    r.pisoStock = EnHijo([&](std::vector<double>& v) { return PisoStock(pisos, a.hasta, v); });
+    r.temporales = EnHijo([&](std::vector<double>& v) { return Purga(purgas, a.hasta, "--temporales", v); });
+    r.pisoTemporales = EnHijo([&](std::vector<double>& v) { return PisoTemporales(pisos, a.hasta, v); });
+    r.asientos = EnHijo([&](std::vector<double>& v) { return Purga(purgas, a.hasta, "--asientos", v); });
+    r.pisoAsientos = EnHijo([&](std::vector<double>& v) { return Piso(pisos, a.hasta, v); });
+    if (n <= a.planosHasta) {
+        const std::string planos = Copia(demo, a.carpeta + "/planos" + sufijo);
+        IndicesPlanos(planos);
+        r.planos = EnHijo([&](std::vector<double>& v) { return Purga(planos, a.hasta, "--asientos", v); });
+        fs::remove(planos);
+    }
+    for (const std::string& f : {completa, purgas, pisos})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(f + x);
+
+    if (r.completa.ok)
+        std::printf("  corrida completa (consola, 3 purgas, sin compactar) %8.2f s  pico %.1f MiB\n",
+                    r.completa.segundos, MiB(r.completa.picoKiB));
+    Informar("corrida completa", r.completa);
+    Comparar("stock", r.stock, "SQLite solo, mismas sentencias", r.pisoStock);
+    Comparar("temporales", r.temporales, "SQLite solo, mismas sentencias", r.pisoTemporales);
+    Comparar("asientos (recorrido)", r.asientos, "piso de conjuntos (2 sentencias por pasada)",
+             r.pisoAsientos);
+    if (r.asientos.ok) std::printf("  recorrido por la consola: pico %.1f MiB\n", MiB(r.asientos.picoKiB));
+    if (r.completa.ok && r.pisoStock.ok && r.pisoTemporales.ok && r.pisoAsientos.ok) {
+        const double pisos = r.pisoStock.segundos + r.pisoTemporales.segundos + r.pisoAsientos.segundos;
+        std::printf("  corrida completa / suma de los pisos (%.2f s)   %6.2f\n", pisos,
+                    r.completa.segundos / pisos);
+    }
+    Informar("compactación", r.compactacion);
+    if (r.compactacion.ok) {
+        const double antes = static_cast<double>(fs::file_size(demo)), despues = r.compactacion.valores[1];
+        std::printf(
+            "  compactación %8.2f s   archivo %.1f MiB antes de la corrida, %.1f MiB después (%.0f %% "
+            "menos), "
+            "páginas libres después: %.0f\n",
+            r.compactacion.segundos, MB(antes), MB(despues), 100.0 * (1 - despues / antes),
+            r.compactacion.valores[2]);
+    }
+    if (n <= a.planosHasta) {
+        Informar("recorrido con índices planos", r.planos);
+        if (r.planos.ok && r.asientos.ok)
+            std::printf("  recorrido con índices planos %8.2f s   = %.1f × con los índices de la demo\n",
+                        r.planos.segundos, r.planos.segundos / r.asientos.segundos);
+    }
+    return r;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,7 +176,9 @@ int main(int argc, char** argv) {
     if (!a.csv.empty()) {
         csv.open(a.csv);
         csv << "asientos,hasta_corte,recorrido_s,piso_s,lotes,pico_recorrido_mib,pico_piso_mib,aplicaciones,"
-               "aplicaciones_s\n";
+               "aplicaciones_s,completa_s,stock_s,piso_stock_s,temporales_s,piso_temporales_s,asientos_"
+               "consola_s,"
+               "compactacion_s,bytes_despues,planos_s\n";
     }
     std::map<long long, double> tiempos;
     bool todoBien = true;
@@ -120,6 +205,8 @@ int main(int argc, char** argv) {
         std::printf("\n%lld asientos (%.0f hasta el corte, %.0f aplicaciones)\n", n, hastaCorte,
                     c.ok ? c.valores[2] : 0.0);
 
+        const Resultados corrida = CorridaYPisos(a, demo, n);
+        std::printf("  -- el recorrido dentro del proceso, la prueba, la copia, las aplicaciones --\n");
         const std::string rec = Copia(demo, a.carpeta + "/recorrido-" + std::to_string(n) + ".db");
         const std::string piso = Copia(demo, a.carpeta + "/piso-" + std::to_string(n) + ".db");
         Medida w = dep::bench::EnHijo(
@@ -199,11 +286,19 @@ int main(int argc, char** argv) {
                     std::printf("  ventana / consola          %9.2f\n", v.segundos / w.segundos);
             }
         }
-        todoBien = todoBien && w.ok && f.ok && ap.ok;
+        todoBien = todoBien && w.ok && f.ok && ap.ok && corrida.completa.ok && corrida.asientos.ok;
         if (csv.is_open())
             csv << n << ',' << hastaCorte << ',' << (w.ok ? w.segundos : 0) << ',' << (f.ok ? f.segundos : 0)
                 << ',' << (w.ok ? w.valores[0] : 0) << ',' << MiB(w.picoKiB) << ',' << MiB(f.picoKiB) << ','
-                << (ap.ok ? ap.valores[0] : 0) << ',' << (ap.ok ? ap.segundos : 0) << '\n';
+                << (ap.ok ? ap.valores[0] : 0) << ',' << (ap.ok ? ap.segundos : 0);
+        if (csv.is_open()) {
+            for (const Medida* m :
+                 {&corrida.completa, &corrida.stock, &corrida.pisoStock, &corrida.temporales,
+                  &corrida.pisoTemporales, &corrida.asientos, &corrida.compactacion})
+                csv << ',' << (m->ok ? m->segundos : 0);
+            csv << ',' << (corrida.compactacion.ok ? corrida.compactacion.valores[1] : 0) << ','
+                << (corrida.planos.ok ? corrida.planos.segundos : 0) << '\n';
+        }
         for (const std::string& s : {rec, piso})
             for (const char* sufijo : {"", "-wal", "-shm"}) fs::remove(s + sufijo);
     }
