@@ -30,7 +30,7 @@ set key top left
 set logscale xy
 set xlabel "asientos en MV_ASIENTOS"
 set ylabel "segundos"
-set title "Corrida completa, DepuraAsientos (recorrido por fechas) y su piso (INSERT ... SELECT + DELETE)"
+set title "Corrida completa, recorrido de DepuraAsientos y su piso (INSERT ... SELECT + DELETE)"
 set grid
 plot "$SALIDA/tiempos.csv" every ::1 using 1:10 with linespoints title "corrida completa (consola)", \
      "$SALIDA/tiempos.csv" every ::1 using 1:15 with linespoints title "recorrido (consola)", \
