@@ -101,14 +101,14 @@ double PisoStock(const std::string& base, const std::string& hasta, std::vector<
     };
     const auto t0 = std::chrono::steady_clock::now();
     long long filas = 0;
-    cn.Ejecutar("BEGIN");
+    sqlite::Transaccion tx(cn.db());
     for (const auto& [detalle, cabecera] :
          {std::pair{"V_MV_STOCK_ITEMS", "V_MV_STOCK"}, std::pair{"V_MV_CPTE_ITEMS", "V_MV_CPTE"},
           std::pair{"C_MV_CPTE_ITEMS", "C_MV_CPTE"}}) {
         filas += cn.Ejecutar(items(detalle, cabecera));
         filas += cn.Ejecutar(std::string("DELETE FROM ") + cabecera + " WHERE FECHA <= " + f);
     }
-    cn.Ejecutar("COMMIT");
+    if (tx.Confirmar() != SQLITE_OK) throw Falla(1, sqlite3_errmsg(cn.db()), "bench");
     const double t = Segundos(t0);
     v.push_back(static_cast<double>(filas));
     return t;
@@ -153,12 +153,12 @@ int IndicesPlanos(const std::string& base) {
         while (st.Fila()) indices.emplace_back(st.Columna(0), st.Columna(1));
     }
     const std::regex sinBlancos(R"(rtrim\((\w+)\)\s+COLLATE\s+NOCASE)", std::regex::icase);
-    cn.Ejecutar("BEGIN");
+    sqlite::Transaccion t(cn.db());
     for (const auto& [nombre, sql] : indices) {
         cn.Ejecutar("DROP INDEX \"" + nombre + "\"");
         cn.Ejecutar(std::regex_replace(sql, sinBlancos, "$1"));
     }
-    cn.Ejecutar("COMMIT");
+    if (t.Confirmar() != SQLITE_OK) throw Falla(1, sqlite3_errmsg(cn.db()), "bench");
     return static_cast<int>(indices.size());
 }
 

@@ -21,9 +21,10 @@ void ExigirArchivoNuevo(const std::string& ruta) {
 }
 
 void AplicarEsquema(Bd& bd) {
-    bd.Ejecutar("BEGIN");
+    sqlite::Transaccion t(bd.Manejador());
+    if (!t) bd.Fallar("BEGIN");
     bd.Ejecutar(std::string(EsquemaSQL()));
-    bd.Ejecutar("COMMIT");
+    if (t.Confirmar() != SQLITE_OK) bd.Fallar("COMMIT");
 }
 
 void BorrarSiExiste(const std::string& ruta) noexcept {

@@ -293,16 +293,19 @@ void GenerarDemo(const std::string& ruta, const OpcionesDemo& o) {
             "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -65536; "
             "PRAGMA temp_store = MEMORY");
         demo::AplicarEsquema(bd);
-        bd.Ejecutar("BEGIN");
-        auto recrear = demo::QuitarIndicesYDisparadores(bd);
         {
-            demo::Contexto cx(bd, o);
-            demo::TablasFijas(cx);
-            demo::GenerarAsientos(cx);
-            demo::TablasFinales(cx);
+            sqlite::Transaccion t(bd.Manejador());
+            if (!t) bd.Fallar("BEGIN");
+            auto recrear = demo::QuitarIndicesYDisparadores(bd);
+            {
+                demo::Contexto cx(bd, o);
+                demo::TablasFijas(cx);
+                demo::GenerarAsientos(cx);
+                demo::TablasFinales(cx);
+            }
+            for (const auto& sql : recrear) bd.Ejecutar(sql);
+            if (t.Confirmar() != SQLITE_OK) bd.Fallar("COMMIT");
         }
-        for (const auto& sql : recrear) bd.Ejecutar(sql);
-        bd.Ejecutar("COMMIT");
         bd.Ejecutar("PRAGMA analysis_limit = 1000; ANALYZE");
         // The suite's demo file keeps a write-ahead log, as the program's engine prefers; the
         // engine itself leaves every file in the journal mode it has.

@@ -1,5 +1,6 @@
 #pragma once
-// A prepared SQLite statement that finalizes itself on every way out.
+// Small owning types over the SQLite C API: a prepared statement that finalizes itself and a
+// transaction that rolls back on every way out but its commit.
 #include <sqlite3.h>
 
 #include <memory>
@@ -47,6 +48,33 @@ class SentenciaPreparada {
   private:
     sqlite3_stmt* st_ = nullptr;
     int rc_ = SQLITE_OK;
+};
+
+// BEGIN on construction; Confirmar() commits; leaving the scope otherwise rolls back. For code that
+// speaks to SQLite directly (fixtures, tools); the engine's own transactions are the connection's.
+class Transaccion {
+  public:
+    // `inicio`: "BEGIN", "BEGIN IMMEDIATE"... False (operator bool) when SQLite refused it.
+    explicit Transaccion(sqlite3* db, const char* inicio = "BEGIN") : db_(db) {
+        abierta_ = sqlite3_exec(db_, inicio, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~Transaccion() {
+        if (abierta_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    Transaccion(const Transaccion&) = delete;
+    Transaccion& operator=(const Transaccion&) = delete;
+
+    explicit operator bool() const { return abierta_; }
+    // The SQLite result of COMMIT; when it fails the transaction is rolled back on leaving.
+    int Confirmar() {
+        const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) abierta_ = false;
+        return rc;
+    }
+
+  private:
+    sqlite3* db_;
+    bool abierta_ = false;
 };
 
 }  // namespace dep::sqlite
