@@ -129,9 +129,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
     }
 
     // The numbering may write (its check deletes a control row): everything it does is undone.
-    Conexion& cn = s.datos.Conexion_();
-    cn.BeginTrans();
-    try {
+    const TransaccionDeshecha deshecha(s.datos.Conexion_());
+    {
         std::string anteriorFiltro;
         std::optional<Fecha> anteriorBorrado;
         bool anteriorResumen = false;
@@ -212,16 +211,7 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             anteriorResumen = p.grupos > 0;
             v.pasadas.push_back(p);
         }
-    } catch (...) {
-        try {
-            while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
-        } catch (...) {
-            // The connection is gone and the database drops the transaction: the failure to tell is the
-            // first.
-        }
-        throw;
     }
-    while (cn.NivelTransaccion() > 0) cn.RollbackTrans();
     return v;
 }
 

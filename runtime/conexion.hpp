@@ -86,4 +86,24 @@ class Conexion {
     std::vector<ErrorBD> errores_;
 };
 
+// A transaction whose work is never kept: begun on construction, rolled back on leaving the scope
+// whatever the way out (a preview's numbering check writes, and nothing of it may stay).
+class TransaccionDeshecha {
+  public:
+    explicit TransaccionDeshecha(Conexion& cn) : cn_(cn), nivel_(cn.NivelTransaccion()) { cn_.BeginTrans(); }
+    ~TransaccionDeshecha() {
+        try {
+            while (cn_.NivelTransaccion() > nivel_) cn_.RollbackTrans();
+        } catch (...) {
+            // The connection is gone, and the database drops its transaction with it.
+        }
+    }
+    TransaccionDeshecha(const TransaccionDeshecha&) = delete;
+    TransaccionDeshecha& operator=(const TransaccionDeshecha&) = delete;
+
+  private:
+    Conexion& cn_;
+    int nivel_;
+};
+
 }  // namespace dep
