@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "app/consola/anfitrion_consola.hpp"
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
+#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
 namespace dep::fiabilidad {
@@ -175,13 +177,15 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
         ini << "[Conexion]\nEsperaBloqueo=300\n";
     }
     {
-        sqlite3* otro = nullptr;
-        ASSERT_EQ(sqlite3_open(base.c_str(), &otro), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(otro, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        // Another program holds the file locked for the whole run.
+        std::unique_ptr<sqlite3, decltype(&sqlite3_close)> otro(nullptr, &sqlite3_close);
+        sqlite3* abierta = nullptr;
+        ASSERT_EQ(sqlite3_open(base.c_str(), &abierta), SQLITE_OK);
+        otro.reset(abierta);
+        const sqlite::Transaccion bloqueo(otro.get(), "BEGIN EXCLUSIVE");
+        ASSERT_TRUE(bloqueo);
         s = Programa({"--hasta", "30/06/2021", "--asientos", "--base", base},
                      {"DEPURACION_INI=" + (c / "cn000pr.ini"), "TEMP=" + c.Ruta().string()});
-        sqlite3_exec(otro, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(otro);
     }
     EXPECT_EQ(s.estado, 3) << s.out << s.err;
     EXPECT_TRUE(Contiene(s.out + s.err, "bloqueada")) << s.out << s.err;
