@@ -102,7 +102,10 @@ struct Resultados {
 // The whole run and each purge against its floor, the compaction, the plain-index walk.
 Resultados CorridaYPisos(const Args& a, const std::string& demo, long long n) {
     using namespace dep::bench;
-    const std::string sufijo = "-" + std::to_string(n) + ".db";
+    // Built in steps: GCC 12 at -O3 warns (falsely) on "-" + std::to_string(n).
+    std::string sufijo(1, '-');
+    sufijo += std::to_string(n);
+    sufijo += ".db";
     Resultados r;
     const std::string completa = Copia(demo, a.carpeta + "/completa" + sufijo);
     r.completa = EnHijo([&](std::vector<double>& v) { return CorridaCompleta(completa, a.hasta, v); });
