@@ -50,7 +50,8 @@ void PicMsg::Mostrar() {
     setVisible(true);
 }
 
-void PicMsg::Componer() {
+void PicMsg::Componer() const {
+    sucia_ = false;
     const QSize s = size().expandedTo(QSize(1, 1));
     if (imagen_.size() != s) imagen_ = QImage(s, QImage::Format_RGB32);
     if (dibujado_)
@@ -60,6 +61,7 @@ void PicMsg::Componer() {
 }
 
 void PicMsg::RepintarYa() {
+    if (sucia_) Componer();
     pendiente_ = false;
     marco_.stop();
     repaint();
@@ -70,7 +72,7 @@ void PicMsg::RepintarYa() {
 void PicMsg::Dibujar(const DibujoBarra& d) {
     ultimo_ = d;
     dibujado_ = true;
-    Componer();
+    sucia_ = true;
     if (!desdeRepintado_.isValid() || desdeRepintado_.elapsed() >= kMarcoMs) {
         RepintarYa();
     } else {
@@ -85,6 +87,7 @@ void PicMsg::VaciarPendiente() {
 }
 
 void PicMsg::paintEvent(QPaintEvent*) {
+    if (sucia_) Componer();
     QPainter p(this);
     p.drawImage(0, 0, imagen_);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// PicMsg: the picture box of the progress bar. The picture (a QImage) is exact after every
-// draw; what reaches the screen is limited to one repaint per frame while the caller yields,
+// PicMsg: the picture box of the progress bar. The picture (a QImage) is exact whenever it is
+// read or painted (it is composed then, not at every draw: a walk draws once per merge batch);
+// what reaches the screen is limited to one repaint per frame while the caller yields,
 // and a draw that follows a quiet frame is painted at once, so that a caption shown just
 // before a long statement is on screen while the statement runs.
 #include <QElapsedTimer>
@@ -26,7 +27,10 @@ class PicMsg : public QWidget, public Imagen {
     // Paints a draw still waiting for its frame, when the frame has passed.
     void VaciarPendiente();
     bool Pendiente() const { return pendiente_; }
-    const QImage& Imagen_() const { return imagen_; }
+    const QImage& Imagen_() const {
+        if (sucia_) Componer();
+        return imagen_;
+    }
     const DibujoBarra& Ultimo() const { return ultimo_; }  // the last draw
     int Repintados() const { return repintados_; }         // repaints that reached the screen
 
@@ -35,10 +39,11 @@ class PicMsg : public QWidget, public Imagen {
     void resizeEvent(QResizeEvent*) override;
 
   private:
-    void Componer();
+    void Componer() const;
     void RepintarYa();
 
-    QImage imagen_;
+    mutable QImage imagen_;
+    mutable bool sucia_ = false;  // a draw came since the picture was composed
     DibujoBarra ultimo_;
     bool dibujado_ = false;
     bool pendiente_ = false;
