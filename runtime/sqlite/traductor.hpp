@@ -14,6 +14,8 @@
 //    SELECT TOP n -> LIMIT n, '+' next to a text literal -> '||', !< and !>;
 //  - text comparisons get the collation DEP_CI (see colacion.hpp); "column = 'text'" on a column
 //    indexed as rtrim(column) COLLATE NOCASE also compares that expression, so the index seeks;
+//    "column = column" (SELECT, DELETE, IF) also compares under NOCASE, BINARY or rtrim NOCASE,
+//    with a check of the columns' texts before each run (Paso::comprobacion);
 //  - batches: statements one per line or separated by ';', SET NOCOUNT/DATEFORMAT ignored.
 // Anything else that is T-SQL only (DECLARE, variables, three-part names, DELETE ... FROM join,
 // CREATE TRIGGER) is refused with a message naming the statement.
