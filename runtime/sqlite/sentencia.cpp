@@ -385,7 +385,11 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
         }
     }
     p_.sql = Unir(prefijo, sufijo);
-    if (!pares_.empty()) p_.comprobacion = Comprobacion();
+    if (!pares_.empty()) {
+        p_.comprobacion = Comprobacion();
+        // No table to look at: the added comparisons cannot be trusted, the wide form always runs.
+        if (p_.comprobacion.empty()) p_.comprobacion = "SELECT 1";
+    }
     if (!amplios_.empty()) {
         for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);
         p_.sqlAmplio = Unir(prefijo, sufijo);
