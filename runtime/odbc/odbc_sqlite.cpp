@@ -7,6 +7,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_interno.hpp"
+#include "runtime/sqlite/colacion.hpp"
 #include "runtime/sqlite/lexico.hpp"
 #include "runtime/sqlite/traductor.hpp"
 
@@ -87,12 +88,8 @@ Value ValorLiteral(const Token& t, bool fecha, const std::string& tsql) {
 // column's index, bound as the embedded engine binds them. No collation is reported through the
 // driver, so the translation does not ask for them here; they are kept in step all the same.
 Value Cota(std::string_view v, sqlite::Rango rango, bool nocase) {
-    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
-    bool acotable = true;
-    for (unsigned char ch : v) {
-        const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-        if (ch >= 0x80 || (letra && !nocase)) acotable = false;
-    }
+    v = sqlite::SinBlancosFinales(v);
+    const bool acotable = sqlite::Acotable(v, nocase);
     if (rango == sqlite::Rango::Desde) return Value(acotable ? std::string(v) : std::string());
     // 0xFF never starts a UTF-8 character: it sorts after every text.
     return Value(acotable ? std::string(v) + "!" : std::string("\xFF"));

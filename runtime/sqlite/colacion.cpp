@@ -74,6 +74,14 @@ int CompararComoServidor(std::string_view a, std::string_view b) {
     return 0;
 }
 
+bool Acotable(std::string_view sinBlancos, bool nocase) {
+    for (unsigned char ch : sinBlancos) {
+        const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+        if (ch >= 0x80 || (letra && !nocase)) return false;
+    }
+    return true;
+}
+
 bool FueraDeForma(std::string_view s, FormaDeTexto forma) {
     if (PliegaMasQueNocase(s)) return true;
     if (forma == FormaDeTexto::SinPliegue) return false;

@@ -24,6 +24,11 @@ std::string_view SinBlancosFinales(std::string_view s);
 // does not (á = Á): an equality under NOCASE would miss rows.
 bool PliegaMasQueNocase(std::string_view s);
 
+// The literal (without trailing blanks) bounds the texts equal to it under the comparison in a
+// column's own order (NOCASE when `nocase`, else BINARY): they lie from it up to it followed by
+// "!". Not so when it holds a byte above ASCII, or a letter and the order is BINARY.
+bool Acotable(std::string_view sinBlancos, bool nocase);
+
 // A plain comparison of two columns (one an index can serve) agrees with the server's as long as
 // every text on both sides is in the form it needs:
 enum class FormaDeTexto {

@@ -1,7 +1,6 @@
 // Opening the database file, transactions, the entry points Execute / Consultar, the statement
 // trace and the refusals for tests.
 #include "runtime/sqlite/conexion_sqlite.hpp"
-#include "runtime/sqlite/sentencia_preparada.hpp"
 
 #include <pwd.h>
 #include <sqlite3.h>

@@ -21,7 +21,7 @@ namespace dep {
 using sqlite::Paso;
 using sqlite::Token;
 using sqlite::interno::Comillas;
-using Propia = sqlite::SentenciaPreparada;
+using EnUso = sqlite::SentenciaEnUso;
 
 namespace {
 
@@ -69,41 +69,42 @@ std::string EnSuBase(const std::string& sql, const std::string& esquema, const s
     return sql.substr(0, t[k].desde) + Comillas(esquema) + "." + Comillas(nombre) + sql.substr(t[k].hasta);
 }
 
-bool Existe(sqlite3* db, const std::string& maestro, const std::string& tipo, const std::string& nombre) {
-    Propia st(db, "SELECT 1 FROM " + maestro + " WHERE type = ? AND name = ? COLLATE NOCASE");
-    st.Texto(1, tipo);
-    st.Texto(2, nombre);
-    return st.Fila();
-}
-
 }  // namespace
 
+// Runs twice a walk date: its fixed statements come from the connection's cache.
 void ConexionSqlite::PasoDisparadores(const Paso& p, Contexto& c) {
     const std::string tsql = sqlite::TextoDe(c.t, c.texto, p.desde, p.hasta);
     const std::string esquema = p.base.empty() ? "main" : p.base;
     const std::string en = Comillas(esquema) + ".";
     const std::string maestro = en + "sqlite_master";
+    auto usar = [&](const std::string& sql) { return EnUso(Preparada(sql)); };
+    auto paso = [&](EnUso& st) {
+        st.Fila();
+        if (st.Codigo() != SQLITE_DONE && st.Codigo() != SQLITE_ROW)
+            Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
+    };
+    auto existe = [&](const char* tipo, const std::string& nombre) {
+        EnUso st = usar("SELECT 1 FROM " + maestro + " WHERE type = ? AND name = ? COLLATE NOCASE");
+        st.Texto(1, tipo);
+        st.Texto(2, nombre);
+        return st.Fila();
+    };
     std::string tabla;
     {
-        Propia st(db_, "SELECT name FROM " + maestro +
-                           " WHERE type IN ('table','view') AND name = ? COLLATE NOCASE");
+        EnUso st = usar("SELECT name FROM " + maestro +
+                        " WHERE type IN ('table','view') AND name = ? COLLATE NOCASE");
         st.Texto(1, p.nombre);
         if (st.Fila()) tabla = st.Columna(0);
     }
     if (tabla.empty())
         Rehusar("Error en la sentencia \"" + tsql + "\": no existe la tabla '" + p.nombre + "'", "42S02");
-    auto paso = [&](Propia& st) {
-        st.Fila();
-        if (st.Codigo() != SQLITE_DONE && st.Codigo() != SQLITE_ROW)
-            Rehusar("Error en la sentencia \"" + tsql + "\": " + sqlite3_errmsg(db_), "42000");
-    };
     if (!p.activar) {
-        Ejecutar("CREATE TABLE IF NOT EXISTS " + en + kApagadas + " (TABLA TEXT PRIMARY KEY COLLATE NOCASE)",
-                 tsql);
+        if (!existe("table", kApagadas))
+            Ejecutar("CREATE TABLE " + en + kApagadas + " (TABLA TEXT PRIMARY KEY COLLATE NOCASE)", tsql);
         std::vector<std::pair<std::string, std::string>> lista;
         {
-            Propia st(db_, "SELECT name, sql FROM " + maestro +
-                               " WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE");
+            EnUso st = usar("SELECT name, sql FROM " + maestro +
+                            " WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE");
             st.Texto(1, tabla);
             while (st.Fila()) lista.emplace_back(st.Columna(0), st.Columna(1));
         }
@@ -114,8 +115,8 @@ void ConexionSqlite::PasoDisparadores(const Paso& p, Contexto& c) {
                 Ejecutar(std::string("CREATE TABLE IF NOT EXISTS ") + en + kGuardados +
                              " (NOMBRE TEXT PRIMARY KEY, TABLA TEXT NOT NULL, SQL TEXT NOT NULL)",
                          tsql);
-                Propia ins(db_, "INSERT OR REPLACE INTO " + en + kGuardados +
-                                    " (NOMBRE, TABLA, SQL) VALUES (?, ?, ?)");
+                EnUso ins = usar("INSERT OR REPLACE INTO " + en + kGuardados +
+                                 " (NOMBRE, TABLA, SQL) VALUES (?, ?, ?)");
                 ins.Texto(1, nombre);
                 ins.Texto(2, tabla);
                 ins.Texto(3, sql);
@@ -124,27 +125,27 @@ void ConexionSqlite::PasoDisparadores(const Paso& p, Contexto& c) {
             Ejecutar("DROP TRIGGER " + en + Comillas(nombre), tsql);
             if (!guardado.empty()) Ejecutar(EnSuBase(guardado, esquema, nombre), tsql);
         }
-        Propia ins(db_, "INSERT OR IGNORE INTO " + en + kApagadas + " (TABLA) VALUES (?)");
+        EnUso ins = usar("INSERT OR IGNORE INTO " + en + kApagadas + " (TABLA) VALUES (?)");
         ins.Texto(1, tabla);
         paso(ins);
         return;
     }
-    if (Existe(db_, maestro, "table", kGuardados)) {
+    if (existe("table", kGuardados)) {
         std::vector<std::pair<std::string, std::string>> lista;
         {
-            Propia st(db_, "SELECT NOMBRE, SQL FROM " + en + kGuardados + " WHERE TABLA = ? COLLATE NOCASE");
+            EnUso st = usar("SELECT NOMBRE, SQL FROM " + en + kGuardados + " WHERE TABLA = ? COLLATE NOCASE");
             st.Texto(1, tabla);
             while (st.Fila()) lista.emplace_back(st.Columna(0), st.Columna(1));
         }
         for (const auto& [nombre, sql] : lista) {
-            if (!Existe(db_, maestro, "trigger", nombre)) Ejecutar(EnSuBase(sql, esquema, nombre), tsql);
-            Propia del(db_, "DELETE FROM " + en + kGuardados + " WHERE NOMBRE = ?");
+            if (!existe("trigger", nombre)) Ejecutar(EnSuBase(sql, esquema, nombre), tsql);
+            EnUso del = usar("DELETE FROM " + en + kGuardados + " WHERE NOMBRE = ?");
             del.Texto(1, nombre);
             paso(del);
         }
     }
-    if (Existe(db_, maestro, "table", kApagadas)) {
-        Propia del(db_, "DELETE FROM " + en + kApagadas + " WHERE TABLA = ?");
+    if (existe("table", kApagadas)) {
+        EnUso del = usar("DELETE FROM " + en + kApagadas + " WHERE TABLA = ?");
         del.Texto(1, tabla);
         paso(del);
     }

@@ -150,7 +150,7 @@ void ConexionSqlite::MarcarColumnasDeFechas(const std::string& base, const std::
     bool vacia = false;
     {
         sqlite::SentenciaPreparada st(db_, "SELECT 1 FROM " + origen + " LIMIT 1");
-        vacia = st && sqlite3_step(st.get()) != SQLITE_ROW;
+        vacia = st && !st.Fila();
     }
     for (auto& c : cols) {
         if (!sqlite::TipoTextoOSinTipo(c.tipo)) continue;
@@ -162,7 +162,7 @@ void ConexionSqlite::MarcarColumnasDeFechas(const std::string& base, const std::
         const std::string sql =
             "SELECT " + col + " FROM " + origen + " WHERE " + col + " IS NOT NULL LIMIT 1";
         sqlite::SentenciaPreparada st(db_, sql);
-        if (st && sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
+        if (st.Fila() && sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
             c.guardaFechas =
                 PareceFechaIso(sqlite3_column_text(st.get(), 0), sqlite3_column_bytes(st.get(), 0));
         }
@@ -341,10 +341,8 @@ const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::ve
             return p.sqlAmplio;
     if (!p.comprobacion.empty()) {
         // A check that cannot run counts as texts out of form: the wide form is always right.
-        sqlite3_stmt* st = Preparada(p.comprobacion);
-        const bool fuera = !st || sqlite3_step(st) != SQLITE_ROW || sqlite3_column_int(st, 0) != 0;
-        if (st) sqlite3_reset(st);
-        if (fuera) return p.sqlAmplio;
+        sqlite::SentenciaEnUso st(Preparada(p.comprobacion));
+        if (!st.Fila() || sqlite3_column_int(st.get(), 0) != 0) return p.sqlAmplio;
     }
     return p.sql;
 }
@@ -412,11 +410,7 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
             sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         } else if (prm.rango != sqlite::Rango::Valor) {
             std::string_view v = sqlite::SinBlancosFinales(texto);
-            bool acotable = true;
-            for (unsigned char ch : v) {
-                const bool letra = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-                if (ch >= 0x80 || (letra && !prm.nocase)) acotable = false;
-            }
+            const bool acotable = sqlite::Acotable(v, prm.nocase);
             if (prm.rango == sqlite::Rango::Desde) {
                 if (!acotable) v = std::string_view("", 0);  // a null pointer would bind NULL
                 sqlite3_bind_text(st, n, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);

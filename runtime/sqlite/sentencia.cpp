@@ -318,23 +318,25 @@ std::string Sentencia::Piezas(std::size_t desde, std::size_t hasta) const {
 }
 
 // SELECT 1 when a text of a compared column, in any table of the statement that has it, is not in
-// its pair's form.
+// its pair's form. Each column once, under the strictest form asked of it.
 std::string Sentencia::Comprobacion() {
+    std::map<std::string, std::pair<std::string, FormaDeTexto>> columnas;  // upper-case name
+    for (const Par& par : pares_)
+        for (const std::string* nombre : {&par.a, &par.b}) {
+            auto [it, nueva] = columnas.emplace(MayusculasAscii(*nombre), std::pair{*nombre, par.forma});
+            if (!nueva && par.forma > it->second.second) it->second.second = par.forma;
+        }
     std::string r;
     for (const RefTabla& tabla : tablas_) {
         const auto* cols = esquema_.Columnas(tabla.base, tabla.tabla);
         if (!cols) continue;
         std::string condicion;
-        for (const Par& par : pares_) {
-            for (const std::string* nombre : {&par.a, &par.b}) {
-                const bool tiene = std::any_of(cols->begin(), cols->end(), [&](const Columna& c) {
-                    return MayusculasAscii(c.nombre) == MayusculasAscii(*nombre);
-                });
-                if (!tiene) continue;
-                condicion += condicion.empty() ? "" : " OR ";
-                condicion += "dep_fuera_de_forma(" + Comillas(*nombre) + ", " +
-                             std::to_string(static_cast<int>(par.forma)) + ")";
-            }
+        for (const Columna& c : *cols) {
+            const auto it = columnas.find(MayusculasAscii(c.nombre));
+            if (it == columnas.end()) continue;
+            condicion += condicion.empty() ? "" : " OR ";
+            condicion += "dep_fuera_de_forma(" + Comillas(it->second.first) + ", " +
+                         std::to_string(static_cast<int>(it->second.second)) + ")";
         }
         if (condicion.empty()) continue;
         r += r.empty() ? "SELECT " : " OR ";

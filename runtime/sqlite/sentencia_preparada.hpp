@@ -1,6 +1,7 @@
 #pragma once
-// Small owning types over the SQLite C API: a prepared statement that finalizes itself and a
-// transaction that rolls back on every way out but its commit.
+// Small types over the SQLite C API that clean up on every way out: a prepared statement that
+// finalizes itself, one of the engine's cache that resets itself, and a transaction that rolls
+// back unless committed.
 #include <sqlite3.h>
 
 #include <memory>
@@ -14,20 +15,9 @@ struct Finalizar {
 };
 using SentenciaGuardada = std::unique_ptr<sqlite3_stmt, Finalizar>;
 
-class SentenciaPreparada {
+// Binding and stepping one statement; the two kinds below differ in what leaving the scope does.
+class Cursor {
   public:
-    // Prepares `sql` on `db`; false (operator bool) when SQLite refused it.
-    SentenciaPreparada(sqlite3* db, const std::string& sql) {
-        rc_ = sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr);
-        if (rc_ != SQLITE_OK) {
-            sqlite3_finalize(st_);
-            st_ = nullptr;
-        }
-    }
-    ~SentenciaPreparada() { sqlite3_finalize(st_); }
-    SentenciaPreparada(const SentenciaPreparada&) = delete;
-    SentenciaPreparada& operator=(const SentenciaPreparada&) = delete;
-
     explicit operator bool() const { return st_ != nullptr; }
     sqlite3_stmt* get() const { return st_; }
 
@@ -45,9 +35,40 @@ class SentenciaPreparada {
         return s ? reinterpret_cast<const char*>(s) : "";
     }
 
-  private:
+  protected:
+    Cursor() = default;
+    ~Cursor() = default;
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
     sqlite3_stmt* st_ = nullptr;
     int rc_ = SQLITE_OK;
+};
+
+// Prepared here and finalized on leaving the scope.
+class SentenciaPreparada : public Cursor {
+  public:
+    // Prepares `sql` on `db`; false (operator bool) when SQLite refused it.
+    SentenciaPreparada(sqlite3* db, const std::string& sql) {
+        rc_ = sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr);
+        if (rc_ != SQLITE_OK) {
+            sqlite3_finalize(st_);
+            st_ = nullptr;
+        }
+    }
+    ~SentenciaPreparada() { sqlite3_finalize(st_); }
+};
+
+// A statement of the engine's cache (null: it could not be prepared), reset on leaving the scope
+// so that the cache can hand it out again.
+class SentenciaEnUso : public Cursor {
+  public:
+    explicit SentenciaEnUso(sqlite3_stmt* st) { st_ = st; }
+    ~SentenciaEnUso() {
+        if (!st_) return;
+        sqlite3_reset(st_);
+        sqlite3_clear_bindings(st_);
+    }
 };
 
 // BEGIN on construction; Confirmar() commits; leaving the scope otherwise rolls back. For code that
