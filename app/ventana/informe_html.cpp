@@ -57,6 +57,7 @@ std::string Acentuar(std::string t) {
         {"pasara", "pasará"},
         {"dia", "día"},
         {"despues", "después"},
+        {"decision", "decisión"},
     };
     auto letra = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c & 0x80); };
     for (const auto& [sin, con] : kPalabras) {
@@ -324,6 +325,10 @@ std::string HtmlResumen(const Informe& i) {
     if (i.compactacion == resultado::kOk && i.bytesAntes >= 0 && i.bytesDespues >= 0)
         h += Parrafo("Tamaño de la base de datos: " + Num(i.bytesAntes / 1024) + " KB antes, " +
                      Num(i.bytesDespues / 1024) + " KB después de compactarla");
+    else if (i.compactacion == resultado::kOmitida && i.bytesAntes >= 0 && i.bytesDespues >= 0)
+        h +=
+            Parrafo("Espacio de las tablas depuradas: " + Num(i.bytesAntes / 1024) + " KB antes, " +
+                    Num(i.bytesDespues / 1024) + " KB después (" + Esc(Acentuar(i.motivoCompactacion)) + ")");
     else if (i.compactacion == resultado::kRechazada)
         h += Parrafo("<span style=\"color:#a12a1a;\">No se compactó la base de datos: " +
                      Esc(i.motivoCompactacion) + "</span>");

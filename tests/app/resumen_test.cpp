@@ -223,6 +223,16 @@ class ResumenTest : public QObject {
         const std::string h = HtmlResumen(i);
         QVERIFY2(Contiene(h, "Verificados") && Contiene(h, "NO CUADRAN") && Contiene(h, "1,25"), h.c_str());
         QVERIFY2(Contiene(h, "después 2,25") && Contiene(h, "agregó 1 asiento(s)"), h.c_str());
+        // A server compacts nothing: the window gives the purged tables' space, as the console does.
+        Informe servidor;
+        servidor.compactacion = resultado::kOmitida;
+        servidor.bytesAntes = 3 << 20;
+        servidor.bytesDespues = 1 << 20;
+        servidor.motivoCompactacion = "reducir los archivos es decision del administrador";
+        const std::string e = HtmlResumen(servidor);
+        QVERIFY2(Contiene(e, "Espacio de las tablas depuradas: 3072 KB antes, 1024 KB después") &&
+                     Contiene(e, "decisión del administrador"),
+                 e.c_str());
     }
 };
 
