@@ -120,7 +120,7 @@ double PisoTemporales(const std::string& base, const std::string& hasta, std::ve
     const auto t0 = std::chrono::steady_clock::now();
     long long filas = 0;
     for (const std::string& tabla : TablasTemporales()) filas += cn.Ejecutar("DELETE FROM " + tabla);
-    for (const char* tabla : {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"})
+    for (const std::string& tabla : TablasHistorial())
         filas += cn.Ejecutar(std::string("DELETE FROM ") + tabla + " WHERE FECHA <= " + f);
     const double t = Segundos(t0);
     v.push_back(static_cast<double>(filas));

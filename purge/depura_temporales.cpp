@@ -48,7 +48,7 @@ void Depuracion::DepuraTemporales() {
     for (const std::string& tabla : TablasTemporales())
         ejecutar("TRUNCATE TABLE " + tabla, "TRUNCATE TABLE " + tabla);
     const std::string fecha = DoblarComillas(host_.TextoFecha());
-    for (const char* tabla : {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"}) {
+    for (const std::string& tabla : TablasHistorial()) {
         const std::string unidad = std::string("DELETE ") + tabla;
         std::string error;
         const auto f = Comprobar(s_.datos, tabla, error);

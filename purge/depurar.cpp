@@ -106,10 +106,10 @@ namespace {
 // What the purges empty or delete from (the stock procedure's tables as the demo defines it): a
 // server that is not compacted reports their space before and after instead.
 std::vector<std::string> TablasDepuradas() {
-    std::vector<std::string> t = {"MV_ASIENTOS",     "V_MV_STOCK",          "V_MV_STOCK_ITEMS",
-                                  "V_MV_CPTE",       "V_MV_CPTE_ITEMS",     "C_MV_CPTE",
-                                  "C_MV_CPTE_ITEMS", "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"};
-    for (const auto& x : TablasTemporales()) t.push_back(x);
+    std::vector<std::string> t = {"MV_ASIENTOS",     "V_MV_STOCK", "V_MV_STOCK_ITEMS", "V_MV_CPTE",
+                                  "V_MV_CPTE_ITEMS", "C_MV_CPTE",  "C_MV_CPTE_ITEMS"};
+    for (const auto* lista : {&TablasHistorial(), &TablasTemporales()})
+        t.insert(t.end(), lista->begin(), lista->end());
     return t;
 }
 

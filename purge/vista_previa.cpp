@@ -82,6 +82,11 @@ const std::vector<std::string>& TablasTemporales() {
     return t;
 }
 
+const std::vector<std::string>& TablasHistorial() {
+    static const std::vector<std::string> t = {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"};
+    return t;
+}
+
 VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool stock, bool asientos,
                                 bool temporales) {
     VistaPrevia v;
@@ -104,7 +109,7 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             }
             v.trabajo.push_back(c);
         }
-        for (const char* t : {"MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"}) {
+        for (const std::string& t : TablasHistorial()) {
             ConteoTabla c{t, 0, true, {}};
             try {
                 const FechasNoValidas f = BuscarFechasNoValidas(s.datos, t);

@@ -56,6 +56,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
 
 // The work tables of the temporaries purge, in its order.
 const std::vector<std::string>& TablasTemporales();
+// The history tables it deletes from up to the date, in its order.
+const std::vector<std::string>& TablasHistorial();
 
 std::string TextoVistaPrevia(const VistaPrevia& v);  // Spanish table
 std::string JsonVistaPrevia(const VistaPrevia& v);
