@@ -1,5 +1,6 @@
 // The console program timed from outside, and plain SQLite on the same statements.
 #include "bench/corrida.hpp"
+#include "bench/medidas.hpp"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -11,19 +12,14 @@
 #include <regex>
 
 #include "purge/vista_previa.hpp"
-#include "runtime/ajustes.hpp"
+#include "runtime/conexion.hpp"
 #include "runtime/conversions.hpp"
-#include "runtime/data_services.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::bench {
 
 namespace {
-
-double Segundos(std::chrono::steady_clock::time_point desde) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - desde).count();
-}
 
 std::string Iso(const std::string& hasta) {
     const auto f = ReconocerFecha(hasta);
@@ -128,10 +124,7 @@ double PisoTemporales(const std::string& base, const std::string& hasta, std::ve
 }
 
 double Compactacion(const std::string& base, std::vector<double>& v) {
-    AjustesConexion a;
-    a.motor = "sqlite";
-    a.base = base;
-    auto cn = AbrirConexion(a);
+    auto cn = Abrir(base);
     const auto t0 = std::chrono::steady_clock::now();
     const dep::Compactacion c = cn->Compactar();
     const double t = Segundos(t0);

@@ -27,20 +27,9 @@ namespace {
 const char* const kFiltros[2] = {kPasadas[0].filtro, kPasadas[1].filtro};
 const char* const kTipos[2] = {kPasadas[0].tipo, kPasadas[1].tipo};
 
-std::shared_ptr<Conexion> Abrir(const std::string& base) {
-    AjustesConexion a;
-    a.motor = "sqlite";
-    a.base = base;
-    return AbrirConexion(a);
-}
-
 double Numero(Conexion& cn, const std::string& sql) {
     Resultado r = cn.Consultar(sql);
     return r.filas.empty() || r.filas[0].empty() ? 0 : r.filas[0][0].ANumero();
-}
-
-double Segundos(std::chrono::steady_clock::time_point desde) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - desde).count();
 }
 
 // The console's host, counting the merge batches by their progress captions (one per batch).
@@ -79,6 +68,17 @@ struct ConsolaMuda {
 };
 
 }  // namespace
+
+std::shared_ptr<Conexion> Abrir(const std::string& base) {
+    AjustesConexion a;
+    a.motor = "sqlite";
+    a.base = base;
+    return AbrirConexion(a);
+}
+
+double Segundos(std::chrono::steady_clock::time_point desde) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - desde).count();
+}
 
 Medida EnHijo(const std::function<double(std::vector<double>&)>& f) {
     Medida m;

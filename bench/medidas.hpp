@@ -1,9 +1,13 @@
 #pragma once
 // The pieces of the consolidation benchmark: each measurement runs in a child process of its
 // own, so that its peak memory is its own and a crash cannot spoil the others.
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "runtime/conexion.hpp"
 
 namespace dep::bench {
 
@@ -14,6 +18,10 @@ struct Medida {
     std::vector<double> valores;  // what the measurement counted
     std::string nota;             // why it failed or was not taken
 };
+
+// The embedded engine's connection to `base`, as the programs open it.
+std::shared_ptr<Conexion> Abrir(const std::string& base);
+double Segundos(std::chrono::steady_clock::time_point desde);  // elapsed since `desde`
 
 // Runs `f` in a child; `f` fills the values, returns the seconds measured, or raises.
 Medida EnHijo(const std::function<double(std::vector<double>&)>& f);
