@@ -555,21 +555,13 @@ std::string ConexionOdbc::CopiaDeSeguridad(const std::string& carpeta, long long
             "indique una",
             kFuente);
     const std::string base = uno("SELECT DB_NAME() AS BASE");
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char marca[32];
-    std::strftime(marca, sizeof marca, "%Y%m%d-%H%M%S", &tm);
     const char sep = dir.find('\\') != std::string::npos ? '\\' : '/';
-    const std::string destino =
-        dir + (dir.back() == sep ? "" : std::string(1, sep)) + base + "-" + marca + ".bak";
-    auto comillas = [](const std::string& s, char q) {
-        std::string r;
-        for (char c : s) r += c == q ? std::string(2, q) : std::string(1, c);
-        return r;
-    };
+    const std::string destino = dir + (dir.back() == sep ? "" : std::string(1, sep)) + base + "-" +
+                                HoraLocal("%Y%m%d-%H%M%S") + ".bak";
+    std::string corchetes;  // the name inside [ ]: a ']' in it is doubled
+    for (char c : base) corchetes += c == ']' ? std::string("]]") : std::string(1, c);
     try {
-        Execute("BACKUP DATABASE [" + comillas(base, ']') + "] TO DISK = N'" + comillas(destino, '\'') +
+        Execute("BACKUP DATABASE [" + corchetes + "] TO DISK = N'" + DoblarComillas(destino) +
                 "' WITH COPY_ONLY, CHECKSUM");
     } catch (const Falla& f) {
         throw Falla(
