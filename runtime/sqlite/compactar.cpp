@@ -19,11 +19,6 @@ namespace {
     throw Falla(err::kBaseDatos, "No se pudo compactar la base de datos: " + motivo, "depuracion/sqlite");
 }
 
-long long Numero(sqlite3* db, const std::string& sql) {
-    sqlite::SentenciaPreparada st(db, sql);
-    return st && sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : -1;
-}
-
 // Where SQLite puts the temporary copy VACUUM builds.
 fs::path CarpetaTemporal() {
     for (const char* v : {"SQLITE_TMPDIR", "TMPDIR"})
@@ -40,9 +35,9 @@ Compactacion ConexionSqlite::Compactar() {
     Compactacion c;
     std::error_code ec;
     c.antes = static_cast<long long>(fs::file_size(ruta_, ec));
-    const long long pagina = Numero(db_, "PRAGMA page_size");
-    const long long libres = Numero(db_, "PRAGMA freelist_count");
-    const long long paginas = Numero(db_, "PRAGMA page_count");
+    const long long pagina = sqlite::PrimerEntero(db_, "PRAGMA page_size");
+    const long long libres = sqlite::PrimerEntero(db_, "PRAGMA freelist_count");
+    const long long paginas = sqlite::PrimerEntero(db_, "PRAGMA page_count");
     if (libres <= 0) {
         c.despues = c.antes;
         return c;
@@ -57,7 +52,7 @@ Compactacion ConexionSqlite::Compactar() {
             "p.pk > 0)");
         while (st && sqlite3_step(st.get()) == SQLITE_ROW) {
             const std::string tabla = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
-            if (Numero(db_, "SELECT EXISTS (SELECT 1 FROM \"" + tabla + "\")") > 0)
+            if (sqlite::PrimerEntero(db_, "SELECT EXISTS (SELECT 1 FROM \"" + tabla + "\")") > 0)
                 NoCompacta("la tabla " + tabla +
                            " no declara clave primaria y compactar cambiaría el número interno de sus filas");
         }

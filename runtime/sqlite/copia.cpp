@@ -70,12 +70,8 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
         NoCopia("no se puede crear la carpeta '" + dir.string() + "'" +
                 (ec ? " (" + ec.message() + ")" : ""));
     // The copy is as large as the database's pages; with less room it would fail half way.
-    long long paginas = 0, tam = 0;
-    {
-        sqlite::SentenciaPreparada a(db_, "PRAGMA page_count"), b(db_, "PRAGMA page_size");
-        if (a && sqlite3_step(a.get()) == SQLITE_ROW) paginas = sqlite3_column_int64(a.get(), 0);
-        if (b && sqlite3_step(b.get()) == SQLITE_ROW) tam = sqlite3_column_int64(b.get(), 0);
-    }
+    const long long paginas = sqlite::PrimerEntero(db_, "PRAGMA page_count");
+    const long long tam = sqlite::PrimerEntero(db_, "PRAGMA page_size");
     const auto libre = fs::space(dir, ec);
     if (!ec && static_cast<long long>(libre.available) < paginas * tam + (1 << 20))
         NoCopia("no hay espacio en '" + dir.string() + "': hacen falta " +

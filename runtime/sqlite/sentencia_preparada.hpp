@@ -59,6 +59,12 @@ class SentenciaPreparada : public Cursor {
     ~SentenciaPreparada() { sqlite3_finalize(st_); }
 };
 
+// The first column of the first row of `sql` (a pragma, a count) as an integer; -1 when none.
+inline long long PrimerEntero(sqlite3* db, const std::string& sql) {
+    SentenciaPreparada st(db, sql);
+    return st.Fila() ? sqlite3_column_int64(st.get(), 0) : -1;
+}
+
 // A statement of the engine's cache (null: it could not be prepared), reset on leaving the scope
 // so that the cache can hand it out again.
 class SentenciaEnUso : public Cursor {
