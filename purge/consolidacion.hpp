@@ -20,6 +20,12 @@ Fecha FechaDeValor(const Value& v);
 
 class Depuracion;
 
+// An amount added up in exact cents; `valido` false once a value was no finite amount.
+struct Centavos {
+    long long centavos = 0;
+    bool valido = true;
+};
+
 class Consolidacion {
   public:
     // `d` records the units of work and the outcome.
@@ -44,9 +50,19 @@ class Consolidacion {
     bool FechasLegibles();            // MV_ASIENTOS.FECHA holds dates only; false: the call ends
     bool RecuperarInterrumpida();     // the recorded pass a dead run left; false: the call ends
     bool GrabarEnCurso();             // the record of this pass, before its walk; false: call ends
-    // Moves the rows of the summary voucher `clave` to `corte` and removes the pass's record in
-    // the same transaction; a refusal names them as `que`. False: the call ends.
-    bool Refechar(const std::string& clave, const std::string& corte, const std::string& que, bool propio);
+    // Moves the rows `donde` of the summary voucher `clave` (standing on `dia`) to `corte` and
+    // removes the pass's record in the same transaction; a refusal names them as `que`. False: the
+    // call ends.
+    bool Refechar(const std::string& donde, const std::string& corte, const std::string& dia,
+                  const std::string& que, bool propio, const std::string& clave);
+    // What the rows `donde` add to the proof's range (the family up to the cut-off date); after a
+    // recovery moved them, what they add then less `antes` joins the proof's "before". A failed
+    // read leaves the pass unproved.
+    std::optional<Aporte> AporteAlCorte(const std::string& donde);
+    void Recuperados(const std::string& donde, const std::optional<Aporte>& antes);
+    // Inside a walk date's transaction, before its delete: what the delete takes of the ordinary
+    // entries (any row not marked as a closing or opening one) equals what the date merged.
+    bool CuadraBorrado(const std::string& fecha, const Centavos& fusionado, std::string& error);
     void Registrar(UnidadDiario u) const;
     // The trigger statements and the ends of the transactions they run in, keeping track of
     // whether the table's triggers are off for good (the trap may go past a refused ENABLE).
@@ -86,6 +102,8 @@ class Consolidacion {
     std::string sinLibros_;                     // why they could not be taken
     long long filasAntes_ = -1;                 // family rows up to the cut-off before the walk
     long long borradasPasada_ = 0;              // rows the pass's committed dates deleted
+    bool registrada_ = false;                   // the pass's record is in TA_CONFIGURACION
+    bool detenida_ = false;                     // a walk date's delete did not match its merges
 };
 
 }  // namespace dep

@@ -38,6 +38,26 @@ void Consolidacion::TomarLibros() {
     }
 }
 
+std::optional<Aporte> Consolidacion::AporteAlCorte(const std::string& donde) {
+    if (!libros_) return std::nullopt;
+    try {
+        return SumarDonde(s_.datos,
+                          HastaFecha(DoblarComillas(TextoFecha(corte_))) + filtro_ + " AND (" + donde + ")");
+    } catch (const std::exception& e) {
+        libros_.reset();
+        sinLibros_ = std::string("no se pudieron sumar los asientos recuperados: ") + e.what();
+        return std::nullopt;
+    }
+}
+
+void Consolidacion::Recuperados(const std::string& donde, const std::optional<Aporte>& antes) {
+    if (!antes) return;
+    const std::optional<Aporte> despues = AporteAlCorte(donde);
+    if (!despues) return;
+    AjustarSumas(*libros_, despues->sumas, antes->sumas);
+    filasAntes_ += despues->filas - antes->filas;
+}
+
 void Consolidacion::Verificar() {
     UnidadDiario u;
     u.purga = "asientos";

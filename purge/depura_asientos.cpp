@@ -102,12 +102,24 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     libros_.reset();
     filasAntes_ = -1;
     borradasPasada_ = 0;
+    registrada_ = false;
+    detenida_ = false;
+    sinLibros_.clear();
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
-    if (!Refechar(ctx_.clave, TextoFecha(corte_),
-                  "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true))
+    if (!Refechar(CondicionComprobante(ctx_.tipo, ctx_.clave), TextoFecha(corte_), ctx_.fechaResumen,
+                  "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true, ctx_.clave))
         return false;
     Verificar();
+    if (detenida_) {
+        // The walk met a delete that would take more than it merged: what it committed stays,
+        // re-dated and proved above, and nothing more is consolidated.
+        host_.FijarHayError(true);
+        Anotar(primerError_);
+        s_.operador.Mensaje(primerError_, vb::kSoloAceptar | vb::kCritico);
+        d_.RegistrarPurga("asientos", resultado::kInterrumpida, primerError_);
+        return false;
+    }
     if (!Paso([&] {
             BarraProgreso(host_.PicMsg(), Value(100), 255, TextoFecha(fecha_) + " Finalizado Asientos");
         }))
@@ -191,6 +203,8 @@ bool Consolidacion::Preparar() {
 bool Consolidacion::Recorrer() {
     if (!Paso([&] { host_.PicMsg().Mostrar(); })) return false;
     if (!Paso([&] { corte_ = FechaDeValor(Value(host_.TextoFecha())); })) return false;
+    // The proof's "before" comes first: a recovery is part of what it proves.
+    TomarLibros();
     if (!RecuperarInterrumpida()) return false;
 
     bool vacia = false;
@@ -213,10 +227,9 @@ bool Consolidacion::Recorrer() {
         return false;
     }
     if (!GrabarEnCurso()) return false;
-    TomarLibros();
     do {
         if (!PasoFecha()) return false;
-    } while (!(fecha_ > corte_) && !host_.Cancelado());
+    } while (!(fecha_ > corte_) && !host_.Cancelado() && !detenida_);
     return true;
 }
 

@@ -47,6 +47,23 @@ inline std::string SqlBorrarFecha(const std::string& fecha, std::string_view fil
     return "Delete MV_ASIENTOS where " + CondicionBorrado(HastaFecha(fecha, "fecha"), filtro);
 }
 
+// The guard of a walk date, run after its merges and before its delete: the amount the delete
+// would take of every row that is not marked as a closing or opening entry. It must equal what the
+// date merged; a row whose marks are neither (null, say) counts, so that it cannot go unsummed.
+inline std::string SqlImporteABorrar(const std::string& fecha, std::string_view filtro) {
+    return "SELECT SUM(IMPORTE) AS IMPORTE FROM MV_ASIENTOS WHERE NOT (ISNULL(EsCierre, 0) = 1 OR "
+           "ISNULL(ES_SALDO_APERTURA, 0) = 1) AND " +
+           CondicionBorrado(HastaFecha(fecha, "fecha"), filtro);
+}
+
+// The summary rows get the marks of an ordinary entry where the table gave them none (a table
+// made without the suite's defaults of 0), so that a later walk sums them instead of deleting them.
+inline std::string SqlMarcasResumen(const std::string& donde) {
+    return "UPDATE MV_ASIENTOS SET EsCierre = ISNULL(EsCierre, 0), ES_SALDO_APERTURA = "
+           "ISNULL(ES_SALDO_APERTURA, 0) WHERE " +
+           donde + " AND (EsCierre IS NULL OR ES_SALDO_APERTURA IS NULL)";
+}
+
 // The summary voucher's key: the branch of the type's talonario, the number after the greatest
 // one of that branch and type in MV_ASIENTOS (read as NUMERO), and the letter "X".
 inline std::string SqlMayorNumeroResumen(const std::string& sucursal, const std::string& tipo) {

@@ -1,11 +1,42 @@
 // One walk date of the consolidation: in one transaction with the triggers off, every group of
 // entries up to the date is merged into the summary voucher and the detail is deleted.
+#include <cmath>
+
 #include "common/barra_progreso.hpp"
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/pasada_en_curso.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
+
+namespace {
+
+// Exact cents of the merged group sums; a sum that is no finite amount can match nothing.
+void SumarCentavos(const Value& v, Centavos& c) {
+    const double x = v.EsNulo() || v.EsVacio() ? NAN : v.ANumero();
+    if (!std::isfinite(x) || std::fabs(x) > 9e15 / 100) {
+        c.valido = false;
+        return;
+    }
+    c.centavos += std::llround(x * 100.0);
+}
+
+}  // namespace
+
+bool Consolidacion::CuadraBorrado(const std::string& fecha, const Centavos& fusionado, std::string& error) {
+    Recordset rs;
+    s_.datos.AbrirRecordset(SqlImporteABorrar(fecha, filtro_), rs);
+    Centavos borra;
+    if (!rs.EOF() && !rs.Fields("IMPORTE").EsNulo()) SumarCentavos(rs.Fields("IMPORTE"), borra);
+    s_.datos.CerrarRecordset(rs);
+    if (fusionado.valido && borra.valido && fusionado.centavos == borra.centavos) return true;
+    auto texto = [](const Centavos& c) { return c.valido ? TextoCentavos(c.centavos) : std::string("?"); };
+    error = "LA FECHA " + fecha + " DE LA PASADA " + ctx_.tipo + " SE DESHIZO: SU BORRADO SE LLEVARIA " +
+            texto(borra) + " DE ASIENTOS QUE NO SON DE CIERRE NI DE APERTURA, PERO SE CONSOLIDARON " +
+            texto(fusionado) + ". LA CONSOLIDACION SE DETUVO SIN BORRAR NADA DE ESA FECHA.";
+    return false;
+}
 
 bool Consolidacion::PasoFecha() {
     const std::string fecha = TextoFecha(fecha_);
@@ -27,6 +58,7 @@ bool Consolidacion::PasoFecha() {
         return false;
 
     bool vacio = true;
+    Centavos fusionado;
     if (!Paso([&] { vacio = rs.EOF(); })) return false;
     if (!vacio) {
         long cuenta = 0;
@@ -48,6 +80,7 @@ bool Consolidacion::PasoFecha() {
                     } else if (filas > 0) {
                         fechaAbierta_->filas += filas;
                     }
+                    if (!fallo) SumarCentavos(rs.Fields("IMPORTE"), fusionado);
                 }))
                 return false;
             if (fallo) break;
@@ -78,6 +111,15 @@ bool Consolidacion::PasoFecha() {
                 }))
                 return false;
             if (!Paso([&] {
+                    if (!CuadraBorrado(fecha, fusionado, errorFecha)) {
+                        fallo = detenida_ = true;
+                        if (primerError_.empty()) primerError_ = errorFecha;
+                    }
+                }))
+                return false;
+        }
+        if (!fallo && fusionado_) {
+            if (!Paso([&] {
                     long filas = 0;
                     s_.datos.Ejecutar(SqlBorrarFecha(fecha, filtro_), filas);
                     if (!Cn().Errors().empty()) {
@@ -87,6 +129,16 @@ bool Consolidacion::PasoFecha() {
                     } else if (filas > 0) {
                         fechaAbierta_->filas += filas;
                         fechaAbierta_->borradas += filas;
+                    }
+                    // The record says how far this pass got, in the same transaction.
+                    if (!fallo && registrada_) {
+                        s_.datos.Ejecutar(SqlAvanzarPasadaEnCurso(
+                            PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_), fecha}));
+                        if (!Cn().Errors().empty()) {
+                            fallo = true;
+                            errorFecha = Cn().Errors()[0].descripcion;
+                            if (primerError_.empty()) primerError_ = errorFecha;
+                        }
                     }
                 }))
                 return false;

@@ -13,27 +13,44 @@ namespace dep {
 
 bool Consolidacion::RecuperarInterrumpida() {
     // A run that died between its pass's first commit and its re-dating left the record of that
-    // pass: its summary voucher still stands on the day after that run's cut-off date, where no
-    // walk reaches it. It goes back to that run's own cut-off date (the walk then folds it in when
-    // it reaches that date) and the record goes with it.
+    // pass: the rows it merged still stand on the day after that run's cut-off date, where no walk
+    // reaches them, while the detail they replace is gone. They go to the last walk date that run
+    // committed (the walk then folds them in when it reaches that date) and the record goes with
+    // them; nothing else is ever moved.
     std::optional<PasadaEnCurso> rec;
     if (!Paso([&] { rec = LeerPasadaEnCurso(s_.datos, ctx_.tipo); })) return false;
     if (!rec) return true;
-    const auto corte = ReconocerFecha(rec->corte);
-    if (!corte || rec->clave.size() != 13) {
-        // Not a record this program wrote: nothing to re-date from it.
-        host_.FijarHayError(true);
-        const std::string texto = "ATENCION: EL REGISTRO DE UNA DEPURACION INTERRUMPIDA (" + ctx_.tipo +
-                                  " '" + rec->clave + "' '" + rec->corte +
-                                  "') NO ES VALIDO: SE DESCARTA SIN TOCAR LOS ASIENTOS.";
-        Anotar(texto);
-        s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kExclamacion);
-        return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)); });
+    Recuperacion plan;
+    if (!Paso([&] { plan = PlanearRecuperacion(s_.datos, *rec, corte_); })) return false;
+    switch (plan.accion) {
+        case Recuperacion::Accion::Descartar:
+            if (!plan.motivo.empty()) {
+                host_.FijarHayError(true);
+                Anotar(plan.motivo);
+                s_.operador.Mensaje(plan.motivo, vb::kSoloAceptar | vb::kExclamacion);
+            }
+            return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)); });
+        case Recuperacion::Accion::Rehusar:
+            host_.FijarHayError(true);
+            Anotar(plan.motivo);
+            s_.operador.Mensaje(plan.motivo, vb::kSoloAceptar | vb::kCritico);
+            d_.RegistrarPurga("asientos", resultado::kNoEjecutada, plan.motivo);
+            return false;
+        case Recuperacion::Accion::Mover:
+            break;
     }
-    return Refechar(rec->clave, TextoFecha(*corte),
-                    "EL COMPROBANTE " + ctx_.tipo + " " + rec->clave +
-                        " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR",
-                    false);
+    const std::string destino = TextoFecha(plan.destino);
+    const std::string voucher = CondicionComprobante(ctx_.tipo, rec->clave);
+    const std::optional<Aporte> antes = AporteAlCorte(voucher);
+    if (!Refechar(plan.condicion, destino, TextoFecha(ReconocerFecha(rec->corte)->SumarDias(1)),
+                  "EL COMPROBANTE " + ctx_.tipo + " " + rec->clave +
+                      " DE SALDO INICIAL QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR",
+                  false, rec->clave))
+        return false;
+    // The proof's sums were taken before: what the move brought into its range is part of what it
+    // proves.
+    Recuperados(voucher, antes);
+    return true;
 }
 
 bool Consolidacion::GrabarEnCurso() {
@@ -44,7 +61,7 @@ bool Consolidacion::GrabarEnCurso() {
             s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
             if (Cn().Errors().empty())
                 s_.datos.Ejecutar(
-                    SqlGrabarPasadaEnCurso(PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_)}));
+                    SqlGrabarPasadaEnCurso(PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_), {}}));
             if (!Cn().Errors().empty()) {
                 rechazado = true;
                 primerError_ = Cn().Errors()[0].descripcion;
@@ -58,6 +75,7 @@ bool Consolidacion::GrabarEnCurso() {
                 Cn().CommitTrans();
         }))
         return false;
+    registrada_ = !rechazado;
     if (rechazado) {
         // The walk loses nothing without the record; only a death before its re-dating would
         // leave the summary voucher for a person to move to the cut-off date. Said, and on.
@@ -77,8 +95,8 @@ bool Consolidacion::GrabarEnCurso() {
     return true;
 }
 
-bool Consolidacion::Refechar(const std::string& clave, const std::string& corte, const std::string& que,
-                             bool propio) {
+bool Consolidacion::Refechar(const std::string& donde, const std::string& corte, const std::string& dia,
+                             const std::string& que, bool propio, const std::string& clave) {
     // The re-dating, the removal of the pass's record and the two trigger statements in one
     // transaction: no failure can leave the table without its triggers, nor the record without
     // its voucher.
@@ -93,19 +111,17 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
     if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
             long filas = 0;
-            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " +
-                                  CondicionComprobante(ctx_.tipo, clave),
-                              filas);
+            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " + donde, filas);
             u.filas = filas;
-            if (!Cn().Errors().empty()) {
-                error = Cn().Errors()[0].descripcion;
-                return;
+            // The record goes with the move, or neither happens: a record left over a finished
+            // voucher would be refused by every later run. Marks the file left null (a table
+            // without the suite's defaults) become the defaults, so a later walk sums these rows.
+            for (const std::string& sql : {SqlMarcasResumen(CondicionComprobante(ctx_.tipo, clave)),
+                                           SqlBorrarPasadaEnCurso(ctx_.tipo)}) {
+                if (!Cn().Errors().empty()) break;
+                s_.datos.Ejecutar(sql);
             }
-            // A record left behind only re-dates this voucher to the same date again later.
-            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
-            if (!Cn().Errors().empty())
-                Anotar("NO SE PUDO BORRAR EL REGISTRO DE LA DEPURACION EN CURSO " + ctx_.tipo + ": " +
-                       Cn().Errors()[0].descripcion);
+            if (!Cn().Errors().empty()) error = Cn().Errors()[0].descripcion;
         }))
         return false;
     if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
@@ -126,14 +142,13 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
         return true;
     }
     host_.FijarHayError(true);
-    const std::string dia = ReconocerFecha(corte) ? TextoFecha(ReconocerFecha(corte)->SumarDias(1)) : corte;
     const std::string texto = "ATENCION: LA BASE DE DATOS RECHAZO PASAR " + que + " A LA FECHA " + corte +
                               ": SUS RENGLONES QUEDARON CON FECHA " + dia + ". ERROR: " + error;
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + clave +
                                           " de saldo inicial quedo con fecha " + dia +
-                                          "; la proxima depuracion lo pasara a la fecha " + corte);
+                                          "; la proxima depuracion lo pasara a su fecha");
     if (propio) {
         enCurso_ = false;  // told once: the record stays for the next run
         return true;
@@ -141,7 +156,7 @@ bool Consolidacion::Refechar(const std::string& clave, const std::string& corte,
     // A new walk would write its own record over this one, and nobody would find that voucher
     // again: the consolidation stops here.
     d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
-                      "no se pudo pasar a su fecha de corte el comprobante " + ctx_.tipo + " " + clave +
+                      "no se pudo pasar a su fecha el comprobante " + ctx_.tipo + " " + clave +
                           " de una corrida interrumpida: " + error);
     return false;
 }

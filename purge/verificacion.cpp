@@ -35,12 +35,36 @@ std::string Clave(const std::vector<std::string>& k) {
     return r;
 }
 
+SumasPorClave SumarGrupos(DataServices& datos, const std::string& sql);
+
 }  // namespace
 
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
+    return SumarGrupos(datos, SqlAgrupacion(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro)));
+}
+
+Aporte SumarDonde(DataServices& datos, const std::string& donde) {
+    Aporte a;
+    a.sumas = SumarGrupos(datos, SqlAgrupacion(" and (" + donde + ")"));
+    Recordset rs;
+    datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde, rs);
+    const Value v = rs.EOF() ? Value::Nulo() : rs.Fields("N");
+    datos.CerrarRecordset(rs);
+    a.filas = v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
+    return a;
+}
+
+void AjustarSumas(SumasPorClave& a, const SumasPorClave& b, const SumasPorClave& c) {
+    for (const auto& [k, v] : b) a[k] += v;
+    for (const auto& [k, v] : c) a[k] -= v;
+}
+
+namespace {
+
+SumasPorClave SumarGrupos(DataServices& datos, const std::string& sql) {
     SumasPorClave m;
     Recordset rs;
-    datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro)), rs);
+    datos.AbrirRecordset(sql, rs);
     for (; !rs.EOF(); rs.MoveNext()) {
         const std::vector<std::string> k = {Texto(rs.Fields("CUENTA")),
                                             Texto(rs.Fields("DEBE-HABER")),
@@ -56,6 +80,8 @@ SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const 
     datos.CerrarRecordset(rs);
     return m;
 }
+
+}  // namespace
 
 Comparacion CompararLibros(const SumasPorClave& antes, const SumasPorClave& despues) {
     Comparacion c;

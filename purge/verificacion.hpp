@@ -16,6 +16,14 @@ using SumasPorClave = std::map<std::vector<std::string>, long long>;  // cents
 
 // One grouped query; raises Falla when the database refuses it.
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte);
+// The same for the ordinary entries that meet `donde`, with how many rows (of any kind) meet it.
+struct Aporte {
+    SumasPorClave sumas;
+    long long filas = 0;
+};
+Aporte SumarDonde(DataServices& datos, const std::string& donde);
+// `a` += `b` - `c`, key by key.
+void AjustarSumas(SumasPorClave& a, const SumasPorClave& b, const SumasPorClave& c);
 
 struct Comparacion {
     long grupos = 0;                 // keys compared

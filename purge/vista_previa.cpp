@@ -59,15 +59,16 @@ std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& cor
 
 // Lists in `p` the summary voucher the pass would re-date before its walk (the one a dead run
 // recorded); returns the condition on its rows ("" when none) and sets `fecha` to where it goes.
-std::string BuscarVarados(Servicios& s, PreviaPasada& p, std::optional<Fecha>& fecha) {
+// When the run would refuse the record, `p.motivo` says why.
+std::string BuscarVarados(Servicios& s, PreviaPasada& p, const Fecha& corte, std::optional<Fecha>& fecha) {
     const auto rec = LeerPasadaEnCurso(s.datos, p.tipo);
-    if (!rec || rec->clave.size() != 13 || !ReconocerFecha(rec->corte)) return {};
-    const std::string donde = CondicionComprobante(p.tipo, rec->clave);
-    const long long filas = CuentaAsientos(s, donde);
-    if (filas == 0) return {};
-    fecha = ReconocerFecha(rec->corte);
-    p.varados.push_back({rec->clave, filas, TextoFecha(*fecha)});
-    return donde;
+    if (!rec) return {};
+    const Recuperacion r = PlanearRecuperacion(s.datos, *rec, corte);
+    if (r.accion == Recuperacion::Accion::Rehusar) p.motivo = r.motivo;
+    if (r.accion != Recuperacion::Accion::Mover) return {};
+    fecha = r.destino;
+    p.varados.push_back({rec->clave, r.filas, TextoFecha(r.destino)});
+    return CondicionComprobante(p.tipo, rec->clave);
 }
 
 }  // namespace
@@ -157,7 +158,12 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
                 continue;
             }
             std::optional<Fecha> fechaVarados;
-            const std::string varados = BuscarVarados(s, p, fechaVarados);
+            const std::string varados = BuscarVarados(s, p, corte, fechaVarados);
+            if (!p.motivo.empty()) {
+                sigue = false;
+                v.pasadas.push_back(p);
+                continue;
+            }
             // The walk starts at the earliest entry left by the previous pass, or at the cut-off
             // date where that pass's summary voucher or this pass's re-dated ones stand.
             std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
