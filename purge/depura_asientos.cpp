@@ -107,7 +107,13 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     sinLibros_.clear();
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
-    if (!Refechar(CondicionComprobante(ctx_.tipo, ctx_.clave), TextoFecha(corte_), ctx_.fechaResumen,
+    // A walk that stopped short of the cut-off date (cancelled, stopped by its guard, or whose
+    // last dates were refused) holds the sums up to its last committed date only: the voucher goes
+    // there, so the balance at that date and every later one stays whole for any later run.
+    const bool entera =
+        fecha_ > corte_ && (deshechas_.empty() || (ultimaBorrada_ && deshechas_.back() < *ultimaBorrada_));
+    const Fecha destino = !entera && ultimaBorrada_ ? *ultimaBorrada_ : corte_;
+    if (!Refechar(CondicionComprobante(ctx_.tipo, ctx_.clave), TextoFecha(destino), ctx_.fechaResumen,
                   "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true, ctx_.clave))
         return false;
     Verificar();

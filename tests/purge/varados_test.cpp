@@ -6,6 +6,7 @@
 #include "base.hpp"
 #include "demo/demo.hpp"
 #include "purge/diario.hpp"
+#include "purge/pasada_en_curso.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
 
@@ -322,6 +323,146 @@ TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNinguno) {
     EXPECT_FALSE(Contiene(TextoVistaPrevia(v), "corrida interrumpida"));
     EXPECT_TRUE(
         Contiene(JsonVistaPrevia(v), "\"grupos\":" + TextoEntero(v.pasadas[1].grupos) + ",\"varados\":[]}"));
+}
+
+}  // namespace
+}  // namespace dep::prueba
+
+namespace dep::prueba {
+namespace {
+
+// The balance at `dia` per family and group key: every ordinary entry and summary row dated up
+// to that day. A consolidation keeps it at its cut-off date and at every later one.
+std::map<std::pair<bool, ClaveGrupo>, long long> SaldoAl(const std::vector<Asiento>& v, const Fecha& dia) {
+    std::map<std::pair<bool, ClaveGrupo>, long long> m;
+    for (const auto& a : v)
+        if (a.cierre == 0 && a.apertura == 0 && !(dia < a.fecha.SoloDia()))
+            m[{FamiliaFP(a.tc), Grupo(a)}] += std::llround(a.importe * 100);
+    for (auto it = m.begin(); it != m.end();) it = it->second == 0 ? m.erase(it) : std::next(it);
+    return m;
+}
+
+class Recuperacion : public Varados {
+  protected:
+    void Meses() {
+        Tipos();
+        Ejercicios();
+        for (int mes = 1; mes <= 6; ++mes)
+            for (int dia : {3, 17}) {
+                const std::string f =
+                    (dia < 10 ? "0" : "") + std::to_string(dia) + "/0" + std::to_string(mes) + "/2021";
+                const std::string n = "0000" + std::to_string(1000 + mes * 100 + dia);
+                Entrada("FC", n, "1.1.01", "D", 10.25 * mes + dia, f);
+                Entrada("FC", n, "4.1.01", "H", 10.25 * mes + dia, f);
+                Entrada("FP", n, "2.1.01", "H", 3.5 * mes + dia, f);
+                Entrada("FP", n, "5.1.01", "D", 3.5 * mes + dia, f);
+            }
+    }
+};
+
+TEST_F(Recuperacion, UnaCorridaMuertaConCorteLejanoNoDescuadraElSaldoDeUnaCorridaConCorteAnterior) {
+    Meses();
+    const auto original = Asientos();
+    // A run up to 31/05 dies mid-walk: cancelled after its walk passed mid-March, its re-dating
+    // cut, so the record stays with the voucher on 01/06.
+    CortarRefechado("CC");
+    int cedidas = 0;
+    host.alProcesar = [&](AnfitrionPrueba& h) {
+        if (++cedidas == 60) h.cancelado = true;
+    };
+    Consolidar("31/05/2021");
+    host.alProcesar = nullptr;
+    host.cancelado = false;
+    ASSERT_GT(Varadas("01/06/2021"), 0);
+    const auto rec = LeerPasadaEnCurso(*datos, "CC");
+    ASSERT_TRUE(rec && !rec->ultima.empty());
+    const Fecha ultima = *ReconocerFecha(rec->ultima);
+    ASSERT_LT(ultima, *ReconocerFecha("31/03/2021"));
+
+    Olvidar();
+    Consolidar("31/03/2021");
+    EXPECT_FALSE(host.hayError) << (op.Mensajes().empty() ? "" : op.Mensajes()[0]);
+    EXPECT_EQ(Varadas("01/06/2021"), 0);
+    const auto despues = Asientos();
+    for (const char* dia : {"31/03/2021", "30/04/2021", "30/06/2021"}) {
+        const Fecha d = *ReconocerFecha(dia);
+        EXPECT_EQ(SaldoAl(despues, d), SaldoAl(original, d)) << dia;
+    }
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE LIKE 'DEPURACION_EN_CURSO%'"), 0);
+}
+
+TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
+    struct Caso {
+        const char* nombre;
+        const char* valor;  // VALOR, ValorAux of the record of CC
+        const char* aux;
+        bool consolida;  // the walk goes on (the record is dropped) or stops
+    };
+    const Caso casos[] = {
+        // An ordinary voucher of 2023, a finished summary voucher, a record with no valid date.
+        {"ordinario", "000100000077X", "31/12/2022", false},
+        {"terminado", "000100000088X", "28/02/2021;27/02/2021", false},
+        {"ilegible", "000100000077X", "31/13/2022", true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const std::string base = (carpeta / (std::string(c.nombre) + ".db")).string();
+        CrearEsquema(base);
+        Abrir(base);
+        Meses();
+        const std::string columnas =
+            "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+            "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', 'CC', '0001', ";
+        Sql(columnas + "'00000077', 'X', 1, 'D', 123.45, 2023, '05/01/2023', 1, 'Factura')");
+        Sql(columnas + "'00000077', 'X', 2, 'H', 123.45, 2023, '05/01/2023', 1, 'Factura')");
+        Sql(columnas + "'00000088', 'X', 1, 'D', 500, 2021, '28/02/2021', 3, 'Depuracion')");
+        Sql(columnas + "'00000088', 'X', 2, 'H', 500, 2021, '01/03/2021', 3, 'Depuracion')");
+        Sql(std::string("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
+                        "('DEPURACION_EN_CURSO_CC', '") +
+            c.valor + "', '" + c.aux + "', 'DATOS')");
+        const auto antes = Asientos("WHERE NUMERO IN ('00000077', '00000088')");
+        Olvidar();
+        Consolidar("31/03/2021");
+        EXPECT_TRUE(host.hayError);
+        ASSERT_FALSE(op.Mensajes().empty());
+        EXPECT_TRUE(Contiene(op.Mensajes()[0], "DEPURACION INTERRUMPIDA")) << op.Mensajes()[0];
+        const auto ahora = PorId(Asientos());
+        for (const auto& a : antes) {
+            if (c.consolida) break;  // the walk then folds the finished voucher in, as any run would
+            ASSERT_TRUE(ahora.count(a.id)) << a.numero;
+            EXPECT_EQ(TextoFecha(ahora.at(a.id).fecha), TextoFecha(a.fecha)) << a.numero;
+        }
+        EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FC' AND FECHA <= '31/03/2021'") == 0,
+                  c.consolida);
+        EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_CC'"),
+                  c.consolida ? 0 : 1);
+    }
+}
+
+TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusionado) {
+    Meses();
+    // A row that is neither ordinary nor a closing or opening entry: the delete would take it
+    // without summing it.
+    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+        "PERIODO, FECHA, MES_OPERATIVO, DETALLE, EsCierre) VALUES ('1.1.01', 'FC', '0001', '00009999', 'A', "
+        "1, "
+        "'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
+    const auto original = Asientos();
+    Consolidar("31/03/2021");
+    EXPECT_TRUE(host.hayError);
+    ASSERT_FALSE(op.Mensajes().empty());
+    const std::string m = op.Mensajes()[0];
+    EXPECT_TRUE(Contiene(m, "LA FECHA 17/02/2021 DE LA PASADA CC SE DESHIZO")) << m;
+    EXPECT_TRUE(Contiene(m, "SE LLEVARIA")) << m;
+    // What the walk committed before that date stays consolidated and re-dated; nothing is lost.
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00009999'"), 1);
+    const auto despues = Asientos();
+    for (const char* dia : {"31/03/2021", "30/06/2021"}) {
+        const Fecha d = *ReconocerFecha(dia);
+        EXPECT_EQ(SaldoAl(despues, d), SaldoAl(original, d)) << dia;
+    }
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FP' AND DETALLE = 'Depuracion'"), 0);
+    EXPECT_EQ(espia->NivelTransaccion(), 0);
 }
 
 }  // namespace
