@@ -47,7 +47,7 @@ Informe ArmarInforme(const Diario& d) {
         InformePurga p;
         p.purga = nombre;
         p.marcada = marcada;
-        std::string general, generalMotivo, primerRechazo;
+        std::string general, generalMotivo, primerRechazo, pendiente;
         bool hecha = false;
         for (const auto& u : d.Unidades()) {
             if (u.purga != nombre) continue;
@@ -61,12 +61,15 @@ Informe ArmarInforme(const Diario& d) {
             }
             if (u.unidad == "pendiente") {
                 i.pendientes.push_back(u.error);
+                if (pendiente.empty()) pendiente = u.error;
                 continue;
             }
             if (u.purga == "copia" || u.purga == "compactacion") continue;
             if (u.unidad == "verificacion") {
                 i.verificaciones.push_back(
                     {u.pasada, u.resultado, static_cast<long>(u.filas), u.diferencia, u.nuevas, u.error});
+                if (u.resultado == resultado::kDiferencias && general.empty())
+                    generalMotivo = "los saldos de la pasada " + u.pasada + " no cuadran: " + u.error;
                 continue;
             }
             ++p.unidades;
@@ -100,6 +103,15 @@ Informe ArmarInforme(const Diario& d) {
             p.resultado = p.rechazadas ? resultado::kConRechazos : resultado::kOk;
             if (p.rechazadas) p.motivo = primerRechazo;
         }
+        // A purge whose books do not balance, or that left something behind, is no "ok" one.
+        const bool completa = p.resultado == resultado::kOk || p.resultado == resultado::kConRechazos;
+        if (completa && general.empty() && !generalMotivo.empty()) {
+            p.resultado = resultado::kDiferencias;
+            p.motivo = generalMotivo;
+        } else if (completa && !pendiente.empty()) {
+            p.resultado = resultado::kPendiente;
+            p.motivo = pendiente;
+        }
         i.purgas.push_back(p);
     }
     return i;
@@ -116,7 +128,7 @@ std::string TextoInforme(const Informe& i) {
             r += "no marcada\n";
             continue;
         }
-        if (p.resultado == resultado::kCancelada) {
+        if (p.resultado == resultado::kCancelada && p.unidades == 0) {
             r += "cancelada\n";
             continue;
         }
@@ -133,6 +145,8 @@ std::string TextoInforme(const Informe& i) {
         if (p.rechazadas) r += " (" + TextoEntero(p.rechazadas) + " rechazada(s) por la base de datos)";
         if (p.resultado == resultado::kInterrumpida || p.resultado == resultado::kNoEjecutada)
             r += "; no terminó: " + p.motivo;
+        else if (p.resultado == resultado::kCancelada)
+            r += "; cancelada" + (p.motivo.empty() ? std::string() : ": " + p.motivo);
         else if (p.resultado == resultado::kOmitida && !p.motivo.empty() && p.unidades == 0)
             r += " (" + p.motivo + ")";
         r += "\n";
@@ -177,6 +191,8 @@ std::string TextoInforme(const Informe& i) {
     else if (i.compactacion == resultado::kOmitida && i.bytesAntes >= 0 && i.bytesDespues >= 0)
         r += "  Espacio de las tablas depuradas: " + mb(i.bytesAntes) + " antes, " + mb(i.bytesDespues) +
              " después (" + i.motivoCompactacion + ")\n";
+    else if (i.compactacion == resultado::kCancelada)
+        r += "  Compactación: cancelada; la base de datos quedó como estaba\n";
     else if (!i.compactacion.empty())
         r += "  Compactación: no se hizo: " + i.motivoCompactacion + "\n";
     r += "  Duración: " + Duracion(i.segundos) + "\n";
@@ -232,7 +248,7 @@ std::string JsonInforme(const Informe& i) {
         j += ",\"copia\":{\"archivo\":\"" + JsonTexto(i.copia) + "\",\"bytes\":" + TextoEntero(i.copiaBytes) +
              "}";
     if (!i.compactacion.empty())
-        j += ",\"compactacion\":{\"resultado\":\"" + JsonTexto(i.compactacion) +
+        j += ",\"compactacion\":{\"estado\":\"" + JsonTexto(i.compactacion) +
              "\",\"bytes_antes\":" + TextoEntero(i.bytesAntes) +
              ",\"bytes_despues\":" + TextoEntero(i.bytesDespues) +
              (i.motivoCompactacion.empty() ? std::string()
@@ -245,7 +261,8 @@ std::string JsonInforme(const Informe& i) {
 }
 
 bool ConErrores(const Informe& i) {
-    if (!i.pendientes.empty() || i.compactacion == resultado::kRechazada) return true;
+    // The compaction is housekeeping: what became of it never makes finished purges a failure.
+    if (!i.pendientes.empty()) return true;
     for (const auto& v : i.verificaciones)
         if (v.estado == resultado::kDiferencias) return true;
     for (const auto& p : i.purgas) {

@@ -511,7 +511,7 @@ TEST(Compactacion, DevuelveElEspacioYConservaCadaFilaConSuIdentidad) {
     const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
                               {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"resultado\":\"ok\"")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"estado\":\"ok\"")) << s.out;
     EXPECT_EQ(Integridad(base), "ok");
     EXPECT_EQ(Cuenta(base, "PRAGMA freelist_count"), 0);
     EXPECT_GT(Cuenta(testigo, "PRAGMA freelist_count"), 0);
