@@ -106,10 +106,10 @@ void RehacerIndices(demo::Bd& bd, const std::string& colacion) {
     std::string sql = "BEGIN;";
     for (const auto& f :
          bd.Filas("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")) {
-        std::vector<std::string> columnas = Elementos(std::regex_replace(f[1], clave, "$1"));
+        const std::string plano = std::regex_replace(f[1], clave, "$1");
+        std::vector<std::string> columnas = Elementos(plano);
         for (auto& c : columnas) c += colacion;
-        sql += "DROP INDEX " + Citar(f[0]) + ";" +
-               ConElementos(std::regex_replace(f[1], clave, "$1"), columnas) + ";";
+        sql += "DROP INDEX " + Citar(f[0]) + ";" + ConElementos(plano, columnas) + ";";
     }
     bd.Ejecutar(sql + "COMMIT;");
 }

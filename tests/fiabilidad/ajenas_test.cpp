@@ -127,12 +127,14 @@ void Minusculas(demo::Bd& bd) {
     }
 }
 
-// The first ordinary entries of each family, which the first dates' groups read first.
-const char* kPrimeras =
-    "ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC <> 'FP' ORDER BY "
-    "FECHA, ID LIMIT 3) OR ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 "
-    "AND "
-    "TC = 'FP' ORDER BY FECHA, ID LIMIT 2) OR ID <= 2";
+// The first ordinary entries of each family, which the first dates' groups read first, and the
+// table's first rows.
+constexpr const char* kPrimeras =
+    "ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC <> 'FP' "
+    "ORDER BY FECHA, ID LIMIT 3) "
+    "OR ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC = 'FP' "
+    "ORDER BY FECHA, ID LIMIT 2) "
+    "OR ID <= 2";
 
 void ImporteNulable(demo::Bd& bd) {
     Reconstruir(bd, "MV_ASIENTOS", [](const std::string& s) {
@@ -200,9 +202,9 @@ std::vector<Caso> Corpus() {
         {"ImportesNulos", EnCopia([](demo::Bd& bd) {
              ImporteNulable(bd);
              bd.Ejecutar(
-                 "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID IN (SELECT ID FROM MV_ASIENTOS WHERE "
-                 "EsCierre = 0 "
-                 "AND ES_SALDO_APERTURA = 0 AND FECHA < '2022-01-01' ORDER BY ID DESC LIMIT 3)");
+                 "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID IN (SELECT ID FROM MV_ASIENTOS "
+                 "WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA < '2022-01-01' "
+                 "ORDER BY ID DESC LIMIT 3)");
          }),
          Esperado::kRechazaImportes},
         {"DiarioDeReversion", EnCopia([](demo::Bd& bd) { bd.Ejecutar("PRAGMA journal_mode = DELETE"); }),
