@@ -5,8 +5,9 @@
 
 namespace dep::prueba {
 
-Carpeta::Carpeta(const std::string& prefijo) {
-    std::string plantilla = (std::filesystem::temp_directory_path() / (prefijo + "-XXXXXX")).string();
+Carpeta::Carpeta(const std::string& prefijo, const std::filesystem::path& dentro) {
+    const auto base = dentro.empty() ? std::filesystem::temp_directory_path() : dentro;
+    std::string plantilla = (base / (prefijo + "-XXXXXX")).string();
     if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp: " + plantilla);
     ruta_ = plantilla;
 }

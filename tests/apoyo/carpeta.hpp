@@ -8,7 +8,8 @@ namespace dep::prueba {
 
 class Carpeta {
   public:
-    explicit Carpeta(const std::string& prefijo = "dep-prueba");  // raises when none can be made
+    // In `dentro` (the temporary folder when empty); raises when none can be made.
+    explicit Carpeta(const std::string& prefijo = "dep-prueba", const std::filesystem::path& dentro = {});
     ~Carpeta();
     Carpeta(const Carpeta&) = delete;
     Carpeta& operator=(const Carpeta&) = delete;
