@@ -104,6 +104,7 @@ class Consolidacion {
     long long borradasPasada_ = 0;              // rows the pass's committed dates deleted
     bool registrada_ = false;                   // the pass's record is in TA_CONFIGURACION
     bool detenida_ = false;                     // a walk date's delete did not match its merges
+    bool canceladaRegistrada_ = false;          // the purge is recorded as cancelled (once per call)
 };
 
 }  // namespace dep

@@ -117,6 +117,15 @@ bool Consolidacion::Pasada(const DefPasada& p) {
                   "EL COMPROBANTE " + ctx_.tipo + " " + ctx_.clave + " DE SALDO INICIAL", true, ctx_.clave))
         return false;
     Verificar();
+    if (host_.Cancelado() && !(fecha_ > corte_) && !detenida_ && !canceladaRegistrada_) {
+        // What the walk did is done and proved; the purge as a whole was not.
+        canceladaRegistrada_ = true;
+        d_.RegistrarPurga(
+            "asientos", resultado::kCancelada,
+            "el operador cancelo la corrida: la pasada " + ctx_.tipo + " consolido hasta el " +
+                (ultimaBorrada_ ? TextoFecha(*ultimaBorrada_) : std::string("(ninguna fecha)")) +
+                " y no hasta el " + TextoFecha(corte_));
+    }
     if (detenida_) {
         // The walk met a delete that would take more than it merged: what it committed stays,
         // re-dated and proved above, and nothing more is consolidated.
