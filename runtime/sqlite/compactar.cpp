@@ -96,8 +96,9 @@ class Interrupcion {
     bool disparada_ = false;
 };
 
+// Not compacted: the size before is told, none after (nothing was done to measure).
 Compactacion Sin(Compactacion c, EstadoCompactacion estado, const std::string& nota) {
-    c.despues = c.antes;
+    c.despues = estado == EstadoCompactacion::kHecha ? c.antes : -1;
     c.estado = estado;
     c.nota = nota;
     return c;
