@@ -107,8 +107,8 @@ unsigned ComprobarBase(const std::string& base) {
         NoBloquea("no se puede consultar la base de datos '" + base + "' (" + std::strerror(errno) + ")");
     if (st.st_nlink > 1)
         NoBloquea("la base de datos '" + base + "' tiene " + std::to_string(st.st_nlink) +
-                  " nombres en el disco (enlaces duros); SQLite lleva un diario por nombre y abierta por "
-                  "dos nombres se daña: deje uno solo");
+                  " nombres en el disco, enlaces duros: SQLite lleva un diario por cada nombre y, abierta "
+                  "por dos de ellos, la base se daña; deje un solo nombre y vuelva a intentarlo");
     return static_cast<unsigned>(st.st_mode & 0666);
 }
 
@@ -117,7 +117,7 @@ ArchivoAbierto AbrirCompanero(const std::string& ruta, const std::string& base, 
     std::string motivo;
     ArchivoAbierto f = AbrirArchivoAcotado(ruta, Apertura::kLeerEscribir, permisos, motivo);
     const std::string nombre = "el archivo de bloqueo de corridas '" + ruta + "' ";
-    if (!f) NoBloquea(nombre + motivo + "; quítelo y vuelva a intentarlo");
+    if (!f) NoBloquea(nombre + motivo + "; revíselo o quítelo y vuelva a intentarlo");
     struct stat st {};
     if (::fstat(f.Fd(), &st) != 0) NoBloquea(nombre + "no se puede consultar (" + std::strerror(errno) + ")");
     for (const auto& archivo : ArchivosDeLaBase(base))

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,10 @@ std::string Estado(const fs::path& p) {
     if (fs::is_symlink(s)) return "enlace a " + fs::read_symlink(p).string();
     if (fs::is_directory(s)) return "carpeta";
     if (fs::is_fifo(s)) return "fifo";
-    return fs::exists(s) ? "archivo: " + Leer(p) : "nada";
+    if (!fs::exists(s)) return "nada";
+    const std::string bytes = Leer(p);
+    return "archivo de " + std::to_string(bytes.size()) + " bytes, huella " +
+           std::to_string(std::hash<std::string>{}(bytes));
 }
 
 TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
@@ -54,8 +58,8 @@ TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
         {"fifo", [](auto&, auto& k, auto&) { mkfifo(k.c_str(), 0600); }, "no es un archivo común"},
         {"archivo ajeno", [](auto&, auto& k, auto&) { std::ofstream(k) << "datos de otro programa\n"; },
          "no escribió esta herramienta"},
-        {"base con un segundo nombre", [](auto& b, auto&, auto& o) { fs::create_hard_link(b, o.string() + ".db"); },
-         "enlaces duros"},
+        {"base con un segundo nombre",
+         [](auto& b, auto&, auto& o) { fs::create_hard_link(b, o.string() + ".db"); }, "enlaces duros"},
     };
     int n = 0;
     for (const auto& k : casos) {
@@ -66,9 +70,11 @@ TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
         std::ofstream(otro) << "lo que otro programa guarda\n";
         k.plantar(base, companero, otro);
         const std::string antes = Estado(companero), otroAntes = Leer(otro);
-        const Salida s = Programa({"--hasta", "30/06/2021", "--base", base.string()}, {"TEMP=" + dir.string()});
+        const Salida s =
+            Programa({"--hasta", "30/06/2021", "--base", base.string()}, {"TEMP=" + dir.string()});
         EXPECT_EQ(s.estado, 3) << k.que << "\n" << s.out << s.err;
-        EXPECT_TRUE(Contiene(s.out, "NO SE PUDO ASEGURAR") && Contiene(s.out, k.motivo)) << k.que << "\n" << s.out;
+        EXPECT_TRUE(Contiene(s.out, "NO SE PUDO ASEGURAR") && Contiene(s.out, k.motivo)) << k.que << "\n"
+                                                                                         << s.out;
         EXPECT_EQ(Estado(companero), antes) << k.que;
         EXPECT_EQ(Leer(otro), otroAntes) << k.que;
         EXPECT_TRUE(Leer(base) == original) << k.que << ": the database changed";
@@ -93,8 +99,8 @@ TEST(CandadoDeCorridas, LaMismaBasePorUnEnlaceEsperaALaQueCorre) {
     ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
     const long long filas = Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS");
     for (const std::string& otra : {c / "enlace.db", c / "carpeta/demo.db"}) {
-        const Salida s = Programa({"--hasta", "31/10/2021", "--asientos", "--base", otra},
-                                  {"TEMP=" + c.Ruta().string()});
+        const Salida s =
+            Programa({"--hasta", "31/10/2021", "--asientos", "--base", otra}, {"TEMP=" + c.Ruta().string()});
         EXPECT_EQ(s.estado, 3) << otra << "\n" << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << otra << s.out;
         EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS"), filas) << otra;

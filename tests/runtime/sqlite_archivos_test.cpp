@@ -37,7 +37,7 @@ const std::string kDatos =
     "i + 1 FROM n WHERE i < 4000) INSERT INTO T (B) SELECT randomblob(1000) FROM n;";
 const std::string kHuecos = "DELETE FROM T WHERE ID > 2000;";
 
-TEST(SqliteCandado, LaMismaBasePorUnEnlaceDeCarpetaComparteElCandadoYLaVistaPreviaNoCreaNada) {
+TEST(SqliteCandado, LaMismaBasePorUnEnlaceComparteElCandadoYLaVistaPreviaNoCreaNada) {
     BaseTemporal b("CREATE TABLE T (A TEXT);");
     auto cn = b.Abrir();
     std::string quien;
@@ -45,15 +45,14 @@ TEST(SqliteCandado, LaMismaBasePorUnEnlaceDeCarpetaComparteElCandadoYLaVistaPrev
     EXPECT_FALSE(fs::exists(b.Ruta() + "-corrida")) << "a peek creates nothing";
     const auto candado = cn->TomarCandadoCorrida(quien);
     ASSERT_TRUE(candado);
-    const fs::path enlace = b.Carpeta() + "-enlace";
-    fs::create_directory_symlink(b.Carpeta(), enlace);
+    const fs::path enlace = b.Carpeta() + "/enlace.db";
+    fs::create_symlink(b.Ruta(), enlace);
     AjustesConexion a;
-    a.base = (enlace / fs::path(b.Ruta()).filename()).string();
+    a.base = enlace.string();
     auto otra = ConexionSqlite::Abrir(a);
     EXPECT_TRUE(otra->CorridaEnCurso(quien));
     EXPECT_EQ(quien.rfind("proceso " + std::to_string(getpid()), 0), 0u) << quien;
     EXPECT_FALSE(otra->TomarCandadoCorrida(quien));
-    fs::remove(enlace);
 }
 
 TEST(SqliteArchivos, UnaBaseSoloDelDuenioDaCopiaYTrazaSoloDelDuenio) {
@@ -136,7 +135,8 @@ TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
         const Compactacion r = b.Abrir()->Compactar({});
         if (k.tabla) {
             EXPECT_EQ(r.estado, EstadoCompactacion::kOmitida) << k.ddl;
-            EXPECT_NE(r.nota.find(std::string("la tabla ") + k.tabla + " no declara clave"), std::string::npos)
+            EXPECT_NE(r.nota.find(std::string("la tabla ") + k.tabla + " no declara clave"),
+                      std::string::npos)
                 << r.nota;
             EXPECT_TRUE(Bytes(b.Ruta()) == antes) << k.ddl;
         } else {
