@@ -143,6 +143,28 @@ bool RenombrarSinReemplazar(const fs::path& desde, const fs::path& hacia) {
     return true;
 }
 
+// The copy's file under the first free temporary name "<name>.parcial", made here.
+template <class Nombre>
+ArchivoAbierto CrearTemporal(const Nombre& nombre, unsigned permisos, std::string& temporal) {
+    std::string motivo;
+    for (int n = 1; n <= kNombres; ++n) {
+        temporal = nombre(n) + ".parcial";
+        ArchivoAbierto f = AbrirArchivoAcotado(temporal, Apertura::kNuevo, permisos, motivo);
+        if (f) return f;
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(temporal, ec))) break;  // not a name taken: a failure
+    }
+    NoCopia("no se puede crear el archivo '" + temporal + "': " + motivo);
+}
+
+// Gives the checked copy the first free backup name; returns it.
+template <class Nombre>
+std::string Publicar(const std::string& temporal, const Nombre& nombre) {
+    for (int n = 1; n <= kNombres; ++n)
+        if (RenombrarSinReemplazar(temporal, nombre(n))) return nombre(n);
+    NoCopia("ya existen copias con los nombres '" + nombre(1) + "' y siguientes");
+}
+
 // The folder's entries on the disk, so that the new name survives a power cut.
 void Asentar(const fs::path& dir) {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -173,16 +195,8 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
                 std::to_string(libre.available / 1048576) + " MB");
     const std::string raiz = (dir / base.stem()).string() + "-" + HoraLocal("%Y%m%d-%H%M%S");
     auto nombre = [&](int n) { return raiz + (n > 1 ? "-" + std::to_string(n) : "") + ".db"; };
-    const unsigned permisos = PermisosDe(ruta_);
-    ArchivoAbierto creado;
-    std::string temporal, motivo;
-    for (int n = 1; !creado && n <= kNombres; ++n) {
-        temporal = nombre(n) + ".parcial";
-        creado = AbrirArchivoAcotado(temporal, Apertura::kNuevo, permisos, motivo);
-        if (!creado && motivo != "ya existe")
-            NoCopia("no se puede crear el archivo '" + temporal + "': " + motivo);
-    }
-    if (!creado) NoCopia("no se puede crear el archivo '" + temporal + "': " + motivo);
+    std::string temporal;
+    ArchivoAbierto creado = CrearTemporal(nombre, PermisosDe(ruta_), temporal);
     Parcial parcial(temporal);
     {
         Destino d(temporal, creado.Fd());
@@ -190,10 +204,7 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
         Copiar(db_, d.get(), temporal, cancelar);
         Comprobar(d.get(), temporal);
     }
-    std::string destino;
-    for (int n = 1; destino.empty() && n <= kNombres; ++n)
-        if (RenombrarSinReemplazar(temporal, nombre(n))) destino = nombre(n);
-    if (destino.empty()) NoCopia("ya existen copias con los nombres '" + nombre(1) + "' y siguientes");
+    const std::string destino = Publicar(temporal, nombre);
     parcial.Publicada();
     Asentar(dir);
     bytes = static_cast<long long>(fs::file_size(destino, ec));

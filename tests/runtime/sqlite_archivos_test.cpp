@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -116,6 +117,33 @@ TEST(SqliteCopia, UnaCopiaCortadaNoQuedaConNombreDeCopia) {
                 << static_cast<int>(corte) << ": " << q;
         EXPECT_EQ(quedan.empty(), corte != Corte::kMuerta) << static_cast<int>(corte);
     }
+}
+
+TEST(SqliteCopia, NuncaReemplazaUnaCopiaNiSigueUnEnlacePlantado) {
+    BaseTemporal b("CREATE TABLE T (ID INTEGER PRIMARY KEY, A TEXT); INSERT INTO T (A) VALUES ('x');");
+    const fs::path copias = fs::path(b.Carpeta()) / "copias", victima = fs::path(b.Carpeta()) / "victima";
+    fs::create_directory(copias);
+    std::ofstream(victima) << "de otro programa\n";
+    // Both names of this second and the next taken: a file at the backup's name, a link at its
+    // temporary one.
+    std::vector<fs::path> plantados;
+    for (int s = 0; s < 2; ++s) {
+        const std::time_t t = std::time(nullptr) + s;
+        char hora[32];
+        std::strftime(hora, sizeof hora, "%Y%m%d-%H%M%S", std::localtime(&t));
+        const fs::path copia = copias / ("prueba-" + std::string(hora) + ".db");
+        std::ofstream(copia) << "una copia anterior\n";
+        fs::create_symlink(victima, copia.string() + ".parcial");
+        plantados.push_back(copia);
+    }
+    long long bytes = 0;
+    const std::string hecha = b.Abrir()->CopiaDeSeguridad(copias.string(), bytes, {});
+    for (const auto& p : plantados) {
+        EXPECT_NE(hecha, p.string());
+        EXPECT_EQ(Bytes(p), "una copia anterior\n");
+    }
+    EXPECT_EQ(Bytes(victima), "de otro programa\n");
+    EXPECT_EQ(Bytes(hecha).rfind("SQLite format 3", 0), 0u) << hecha;
 }
 
 TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
