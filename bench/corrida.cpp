@@ -130,7 +130,7 @@ double PisoTemporales(const std::string& base, const std::string& hasta, std::ve
 double Compactacion(const std::string& base, std::vector<double>& v) {
     auto cn = Abrir(base);
     const auto t0 = std::chrono::steady_clock::now();
-    const dep::Compactacion c = cn->Compactar();
+    const dep::Compactacion c = cn->Compactar({});
     const double t = Segundos(t0);
     v.push_back(static_cast<double>(c.antes));
     v.push_back(static_cast<double>(c.despues));

@@ -214,7 +214,7 @@ double CopiaDeSeguridad(const std::string& base, const std::string& carpeta, std
     auto cn = Abrir(base);
     long long bytes = 0;
     const auto t0 = std::chrono::steady_clock::now();
-    const std::string copia = cn->CopiaDeSeguridad(carpeta, bytes);
+    const std::string copia = cn->CopiaDeSeguridad(carpeta, bytes, {});
     const double t = Segundos(t0);
     std::filesystem::remove(copia);
     v.push_back(static_cast<double>(bytes));

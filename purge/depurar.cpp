@@ -80,7 +80,8 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
         host_.PicMsg().Mostrar();
         BarraProgreso(host_.PicMsg(), Value(0), 255, "Copia de seguridad de la base de datos... Espere");
         long long bytes = -1;
-        host_.EsperarSinEntrada([&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes); });
+        host_.EsperarSinEntrada(
+            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, {}); });
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
@@ -124,7 +125,7 @@ void Depuracion::Compactar() {
         // On the footer line: the progress bar keeps the last purge's own caption.
         host_.Pie("Compactando la base de datos... Espere");
         Compactacion c;
-        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(); });
+        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar({}); });
         if (!c.nota.empty() && espacioAntes_ >= 0) {
             c.antes = espacioAntes_;
             c.despues = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());

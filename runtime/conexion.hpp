@@ -1,6 +1,7 @@
 #pragma once
 // The database connection the runtime component holds, as the purges see it (ADO-like).
 // Two engines implement it: the embedded SQLite engine and ODBC.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,11 +32,22 @@ class CandadoCorrida {
     virtual ~CandadoCorrida() = default;
 };
 
+enum class EstadoCompactacion {
+    kHecha,      // done, or nothing to give back
+    kOmitida,    // not attempted: the engine decided it must not or cannot (nota says why)
+    kCancelada,  // the cancel callback stopped it; the file is as it was
+};
+
 // What a compaction did: the database's size before and after, in bytes (-1: not told).
 struct Compactacion {
     long long antes = -1, despues = -1;
-    std::string nota;  // what the engine did instead, when it compacts nothing (Spanish)
+    // When it was not done: why, in Spanish (the server: what it does instead).
+    std::string nota;
+    EstadoCompactacion estado = EstadoCompactacion::kHecha;
 };
+
+// Asked now and then during a long step of the engine's own (backup, compaction): true stops it.
+using SeCancela = std::function<bool()>;
 
 class Conexion {
   public:
@@ -65,12 +77,16 @@ class Conexion {
     // A consistent copy of the whole database in `carpeta` (empty: the engine's default place),
     // named with the date and time, checked before it is handed back. Returns where it is and
     // sets `bytes` to its size (-1 when the engine cannot tell). Raises Falla with a Spanish
-    // message, leaving no partial copy behind, when it cannot be made.
-    virtual std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) = 0;
+    // message, leaving no partial copy behind, when it cannot be made; Falla(err::kCancelado)
+    // when `cancelar` (empty: never) answered true meanwhile.
+    virtual std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
+                                         const SeCancela& cancelar) = 0;
 
     // Gives the space the purges freed back to the file system, keeping every row and every
-    // declared key. Raises Falla (Spanish) when it cannot, having changed nothing.
-    virtual Compactacion Compactar() = 0;
+    // declared key. What the engine refuses itself is an outcome (kOmitida with the reason in
+    // `nota`), and so is a stop asked by `cancelar` (kCancelada); either way nothing changed.
+    // Raises Falla only when the database failed it, having changed nothing.
+    virtual Compactacion Compactar(const SeCancela& cancelar) = 0;
     // The space the given tables take in the database, in bytes; -1 when the engine cannot tell
     // (the embedded engine's compaction reports the whole file instead).
     virtual long long EspacioTablas(const std::vector<std::string>& /*tablas*/) { return -1; }

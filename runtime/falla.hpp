@@ -27,6 +27,7 @@ namespace err {
 inline constexpr long kLlamadaInvalida = 5;          // invalid procedure call (any other exception)
 inline constexpr long kTipoIncompatible = 13;        // a value that does not convert
 inline constexpr long kDesbordamiento = 6;           // overflow
+inline constexpr long kCancelado = 18;               // the operator stopped it (user interrupt)
 inline constexpr long kUsoInvalidoNulo = 94;         // a null where a value is needed
 inline constexpr long kElementoNoEncontrado = 3265;  // no such field in the record set
 inline constexpr long kOperacionNoPermitida = 3219;  // operation not allowed in this state

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <ctime>
-#include <fstream>
+#include <string>
 
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
 
 #include "runtime/falla.hpp"
@@ -156,7 +157,9 @@ std::string ConexionOdbc::NombreUsuario() const {
 // The same layout as the embedded engine's trace, so that one reader serves both.
 void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::string& resultado) const {
     if (op_.traza.empty()) return;
-    std::ofstream f(op_.traza, std::ios::app | std::ios::binary);
+    // It shows the statements: readable by this user only, and never through a planted link.
+    std::string motivo;
+    ArchivoAbierto f = AbrirArchivoAcotado(op_.traza, Apertura::kAnadir, 0600, motivo);
     if (!f) return;
     std::string cuerpo;
     for (char c : sql) {
@@ -169,7 +172,7 @@ void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::st
     localtime_r(&ahora, &tm);
     char hora[32];
     std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &tm);
-    f << "[" << hora << "] " << que << "\n    " << cuerpo << "\n    => " << resultado << "\n";
+    f.Escribir(std::string("[") + hora + "] " + que + "\n    " + cuerpo + "\n    => " + resultado + "\n");
 }
 
 // A statement of the connection's own (savepoints), sent as it stands.
@@ -535,8 +538,11 @@ bool ConexionOdbc::CorridaEnCurso(std::string& ocupante) {
     return true;
 }
 
-std::string ConexionOdbc::CopiaDeSeguridad(const std::string& carpeta, long long& bytes) {
+std::string ConexionOdbc::CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
+                                           const SeCancela& cancelar) {
     bytes = -1;
+    if (cancelar && cancelar())
+        throw Falla(err::kCancelado, "Copia de seguridad cancelada: no se pidió al servidor", kFuente);
     if (sabor_ != Sabor::SqlServer)
         throw Falla(err::kOperacionNoPermitida,
                     "No se pudo hacer la copia de seguridad: este controlador ODBC no es de SQL Server",

@@ -58,10 +58,13 @@ class ConexionOdbc : public Conexion {
     Resultado Consultar(const std::string& sql) override;
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
-    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
+    // One BACKUP statement on the server: `cancelar` is asked before it is sent, not during it.
+    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
+                                 const SeCancela& cancelar) override;
     // The server's files are the administrator's: nothing is shrunk.
-    Compactacion Compactar() override {
-        return {-1, -1, "en SQL Server no se compacta: reducir los archivos es decision del administrador"};
+    Compactacion Compactar(const SeCancela& /*cancelar*/) override {
+        return {-1, -1, "en SQL Server no se compacta: reducir los archivos es decision del administrador",
+                EstadoCompactacion::kOmitida};
     }
     long long EspacioTablas(const std::vector<std::string>& tablas) override;
     std::string NombreServidor() const override;

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/motores.hpp"
@@ -172,8 +173,11 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
             cn->db_ = nullptr;
             NoAbre(ruta, "el archivo de traza '" + a.traza + "' es la base de datos o uno de sus archivos");
         }
-        cn->traza_.open(a.traza, std::ios::app);
-        if (!cn->traza_) NoAbre(ruta, "no se puede escribir el archivo de traza '" + a.traza + "'");
+        // It shows the statements, so no more than the database itself shows.
+        std::string motivo;
+        cn->traza_ = AbrirArchivoAcotado(a.traza, Apertura::kAnadir, PermisosDe(ruta), motivo);
+        if (!cn->traza_)
+            NoAbre(ruta, "no se puede escribir el archivo de traza '" + a.traza + "': " + motivo);
         cn->Trazar("Abrir", ruta, "modo de diario " + modo);
     }
     return cn;
@@ -215,16 +219,15 @@ void ConexionSqlite::Rehusar(const std::string& descripcion, const std::string& 
 }
 
 void ConexionSqlite::Trazar(const char* que, const std::string& sql, const std::string& resultado) {
-    if (!traza_.is_open()) return;
+    if (!traza_) return;
     std::string cuerpo;
     for (char c : sql) {
         if (c == '\r') continue;
         cuerpo += c;
         if (c == '\n') cuerpo += "    ";
     }
-    traza_ << "[" << HoraLocal("%Y-%m-%d %H:%M:%S") << "] " << que << "\n    " << cuerpo << "\n    => "
-           << resultado << "\n";
-    traza_.flush();
+    traza_.Escribir("[" + HoraLocal("%Y-%m-%d %H:%M:%S") + "] " + que + "\n    " + cuerpo + "\n    => " +
+                    resultado + "\n");
 }
 
 void ConexionSqlite::BeginTrans() {

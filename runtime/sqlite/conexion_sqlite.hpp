@@ -1,7 +1,6 @@
 #pragma once
 // The embedded engine: a Conexion on a SQLite database file, taking the T-SQL the program sends
 // through the translation of traductor.hpp.
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "runtime/ajustes.hpp"
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/conexion.hpp"
 #include "runtime/sqlite/lexico.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
@@ -37,8 +37,9 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     Resultado Consultar(const std::string& sql) override;
     std::unique_ptr<CandadoCorrida> TomarCandadoCorrida(std::string& ocupante) override;
     bool CorridaEnCurso(std::string& ocupante) override;
-    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes) override;
-    Compactacion Compactar() override;
+    std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
+                                 const SeCancela& cancelar) override;
+    Compactacion Compactar(const SeCancela& cancelar) override;
     std::string NombreServidor() const override { return "(local)"; }
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }
@@ -96,7 +97,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     sqlite3* db_ = nullptr;
     int nivel_ = 0;
     std::string ruta_, nombreBase_, usuario_, baseAdmin_;
-    std::ofstream traza_;
+    ArchivoAbierto traza_;
     std::vector<Rechazo> rechazos_;
     std::function<void(const std::string&)> antes_;
     std::unordered_map<std::string, sqlite::SentenciaGuardada> sentencias_;

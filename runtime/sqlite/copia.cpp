@@ -1,10 +1,24 @@
 // The embedded engine's backup: SQLite's online backup of the live file into a new file, then
-// checked with integrity_check. A copy that cannot be made whole is removed.
+// checked with integrity_check. The copy is written under a temporary name ("….db.parcial") that
+// this program creates itself, no more open than the database, and takes its final name only
+// once checked, never replacing a file: a copy cut short (cancelled, failed, killed) is never
+// found under a backup's name.
+//
+// POSIX (the creation through AbrirArchivoAcotado, renameat2/link for a rename that never
+// replaces). On Windows MoveFileExW without MOVEFILE_REPLACE_EXISTING goes here instead.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <ctime>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
@@ -17,21 +31,50 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFuente = "depuracion/sqlite";
+constexpr int kPaginasPorPaso = 256;  // 1 MiB of 4 KiB pages between two looks at the cancel button
+constexpr int kEsperasOcupada = 200;  // another program writing: 10 s in steps of 50 ms
+constexpr int kNombres = 100;         // copies of the same second tried before giving up
 
 [[noreturn]] void NoCopia(const std::string& motivo) {
     throw Falla(err::kBaseDatos, "No se pudo hacer la copia de seguridad: " + motivo, kFuente);
 }
 
-// The destination database, closed on every way out.
+// The copy under its temporary name: removed, with what SQLite kept beside it, unless published.
+class Parcial {
+  public:
+    explicit Parcial(std::string ruta) : ruta_(std::move(ruta)) {}
+    ~Parcial() {
+        std::error_code ec;
+        if (!ruta_.empty())
+            for (const char* sufijo : {"", "-journal", "-wal", "-shm"}) fs::remove(ruta_ + sufijo, ec);
+    }
+    Parcial(const Parcial&) = delete;
+    Parcial& operator=(const Parcial&) = delete;
+    void Publicada() { ruta_.clear(); }
+
+  private:
+    std::string ruta_;
+};
+
+// The destination database on the file this program created, closed on every way out.
 class Destino {
   public:
-    explicit Destino(const std::string& ruta) {
-        if (sqlite3_open_v2(ruta.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-            SQLITE_OK) {
-            const std::string m = db_ ? sqlite3_errmsg(db_) : "sin memoria";
+    Destino(const std::string& ruta, int creado) {
+        // No SQLITE_OPEN_CREATE and no link followed: only the file created here is opened.
+        const int rc =
+            sqlite3_open_v2(ruta.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+        struct stat a {
+        }, b{};
+        std::string falla;
+        if (rc != SQLITE_OK)
+            falla = "no se puede abrir el archivo '" + ruta + "' (" +
+                    (db_ ? sqlite3_errmsg(db_) : "sin memoria") + ")";
+        else if (::fstat(creado, &a) != 0 || ::stat(ruta.c_str(), &b) != 0 || a.st_dev != b.st_dev ||
+                 a.st_ino != b.st_ino)
+            falla = "el archivo '" + ruta + "' fue reemplazado por otro mientras se lo abría";
+        if (!falla.empty()) {
             sqlite3_close_v2(db_);
-            db_ = nullptr;
-            NoCopia("no se puede crear el archivo '" + ruta + "' (" + m + ")");
+            NoCopia(falla);
         }
     }
     ~Destino() { sqlite3_close_v2(db_); }
@@ -43,24 +86,97 @@ class Destino {
     sqlite3* db_ = nullptr;
 };
 
-void CopiarEn(sqlite3* origen, const std::string& ruta) {
-    Destino d(ruta);
-    sqlite3_backup* b = sqlite3_backup_init(d.get(), "main", origen, "main");
-    if (!b) NoCopia(sqlite3_errmsg(d.get()));
-    const int rc = sqlite3_backup_step(b, -1);
-    sqlite3_backup_finish(b);
+// One backup between two connections, finished on every way out.
+class Respaldo {
+  public:
+    Respaldo(sqlite3* destino, sqlite3* origen) : b_(sqlite3_backup_init(destino, "main", origen, "main")) {
+        if (!b_) NoCopia(sqlite3_errmsg(destino));
+    }
+    ~Respaldo() { sqlite3_backup_finish(b_); }
+    Respaldo(const Respaldo&) = delete;
+    Respaldo& operator=(const Respaldo&) = delete;
+    sqlite3_backup* get() const { return b_; }
+
+  private:
+    sqlite3_backup* b_;
+};
+
+[[noreturn]] void Cancelada() {
+    throw Falla(err::kCancelado, "Copia de seguridad cancelada: no se dejó ninguna copia", kFuente);
+}
+
+// The pages in steps, asking `cancelar` between them; a busy source is waited for a while.
+void Copiar(sqlite3* origen, sqlite3* destino, const std::string& ruta, const SeCancela& cancelar) {
+    Respaldo b(destino, origen);
+    int rc = SQLITE_OK, esperas = 0;
+    do {
+        if (cancelar && cancelar()) Cancelada();
+        rc = sqlite3_backup_step(b.get(), kPaginasPorPaso);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            if (++esperas > kEsperasOcupada) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
     if (rc != SQLITE_DONE) NoCopia(std::string(sqlite3_errstr(rc)) + " al copiar en '" + ruta + "'");
-    sqlite::SentenciaPreparada st(d.get(), "PRAGMA integrity_check");
+}
+
+void Comprobar(sqlite3* db, const std::string& ruta) {
+    sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check");
     std::string resultado = "sin respuesta";
-    if (st && sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_text(st.get(), 0))
-        resultado = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+    if (st.Fila()) resultado = st.Columna(0);
     if (resultado != "ok")
         NoCopia("la copia '" + ruta + "' no pasó la comprobación de integridad (" + resultado + ")");
 }
 
+// Gives `desde` the name `hacia` unless a file holds it already (false then).
+bool RenombrarSinReemplazar(const fs::path& desde, const fs::path& hacia) {
+    if (::renameat2(AT_FDCWD, desde.c_str(), AT_FDCWD, hacia.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    // A file system without that rename: a second name, which fails when taken, then the first
+    // one dropped.
+    if (::link(desde.c_str(), hacia.c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        NoCopia("no se puede dar a la copia el nombre '" + hacia.string() + "' (" + std::strerror(errno) +
+                ")");
+    }
+    ::unlink(desde.c_str());
+    return true;
+}
+
+// The copy's file under the first free temporary name "<name>.parcial", made here.
+template <class Nombre>
+ArchivoAbierto CrearTemporal(const Nombre& nombre, unsigned permisos, std::string& temporal) {
+    std::string motivo;
+    for (int n = 1; n <= kNombres; ++n) {
+        temporal = nombre(n) + ".parcial";
+        ArchivoAbierto f = AbrirArchivoAcotado(temporal, Apertura::kNuevo, permisos, motivo);
+        if (f) return f;
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(temporal, ec))) break;  // not a name taken: a failure
+    }
+    NoCopia("no se puede crear el archivo '" + temporal + "': " + motivo);
+}
+
+// Gives the checked copy the first free backup name; returns it.
+template <class Nombre>
+std::string Publicar(const std::string& temporal, const Nombre& nombre) {
+    for (int n = 1; n <= kNombres; ++n)
+        if (RenombrarSinReemplazar(temporal, nombre(n))) return nombre(n);
+    NoCopia("ya existen copias con los nombres '" + nombre(1) + "' y siguientes");
+}
+
+// The folder's entries on the disk, so that the new name survives a power cut.
+void Asentar(const fs::path& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
-std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long long& bytes) {
+std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
+                                             const SeCancela& cancelar) {
     if (nivel_ > 0) NoCopia("hay una transacción en curso");
     std::error_code ec;
     const fs::path base = fs::absolute(ruta_, ec);
@@ -77,21 +193,24 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
         NoCopia("no hay espacio en '" + dir.string() + "': hacen falta " +
                 std::to_string(paginas * tam / 1048576 + 1) + " MB y quedan " +
                 std::to_string(libre.available / 1048576) + " MB");
-    fs::path destino = dir / (base.stem().string() + "-" + HoraLocal("%Y%m%d-%H%M%S") + ".db");
-    for (int n = 2; fs::exists(destino); ++n)
-        destino =
-            dir / (base.stem().string() + "-" + HoraLocal("%Y%m%d-%H%M%S") + "-" + std::to_string(n) + ".db");
-    try {
-        CopiarEn(db_, destino.string());
-    } catch (...) {
-        fs::remove(destino, ec);
-        fs::remove(destino.string() + "-journal", ec);
-        throw;
+    const std::string raiz = (dir / base.stem()).string() + "-" + HoraLocal("%Y%m%d-%H%M%S");
+    auto nombre = [&](int n) { return raiz + (n > 1 ? "-" + std::to_string(n) : "") + ".db"; };
+    std::string temporal;
+    ArchivoAbierto creado = CrearTemporal(nombre, PermisosDe(ruta_), temporal);
+    Parcial parcial(temporal);
+    {
+        Destino d(temporal, creado.Fd());
+        creado = ArchivoAbierto();
+        Copiar(db_, d.get(), temporal, cancelar);
+        Comprobar(d.get(), temporal);
     }
+    const std::string destino = Publicar(temporal, nombre);
+    parcial.Publicada();
+    Asentar(dir);
     bytes = static_cast<long long>(fs::file_size(destino, ec));
     if (ec) bytes = -1;
-    Trazar("CopiaDeSeguridad", destino.string(), "hecha");
-    return destino.string();
+    Trazar("CopiaDeSeguridad", destino, "hecha");
+    return destino;
 }
 
 }  // namespace dep

@@ -33,13 +33,14 @@ class ConexionEspia : public Conexion {
         return real_->TomarCandadoCorrida(o);
     }
     bool CorridaEnCurso(std::string& o) override { return real_->CorridaEnCurso(o); }
-    std::string CopiaDeSeguridad(const std::string& c, long long& b) override {
-        return real_->CopiaDeSeguridad(c, b);
+    std::string CopiaDeSeguridad(const std::string& c, long long& b, const SeCancela& x) override {
+        return real_->CopiaDeSeguridad(c, b, x);
     }
     // Set: a server that compacts nothing and reports the purged tables' space, these in turn.
     std::vector<long long> espacios;
-    Compactacion Compactar() override {
-        return espacios.empty() ? real_->Compactar() : Compactacion{-1, -1, "no se compacta"};
+    Compactacion Compactar(const SeCancela& x) override {
+        return espacios.empty() ? real_->Compactar(x)
+                                : Compactacion{-1, -1, "no se compacta", EstadoCompactacion::kOmitida};
     }
     long long EspacioTablas(const std::vector<std::string>& t) override {
         if (espacios.empty()) return real_->EspacioTablas(t);

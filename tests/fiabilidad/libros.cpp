@@ -1,16 +1,19 @@
 #include "tests/fiabilidad/libros.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -140,6 +143,42 @@ std::string Leer(const std::filesystem::path& p) {
     std::stringstream ss;
     ss << f.rdbuf();
     return ss.str();
+}
+
+EnSegundoPlano::EnSegundoPlano(const std::vector<std::string>& args,
+                               const std::vector<std::string>& entorno) {
+    pid_ = fork();
+    if (pid_ == 0) {
+        for (const auto& v : entorno) putenv(const_cast<char*>(v.c_str()));
+        const int nulo = open("/dev/null", O_WRONLY);
+        dup2(nulo, 1);
+        dup2(nulo, 2);
+        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(DEP_CONSOLA, argv.data());
+        _exit(127);
+    }
+}
+
+EnSegundoPlano::~EnSegundoPlano() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+int EnSegundoPlano::Esperar() {
+    int st = 0;
+    waitpid(pid_, &st, 0);
+    pid_ = -1;
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+bool EsperarArchivo(const std::filesystem::path& p) {
+    for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return std::filesystem::exists(p);
 }
 
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {

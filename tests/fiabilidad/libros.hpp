@@ -38,6 +38,24 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
 
 std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
 
+// The console program started in the background with `args` and the extra environment
+// `entorno`, its output dropped; killed with the object unless Esperar() gave its exit status.
+class EnSegundoPlano {
+  public:
+    EnSegundoPlano(const std::vector<std::string>& args, const std::vector<std::string>& entorno);
+    ~EnSegundoPlano();
+    EnSegundoPlano(const EnSegundoPlano&) = delete;
+    EnSegundoPlano& operator=(const EnSegundoPlano&) = delete;
+    int Pid() const { return pid_; }
+    int Esperar();  // -1 when killed
+
+  private:
+    int pid_ = -1;
+};
+
+// Waits up to a minute for `p` to appear; whether it did.
+bool EsperarArchivo(const std::filesystem::path& p);
+
 // A tmpfs mounted at `disco` with room for a copy of `modelo` and 64 MiB more, the copy made as
 // `base`; "" when done, else why it could not be mounted (the caller skips). Unmount it after.
 std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,

@@ -49,10 +49,10 @@ class ConexionGrabadora : public Conexion {
         return std::make_unique<CandadoCorrida>();
     }
     bool CorridaEnCurso(std::string&) override { return false; }
-    std::string CopiaDeSeguridad(const std::string&, long long&) override {
+    std::string CopiaDeSeguridad(const std::string&, long long&, const SeCancela&) override {
         throw Falla(err::kOperacionNoPermitida, "sin copias en una conexión guionada");
     }
-    Compactacion Compactar() override { return {}; }
+    Compactacion Compactar(const SeCancela&) override { return {}; }
 
     long Execute(const std::string& sql) override {
         ejecutadas.push_back(sql);

@@ -1,0 +1,189 @@
+// The embedded engine's files about a database, on real files: the run lock found by the file's
+// identity, the backup and the trace no more open than the database, a backup cut short never
+// left under a backup's name, and a compaction that declines or is cancelled changing nothing.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "runtime/falla.hpp"
+#include "tests/runtime/sqlite_apoyo.hpp"
+
+namespace dep {
+namespace {
+
+namespace fs = std::filesystem;
+using prueba::BaseTemporal;
+
+unsigned Modo(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+std::string Bytes(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// A keyed table of 4 MB, half of it deleted when `huecos`: a backup takes several steps, a VACUUM
+// has pages to give back.
+const std::string kDatos =
+    "CREATE TABLE T (ID INTEGER PRIMARY KEY, B BLOB); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+    "i + 1 FROM n WHERE i < 4000) INSERT INTO T (B) SELECT randomblob(1000) FROM n;";
+const std::string kHuecos = "DELETE FROM T WHERE ID > 2000;";
+
+TEST(SqliteCandado, LaMismaBasePorUnEnlaceComparteElCandadoYLaVistaPreviaNoCreaNada) {
+    BaseTemporal b("CREATE TABLE T (A TEXT);");
+    auto cn = b.Abrir();
+    std::string quien;
+    EXPECT_FALSE(cn->CorridaEnCurso(quien));
+    EXPECT_FALSE(fs::exists(b.Ruta() + "-corrida")) << "a peek creates nothing";
+    const auto candado = cn->TomarCandadoCorrida(quien);
+    ASSERT_TRUE(candado);
+    const fs::path enlace = b.Carpeta() + "/enlace.db";
+    fs::create_symlink(b.Ruta(), enlace);
+    AjustesConexion a;
+    a.base = enlace.string();
+    auto otra = ConexionSqlite::Abrir(a);
+    EXPECT_TRUE(otra->CorridaEnCurso(quien));
+    EXPECT_EQ(quien.rfind("proceso " + std::to_string(getpid()), 0), 0u) << quien;
+    EXPECT_FALSE(otra->TomarCandadoCorrida(quien));
+}
+
+TEST(SqliteArchivos, UnaBaseSoloDelDuenioDaCopiaYTrazaSoloDelDuenio) {
+    for (const bool trazaPrevia : {false, true}) {
+        BaseTemporal b("CREATE TABLE T (ID INTEGER PRIMARY KEY, A TEXT); INSERT INTO T (A) VALUES ('x');");
+        ::chmod(b.Ruta().c_str(), 0600);
+        const fs::path traza = fs::path(b.Carpeta()) / "traza.sql";
+        if (trazaPrevia) {
+            std::ofstream(traza) << "de antes\n";
+            ::chmod(traza.c_str(), 0644);
+        }
+        AjustesConexion a;
+        a.traza = traza.string();
+        auto cn = b.Abrir(a);
+        long long bytes = 0;
+        const std::string copia = cn->CopiaDeSeguridad(b.Carpeta() + "/copias", bytes, {});
+        EXPECT_EQ(Modo(copia), 0600u) << copia;
+        EXPECT_EQ(Modo(traza), 0600u) << (trazaPrevia ? "trace that was there" : "new trace");
+        EXPECT_NE(Bytes(traza).find("CopiaDeSeguridad"), std::string::npos);
+        EXPECT_EQ(Bytes(traza).rfind("de antes\n", 0), trazaPrevia ? 0u : std::string::npos) << "appended";
+    }
+}
+
+TEST(SqliteCopia, UnaCopiaCortadaNoQuedaConNombreDeCopia) {
+    enum class Corte { kCancelada, kDiscoLleno, kMuerta };
+    for (const Corte corte : {Corte::kCancelada, Corte::kDiscoLleno, Corte::kMuerta}) {
+        BaseTemporal b(kDatos);
+        const fs::path copias = fs::path(b.Carpeta()) / "copias";
+        // In a process of its own, so that the kill and the file size limit end only it.
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (corte == Corte::kDiscoLleno) {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limite{1 << 20, 1 << 20};
+                setrlimit(RLIMIT_FSIZE, &limite);
+            }
+            int veces = 0;
+            try {
+                long long bytes = 0;
+                b.Abrir()->CopiaDeSeguridad(copias.string(), bytes, [&] {
+                    if (++veces == 2 && corte == Corte::kMuerta) kill(getpid(), SIGKILL);
+                    return veces == 2 && corte == Corte::kCancelada;
+                });
+            } catch (const Falla& f) {
+                _exit(f.Numero() == err::kCancelado ? 10 : 11);
+            }
+            _exit(0);
+        }
+        int st = 0;
+        waitpid(pid, &st, 0);
+        const int esperado = corte == Corte::kCancelada ? 10 : 11;
+        if (corte == Corte::kMuerta)
+            EXPECT_TRUE(WIFSIGNALED(st));
+        else
+            EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == esperado) << static_cast<int>(corte);
+        std::vector<std::string> quedan;
+        for (const auto& e : fs::directory_iterator(copias)) quedan.push_back(e.path().filename().string());
+        // Killed, the partial file stays under its temporary name; otherwise nothing stays.
+        for (const auto& q : quedan)
+            EXPECT_TRUE(corte == Corte::kMuerta && q.find(".db.parcial") != std::string::npos)
+                << static_cast<int>(corte) << ": " << q;
+        EXPECT_EQ(quedan.empty(), corte != Corte::kMuerta) << static_cast<int>(corte);
+    }
+}
+
+TEST(SqliteCopia, NuncaReemplazaUnaCopiaNiSigueUnEnlacePlantado) {
+    BaseTemporal b("CREATE TABLE T (ID INTEGER PRIMARY KEY, A TEXT); INSERT INTO T (A) VALUES ('x');");
+    const fs::path copias = fs::path(b.Carpeta()) / "copias", victima = fs::path(b.Carpeta()) / "victima";
+    fs::create_directory(copias);
+    std::ofstream(victima) << "de otro programa\n";
+    // Both names of this second and the next taken: a file at the backup's name, a link at its
+    // temporary one.
+    std::vector<fs::path> plantados;
+    for (int s = 0; s < 2; ++s) {
+        const std::time_t t = std::time(nullptr) + s;
+        char hora[32];
+        std::strftime(hora, sizeof hora, "%Y%m%d-%H%M%S", std::localtime(&t));
+        const fs::path copia = copias / ("prueba-" + std::string(hora) + ".db");
+        std::ofstream(copia) << "una copia anterior\n";
+        fs::create_symlink(victima, copia.string() + ".parcial");
+        plantados.push_back(copia);
+    }
+    long long bytes = 0;
+    const std::string hecha = b.Abrir()->CopiaDeSeguridad(copias.string(), bytes, {});
+    for (const auto& p : plantados) {
+        EXPECT_NE(hecha, p.string());
+        EXPECT_EQ(Bytes(p), "una copia anterior\n");
+    }
+    EXPECT_EQ(Bytes(victima), "de otro programa\n");
+    EXPECT_EQ(Bytes(hecha).rfind("SQLite format 3", 0), 0u) << hecha;
+}
+
+TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
+    const struct {
+        const char* ddl;
+        const char* tabla;  // null: compacted
+    } casos[] = {
+        {"CREATE TABLE SIN_CLAVE (A TEXT); INSERT INTO SIN_CLAVE VALUES ('x');", "SIN_CLAVE"},
+        {R"(CREATE TABLE "CON ""COMILLAS""" (A TEXT); INSERT INTO "CON ""COMILLAS""" VALUES ('x');)",
+         R"(CON "COMILLAS")"},
+        {"CREATE TABLE sqliteX (A TEXT); INSERT INTO sqliteX VALUES ('x');", "sqliteX"},
+        {"CREATE TABLE VACIA (A TEXT);", nullptr},
+    };
+    for (const auto& k : casos) {
+        BaseTemporal b(kDatos + kHuecos + k.ddl);
+        const std::string antes = Bytes(b.Ruta());
+        const Compactacion r = b.Abrir()->Compactar({});
+        if (k.tabla) {
+            EXPECT_EQ(r.estado, EstadoCompactacion::kOmitida) << k.ddl;
+            EXPECT_NE(r.nota.find(std::string("la tabla ") + k.tabla + " no declara clave"),
+                      std::string::npos)
+                << r.nota;
+            EXPECT_TRUE(Bytes(b.Ruta()) == antes) << k.ddl;
+        } else {
+            EXPECT_EQ(r.estado, EstadoCompactacion::kHecha) << r.nota;
+            EXPECT_LT(r.despues, r.antes);
+        }
+    }
+}
+
+TEST(SqliteCompactar, CanceladaDuranteElVacuumDejaElArchivoComoEstaba) {
+    BaseTemporal b(kDatos + kHuecos);
+    const std::string antes = Bytes(b.Ruta());
+    int veces = 0;
+    const Compactacion r = b.Abrir()->Compactar([&] { return ++veces > 1; });
+    EXPECT_EQ(r.estado, EstadoCompactacion::kCancelada);
+    EXPECT_GT(veces, 1) << "stopped inside the VACUUM, not before it";
+    EXPECT_TRUE(Bytes(b.Ruta()) == antes);
+    EXPECT_EQ(b.Uno("PRAGMA integrity_check"), "ok");
+}
+
+}  // namespace
+}  // namespace dep
