@@ -25,6 +25,9 @@ class Anfitrion {
     // Runs a long call that cannot yield (the stock procedure). A window keeps repainting while
     // it runs and acts on no click or key until it returns; the default just runs it.
     virtual void EsperarSinEntrada(const std::function<void()>& trabajo) { trabajo(); }
+    // Whether the operator asked to cancel since the last ProcesarEventos (a console's Ctrl-C),
+    // read without serving anything: the engine asks it from inside a step of its own.
+    virtual bool CancelacionPedida() const { return false; }
 };
 
 // The boxes of the purges, ChkStock(0..2), in the order a run takes them.

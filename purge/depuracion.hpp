@@ -73,6 +73,8 @@ class Depuracion {
     // The backup asked for; false when it could not be made (the operator was told).
     bool HacerCopia(const char* const* purgas, std::size_t n);
     void Compactar();
+    // For the engine's own long steps (backup, compaction): true once the operator asked to cancel.
+    SeCancela SeCancelaLaCorrida();
 
     Servicios& s_;
     AnfitrionCorrida& host_;

@@ -76,15 +76,20 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     UnidadDiario u;
     u.purga = "copia";
     u.inicio = AhoraDiario();
+    bool cancelada = false;
     try {
         host_.PicMsg().Mostrar();
         BarraProgreso(host_.PicMsg(), Value(0), 255, "Copia de seguridad de la base de datos... Espere");
         long long bytes = -1;
         host_.EsperarSinEntrada(
-            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, {}); });
+            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); });
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
+    } catch (const Falla& e) {
+        cancelada = e.Numero() == err::kCancelado;
+        u.resultado = cancelada ? resultado::kCancelada : resultado::kRechazada;
+        u.error = e.what();
     } catch (const std::exception& e) {
         u.resultado = resultado::kRechazada;
         u.error = e.what();
@@ -92,6 +97,14 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     u.fin = AhoraDiario();
     Registrar(u);
     if (u.resultado == resultado::kOk) return true;
+    if (cancelada) {
+        // Cancelled before any purge: nothing was written, not even the date.
+        host_.FijarCancelado(true);
+        for (std::size_t i = 0; i < n; ++i)
+            RegistrarPurga(purgas[i], resultado::kCancelada, "cancelada durante la copia de seguridad");
+        s_.operador.Mensaje("Proceso Cancelado", vb::kSoloAceptar);
+        return false;
+    }
     // Without the copy the operator asked for, nothing is written.
     host_.FijarHayError(true);
     const std::string texto = u.error + ". NO SE DEPURO NADA.";
@@ -100,6 +113,11 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         RegistrarPurga(purgas[i], resultado::kNoEjecutada, "no se hizo la copia de seguridad pedida");
     return false;
+}
+
+SeCancela Depuracion::SeCancelaLaCorrida() {
+    // Asked from inside the engine's own long step: it only reads the request, it runs nothing.
+    return [this] { return host_.Cancelado() || host_.CancelacionPedida(); };
 }
 
 namespace {
@@ -125,25 +143,30 @@ void Depuracion::Compactar() {
         // On the footer line: the progress bar keeps the last purge's own caption.
         host_.Pie("Compactando la base de datos... Espere");
         Compactacion c;
-        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar({}); });
-        if (!c.nota.empty() && espacioAntes_ >= 0) {
+        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(SeCancelaLaCorrida()); });
+        if (c.estado == EstadoCompactacion::kOmitida && !c.nota.empty() && espacioAntes_ >= 0) {
             c.antes = espacioAntes_;
             c.despues = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());
         }
-        host_.Pie(c.nota.empty() && c.antes >= 0 && c.despues >= 0 && c.despues < c.antes
+        const bool hecha = c.estado == EstadoCompactacion::kHecha;
+        host_.Pie(hecha && c.antes >= 0 && c.despues >= 0 && c.despues < c.antes
                       ? "Base de datos compactada: " + std::to_string(c.antes >> 20) + " MB antes, " +
                             std::to_string(c.despues >> 20) + " MB después"
                       : "...");
         u.bytesAntes = c.antes;
         u.bytesDespues = c.despues;
-        u.resultado = c.nota.empty() ? resultado::kOk : resultado::kOmitida;
+        u.resultado = hecha                                        ? resultado::kOk
+                      : c.estado == EstadoCompactacion::kCancelada ? resultado::kCancelada
+                                                                   : resultado::kOmitida;
         u.error = c.nota;
+        // A cancel asked during it ends the run as cancelled: the date is not stored.
+        if (c.estado == EstadoCompactacion::kCancelada) host_.FijarCancelado(true);
     } catch (const std::exception& e) {
-        // Nothing is lost: the engine changes nothing when it cannot compact. Said, and on.
+        // Nothing is lost: the engine changes nothing when it cannot compact. A notice in the
+        // report; the purges that finished stay a finished run.
         u.resultado = resultado::kRechazada;
         u.error = e.what();
-        host_.FijarHayError(true);
-        s_.operador.Mensaje(u.error, vb::kSoloAceptar | vb::kExclamacion);
+        AnotarError("Depurar", u.error);
     }
     u.fin = AhoraDiario();
     Registrar(u);
@@ -198,7 +221,12 @@ void Depuracion::Depurar() {
         [&] {
             if (!host_.Casilla(kCasillaStock)) return;
             antes();
+            // The stock purge does not read the flag: run after a cancel, it is no "ok" either.
+            const bool yaCancelado = host_.Cancelado();
             DepuraStock();
+            if (yaCancelado)
+                RegistrarPurga("stock", resultado::kCancelada,
+                               "el operador cancelo antes de que empezara y el procedimiento se ejecuto");
         },
         [&] {
             if (!host_.Casilla(kCasillaAsientos)) return;
@@ -219,6 +247,8 @@ void Depuracion::Depurar() {
             host_.Etiqueta(kRotuloFinal, "Final: " + HoraActual());
         },
         [&] {
+            // A cancel asked until now (a console's Ctrl-C during the compaction) still counts.
+            host_.ProcesarEventos();
             if (host_.Cancelado()) {
                 s_.operador.Mensaje("Proceso Cancelado", vb::kSoloAceptar);
             } else if (GrabaDfg(s_, "FECHAULTIMADEPURACION", Value(host_.TextoFecha()), "", false, "DATOS",

@@ -1,6 +1,8 @@
 // The run's outcome recorder and its journal file.
 #include "purge/diario.hpp"
 
+#include "runtime/archivo_acotado.hpp"
+
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -204,15 +206,12 @@ std::string Diario::JsonCorrida() const {
 
 void Diario::Anexar(const std::string& linea) {
     // Never lets a failure out: the run goes on exactly as without a journal.
+    // It names vouchers, amounts and the database's refusals: readable by its owner only, and
+    // never written through a link someone planted under its name.
     try {
-        std::ofstream f(ruta_, std::ios::app | std::ios::binary);
-        if (!f) {
-            escrito_ = false;
-            return;
-        }
-        f << linea << '\n';
-        f.flush();
-        if (!f) escrito_ = false;
+        std::string motivo;
+        ArchivoAbierto f = AbrirArchivoAcotado(ruta_, Apertura::kAnadir, 0600, motivo);
+        if (!f || !f.Escribir(linea + "\n")) escrito_ = false;
     } catch (...) {
         escrito_ = false;
     }

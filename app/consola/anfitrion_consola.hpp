@@ -80,6 +80,7 @@ class AnfitrionConsola : public AnfitrionCorrida, public Imagen {
     Imagen& PicMsg() override { return *this; }
     void Pie(const std::string& texto) override { pie_ = texto; }
     void ProcesarEventos() override;
+    bool CancelacionPedida() const override { return g_interrumpido.load(); }
     bool Casilla(CasillaPurga c) const override;
     void Etiqueta(RotuloHora r, const std::string& texto) override;
     std::string Etiqueta(RotuloHora r) const override;
