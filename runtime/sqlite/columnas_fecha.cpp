@@ -33,8 +33,8 @@ constexpr std::array<ColumnaDeFecha, 18> kColumnas = {{
 
 bool Iguales(std::string_view a, std::string_view b) {
     auto mayuscula = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return mayuscula(x) == mayuscula(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return mayuscula(x) == mayuscula(y); });
 }
 
 }  // namespace
@@ -62,8 +62,8 @@ bool EsFechaDelOperador(std::string_view literal) {
 }
 
 std::string MotivoOrdenSinFecha(const std::string& columna, const std::string& literal) {
-    return "la columna " + columna + " no es una columna de fechas y no se puede comparar por orden con la fecha '" +
-           literal + "'";
+    return "la columna " + columna +
+           " no es una columna de fechas y no se puede comparar por orden con la fecha '" + literal + "'";
 }
 
 }  // namespace dep::sqlite

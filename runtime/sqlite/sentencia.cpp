@@ -564,7 +564,7 @@ bool Sentencia::OrdenaColumna(std::size_t k) const {
 
 std::string Sentencia::DescribirSinFecha(const std::string& columna) const {
     const auto it = columnas_.find(MayusculasAscii(columna));
-    if (it == columnas_.end()) return "'" + columna + "', que no es de ninguna tabla de la sentencia,";
+    if (it == columnas_.end()) return "'" + columna + "' (de ninguna tabla de la sentencia)";
     return "'" + columna + "' de la tabla '" + it->second.tabla + "'";
 }
 

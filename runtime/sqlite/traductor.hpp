@@ -10,7 +10,7 @@
 //  - date literals in the operator's day/month/year form where they meet a date column
 //    (comparison, BETWEEN, IN, SET, INSERT values) -> 'YYYY-MM-DD HH:MM:SS' (which columns are
 //    date columns: ColumnaLeidaComoFecha); one ordered against any other column (<, >, BETWEEN ...) is
-//    refused when it runs, as comparing it as text would pick the wrong rows;
+//    refused, as comparing it as text would pick the wrong rows;
 //  - SUBSTRING -> substr, ISNULL -> ifnull, ISDATE(column) -> whether it holds a date in the stored form
 //  (1753 to 9999), GETDATE() -> local time, LEN(x) -> length(rtrim(x)),
 //    SELECT TOP n -> LIMIT n, '+' next to a text literal -> '||', !< and !>;

@@ -26,7 +26,8 @@ std::set<std::pair<std::string, std::string>> ColumnasDeFecha(std::string_view d
     const auto t = sqlite::Tokenizar(ddl);
     std::set<std::pair<std::string, std::string>> r;
     for (std::size_t i = 0; i + 3 < t.size(); ++i) {
-        if (!EsPalabra(t[i], "CREATE") || !EsPalabra(t[i + 1], "TABLE") || !EsSimbolo(t[i + 3], "(")) continue;
+        if (!EsPalabra(t[i], "CREATE") || !EsPalabra(t[i + 1], "TABLE") || !EsSimbolo(t[i + 3], "("))
+            continue;
         int nivel = 0;
         for (std::size_t j = i + 3; j + 1 < t.size(); ++j) {
             if (EsSimbolo(t[j], ")") && --nivel == 0) break;
@@ -79,14 +80,15 @@ class SqliteFechaDeclarada : public ::testing::TestWithParam<const char*> {
         b_.Exec(std::string("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, "
                             "'FECHA DATETIME', 'FECHA ") +
                 GetParam() + "') WHERE type = 'table'; PRAGMA writable_schema=OFF;");
-        std::string sql = Filas("MV_ASIENTOS", "ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE",
-                                "'1101', 'FV', '0001', '00000001', 'A', 'D', 10");
+        std::string sql =
+            Filas("MV_ASIENTOS", "ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE",
+                  "'1101', 'FV', '0001', '00000001', 'A', 'D', 10");
         sql += Filas("MV_TRANSMISIONESLOG", "ID, REGISTROS", "0");
         for (const char* t : {"V_MV_STOCK", "V_MV_CPTE", "C_MV_CPTE"}) {
             sql += Filas(t, "ID, TC, IDCOMPROBANTE", "'X', '0'");
             sql += std::string("UPDATE ") + t + " SET IDCOMPROBANTE = ID;";
-            sql += std::string("INSERT INTO ") + t + "_ITEMS (TC, IDCOMPROBANTE) SELECT TC, IDCOMPROBANTE FROM " + t +
-                   ";";
+            sql += std::string("INSERT INTO ") + t +
+                   "_ITEMS (TC, IDCOMPROBANTE) SELECT TC, IDCOMPROBANTE FROM " + t + ";";
         }
         b_.Exec(sql);
         cn_ = b_.Abrir();
@@ -96,10 +98,11 @@ class SqliteFechaDeclarada : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(SqliteFechaDeclarada, LosBorradosPorFechaTocanLasFilasJustas) {
-    ASSERT_NE(b_.Uno("SELECT sql FROM sqlite_master WHERE name = 'MV_ASIENTOS'").find(std::string("FECHA ") +
-                                                                                        GetParam() + " NOT NULL"),
+    ASSERT_NE(b_.Uno("SELECT sql FROM sqlite_master WHERE name = 'MV_ASIENTOS'")
+                  .find(std::string("FECHA ") + GetParam() + " NOT NULL"),
               std::string::npos);
-    EXPECT_EQ(Columna(cn_, "SELECT ID FROM MV_ASIENTOS WHERE Fecha <= '30/06/2022' ORDER BY ID"), (Ids{"1", "2"}));
+    EXPECT_EQ(Columna(cn_, "SELECT ID FROM MV_ASIENTOS WHERE Fecha <= '30/06/2022' ORDER BY ID"),
+              (Ids{"1", "2"}));
     const std::string plan = cn_->PlanDeConsulta("SELECT ID FROM MV_ASIENTOS WHERE Fecha <= '30/06/2022'")[0];
     EXPECT_NE(plan.find("IX_MV_ASIENTOS_FECHA (FECHA<?)"), std::string::npos) << plan;
     const Value minima = cn_->Consultar("select min(fecha) as Fecha from MV_ASIENTOS").filas.at(0).at(0);
@@ -117,16 +120,18 @@ TEST_P(SqliteFechaDeclarada, LosBorradosPorFechaTocanLasFilasJustas) {
 
     // A date written into the column takes the stored form.
     cn_->Execute("UPDATE MV_ASIENTOS SET Fecha = '31/12/2022' WHERE ID = 5");
-    EXPECT_EQ(b_.Uno("SELECT FECHA || ' ' || typeof(FECHA) FROM MV_ASIENTOS WHERE ID = 5"), "2022-12-31 00:00:00 text");
+    EXPECT_EQ(b_.Uno("SELECT FECHA || ' ' || typeof(FECHA) FROM MV_ASIENTOS WHERE ID = 5"),
+              "2022-12-31 00:00:00 text");
 }
 
 INSTANTIATE_TEST_SUITE_P(Tipos, SqliteFechaDeclarada,
-                         ::testing::Values("NUM", "NUMERIC", "REAL", "INTEGER", "DATETIME", "DATE", "TIMESTAMP",
-                                           "DATETIME2", "SMALLDATETIME", "TEXT", "VARCHAR(20)", "NVARCHAR(30)",
-                                           "CHAR(19)", "BLOB", ""),
+                         ::testing::Values("NUM", "NUMERIC", "REAL", "INTEGER", "DATETIME", "DATE",
+                                           "TIMESTAMP", "DATETIME2", "SMALLDATETIME", "TEXT", "VARCHAR(20)",
+                                           "NVARCHAR(30)", "CHAR(19)", "BLOB", ""),
                          [](const auto& i) {
                              std::string n;
-                             for (char c : std::string(i.param)) n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             for (char c : std::string(i.param))
+                                 n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return n.empty() ? std::string("SinTipo") : n;
                          });
 
@@ -138,9 +143,12 @@ class SqliteCopiaDeOtraHerramienta : public ::testing::Test {
         b_.Exec(
             "CREATE TABLE COPIA AS SELECT * FROM MV_ASIENTOS; DROP TABLE MV_ASIENTOS;"
             "ALTER TABLE COPIA RENAME TO MV_ASIENTOS;"
-            "INSERT INTO MV_ASIENTOS (ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, MONEDA, "
-            "COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, FECHA, EsCierre, ES_SALDO_APERTURA) "
-            "VALUES (1, '1101-01-01', 'FV', '0001', '00000001', 'A', 'D', 10, '$', 1, '2021-03-15', '', '01', '', "
+            "INSERT INTO MV_ASIENTOS (ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, "
+            "MONEDA, "
+            "COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, FECHA, EsCierre, "
+            "ES_SALDO_APERTURA) "
+            "VALUES (1, '1101-01-01', 'FV', '0001', '00000001', 'A', 'D', 10, '$', 1, '2021-03-15', '', "
+            "'01', '', "
             "'2022-06-30 00:00:00', 0, 0),"
             "(2, '2021-03-15', 'FV', '0001', '00000001', 'A', 'H', 10, '$', 1, '', '', '01', '', "
             "'2022-07-01 00:00:00', 0, 0);"
@@ -153,8 +161,10 @@ class SqliteCopiaDeOtraHerramienta : public ::testing::Test {
 };
 
 TEST_F(SqliteCopiaDeOtraHerramienta, LasClavesConFormaDeFechaSiguenSiendoTextos) {
-    ASSERT_NE(b_.Uno("SELECT sql FROM sqlite_master WHERE name = 'MV_ASIENTOS'").find("FECHA NUM"), std::string::npos);
-    const auto f = cn_->Consultar("SELECT CUENTA, NroComprobanteBancario, FECHA FROM MV_ASIENTOS ORDER BY ID").filas;
+    ASSERT_NE(b_.Uno("SELECT sql FROM sqlite_master WHERE name = 'MV_ASIENTOS'").find("FECHA NUM"),
+              std::string::npos);
+    const auto f =
+        cn_->Consultar("SELECT CUENTA, NroComprobanteBancario, FECHA FROM MV_ASIENTOS ORDER BY ID").filas;
     ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[0][0], Value("1101-01-01"));
     EXPECT_EQ(f[0][1], Value("2021-03-15"));
@@ -184,21 +194,23 @@ TEST_F(SqliteCopiaDeOtraHerramienta, ElLoteDeFusionEncuentraSuFila) {
     for (int vez = 0; vez < 2; ++vez) {
         for (const auto& [cuenta, nro] : claves) {
             Resultado r;
-            r.columnas = {"CUENTA", "DEBE-HABER", "IMPORTE", "MONEDA", "COTIZACION", "NroComprobanteBancario",
-                          "TIPO_REG", "IdCajas", "UNEGOCIO", "detalle"};
-            r.filas.push_back({Value(cuenta), Value("D"), Value(1.5), Value("$"), Value(1.0), Value(nro), Value(""),
-                               Value("01"), Value(""), Value("Depuracion")});
+            r.columnas = {
+                "CUENTA",   "DEBE-HABER", "IMPORTE",  "MONEDA", "COTIZACION", "NroComprobanteBancario",
+                "TIPO_REG", "IdCajas",    "UNEGOCIO", "detalle"};
+            r.filas.push_back({Value(cuenta), Value("D"), Value(1.5), Value("$"), Value(1.0), Value(nro),
+                               Value(""), Value("01"), Value(""), Value("Depuracion")});
             Recordset g;
             g.Abrir(r, 0, 1);
             EXPECT_NO_THROW(cn_->Execute(LoteFusion(g, c, CondicionFusion(g, c, fs), ds, fs)))
                 << cuenta << " " << nro;
         }
     }
-    EXPECT_EQ(b_.Filas("SELECT CUENTA || '|' || NroComprobanteBancario || '|' || IMPORTE || '|' || FECHA FROM "
-                       "MV_ASIENTOS WHERE TC = 'CC' ORDER BY 1"),
-              (std::vector<std::vector<std::string>>{{"1101-01-01|2021-03-15|3.0|2022-07-01 00:00:00"},
-                                                     {"1101-01-01|66923793|3.0|2022-07-01 00:00:00"},
-                                                     {"2021-03-15||3.0|2022-07-01 00:00:00"}}));
+    EXPECT_EQ(
+        b_.Filas("SELECT CUENTA || '|' || NroComprobanteBancario || '|' || IMPORTE || '|' || FECHA FROM "
+                 "MV_ASIENTOS WHERE TC = 'CC' ORDER BY 1"),
+        (std::vector<std::vector<std::string>>{{"1101-01-01|2021-03-15|3.0|2022-07-01 00:00:00"},
+                                               {"1101-01-01|66923793|3.0|2022-07-01 00:00:00"},
+                                               {"2021-03-15||3.0|2022-07-01 00:00:00"}}));
 }
 
 // A literal in the operator's date form ordered against a column not read as a date would compare
@@ -230,7 +242,8 @@ TEST_F(SqliteCopiaDeOtraHerramienta, OrdenarUnaFechaContraUnaColumnaQueNoEsDeFec
             ADD_FAILURE() << "debía rechazarse: " << sql;
         } catch (const Falla& e) {
             EXPECT_NE(e.Descripcion().find(caso.rechazo), std::string::npos) << e.Descripcion();
-            EXPECT_NE(e.Descripcion().find("no es una columna de fechas"), std::string::npos) << e.Descripcion();
+            EXPECT_NE(e.Descripcion().find("no es una columna de fechas"), std::string::npos)
+                << e.Descripcion();
         }
     }
     EXPECT_THROW(cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA <= '30/06/2022'"), Falla);
@@ -240,9 +253,10 @@ TEST_F(SqliteCopiaDeOtraHerramienta, OrdenarUnaFechaContraUnaColumnaQueNoEsDeFec
 }
 
 TEST(SqliteFechasDeLaSuite, UnaTablaDeLaBaseDeAdministracionCuentaIgual) {
-    BaseTemporal admin("CREATE TABLE T (FECHA DATETIME); CREATE TABLE MV_ASIENTOS AS SELECT FECHA FROM T;"
-                       "INSERT INTO MV_ASIENTOS VALUES ('2022-06-30 00:00:00'), ('2022-07-01 00:00:00');",
-                       "admin.db");
+    BaseTemporal admin(
+        "CREATE TABLE T (FECHA DATETIME); CREATE TABLE MV_ASIENTOS AS SELECT FECHA FROM T;"
+        "INSERT INTO MV_ASIENTOS VALUES ('2022-06-30 00:00:00'), ('2022-07-01 00:00:00');",
+        "admin.db");
     BaseTemporal principal;
     AjustesConexion a;
     a.prefijoAdmin = admin.Ruta();
