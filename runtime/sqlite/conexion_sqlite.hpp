@@ -84,8 +84,6 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override;
     void MarcarIndicesSinBlancos(const std::string& base, const std::string& tabla,
                                  std::vector<sqlite::Columna>& cols);
-    void MarcarColumnasDeFechas(const std::string& base, const std::string& tabla,
-                                std::vector<sqlite::Columna>& cols);
     // Runs an internal statement of the engine; raises with the statement named.
     void Ejecutar(const std::string& sql, const std::string& tsql);
     // The same for one that runs for every batch: prepared once and kept.

@@ -9,6 +9,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/colacion.hpp"
+#include "runtime/sqlite/columnas_fecha.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/contexto.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
@@ -40,10 +41,21 @@ bool TipoDecimal(const char* decl) {
     return false;
 }
 
+// Whether a text in the stored date form at result column i is a date: in a column of a table, when
+// the column is read as a date (a date column of the suite whatever its declared type, any other
+// by a declared date type); in an expression (MIN(FECHA)), when it has no declared type.
+bool SeLeeComoFecha(sqlite3_stmt* st, int i) {
+    const char* decl = sqlite3_column_decltype(st, i);
+    const char* tabla = sqlite3_column_table_name(st, i);
+    const char* columna = sqlite3_column_origin_name(st, i);
+    if (tabla && columna) return sqlite::ColumnaLeidaComoFecha(tabla, columna, decl ? decl : "");
+    return !decl || sqlite::EsTipoFecha(decl);
+}
+
 // Column values: INTEGER -> integer, REAL -> double; declared MONEY/DECIMAL/NUMERIC/REAL/FLOAT
 // columns always come back as double (the server's currency has four decimals, which a double
-// carries exactly enough for the sums shown); a 'YYYY-MM-DD[ HH:MM:SS]' text in a DATE/DATETIME
-// column or in a column without declared type (MIN(FECHA)) comes back as a date.
+// carries exactly enough for the sums shown); a 'YYYY-MM-DD[ HH:MM:SS]' text comes back as a date
+// where SeLeeComoFecha says so, and an empty text is never one.
 Value Leer(sqlite3_stmt* st, int i) {
     switch (sqlite3_column_type(st, i)) {
         case SQLITE_NULL:
@@ -59,8 +71,7 @@ Value Leer(sqlite3_stmt* st, int i) {
             const auto* s = sqlite3_column_text(st, i);
             const int n = sqlite3_column_bytes(st, i);
             std::string_view texto(reinterpret_cast<const char*>(s), static_cast<std::size_t>(n));
-            const char* decl = sqlite3_column_decltype(st, i);
-            if ((!decl || sqlite::EsTipoFecha(decl)) && PareceFechaIso(s, n))
+            if (PareceFechaIso(s, n) && SeLeeComoFecha(st, i))
                 if (auto f = LeerFechaIso(texto)) return Value(*f);
             return Value(std::string(texto));
         }
@@ -108,13 +119,7 @@ void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std:
 const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
                                                              const std::string& tabla) {
     const std::string clave = sqlite::MayusculasAscii(base + "." + tabla);
-    if (auto it = columnas_.find(clave); it != columnas_.end()) {
-        // A text column of an empty table is read again: rows may have come since.
-        const bool provisional = std::any_of(it->second.begin(), it->second.end(),
-                                             [](const sqlite::Columna& c) { return c.sinMuestra; });
-        if (!provisional) return &it->second;
-        columnas_.erase(it);
-    }
+    if (auto it = columnas_.find(clave); it != columnas_.end()) return &it->second;
     const std::string sql = "PRAGMA " +
                             (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
                             "table_info(" + sqlite::interno::Comillas(tabla) + ")";
@@ -132,41 +137,7 @@ const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& 
     }
     if (cols.empty()) return nullptr;
     MarcarIndicesSinBlancos(base, tabla, cols);
-    MarcarColumnasDeFechas(base, tabla, cols);
     return &columnas_.emplace(clave, std::move(cols)).first->second;
-}
-
-void ConexionSqlite::MarcarColumnasDeFechas(const std::string& base, const std::string& tabla,
-                                            std::vector<sqlite::Columna>& cols) {
-    // Tools other than the suite's create date columns as TEXT or without a type. Such a column
-    // whose first value is a date in the stored form is a date column for every statement, so
-    // that dates compare as dates and a date assigned to it is written in that form too. One
-    // whose values are of other kinds stays a text column (the purges check a date column
-    // before deleting by it and refuse such values). Only a table without rows yet is read again
-    // (a column that is null in every row of a table with rows stays a text column: re-reading
-    // such a table at every statement would cost every plan it is in).
-    const std::string origen = (base.empty() ? std::string() : sqlite::interno::Comillas(base) + ".") +
-                               sqlite::interno::Comillas(tabla);
-    bool vacia = false;
-    {
-        sqlite::SentenciaPreparada st(db_, "SELECT 1 FROM " + origen + " LIMIT 1");
-        vacia = st && !st.Fila();
-    }
-    for (auto& c : cols) {
-        if (!sqlite::TipoTextoOSinTipo(c.tipo)) continue;
-        if (vacia) {
-            c.sinMuestra = true;
-            continue;
-        }
-        const std::string col = sqlite::interno::Comillas(c.nombre);
-        const std::string sql =
-            "SELECT " + col + " FROM " + origen + " WHERE " + col + " IS NOT NULL LIMIT 1";
-        sqlite::SentenciaPreparada st(db_, sql);
-        if (st.Fila() && sqlite3_column_type(st.get(), 0) == SQLITE_TEXT) {
-            c.guardaFechas =
-                PareceFechaIso(sqlite3_column_text(st.get(), 0), sqlite3_column_bytes(st.get(), 0));
-        }
-    }
 }
 
 void ConexionSqlite::OlvidarEsquema() {
@@ -392,6 +363,10 @@ long long ConexionSqlite::PasoSql(const Paso& p, Contexto& c, bool recoger) {
                 std::from_chars(a, b, d);
                 sqlite3_bind_double(st, n, d);
             }
+        } else if (!prm.sinFecha.empty() && sqlite::EsFechaDelOperador(texto)) {
+            // The translation refuses it too; here for a plan it made with another literal.
+            sqlite::interno::NoTraducible(c.t, c.texto, p.desde, p.hasta,
+                                          sqlite::MotivoOrdenSinFecha(prm.sinFecha, x.texto));
         } else if (prm.fecha) {
             const std::string recortado = Recortar(x.texto);
             std::string iso;

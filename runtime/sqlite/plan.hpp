@@ -22,6 +22,9 @@ struct Parametro {
     bool fecha = false;  // it meets a date column: stored as 'YYYY-MM-DD HH:MM:SS'
     Rango rango = Rango::Valor;
     bool nocase = false;  // the column's own collation is NOCASE (for the bounds)
+    // Ordered (<, >, BETWEEN ...) against a column not read as a date: which one, for the refusal
+    // of a literal in the operator's date form ("'X' de la tabla 'T'"); "" otherwise.
+    std::string sinFecha = {};
 };
 
 struct Paso {

@@ -6,6 +6,7 @@
 
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/colacion.hpp"
+#include "runtime/sqlite/columnas_fecha.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
 
 namespace dep::sqlite::interno {
@@ -47,6 +48,7 @@ class Sentencia {
         bool texto = false;  // TEXT affinity
         std::string colacion;
         bool sinBlancos = false;  // indexed as rtrim(column) COLLATE NOCASE
+        std::string tabla;        // the first table of the statement that has it
     };
 
     // One method a kind of token; those that consume more tokens return the last one's index.
@@ -56,6 +58,8 @@ class Sentencia {
     bool Funcion(std::size_t& k, const std::string& u);
     std::optional<std::size_t> FinDeSugerencias(std::size_t k) const;
     void Literal(std::size_t k);
+    bool OrdenaColumna(std::size_t k) const;
+    std::string DescribirSinFecha(const std::string& columna) const;
     bool IgualdadBuscable(std::size_t k, const InfoColumna& info);
     bool ParBuscable(std::size_t k, std::size_t s);
     std::string Piezas(std::size_t desde, std::size_t hasta) const;
@@ -130,6 +134,7 @@ class Sentencia {
     bool enSet_ = false;                           // between SET and WHERE of an UPDATE: '=' assigns
     std::set<std::string> tablasVistas_;
     std::vector<RefTabla> tablas_;
+    bool tablaDesconocida_ = false;  // a table whose columns could not be read (SQLite will say why)
     struct Par {
         std::string a, b;  // the two columns' names
         FormaDeTexto forma;
@@ -151,18 +156,20 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
     const auto* cols = esquema_.Columnas(r.base, r.tabla);
     if (!cols) {
         plan_.reutilizable = false;
+        tablaDesconocida_ = true;
         return;
     }
     for (const auto& c : *cols) {
-        // Its kind may change when rows come: a plan made now is not kept.
-        if (c.sinMuestra) plan_.reutilizable = false;
         const std::string tipo = MayusculasAscii(c.tipo);
         const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
                            tipo.find("CLOB") != std::string::npos;
         if (c.indiceSinBlancos) sinBlancosEnAlguna_.insert(MayusculasAscii(c.nombre));
-        columnas_.emplace(MayusculasAscii(c.nombre),
-                          InfoColumna{EsTipoFecha(c.tipo) || c.guardaFechas, texto,
-                                      MayusculasAscii(c.colacion), c.indiceSinBlancos});
+        const bool fecha = ColumnaLeidaComoFecha(r.tabla, c.nombre, c.tipo);
+        const auto [it, nueva] = columnas_.emplace(
+            MayusculasAscii(c.nombre),
+            InfoColumna{fecha, texto, MayusculasAscii(c.colacion), c.indiceSinBlancos, r.tabla});
+        // A name that is a date column in one of the tables joined is read as a date.
+        if (!nueva && fecha) it->second.fecha = true;
     }
 }
 
@@ -529,9 +536,36 @@ void Sentencia::Literal(std::size_t k) {
         return;
     Emitir(k, "?");
     p_.params.push_back(Parametro{k, tipo == 2});
+    if (tipo != 2 && !columna.empty() && !tablaDesconocida_ && OrdenaColumna(k)) {
+        // Compared as texts, the operator's date form orders otherwise than the dates (no
+        // statement means that, and a delete would take the wrong rows): refused, here and at
+        // every run of the plan (the check is kept with the parameter).
+        p_.params.back().sinFecha = DescribirSinFecha(columna);
+        if (EsFechaDelOperador(x.texto)) No(MotivoOrdenSinFecha(p_.params.back().sinFecha, x.texto));
+    }
     const bool comparado =
         (Hay(k - 1) && EsComparacion(t_[k - 1])) || (Hay(k + 1) && EsComparacion(t_[k + 1]));
     if (tipo != 2 && comparado) Colacion(k);
+}
+
+// The literal at t[k] is ordered against a column: <, <=, >, >=, !<, !> or BETWEEN.
+bool Sentencia::OrdenaColumna(std::size_t k) const {
+    auto orden = [&](std::size_t j) {
+        return Hay(j) && EsComparacion(t_[j]) && t_[j].texto != "=" && t_[j].texto != "<>" &&
+               t_[j].texto != "!=";
+    };
+    std::string nombre;
+    if (orden(k - 1) && FinDeColumna(k - 2)) return true;
+    if (orden(k + 1) && InicioDeColumna(k + 2, nombre)) return true;
+    if (Pal(k - 1, "BETWEEN") && FinDeColumna(k - 2)) return true;
+    return Pal(k - 1, "AND") && Hay(k - 2) && t_[k - 2].tipo == TipoToken::Texto && Pal(k - 3, "BETWEEN") &&
+           FinDeColumna(k - 4);
+}
+
+std::string Sentencia::DescribirSinFecha(const std::string& columna) const {
+    const auto it = columnas_.find(MayusculasAscii(columna));
+    if (it == columnas_.end()) return "'" + columna + "' (de ninguna tabla de la sentencia)";
+    return "'" + columna + "' de la tabla '" + it->second.tabla + "'";
 }
 
 // "column = 'text'" at t[k] on a text column: written so that an index of the column can serve

@@ -312,14 +312,6 @@ bool EsTipoFecha(std::string_view tipo) {
     return u.find("DATE") != std::string::npos || u.find("TIME") != std::string::npos;
 }
 
-bool TipoTextoOSinTipo(std::string_view tipo) {
-    const std::string u = MayusculasAscii(tipo);
-    if (u.find("INT") != std::string::npos || EsTipoFecha(tipo)) return false;
-    return u.find_first_not_of(' ') == std::string::npos || u.find("CHAR") != std::string::npos ||
-           u.find("CLOB") != std::string::npos || u.find("TEXT") != std::string::npos ||
-           u.find("BLOB") != std::string::npos;
-}
-
 std::string Forma(const std::vector<Token>& t) {
     std::string r;
     r.reserve(t.size() * 8);

@@ -8,7 +8,9 @@
 //  - ALTER TABLE x DISABLE|ENABLE TRIGGER ALL (and DISABLE|ENABLE TRIGGER ALL ON x);
 //  - EXEC[UTE] name 'arg', ... of procedures kept in DEP_PROCEDIMIENTOS; PRINT 'text' [+ ...];
 //  - date literals in the operator's day/month/year form where they meet a date column
-//    (comparison, BETWEEN, IN, SET, INSERT values) -> 'YYYY-MM-DD HH:MM:SS';
+//    (comparison, BETWEEN, IN, SET, INSERT values) -> 'YYYY-MM-DD HH:MM:SS' (which columns are
+//    date columns: ColumnaLeidaComoFecha); one ordered against any other column (<, >, BETWEEN ...) is
+//    refused, as comparing it as text would pick the wrong rows;
 //  - SUBSTRING -> substr, ISNULL -> ifnull, ISDATE(column) -> whether it holds a date in the stored form
 //  (1753 to 9999), GETDATE() -> local time, LEN(x) -> length(rtrim(x)),
 //    SELECT TOP n -> LIMIT n, '+' next to a text literal -> '||', !< and !>;
@@ -36,10 +38,6 @@ struct Columna {
     // Some index of the table holds "rtrim(column) COLLATE NOCASE": the server's own ordering
     // of the column (trailing blanks and letter case ignored), which equality can seek on.
     bool indiceSinBlancos = false;
-    // Declared as text or without type, and holding dates in the engine's stored form (its first
-    // value that is not null is one): treated as a date column, as DATETIME is.
-    bool guardaFechas = false;
-    bool sinMuestra = false;  // text or no type, in a table without rows yet
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.
@@ -51,8 +49,6 @@ class Esquema {
 };
 
 bool EsTipoFecha(std::string_view tipoDeclarado);
-// A declared type with SQLite's text affinity, or none: such a column may hold dates as text.
-bool TipoTextoOSinTipo(std::string_view tipoDeclarado);
 
 // The key under which a plan is kept: every token but the literals, and where lines start.
 std::string Forma(const std::vector<Token>& t);
