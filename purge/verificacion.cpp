@@ -29,6 +29,17 @@ std::string Cotizacion(const Value& v) {
     return b;
 }
 
+// The merge's group key, as the walk's grouping writes it.
+constexpr const char* kClaves =
+    "CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO";
+
+// Each row's amount in whole cents, summed by the database in 64-bit integers, and what lies
+// below the cent, summed apart: the whole cents of rows far apart in size (1e15 and 0,01) add
+// exactly, and the rest, a fraction of a cent per row, is too small to lose anything.
+constexpr const char* kCentavos =
+    "SUM(CAST(ROUND(CAST(IMPORTE AS FLOAT) * 100, 0) AS BIGINT)) AS CENTAVOS, "
+    "SUM(CAST(IMPORTE AS FLOAT) * 100 - ROUND(CAST(IMPORTE AS FLOAT) * 100, 0)) AS RESTO";
+
 std::string Clave(const std::vector<std::string>& k) {
     std::string r;
     for (const auto& x : k) r += (r.empty() ? "" : "|") + x;
@@ -37,10 +48,16 @@ std::string Clave(const std::vector<std::string>& k) {
 
 }  // namespace
 
+std::string SqlSumasExactas(const std::string& filtro, const std::string& corte) {
+    return std::string("SELECT ") + kClaves + ", " + kCentavos + " From dbo.MV_ASIENTOS Where " +
+           kOrdinarios + CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro) + " GROUP BY " +
+           kClaves;
+}
+
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
-    SumasPorClave m;
+    std::map<std::vector<std::string>, std::pair<long long, double>> partes;  // whole cents, the rest
     Recordset rs;
-    datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro)), rs);
+    datos.AbrirRecordset(SqlSumasExactas(filtro, corte), rs);
     for (; !rs.EOF(); rs.MoveNext()) {
         const std::vector<std::string> k = {Texto(rs.Fields("CUENTA")),
                                             Texto(rs.Fields("DEBE-HABER")),
@@ -50,10 +67,15 @@ SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const 
                                             Texto(rs.Fields("TIPO_REG")),
                                             Texto(rs.Fields("IdCajas")),
                                             Texto(rs.Fields("UNEGOCIO"))};
-        const Value importe = rs.Fields("IMPORTE");
-        if (!importe.EsNulo() && !importe.EsVacio()) m[k] += std::llround(importe.ANumero() * 100.0);
+        const Value centavos = rs.Fields("CENTAVOS");
+        const Value resto = rs.Fields("RESTO");
+        auto& p = partes[k];
+        if (!centavos.EsNulo() && !centavos.EsVacio()) p.first += centavos.AEntero();
+        if (!resto.EsNulo() && !resto.EsVacio()) p.second += resto.ANumero();
     }
     datos.CerrarRecordset(rs);
+    SumasPorClave m;
+    for (const auto& [k, p] : partes) m[k] = p.first + std::llround(p.second);
     return m;
 }
 

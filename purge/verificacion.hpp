@@ -14,8 +14,11 @@ namespace dep {
 
 using SumasPorClave = std::map<std::vector<std::string>, long long>;  // cents
 
-// One grouped query; raises Falla when the database refuses it.
+// The family's (`filtro`) ordinary entries up to `corte` (date text) per key, to the cent: one
+// grouped query in which the database adds each row's whole cents as integers; raises Falla
+// when the database refuses it.
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte);
+std::string SqlSumasExactas(const std::string& filtro, const std::string& corte);
 
 struct Comparacion {
     long grupos = 0;                 // keys compared
