@@ -32,8 +32,9 @@ std::string CondicionImporteNoValido() {
     // CAST(... AS FLOAT) is the server's double and has SQLite's REAL affinity: SQLite reads a text
     // beside it as a number when the whole text is one, so only other texts and blobs differ.
     // The magnitude is tested on the double, so that no integer overflows in ABS.
-    return std::string("(IMPORTE IS NULL OR NOT (CAST(IMPORTE AS FLOAT) = IMPORTE) OR ABS(CAST(IMPORTE AS "
-                       "FLOAT)) >= ") +
+    return std::string(
+               "(IMPORTE IS NULL OR NOT (CAST(IMPORTE AS FLOAT) = IMPORTE) OR ABS(CAST(IMPORTE AS "
+               "FLOAT)) >= ") +
            kLimiteImporte + ")";
 }
 
@@ -46,7 +47,8 @@ ImportesNoValidos BuscarImportesNoValidos(DataServices& datos, const std::string
     if (f.cantidad == 0) return f;
     Recordset ej;
     datos.AbrirRecordset(
-        "SELECT TOP " + std::to_string(kEjemplos) + " IMPORTE FROM MV_ASIENTOS with(nolock)" + Donde(corte), ej);
+        "SELECT TOP " + std::to_string(kEjemplos) + " IMPORTE FROM MV_ASIENTOS with(nolock)" + Donde(corte),
+        ej);
     for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(Mostrar(ej.Fields("IMPORTE")));
     datos.CerrarRecordset(ej);
     return f;
