@@ -23,9 +23,10 @@ std::string Volcado(const std::string& base) {
     sqlite3_stmt* st = nullptr;
     std::string r;
     if (sqlite3_prepare_v2(db,
-                           "SELECT ID || '=' || quote(IMPORTE) || '@' || FECHA FROM MV_ASIENTOS ORDER BY ID", -1,
-                           &st, nullptr) == SQLITE_OK)
-        while (sqlite3_step(st) == SQLITE_ROW) r += reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) + std::string(";");
+                           "SELECT ID || '=' || quote(IMPORTE) || '@' || FECHA FROM MV_ASIENTOS ORDER BY ID",
+                           -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            r += reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) + std::string(";");
     sqlite3_finalize(st);
     sqlite3_close(db);
     return r;
@@ -36,7 +37,8 @@ std::string Volcado(const std::string& base) {
 std::string Fijar(const std::string& importe, int n, int desde = 0) {
     return "UPDATE MV_ASIENTOS SET IMPORTE = " + importe +
            ", CUENTA = '9.9.01', [DEBE-HABER] = 'D', MONEDA = '$', COTIZACION = 1, NroComprobanteBancario = "
-           "NULL, TIPO_REG = 'A', IdCajas = '1', UNEGOCIO = '1' WHERE ID IN (SELECT ID FROM MV_ASIENTOS WHERE "
+           "NULL, TIPO_REG = 'A', IdCajas = '1', UNEGOCIO = '1' WHERE ID IN (SELECT ID FROM MV_ASIENTOS "
+           "WHERE "
            "EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA <= '2021-06-30' AND TC NOT IN "
            "('FP','CBFP','FPC','PGFP') ORDER BY ID LIMIT " +
            std::to_string(n) + " OFFSET " + std::to_string(desde) + ");";
@@ -61,21 +63,35 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
     const Caso casos[] = {
         {"nulos", "REAL", Fijar("NULL", 3), 3, {"NULL"}},
         {"coma decimal", "", Fijar("'1234,56'", 2), 2, {"'1234,56'"}},
-        {"1e300 y -1e300 en un grupo", "", Fijar("1e300", 1) + Fijar("-1e300", 1, 1) + Fijar("0.01", 1, 2), 2,
+        {"1e300 y -1e300 en un grupo",
+         "",
+         Fijar("1e300", 1) + Fijar("-1e300", 1, 1) + Fijar("0.01", 1, 2),
+         2,
          {"1E+300", "-1E+300"}},
-        {"dos 1,5e308 y un infinito", "", Fijar("1.5e308", 2) + Fijar("-9e999", 1, 2), 3,
+        {"dos 1,5e308 y un infinito",
+         "",
+         Fijar("1.5e308", 2) + Fijar("-9e999", 1, 2),
+         3,
          {"1,5E+308", "-Infinito"}},
-        {"apenas fuera del limite", "", Fijar("10000000000", 1) + Fijar("-10000000000.01", 1, 1), 2,
+        {"apenas fuera del limite",
+         "",
+         Fijar("10000000000", 1) + Fijar("-10000000000.01", 1, 1),
+         2,
          {"10000000000", "-10000000000,01"}},
         {"apenas dentro del limite", "", Fijar("9999999999.99", 1) + Fijar("-0.02", 1, 1), 0, {}},
         // Nulls only where nothing is summed: a closing entry and an entry after the cut-off date.
-        {"columna que admite nulos sin nulos que sumar", "REAL",
-         "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE EsCierre = 1) "
+        {"columna que admite nulos sin nulos que sumar",
+         "REAL",
+         "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE EsCierre = "
+         "1) "
          "OR ID = (SELECT MAX(ID) FROM MV_ASIENTOS WHERE FECHA > '2021-07-01');",
          0,
          {}},
-        {"columna de texto con numeros en texto", "TEXT", "UPDATE MV_ASIENTOS SET IMPORTE = CAST(IMPORTE AS TEXT);",
-         0, {}},
+        {"columna de texto con numeros en texto",
+         "TEXT",
+         "UPDATE MV_ASIENTOS SET IMPORTE = CAST(IMPORTE AS TEXT);",
+         0,
+         {}},
     };
     Carpeta c;
     int n = 0;
@@ -99,22 +115,28 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
             EXPECT_EQ(corrida.estado, 0) << k.que << "\n" << corrida.out << corrida.err;
             EXPECT_EQ(Integridad(base), "ok") << k.que;
             EXPECT_TRUE(Diferencias(originales, Actuales(base, "2021-06-30")).empty()) << k.que;
-            EXPECT_TRUE(Contiene(corrida.out, "{\"tipo\":\"CC\",\"verificacion\":{\"grupos\":")) << corrida.out;
+            EXPECT_TRUE(Contiene(corrida.out, "{\"tipo\":\"CC\",\"verificacion\":{\"grupos\":"))
+                << corrida.out;
             EXPECT_FALSE(Contiene(corrida.out, "\"estado\":\"diferencias\"")) << k.que << "\n" << corrida.out;
             continue;
         }
         const std::string mensaje = "LA COLUMNA IMPORTE DE MV_ASIENTOS TIENE " + std::to_string(k.refusados) +
                                     " VALOR(ES) QUE NO SON IMPORTES VÁLIDOS (POR EJEMPLO: ";
-        const Salida texto = Programa({"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base}, entorno);
+        const Salida texto =
+            Programa({"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base}, entorno);
         const Salida json = Programa(
-            {"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base, "--formato", "json"}, entorno);
+            {"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base, "--formato", "json"},
+            entorno);
         EXPECT_EQ(corrida.estado, 3) << k.que << "\n" << corrida.out << corrida.err;
-        EXPECT_TRUE(Contiene(corrida.out, "\"purga\":\"asientos\",\"marcada\":true,\"resultado\":\"no ejecutada\""))
-            << k.que << "\n" << corrida.out;
+        EXPECT_TRUE(
+            Contiene(corrida.out, "\"purga\":\"asientos\",\"marcada\":true,\"resultado\":\"no ejecutada\""))
+            << k.que << "\n"
+            << corrida.out;
         EXPECT_TRUE(Contiene(json.out, "\"importes_no_validos\":\"" + mensaje)) << k.que << "\n" << json.out;
         for (const Salida* s : {&corrida, &texto, &json}) {
             EXPECT_TRUE(Contiene(s->out, mensaje)) << k.que << "\n" << s->out;
-            for (const auto& e : k.ejemplos) EXPECT_TRUE(Contiene(s->out, e)) << k.que << ": " << e << "\n" << s->out;
+            for (const auto& e : k.ejemplos)
+                EXPECT_TRUE(Contiene(s->out, e)) << k.que << ": " << e << "\n" << s->out;
         }
         EXPECT_EQ(Volcado(base), antes) << k.que;
     }
