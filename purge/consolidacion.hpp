@@ -48,6 +48,7 @@ class Consolidacion {
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
     bool FechasLegibles();            // MV_ASIENTOS.FECHA holds dates only; false: the call ends
+    bool ImportesLegibles();          // the amounts to fold keep their cents; false: the call ends
     bool RecuperarInterrumpida();     // the recorded pass a dead run left; false: the call ends
     bool GrabarEnCurso();             // the record of this pass, before its walk; false: call ends
     // Moves the rows `donde` of the summary voucher `clave` (standing on `dia`) to `corte` and

@@ -7,6 +7,7 @@
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
 #include "purge/fechas_validas.hpp"
+#include "purge/importes_validos.hpp"
 #include "purge/pasada_en_curso.hpp"
 #include "runtime/conversions.hpp"
 
@@ -20,6 +21,24 @@ bool Consolidacion::FechasLegibles() {
     if (f.cantidad == 0) return true;
     const std::string texto = DescribirFechasNoValidas("MV_ASIENTOS", f) +
                               ": NO SE CONSOLIDARON LOS ASIENTOS. " +
+                              "CORRIJA ESAS FILAS Y VUELVA A DEPURAR.";
+    host_.FijarHayError(true);
+    Anotar(texto);
+    s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
+    d_.RegistrarPurga("asientos", resultado::kNoEjecutada, texto);
+    return false;
+}
+
+bool Consolidacion::ImportesLegibles() {
+    // The walk folds the amounts in the database's floating point and deletes what it folded: a
+    // value whose cents it cannot keep would leave the books with the detail.
+    ImportesNoValidos f;
+    if (!Paso([&] {
+            f = BuscarImportesNoValidos(s_.datos, TextoFecha(FechaDeValor(Value(host_.TextoFecha()))));
+        }))
+        return false;
+    if (f.cantidad == 0) return true;
+    const std::string texto = DescribirImportesNoValidos(f) + ": NO SE CONSOLIDARON LOS ASIENTOS. " +
                               "CORRIJA ESAS FILAS Y VUELVA A DEPURAR.";
     host_.FijarHayError(true);
     Anotar(texto);

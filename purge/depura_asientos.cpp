@@ -80,7 +80,7 @@ void Consolidacion::Registrar(UnidadDiario u) const {
 }
 
 void Consolidacion::Correr() {
-    if (!FechasLegibles()) return;
+    if (!FechasLegibles() || !ImportesLegibles()) return;
     for (const DefPasada& p : kPasadas)
         if (!Pasada(p)) return;
     const bool seguir = Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); });

@@ -29,23 +29,41 @@ std::string Cotizacion(const Value& v) {
     return b;
 }
 
+// The merge's group key, as the walk's grouping writes it.
+constexpr const char* kClaves =
+    "CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO";
+
+// Each row's amount in whole cents, summed by the database in 64-bit integers, and what lies
+// below the cent, summed apart: the whole cents of rows far apart in size (1e15 and 0,01) add
+// exactly, and the rest, a fraction of a cent per row, is too small to lose anything.
+constexpr const char* kCentavos =
+    "SUM(CAST(ROUND(CAST(IMPORTE AS FLOAT) * 100, 0) AS BIGINT)) AS CENTAVOS, "
+    "SUM(CAST(IMPORTE AS FLOAT) * 100 - ROUND(CAST(IMPORTE AS FLOAT) * 100, 0)) AS RESTO";
+
 std::string Clave(const std::vector<std::string>& k) {
     std::string r;
     for (const auto& x : k) r += (r.empty() ? "" : "|") + x;
     return r;
 }
 
-SumasPorClave SumarGrupos(DataServices& datos, const std::string& sql);
-
 }  // namespace
 
+std::string SqlSumasExactas(const std::string& filtro, const std::string& corte) {
+    return SqlSumasExactasDonde(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro));
+}
+
+std::string SqlSumasExactasDonde(const std::string& condicion) {
+    return std::string("SELECT ") + kClaves + ", " + kCentavos + " From dbo.MV_ASIENTOS Where " +
+           kOrdinarios + condicion + " GROUP BY " + kClaves;
+}
+
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte) {
-    return SumarGrupos(datos, SqlAgrupacion(CondicionAgrupacion(HastaFecha(DoblarComillas(corte)), filtro)));
+    return SumarExacto(datos, SqlSumasExactas(filtro, corte));
 }
 
 Aporte SumarDonde(DataServices& datos, const std::string& donde) {
     Aporte a;
-    a.sumas = SumarGrupos(datos, SqlAgrupacion(" and (" + donde + ")"));
+    a.sumas = SumarExacto(datos, SqlSumasExactasDonde(" and (" + donde + ")"));
     Recordset rs;
     datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde, rs);
     const Value v = rs.EOF() ? Value::Nulo() : rs.Fields("N");
@@ -59,10 +77,8 @@ void AjustarSumas(SumasPorClave& a, const SumasPorClave& b, const SumasPorClave&
     for (const auto& [k, v] : c) a[k] -= v;
 }
 
-namespace {
-
-SumasPorClave SumarGrupos(DataServices& datos, const std::string& sql) {
-    SumasPorClave m;
+SumasPorClave SumarExacto(DataServices& datos, const std::string& sql) {
+    std::map<std::vector<std::string>, std::pair<long long, double>> partes;  // whole cents, the rest
     Recordset rs;
     datos.AbrirRecordset(sql, rs);
     for (; !rs.EOF(); rs.MoveNext()) {
@@ -74,14 +90,17 @@ SumasPorClave SumarGrupos(DataServices& datos, const std::string& sql) {
                                             Texto(rs.Fields("TIPO_REG")),
                                             Texto(rs.Fields("IdCajas")),
                                             Texto(rs.Fields("UNEGOCIO"))};
-        const Value importe = rs.Fields("IMPORTE");
-        if (!importe.EsNulo() && !importe.EsVacio()) m[k] += std::llround(importe.ANumero() * 100.0);
+        const Value centavos = rs.Fields("CENTAVOS");
+        const Value resto = rs.Fields("RESTO");
+        auto& p = partes[k];
+        if (!centavos.EsNulo() && !centavos.EsVacio()) p.first += centavos.AEntero();
+        if (!resto.EsNulo() && !resto.EsVacio()) p.second += resto.ANumero();
     }
     datos.CerrarRecordset(rs);
+    SumasPorClave m;
+    for (const auto& [k, p] : partes) m[k] = p.first + std::llround(p.second);
     return m;
 }
-
-}  // namespace
 
 Comparacion CompararLibros(const SumasPorClave& antes, const SumasPorClave& despues) {
     Comparacion c;

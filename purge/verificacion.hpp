@@ -14,9 +14,16 @@ namespace dep {
 
 using SumasPorClave = std::map<std::vector<std::string>, long long>;  // cents
 
-// One grouped query; raises Falla when the database refuses it.
+// The family's (`filtro`) ordinary entries up to `corte` (date text) per key, to the cent: one
+// grouped query in which the database adds each row's whole cents as integers; raises Falla
+// when the database refuses it.
 SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const std::string& corte);
-// The same for the ordinary entries that meet `donde`, with how many rows (of any kind) meet it.
+std::string SqlSumasExactas(const std::string& filtro, const std::string& corte);
+// The same grouping for the ordinary entries that meet `condicion` (appended after the ordinary
+// test, starting " and "), and the sums it gives.
+std::string SqlSumasExactasDonde(const std::string& condicion);
+SumasPorClave SumarExacto(DataServices& datos, const std::string& sql);
+// The ordinary entries that meet `donde`, with how many rows (of any kind) meet it.
 struct Aporte {
     SumasPorClave sumas;
     long long filas = 0;

@@ -7,6 +7,7 @@
 #include "purge/depuracion.hpp"
 #include "purge/fechas_validas.hpp"
 #include "purge/fusion.hpp"
+#include "purge/importes_validos.hpp"
 #include "purge/pasada_en_curso.hpp"
 #include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
@@ -131,6 +132,10 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
     if (!asientos) return v;
     if (const FechasNoValidas f = BuscarFechasNoValidas(s.datos, "MV_ASIENTOS"); f.cantidad > 0) {
         v.fechasAsientos = DescribirFechasNoValidas("MV_ASIENTOS", f) + ": no se consolidaría ningún asiento";
+        return v;
+    }
+    if (const ImportesNoValidos f = BuscarImportesNoValidos(s.datos, TextoFecha(corte)); f.cantidad > 0) {
+        v.importesAsientos = DescribirImportesNoValidos(f) + ": no se consolidaría ningún asiento";
         return v;
     }
 

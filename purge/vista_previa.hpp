@@ -45,8 +45,9 @@ struct VistaPrevia {
     std::vector<ConteoTabla> historial;  // history rows up to the date
     bool existeCC = false, existeFP = false;
     std::vector<PreviaPasada> pasadas;
-    std::string fechasAsientos;  // MV_ASIENTOS.FECHA holds values that are no dates: no consolidation
-    std::string corridaEnCurso;  // another run holds the run lock now: who and since when
+    std::string fechasAsientos;    // MV_ASIENTOS.FECHA holds values that are no dates: no consolidation
+    std::string importesAsientos;  // amounts to fold that are no valid ones: no consolidation
+    std::string corridaEnCurso;    // another run holds the run lock now: who and since when
 };
 
 // Raises Falla when the date is no date or the database refuses a query; writes nothing (the

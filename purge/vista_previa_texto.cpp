@@ -88,6 +88,7 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
         r += Fila("Código CC en V_TA_CPTE", Si(v.existeCC));
         r += Fila("Código FP en V_TA_CPTE", Si(v.existeFP));
         if (!v.fechasAsientos.empty()) r += "  " + v.fechasAsientos + "\n";
+        if (!v.importesAsientos.empty()) r += "  " + v.importesAsientos + "\n";
         for (const auto& p : v.pasadas) {
             r += "  Pasada " + p.tipo +
                  (p.tipo == "FP" ? " (FP, CBFP, FPC, PGFP)" : " (todos menos FP, CBFP, FPC, PGFP)") + "\n";
@@ -121,6 +122,8 @@ std::string JsonVistaPrevia(const VistaPrevia& v) {
         j += std::string(",\"existe_cc\":") + (v.existeCC ? "true" : "false") +
              ",\"existe_fp\":" + (v.existeFP ? "true" : "false");
         if (!v.fechasAsientos.empty()) j += ",\"fechas_no_validas\":\"" + JsonTexto(v.fechasAsientos) + "\"";
+        if (!v.importesAsientos.empty())
+            j += ",\"importes_no_validos\":\"" + JsonTexto(v.importesAsientos) + "\"";
         j += ",\"pasadas\":[";
         bool primero = true;
         for (const auto& p : v.pasadas) {

@@ -214,6 +214,7 @@ std::string HtmlVistaPrevia(const VistaPrevia& v) {
         aviso("Hay una depuración en curso en esta base de datos (" + v.corridaEnCurso +
               "): una corrida ahora sería rechazada.");
     if (!v.fechasAsientos.empty()) aviso(v.fechasAsientos);
+    if (!v.importesAsientos.empty()) aviso(v.importesAsientos);
     for (const auto& t : v.historial)
         if (!t.aviso.empty()) aviso(t.aviso);
 

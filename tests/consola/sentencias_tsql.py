@@ -3,8 +3,9 @@
 
 The embedded engine translates T-SQL into SQLite and may accept what SQL Server would refuse; no
 SQL Server runs here, so sqlfluff's tsql grammar gives the second opinion. A traced full run, a
-traced preview and a traced applications control on a demo database give the statements; each
-shape (the statement with its literals replaced) is parsed once, with one of its real statements.
+traced preview (also of a copy holding an amount that is no number) and a traced applications
+control on a demo database give the statements; each shape (the statement with its literals
+replaced) is parsed once, with one of its real statements.
 The statements that only the ODBC engine sends are listed below and parsed too.
 
     sentencias_tsql.py --demo DEPURACION-DEMO --consola DEPURACION-CONSOLA --fuente-odbc ODBC_CONEXION.CPP
@@ -135,6 +136,17 @@ def SentenciasDeCorridas(demo, consola, carpeta):
     Correr([demo, "--salida", base, "--asientos", "2000"], carpeta, entorno)
     Correr([consola, "--vista-previa", "--hasta", "30/06/2022", "--base", base, "--traza", traza("vista.trz")]
            + diario, carpeta, entorno)
+    # A copy with an amount that is no number: the examples query of the amounts check runs too.
+    importes = os.path.join(carpeta, "importes.db")
+    fuente, destino = sqlite3.connect(base), sqlite3.connect(importes)
+    fuente.backup(destino)
+    destino.execute("UPDATE MV_ASIENTOS SET IMPORTE = '1234,56' WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS "
+                    "WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0)")
+    destino.commit()
+    fuente.close()
+    destino.close()
+    Correr([consola, "--vista-previa", "--asientos", "--hasta", "30/06/2022", "--base", importes, "--traza",
+            traza("importes.trz")], carpeta, entorno)
     Correr([consola, "--hasta", "30/06/2022", "--base", base, "--traza", traza("corrida.trz")] + diario,
            carpeta, entorno)
     with sqlite3.connect(base) as cn:
@@ -144,7 +156,8 @@ def SentenciasDeCorridas(demo, consola, carpeta):
         sys.exit("FAILED: the run left no CC summary voucher")
     Correr([consola, "--aplicaciones", fila[0], "--cc", "--hasta", "30/06/2022", "--base", base,
             "--traza", traza("aplicaciones.trz")], carpeta, entorno)
-    por_traza = {n: LeerTraza(traza(n)) for n in ("vista.trz", "corrida.trz", "aplicaciones.trz")}
+    nombres = ("vista.trz", "importes.trz", "corrida.trz", "aplicaciones.trz")
+    por_traza = {n: LeerTraza(traza(n)) for n in nombres}
     for n, s in por_traza.items():
         if not s:
             sys.exit("FAILED: the trace %s holds no statement" % n)

@@ -1,0 +1,65 @@
+#include "purge/importes_validos.hpp"
+
+#include <algorithm>
+
+#include "purge/pasadas.hpp"
+#include "runtime/conversions.hpp"
+
+namespace dep {
+
+namespace {
+
+constexpr int kEjemplos = 5;
+
+// What the consolidation sums: the ordinary entries of every voucher type up to the cut-off.
+std::string Donde(const std::string& corte) {
+    return std::string(" WHERE ") + kOrdinarios + " and " + HastaFecha(DoblarComillas(corte)) + " AND " +
+           CondicionImporteNoValido();
+}
+
+// As the operator reads it: a text between quotes, a number with a decimal comma.
+std::string Mostrar(const Value& v) {
+    if (v.EsNulo() || v.EsVacio()) return "NULL";
+    if (const std::string* t = v.SiTexto()) return "'" + *t + "'";
+    std::string n = v.ATexto();
+    std::replace(n.begin(), n.end(), '.', ',');
+    return n;
+}
+
+}  // namespace
+
+std::string CondicionImporteNoValido() {
+    // CAST(... AS FLOAT) is the server's double and has SQLite's REAL affinity: SQLite reads a text
+    // beside it as a number when the whole text is one, so only other texts and blobs differ.
+    // The magnitude is tested on the double, so that no integer overflows in ABS.
+    return std::string(
+               "(IMPORTE IS NULL OR NOT (CAST(IMPORTE AS FLOAT) = IMPORTE) OR ABS(CAST(IMPORTE AS "
+               "FLOAT)) >= ") +
+           kLimiteImporte + ")";
+}
+
+ImportesNoValidos BuscarImportesNoValidos(DataServices& datos, const std::string& corte) {
+    ImportesNoValidos f;
+    Recordset rs;
+    datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock)" + Donde(corte), rs);
+    if (!rs.EOF() && !rs.Fields("N").EsNulo()) f.cantidad = rs.Fields("N").AEntero();
+    datos.CerrarRecordset(rs);
+    if (f.cantidad == 0) return f;
+    Recordset ej;
+    datos.AbrirRecordset(
+        "SELECT TOP " + std::to_string(kEjemplos) + " IMPORTE FROM MV_ASIENTOS with(nolock)" + Donde(corte),
+        ej);
+    for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(Mostrar(ej.Fields("IMPORTE")));
+    datos.CerrarRecordset(ej);
+    return f;
+}
+
+std::string DescribirImportesNoValidos(const ImportesNoValidos& f) {
+    std::string lista;
+    for (const auto& e : f.ejemplos) lista += (lista.empty() ? "" : ", ") + e;
+    return "LA COLUMNA IMPORTE DE MV_ASIENTOS TIENE " + std::to_string(f.cantidad) +
+           " VALOR(ES) QUE NO SON IMPORTES VÁLIDOS (POR EJEMPLO: " + lista +
+           "); UN IMPORTE VÁLIDO ES UN NÚMERO DE MENOS DE " + kLimiteImporteTexto + " EN VALOR ABSOLUTO";
+}
+
+}  // namespace dep
