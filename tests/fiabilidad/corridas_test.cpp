@@ -490,7 +490,7 @@ TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
                               {"TEMP=" + c.Ruta().string(), "SQLITE_TMPDIR=" + temporal.string()});
     // Housekeeping that declines is reported, and the purges that finished keep the run a success.
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"resultado\":\"omitida\"") &&
+    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"estado\":\"omitida\"") &&
                 Contiene(s.out, "\"motivo\":\"no hay espacio en la carpeta temporal"))
         << s.out;
     EXPECT_TRUE(Contiene(s.out, "\"resultado\":\"ok\"")) << "the purges themselves were done";
@@ -512,7 +512,7 @@ TEST(Compactacion, UnaTablaSinClaveConFilasSeDiceYLaCorridaTerminaBien) {
     const Salida s = Programa({"--hasta", "30/06/2021", "--base", base, "--formato", "json"},
                               {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"resultado\":\"omitida\"") &&
+    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"estado\":\"omitida\"") &&
                 Contiene(s.out, "la tabla COPIA_CLIENTES no declara clave primaria"))
         << s.out;
     EXPECT_EQ(demo::Bd(base).Filas(filas), antes);
