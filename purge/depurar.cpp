@@ -200,6 +200,8 @@ void Depuracion::Depurar() {
             marcadas[n++] = c == kCasillaStock ? "stock" : c == kCasillaAsientos ? "asientos" : "temporales";
     const auto candado = TomarCandado(marcadas, n);
     if (!candado) return;
+    // A cancel asked before the copy (a console's Ctrl-C meanwhile) stops the run before it.
+    if (copia_) host_.ProcesarEventos();
     if (copia_ && !HacerCopia(marcadas, n)) return;
     ultimaFalla_.clear();
 

@@ -234,3 +234,54 @@ TEST(Choques, LosTemporalesMatadosVacianCadaTablaEnteraYSeVuelvenACorrer) {
 
 }  // namespace
 }  // namespace dep::fiabilidad
+
+namespace dep::fiabilidad {
+namespace {
+
+TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
+    Carpeta c;
+    const std::string modelo = c / "modelo.db";
+    OpcionesDemo o;
+    o.asientos = 1200;
+    o.semilla = 5;
+    GenerarDemo(modelo, o);
+    const Sumas originales = Originales(modelo, kCorteIso);
+    const int disparadores = DisparadoresDeAsientos(modelo);
+    // A run whose own re-dating of CC is refused leaves its record and its voucher on the day
+    // after the cut-off date, as a kill just before that re-dating would.
+    const Salida primera =
+        Programa(Consolidacion(modelo),
+                 {"TEMP=" + c.Ruta().string(), "DEPURACION_RECHAZAR=update MV_ASIENTOS set Fecha|1|x"});
+    ASSERT_EQ(primera.estado, 3) << primera.out << primera.err;
+    const std::string registro =
+        "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_CC'";
+    ASSERT_EQ(Cuenta(modelo, registro), 1);
+
+    // Where the next run's recovery moves the voucher: its first re-dating statement.
+    const std::string entera = c / "entera.db";
+    std::filesystem::copy_file(modelo, entera);
+    ASSERT_FALSE(CorrerYMatar(Consolidacion(entera), c / "entera.traza", 1LL << 60));
+    const std::string traza = Leer(c / "entera.traza");
+    const long long recuperacion =
+        Sentencias(traza.substr(0, traza.find("update MV_ASIENTOS set Fecha"))) + 1;
+    ASSERT_GT(recuperacion, 1);
+    RevisarLibros(entera, originales, disparadores, "recuperada sin choques");
+
+    // Killed after the move, after the record's removal, and after the triggers came back, each
+    // before the commit: nothing of it stays, and the run after it recovers the voucher.
+    for (long long n = recuperacion; n < recuperacion + 3; ++n) {
+        const std::string cuando = "muerta tras la sentencia " + std::to_string(n);
+        const std::string base = c / ("b" + std::to_string(n) + ".db");
+        std::filesystem::copy_file(modelo, base);
+        EXPECT_TRUE(CorrerYMatar(Consolidacion(base), c / ("t" + std::to_string(n) + ".traza"), n)) << cuando;
+        RevisarLibros(base, originales, disparadores, cuando);
+        EXPECT_EQ(Cuenta(base, registro), 1) << cuando;
+        const Salida s = Programa(Consolidacion(base), {"TEMP=" + c.Ruta().string()});
+        EXPECT_EQ(s.estado, 0) << cuando << "\n" << s.out << s.err;
+        RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
+        EXPECT_EQ(Cuenta(base, registro), 0) << cuando;
+    }
+}
+
+}  // namespace
+}  // namespace dep::fiabilidad

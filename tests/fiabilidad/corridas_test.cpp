@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -105,26 +106,60 @@ TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraT
         0);
 }
 
-TEST(CtrlC, DuranteElProcedimientoDeStockDetieneLasPurgasSiguientesYNoGrabaLaFecha) {
-    Carpeta c;
-    const std::string base = c / "demo.db";
-    Demo(base, 600);
-    const long long aux = Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP");
-    ASSERT_GT(aux, 0);
-    const fs::path pausa = c / "pausa";
-    std::ofstream(pausa) << "\n";
-    EnSegundoPlano corrida({"--hasta", "30/06/2021", "--stock", "--temporales", "--base", base},
-                           {"DEPURACION_PAUSA=" + pausa.string(),
-                            "DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK", "TEMP=" + c.Ruta().string()});
-    ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
-    kill(corrida.Pid(), SIGINT);
-    fs::remove(pausa);
-    EXPECT_EQ(corrida.Esperar(), 1);
-    EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";
-    EXPECT_EQ(Cuenta(base,
-                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
-                     "VALOR = '30/06/2021'"),
-              0);
+TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQueSeHizo) {
+    const struct {
+        const char* que;
+        std::vector<std::string> pausa;  // where the run is held when Ctrl-C comes
+        std::vector<std::string> extra;
+        std::vector<std::string> canceladas;  // the purges the journal records as cancelled
+    } casos[] = {
+        // The stock procedure does not yield: the consolidation still walks one date per pass.
+        {"durante el stock", {"DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK"}, {}, {"asientos", "temporales"}},
+        {"antes de la copia",
+         {"DEPURACION_PAUSA_CEDIDA=1"},
+         {"--copia", "copias"},
+         {"copia", "stock", "asientos", "temporales"}},
+    };
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.que);
+        Carpeta c;
+        const std::string base = c / "demo.db";
+        Demo(base, 600);
+        const long long aux = Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP");
+        ASSERT_GT(aux, 0);
+        const fs::path pausa = c / "pausa";
+        std::ofstream(pausa) << "\n";
+        std::vector<std::string> args = {"--hasta", "30/06/2021", "--base", base, "--formato", "json"};
+        for (const auto& a : k.extra) args.push_back(a == "copias" ? c / "copias" : a);
+        std::vector<std::string> entorno = {"DEPURACION_PAUSA=" + pausa.string(),
+                                            "TEMP=" + c.Ruta().string()};
+        entorno.insert(entorno.end(), k.pausa.begin(), k.pausa.end());
+        const std::string antes = Huella(base);
+        EnSegundoPlano corrida(args, entorno);
+        ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+        kill(corrida.Pid(), SIGINT);
+        fs::remove(pausa);
+        EXPECT_EQ(corrida.Esperar(), 1);
+        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";
+        EXPECT_EQ(Cuenta(base,
+                         "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
+                         "VALOR = '30/06/2021'"),
+                  0);
+        const std::string diario = Leer(c / "DEPURACION.DIARIO.jsonl");
+        const std::string corridaJson = diario.substr(diario.rfind("{\"registro\":\"corrida\""));
+        EXPECT_TRUE(Contiene(corridaJson, "\"cancelado\":true")) << corridaJson;
+        for (const char* purga : {"copia", "stock", "asientos", "temporales"}) {
+            const std::regex cancelada("\"purga\":\"" + std::string(purga) +
+                                       "\"[^\n]*\"resultado\":\"cancelada\"");
+            const bool esperada =
+                std::find(k.canceladas.begin(), k.canceladas.end(), purga) != k.canceladas.end();
+            EXPECT_EQ(std::regex_search(diario, cancelada), esperada) << purga << "\n" << diario;
+        }
+        if (!k.extra.empty()) {
+            EXPECT_EQ(Huella(base), antes) << "nothing ran after a Ctrl-C before the copy";
+            EXPECT_TRUE(!fs::exists(c / "copias") || fs::is_empty(c / "copias"));
+        }
+    }
 }
 
 TEST(Recuperacion, UnComprobanteTerminadoNoSeMueveEnUnaCorridaConCorteAnterior) {

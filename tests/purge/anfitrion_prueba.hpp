@@ -22,6 +22,7 @@ class AnfitrionPrueba : public AnfitrionCorrida, public Imagen {
     std::vector<std::string> botones;
     int eventos = 0;
     std::function<void(AnfitrionPrueba&)> alProcesar;
+    std::function<bool()> pedida;  // a cancel asked and not yet served (a console's Ctrl-C)
 
     std::string TextoFecha() const override { return fecha; }
     bool Cancelado() const override { return cancelado; }
@@ -34,6 +35,7 @@ class AnfitrionPrueba : public AnfitrionCorrida, public Imagen {
         ++eventos;
         if (alProcesar) alProcesar(*this);
     }
+    bool CancelacionPedida() const override { return pedida && pedida(); }
     bool Casilla(CasillaPurga c) const override { return c >= 0 && c < kCasillasPurga && casillas[c]; }
     void Etiqueta(RotuloHora r, const std::string& t) override { etiquetas[r] = t; }
     std::string Etiqueta(RotuloHora r) const override { return etiquetas[r]; }

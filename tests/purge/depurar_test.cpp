@@ -1,6 +1,12 @@
 // The run driver, the stock purge and the temporaries purge.
 #include "base.hpp"
 #include "common/configuracion.hpp"
+#include "demo/bd_sqlite.hpp"
+#include "demo/demo.hpp"
+#include "purge/diario.hpp"
+#include "purge/informe.hpp"
+
+#include <filesystem>
 
 namespace dep::prueba {
 namespace {
@@ -83,6 +89,79 @@ TEST_F(Corrida, StockMuestraLoQueDiceElServidor) {
     EXPECT_EQ(host.leyendas.back(), "Finalizado Stock 100%");
     ASSERT_EQ(op.Mensajes().size(), 1u);
     EXPECT_FALSE(op.Mensajes()[0].empty());
+}
+
+}  // namespace
+}  // namespace dep::prueba
+
+namespace dep::prueba {
+namespace {
+
+// A cancel asked at each of the program's own steps: the backup, the compaction, and between
+// the stock purge and the consolidation. Whatever ran says so; no date is stored.
+TEST_F(Corrida, CancelarEnCadaPasoPropioDejaLaCorridaCanceladaYDiceLoQueSeHizo) {
+    enum class Donde { Copia, Compactacion, TrasElStock };
+    const struct {
+        const char* que;
+        Donde donde;
+        std::vector<std::string> purgas;  // stock, asientos, temporales: their outcome
+    } casos[] = {
+        {"durante la copia", Donde::Copia, {"cancelada", "cancelada", "cancelada"}},
+        {"durante la compactacion", Donde::Compactacion, {"ok", "ok", "ok"}},
+        {"tras el stock", Donde::TrasElStock, {"ok", "cancelada", "cancelada"}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.que);
+        const std::string base = (carpeta / (std::string(c.que) + ".db")).string();
+        CrearEsquema(base);
+        // Enough freed pages for the compaction to have work to stop.
+        demo::Bd(base).Ejecutar(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) INSERT INTO "
+            "MV_TRANSMISIONESLOG (FECHA) SELECT '2020-01-01 00:00:00' FROM n");
+        Abrir(base);
+        Tipos();
+        Ejercicios();
+        Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021");
+        Entrada("FC", "00000002", "1.1.01", "D", 40, "02/03/2021");
+        const auto tam = std::filesystem::file_size(base);
+        const std::filesystem::path copias = carpeta / (std::string(c.que) + "-copias");
+        host = AnfitrionPrueba{};
+        host.fecha = "02/03/2021";
+        op.Olvidar();
+        dep->FijarCompactar(c.donde == Donde::Compactacion);
+        dep->FijarCopia(c.donde == Donde::Copia ? std::optional<std::string>(copias.string()) : std::nullopt);
+        if (c.donde == Donde::TrasElStock)
+            host.alProcesar = [](AnfitrionPrueba& h) { h.cancelado = h.cancelado || h.eventos == 2; };
+        else
+            host.pedida = [] { return true; };
+        Diario d((carpeta / (std::string(c.que) + ".jsonl")).string());
+        {
+            DiarioEnCorrida mirando(*dep, d);
+            d.Iniciar(host.fecha, true, true, true);
+            dep->Depurar();
+            d.Terminar(host.cancelado);
+        }
+        EXPECT_TRUE(host.cancelado);
+        EXPECT_EQ(op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
+        EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION'"), 0);
+        const Informe i = ArmarInforme(d);
+        std::vector<std::string> purgas;
+        for (const auto& p : i.purgas) purgas.push_back(p.resultado);
+        EXPECT_EQ(purgas, c.purgas);
+        EXPECT_FALSE(ConErrores(i));
+        if (c.donde == Donde::Copia) {
+            EXPECT_TRUE(espia->Con("KS_DEPURA_STOCK").empty());
+            EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_TRANSMISIONESLOG"), 20000);
+            EXPECT_TRUE(!std::filesystem::exists(copias) || std::filesystem::is_empty(copias));
+        }
+        if (c.donde == Donde::Compactacion) {
+            EXPECT_EQ(i.compactacion, "cancelada");
+            EXPECT_GE(std::filesystem::file_size(base), tam);  // the freed pages are still there
+        }
+        if (c.donde == Donde::TrasElStock) {
+            EXPECT_EQ(espia->Con("'Depuracion' AS detalle").size(), 2u);  // one date step per pass
+        }
+    }
 }
 
 }  // namespace
