@@ -243,6 +243,18 @@ int main(int argc, char** argv) {
                 "%.2f\n",
                 cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
 
+        // What the guard of each walk date adds: its query against the delete it protects.
+        const std::string gu = Copia(demo, a.carpeta + "/guardia-" + std::to_string(n) + ".db");
+        Medida g =
+            dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Guardia(gu, a.hasta, v); });
+        Informar("guardia de las fechas", g);
+        if (g.ok && w.ok)
+            std::printf(
+                "  guardia de las fechas (%.0f SUM) %6.2f s  = %.2f × los borrados (%.2f s), %.1f %% del "
+                "recorrido\n",
+                g.valores[1], g.segundos, g.segundos / g.valores[0], g.valores[0],
+                100.0 * g.segundos / w.segundos);
+
         // What the proof of the books and the backup add to a run.
         Medida pr = dep::bench::EnHijo(
             [&](std::vector<double>& v) { return dep::bench::Prueba(demo, rec, a.hasta, v); });

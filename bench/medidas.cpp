@@ -173,6 +173,33 @@ double Piso(const std::string& base, const std::string& hasta, std::vector<doubl
     return t;
 }
 
+double Guardia(const std::string& base, const std::string& hasta, std::vector<double>& v) {
+    // Each walk date's guard (one SUM) and delete, date by date as the walk runs them: the guard's
+    // time against the deletes it protects, on the same rows.
+    auto cn = Abrir(base);
+    const Fecha corte = *ReconocerFecha(hasta);
+    double guardia = 0, borrado = 0, fechas = 0;
+    for (int p = 0; p < 2; ++p) {
+        const Value min = cn->Consultar("select min(fecha) as Fecha from MV_ASIENTOS").filas.at(0).at(0);
+        const Fecha* desde = min.SiFecha();
+        if (desde == nullptr) break;
+        for (Fecha d = *desde; !(d > corte); d = d.SumarDias(1), ++fechas) {
+            const std::string f = TextoFecha(d);
+            cn->BeginTrans();
+            auto t0 = std::chrono::steady_clock::now();
+            cn->Consultar(SqlImporteABorrar(f, kFiltros[p]));
+            guardia += Segundos(t0);
+            t0 = std::chrono::steady_clock::now();
+            cn->Execute(SqlBorrarFecha(f, kFiltros[p]));
+            borrado += Segundos(t0);
+            cn->CommitTrans();
+        }
+    }
+    v.push_back(borrado);
+    v.push_back(fechas);
+    return guardia;
+}
+
 double Aplicaciones(const std::string& base, const std::string& hasta, std::vector<double>& v) {
     auto cn = Abrir(base);
     ConsolaMuda c(cn, hasta, false);

@@ -35,6 +35,8 @@ bool VentanaDisponible(std::string& motivo);
 // DELETE of the detail. Values: summary rows written.
 double Piso(const std::string& base, const std::string& hasta, std::vector<double>& v);
 // ControlarAplicaciones for both summary vouchers. Values: applications examined.
+// The walk dates' guards alone (returned) and their deletes (v[0]) over v[1] dates, on `base`.
+double Guardia(const std::string& base, const std::string& hasta, std::vector<double>& v);
 double Aplicaciones(const std::string& base, const std::string& hasta, std::vector<double>& v);
 // The proof of the books: for both passes the grouped sums and the row count that a run takes
 // before its walk (on `antes`) and after its re-dating (on `despues`). Values: keys summed.
