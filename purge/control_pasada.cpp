@@ -32,14 +32,15 @@ bool Consolidacion::FechasLegibles() {
 bool Consolidacion::ImportesLegibles() {
     // The walk folds the amounts in the database's floating point and deletes what it folded: a
     // value whose cents it cannot keep would leave the books with the detail.
-    ImportesNoValidos f;
+    std::string motivo;
     if (!Paso([&] {
-            f = BuscarImportesNoValidos(s_.datos, TextoFecha(FechaDeValor(Value(host_.TextoFecha()))));
+            motivo =
+                LoQueDetieneLaConsolidacion(s_.datos, TextoFecha(FechaDeValor(Value(host_.TextoFecha()))));
         }))
         return false;
-    if (f.cantidad == 0) return true;
-    const std::string texto = DescribirImportesNoValidos(f) + ": NO SE CONSOLIDARON LOS ASIENTOS. " +
-                              "CORRIJA ESAS FILAS Y VUELVA A DEPURAR.";
+    if (motivo.empty()) return true;
+    const std::string texto =
+        motivo + ": NO SE CONSOLIDARON LOS ASIENTOS. CORRIJA ESAS FILAS Y VUELVA A DEPURAR.";
     host_.FijarHayError(true);
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);

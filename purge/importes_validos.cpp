@@ -62,4 +62,27 @@ std::string DescribirImportesNoValidos(const ImportesNoValidos& f) {
            "); UN IMPORTE VÁLIDO ES UN NÚMERO DE MENOS DE " + kLimiteImporteTexto + " EN VALOR ABSOLUTO";
 }
 
+long long ContarMarcasNoValidas(DataServices& datos, const std::string& corte) {
+    Recordset rs;
+    datos.AbrirRecordset(
+        "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE Fecha <= '" + DoblarComillas(corte) +
+            "' AND (EsCierre IS NULL OR ES_SALDO_APERTURA IS NULL OR EsCierre NOT IN (0, 1) OR "
+            "ES_SALDO_APERTURA NOT IN (0, 1))",
+        rs);
+    const long long n = rs.EOF() || rs.Fields("N").EsNulo() ? 0 : rs.Fields("N").AEntero();
+    datos.CerrarRecordset(rs);
+    return n;
+}
+
+std::string LoQueDetieneLaConsolidacion(DataServices& datos, const std::string& corte) {
+    if (const ImportesNoValidos f = BuscarImportesNoValidos(datos, corte); f.cantidad > 0)
+        return DescribirImportesNoValidos(f);
+    if (const long long n = ContarMarcasNoValidas(datos, corte); n > 0)
+        return "LAS COLUMNAS EsCierre Y ES_SALDO_APERTURA DE MV_ASIENTOS TIENEN " + std::to_string(n) +
+               " FILA(S) HASTA EL " + corte +
+               " QUE NO ESTAN MARCADAS NI COMO ASIENTO COMUN (0 Y 0) NI COMO CIERRE O APERTURA (1): LA "
+               "CONSOLIDACION LAS BORRARIA SIN SUMARLAS";
+    return {};
+}
+
 }  // namespace dep

@@ -43,4 +43,12 @@ ImportesNoValidos BuscarImportesNoValidos(DataServices& datos, const std::string
 // and what a valid one is.
 std::string DescribirImportesNoValidos(const ImportesNoValidos& f);
 
+// Rows up to `corte` whose closing and opening marks are not 0 or 1 (null, say): the walk deletes
+// every row of its dates but sums only the ordinary ones (0 and 0), so these would go unsummed.
+long long ContarMarcasNoValidas(DataServices& datos, const std::string& corte);
+
+// What stops the consolidation before it sums anything, in the operator's words ("" when
+// nothing): amounts it cannot fold, then marks it cannot read. The run and the preview ask here.
+std::string LoQueDetieneLaConsolidacion(DataServices& datos, const std::string& corte);
+
 }  // namespace dep

@@ -134,8 +134,8 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
         v.fechasAsientos = DescribirFechasNoValidas("MV_ASIENTOS", f) + ": no se consolidaría ningún asiento";
         return v;
     }
-    if (const ImportesNoValidos f = BuscarImportesNoValidos(s.datos, TextoFecha(corte)); f.cantidad > 0) {
-        v.importesAsientos = DescribirImportesNoValidos(f) + ": no se consolidaría ningún asiento";
+    if (const std::string m = LoQueDetieneLaConsolidacion(s.datos, TextoFecha(corte)); !m.empty()) {
+        v.importesAsientos = m + ": no se consolidaría ningún asiento";
         return v;
     }
 

@@ -441,14 +441,20 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
 
 TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusionado) {
     Meses();
-    // A row that is neither ordinary nor a closing or opening entry: the delete would take it
-    // without summing it.
-    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-        "PERIODO, FECHA, MES_OPERATIVO, DETALLE, EsCierre) VALUES ('1.1.01', 'FC', '0001', '00009999', 'A', "
-        "1, "
-        "'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
     const auto original = Asientos();
+    // Another program writes, between two dates of the walk (after the checks made before it), a
+    // row that is neither ordinary nor a closing or opening entry: the delete would take it
+    // without summing it.
+    bool escrita = false;
+    host.alProcesar = [&](AnfitrionPrueba&) {
+        if (escrita || espia->NivelTransaccion() != 0) return;
+        escrita = true;
+        Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+            "PERIODO, FECHA, MES_OPERATIVO, DETALLE, EsCierre) VALUES ('1.1.01', 'FC', '0001', '00009999', "
+            "'A', 1, 'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
+    };
     Consolidar("31/03/2021");
+    ASSERT_TRUE(escrita);
     EXPECT_TRUE(host.hayError);
     ASSERT_FALSE(op.Mensajes().empty());
     const std::string m = op.Mensajes()[0];
@@ -463,6 +469,21 @@ TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusi
     }
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE TC = 'FP' AND DETALLE = 'Depuracion'"), 0);
     EXPECT_EQ(espia->NivelTransaccion(), 0);
+}
+
+TEST_F(Recuperacion, MarcasQueNoSonNiCeroNiUnoDetienenLaConsolidacionAntesDeEmpezar) {
+    Meses();
+    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+        "PERIODO, FECHA, MES_OPERATIVO, DETALLE, ES_SALDO_APERTURA) VALUES ('1.1.01', 'FP', '0001', "
+        "'00009999', 'A', 1, 'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
+    const auto antes = Asientos();
+    Consolidar("31/03/2021");
+    EXPECT_TRUE(host.hayError);
+    ASSERT_FALSE(op.Mensajes().empty());
+    EXPECT_TRUE(Contiene(op.Mensajes()[0], "EsCierre Y ES_SALDO_APERTURA DE MV_ASIENTOS TIENEN 1 FILA(S)"))
+        << op.Mensajes()[0];
+    EXPECT_EQ(Asientos().size(), antes.size());
+    EXPECT_TRUE(espia->Con("Delete MV_ASIENTOS").empty());
 }
 
 }  // namespace
