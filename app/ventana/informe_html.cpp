@@ -286,13 +286,15 @@ std::string EnPalabras(const InformePurga& p) {
     if (p.resultado == resultado::kNoEjecutada)
         return p.unidades > p.rechazadas ? "Incompleta" : "No se ejecutó";
     if (p.resultado == resultado::kInterrumpida) return "Detenida por un error";
+    if (p.resultado == resultado::kDiferencias) return "Hecha, pero los saldos no cuadran";
+    if (p.resultado == resultado::kPendiente) return "Hecha, con algo pendiente";
     return p.resultado;
 }
 
 // What the purge did, one line a fact; a new fact of the report is one more line here.
 std::vector<std::string> Hechos(const InformePurga& p) {
     std::vector<std::string> h;
-    if (!p.marcada || p.resultado == resultado::kCancelada) return h;
+    if (!p.marcada || (p.resultado == resultado::kCancelada && p.unidades == 0)) return h;
     const bool hizoAlgo = p.unidades > p.rechazadas;
     if (p.resultado == resultado::kNoEjecutada && !hizoAlgo) {
         h.push_back("no se ejecutó: " + Acentuar(p.motivo));
@@ -310,8 +312,13 @@ std::vector<std::string> Hechos(const InformePurga& p) {
         h.push_back(Plural(p.filas, "fila borrada", "filas borradas"));
     if (p.rechazadas)
         h.push_back(Plural(p.rechazadas, "paso rechazado", "pasos rechazados") + " por la base de datos");
+    // Books that do not balance, or something left behind, come after a purge that did finish.
+    const bool termino = p.resultado == resultado::kOmitida || p.resultado == resultado::kDiferencias ||
+                         p.resultado == resultado::kPendiente;
     if (!p.motivo.empty() && p.resultado != resultado::kOk)
-        h.push_back((p.resultado == resultado::kOmitida ? "" : "no terminó: ") + Acentuar(p.motivo));
+        h.push_back((termino ? "" : "no terminó: ") + Acentuar(p.motivo));
+    else if (p.resultado == resultado::kCancelada)
+        h.push_back("cancelada");
     return h;
 }
 
@@ -330,9 +337,11 @@ std::string HtmlResumen(const Informe& i) {
         h +=
             Parrafo("Espacio de las tablas depuradas: " + Num(i.bytesAntes / 1024) + " KB antes, " +
                     Num(i.bytesDespues / 1024) + " KB después (" + Esc(Acentuar(i.motivoCompactacion)) + ")");
-    else if (i.compactacion == resultado::kRechazada)
-        h += Parrafo("<span style=\"color:#a12a1a;\">No se compactó la base de datos: " +
-                     Esc(i.motivoCompactacion) + "</span>");
+    else if (i.compactacion == resultado::kCancelada)
+        h += Parrafo("Compactación cancelada: la base de datos quedó como estaba");
+    else if (!i.compactacion.empty() && i.compactacion != resultado::kOk)
+        // A notice: the purges that finished are a finished run whatever became of it.
+        h += Parrafo("No se compactó la base de datos: " + Esc(Acentuar(i.motivoCompactacion)));
     if (!i.copia.empty())
         h += Parrafo("Copia de seguridad: " + Esc(i.copia) +
                      (i.copiaBytes >= 0 ? " (" + Num(i.copiaBytes / 1024) + " KB)" : std::string()));
