@@ -87,7 +87,12 @@ Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, 
                    "CONSOLIDO. REVISE ESE COMPROBANTE Y ESE REGISTRO DE TA_CONFIGURACION.";
         return r;
     }
-    if (ultima) {
+    if (ultima && *corteRec < ultima->SoloDia()) {
+        // A walk never passes its cut-off date: this record was written by something else.
+        r.accion = Recuperacion::Accion::Rehusar;
+        r.motivo = "ATENCION: " + nombre + " DICE QUE CONSOLIDO HASTA DESPUES DE SU FECHA DE CORTE: NO SE MOVIO "
+                   "NINGUN ASIENTO Y NO SE CONSOLIDO. REVISE ESE REGISTRO DE TA_CONFIGURACION.";
+    } else if (ultima) {
         r.accion = Recuperacion::Accion::Mover;
         r.destino = *ultima;
     } else if (!(corte < *corteRec)) {

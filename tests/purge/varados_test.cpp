@@ -402,6 +402,8 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
         // An ordinary voucher of 2023, a finished summary voucher, a record with no valid date.
         {"ordinario", "000100000077X", "31/12/2022", false},
         {"terminado", "000100000088X", "28/02/2021;27/02/2021", false},
+        // The pass's own rows, but a last walk date after its cut-off date, which no walk writes.
+        {"fecha imposible", "000100000099X", "28/02/2021;31/12/9999", false},
         {"ilegible", "000100000077X", "31/13/2022", true},
     };
     for (const auto& c : casos) {
@@ -417,10 +419,11 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
         Sql(columnas + "'00000077', 'X', 2, 'H', 123.45, 2023, '05/01/2023', 1, 'Factura')");
         Sql(columnas + "'00000088', 'X', 1, 'D', 500, 2021, '28/02/2021', 3, 'Depuracion')");
         Sql(columnas + "'00000088', 'X', 2, 'H', 500, 2021, '01/03/2021', 3, 'Depuracion')");
+        Sql(columnas + "'00000099', 'X', 1, 'D', 70, 2021, '01/03/2021', 3, 'Depuracion')");
         Sql(std::string("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
                         "('DEPURACION_EN_CURSO_CC', '") +
             c.valor + "', '" + c.aux + "', 'DATOS')");
-        const auto antes = Asientos("WHERE NUMERO IN ('00000077', '00000088')");
+        const auto antes = Asientos("WHERE NUMERO IN ('00000077', '00000088', '00000099')");
         Olvidar();
         Consolidar("31/03/2021");
         EXPECT_TRUE(host.hayError);
