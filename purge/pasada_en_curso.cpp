@@ -90,7 +90,8 @@ Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, 
     if (ultima && *corteRec < ultima->SoloDia()) {
         // A walk never passes its cut-off date: this record was written by something else.
         r.accion = Recuperacion::Accion::Rehusar;
-        r.motivo = "ATENCION: " + nombre + " DICE QUE CONSOLIDO HASTA DESPUES DE SU FECHA DE CORTE: NO SE MOVIO "
+        r.motivo = "ATENCION: " + nombre +
+                   " DICE QUE CONSOLIDO HASTA DESPUES DE SU FECHA DE CORTE: NO SE MOVIO "
                    "NINGUN ASIENTO Y NO SE CONSOLIDO. REVISE ESE REGISTRO DE TA_CONFIGURACION.";
     } else if (ultima) {
         r.accion = Recuperacion::Accion::Mover;
