@@ -16,6 +16,10 @@ inventario() {
   find /usr \( -path /usr/share/icons/hicolor/icon-theme.cache -o -path /usr/share/applications/mimeinfo.cache \) \
     -prune -o -print | sort
 }
+# A package left installed by an earlier, interrupted try would hide what this one leaves.
+if dpkg -s depuracion >/dev/null 2>&1; then
+  DEBIAN_FRONTEND=noninteractive apt-get remove -y -q depuracion >/dev/null
+fi
 inventario >"$tmp/antes"
 
 paso "apt-get install $paquete"
