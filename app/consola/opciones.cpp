@@ -233,16 +233,24 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
     std::map<std::string, CLI::Option*> dadas;
     for (const auto& d : kOpciones) {
         const std::string n = Principal(d);
-        dadas[n] =
-            d.valor ? app.add_option(d.nombres, valores[n], d.ayuda) : app.add_flag(d.nombres, d.ayuda);
+        // A flag takes no value: "--stock=no" is refused rather than read as "--stock".
+        dadas[n] = d.valor ? app.add_option(d.nombres, valores[n], d.ayuda)
+                           : app.add_flag(d.nombres, d.ayuda)->disable_flag_override();
     }
     try {
         std::vector<std::string> alReves(args.rbegin(), args.rend());  // CLI11 takes them last first
         app.parse(alReves);
     } catch (const CLI::ArgumentMismatch& e) {
-        // "<option>: 1 required ... missing": the option's name is before the colon.
+        // CLI11 names the option first: "--hasta: 1 required FECHA missing", or "stock was given
+        // a disallowed flag override" for "--stock=algo".
         const std::string texto = e.what();
-        error = "Falta el valor de " + texto.substr(0, texto.find(':')) + ".";
+        if (texto.find(" required ") != std::string::npos)
+            error = "Falta el valor de " + texto.substr(0, texto.find(':')) + ".";
+        else
+            error =
+                "La opcion --" +
+                texto.substr(texto.find_first_not_of('-'), texto.find(' ') - texto.find_first_not_of('-')) +
+                " no lleva valor.";
         return std::nullopt;
     } catch (const CLI::ParseError& e) {
         error = "Opción mal escrita: " + std::string(e.what()) + ".";

@@ -36,7 +36,8 @@ TEST(Opciones, UsoCorrectoEIncorrecto) {
                                                  {"--hasta", "1/1/2021", "--base", "a", "--odbc", "b"},
                                                  {"--aplicaciones", "0001X", "--cc", "--hasta", "1/1/2021"},
                                                  {"--aplicaciones", "000100000007X", "--hasta", "1/1/2021"},
-                                                 {"--hasta", "1/1/2021", "--otra"}}) {
+                                                 {"--hasta", "1/1/2021", "--otra"},
+                                                 {"--hasta", "1/1/2021", "--stock=no"}}) {
         e.clear();
         EXPECT_FALSE(LeerOpciones(malo, e)) << malo.back();
         EXPECT_FALSE(e.empty());
