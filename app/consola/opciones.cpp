@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace dep::consola {
 
@@ -96,8 +97,7 @@ std::size_t Letras(const std::string& s) {
 }
 
 // Words laid out in lines of at most kAncho characters; lines after the first start at `sangria`.
-std::string Plegar(const std::vector<std::string>& palabras, std::size_t inicio, std::size_t sangria,
-                   const char* separador = " ") {
+std::string Plegar(const std::vector<std::string>& palabras, std::size_t inicio, std::size_t sangria) {
     std::string r;
     std::size_t col = inicio;
     bool primera = true;
@@ -106,7 +106,7 @@ std::string Plegar(const std::vector<std::string>& palabras, std::size_t inicio,
             r += "\n" + std::string(sangria, ' ');
             col = sangria;
         } else if (!primera) {
-            r += separador;
+            r += " ";
             ++col;
         }
         r += p;
@@ -224,18 +224,28 @@ std::string TextoAyuda() {
     return r;
 }
 
-std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::string& error) {
+namespace {
+
+// What CLI11 read: the value of each option given with one, and the names of those given.
+struct Leidas {
+    std::map<std::string, std::string> valores;
+    std::set<std::string> dadas;
+    bool Dada(const char* n) const { return dadas.count(n) > 0; }
+    std::string Valor(const char* n) const { return valores.count(n) ? valores.at(n) : std::string(); }
+};
+
+// The arguments split by CLI11 along the option list; an error (Spanish) when they cannot be.
+std::string Separar(const std::vector<std::string>& args, Leidas& l) {
     CLI::App app{"", kPrograma};
     app.set_help_flag();  // the help is this program's own, in Spanish
     app.allow_extras();   // an unknown option is told below, in Spanish
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    std::map<std::string, std::string> valores;
-    std::map<std::string, CLI::Option*> dadas;
+    std::map<std::string, CLI::Option*> opciones;
     for (const auto& d : kOpciones) {
         const std::string n = Principal(d);
         // A flag takes no value: "--stock=no" is refused rather than read as "--stock".
-        dadas[n] = d.valor ? app.add_option(d.nombres, valores[n], d.ayuda)
-                           : app.add_flag(d.nombres, d.ayuda)->disable_flag_override();
+        opciones[n] = d.valor ? app.add_option(d.nombres, l.valores[n], d.ayuda)
+                              : app.add_flag(d.nombres, d.ayuda)->disable_flag_override();
     }
     try {
         std::vector<std::string> alReves(args.rbegin(), args.rend());  // CLI11 takes them last first
@@ -243,91 +253,76 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
     } catch (const CLI::ArgumentMismatch& e) {
         // CLI11 names the option first: "--hasta: 1 required FECHA missing", or "stock was given
         // a disallowed flag override" for "--stock=algo".
-        const std::string texto = e.what();
-        if (texto.find(" required ") != std::string::npos)
-            error = "Falta el valor de " + texto.substr(0, texto.find(':')) + ".";
-        else
-            error =
-                "La opcion --" +
-                texto.substr(texto.find_first_not_of('-'), texto.find(' ') - texto.find_first_not_of('-')) +
-                " no lleva valor.";
-        return std::nullopt;
-    } catch (const CLI::ParseError& e) {
-        error = "Opción mal escrita: " + std::string(e.what()) + ".";
-        return std::nullopt;
+        const std::string t = e.what();
+        if (t.find(" required ") != std::string::npos)
+            return "Falta el valor de " + t.substr(0, t.find(':')) + ".";
+        const auto i = t.find_first_not_of('-');
+        return "La opcion --" + t.substr(i, t.find(' ') - i) + " no lleva valor.";
+    } catch (const CLI::ParseError&) {
+        return "Opcion mal escrita.";
     }
-    if (!app.remaining().empty()) {
-        error = "Opcion desconocida: " + app.remaining().front() + ".";
-        return std::nullopt;
-    }
-    auto dada = [&](const char* n) { return dadas.at(n)->count() > 0; };
+    if (!app.remaining().empty()) return "Opcion desconocida: " + app.remaining().front() + ".";
+    for (const auto& [n, op] : opciones)
+        if (op->count() > 0) l.dadas.insert(n);
+    return {};
+}
 
-    Opciones o;
-    o.ayuda = dada("--help");
-    o.version = dada("--version");
-    o.hasta = valores["--hasta"];
-    o.base = valores["--base"];
-    o.odbc = valores["--odbc"];
-    o.traza = valores["--traza"];
-    o.diario = valores["--diario"];
-    if (dada("--copia")) o.copia = valores["--copia"];
-    if (dada("--aplicaciones")) o.aplicaciones = valores["--aplicaciones"];
-    o.compactar = !dada("--sin-compactar");
-    o.vistaPrevia = dada("--vista-previa");
-    o.stock = dada("--stock");
-    o.asientos = dada("--asientos");
-    o.temporales = dada("--temporales");
-    const bool fp = dada("--fp"), cc = dada("--cc");
-    if (dada("--formato")) {
-        if (!Elegir("--formato", valores["--formato"], error)) return std::nullopt;
-        o.json = valores["--formato"] == "json";
+// The rules between options; an error (Spanish) when they are broken.
+std::string Combinar(Opciones& o, bool fp, bool cc) {
+    if (o.ayuda || o.version) return {};
+    if (o.hasta.empty()) return "Falta --hasta FECHA.";
+    if (!o.base.empty() && !o.odbc.empty()) return "Use --base o --odbc, no las dos.";
+    if (o.aplicaciones) {
+        if (fp == cc) return "--aplicaciones necesita --fp o --cc (una de las dos).";
+        if (!EsIdComprobante(*o.aplicaciones))
+            return "El comprobante de --aplicaciones debe tener 13 caracteres: sucursal de 4 digitos, "
+                   "numero de 8 digitos y una letra de la A a la Z (por ejemplo 000100000001X).";
+        if (o.stock || o.asientos || o.temporales || o.vistaPrevia || o.copia)
+            return "--aplicaciones no se combina con --stock, --asientos, --temporales, --vista-previa ni "
+                   "--copia.";
+        o.soloFP = fp;
+        return {};
     }
-    if (dada("--ante-error")) {
-        const std::string& m = valores["--ante-error"];
+    if (o.copia && o.vistaPrevia) return "--copia no se combina con --vista-previa, que no modifica nada.";
+    if (fp || cc) return "--fp y --cc solo valen con --aplicaciones.";
+    if (!o.stock && !o.asientos && !o.temporales) o.stock = o.asientos = o.temporales = true;
+    return {};
+}
+
+}  // namespace
+
+std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::string& error) {
+    Leidas l;
+    error = Separar(args, l);
+    if (!error.empty()) return std::nullopt;
+    Opciones o;
+    o.ayuda = l.Dada("--help");
+    o.version = l.Dada("--version");
+    o.hasta = l.Valor("--hasta");
+    o.base = l.Valor("--base");
+    o.odbc = l.Valor("--odbc");
+    o.traza = l.Valor("--traza");
+    o.diario = l.Valor("--diario");
+    if (l.Dada("--copia")) o.copia = l.Valor("--copia");
+    if (l.Dada("--aplicaciones")) o.aplicaciones = l.Valor("--aplicaciones");
+    o.compactar = !l.Dada("--sin-compactar");
+    o.vistaPrevia = l.Dada("--vista-previa");
+    o.stock = l.Dada("--stock");
+    o.asientos = l.Dada("--asientos");
+    o.temporales = l.Dada("--temporales");
+    if (l.Dada("--formato")) {
+        if (!Elegir("--formato", l.Valor("--formato"), error)) return std::nullopt;
+        o.json = l.Valor("--formato") == "json";
+    }
+    if (l.Dada("--ante-error")) {
+        const std::string m = l.Valor("--ante-error");
         if (!Elegir("--ante-error", m, error)) return std::nullopt;
         o.anteError = m == "ignorar"      ? AnteError::Ignorar
                       : m == "reintentar" ? AnteError::Reintentar
                                           : AnteError::Abortar;
     }
-
-    if (o.ayuda || o.version) return o;
-    if (o.hasta.empty()) {
-        error = "Falta --hasta FECHA.";
-        return std::nullopt;
-    }
-    if (!o.base.empty() && !o.odbc.empty()) {
-        error = "Use --base o --odbc, no las dos.";
-        return std::nullopt;
-    }
-    if (o.aplicaciones) {
-        if (fp == cc) {
-            error = "--aplicaciones necesita --fp o --cc (una de las dos).";
-            return std::nullopt;
-        }
-        if (!EsIdComprobante(*o.aplicaciones)) {
-            error =
-                "El comprobante de --aplicaciones debe tener 13 caracteres: sucursal de 4 digitos, "
-                "numero de 8 digitos y una letra de la A a la Z (por ejemplo 000100000001X).";
-            return std::nullopt;
-        }
-        if (o.stock || o.asientos || o.temporales || o.vistaPrevia || o.copia) {
-            error =
-                "--aplicaciones no se combina con --stock, --asientos, --temporales, --vista-previa ni "
-                "--copia.";
-            return std::nullopt;
-        }
-        o.soloFP = fp;
-    } else {
-        if (o.copia && o.vistaPrevia) {
-            error = "--copia no se combina con --vista-previa, que no modifica nada.";
-            return std::nullopt;
-        }
-        if (fp || cc) {
-            error = "--fp y --cc solo valen con --aplicaciones.";
-            return std::nullopt;
-        }
-        if (!o.stock && !o.asientos && !o.temporales) o.stock = o.asientos = o.temporales = true;
-    }
+    error = Combinar(o, l.Dada("--fp"), l.Dada("--cc"));
+    if (!error.empty()) return std::nullopt;
     return o;
 }
 
