@@ -1,6 +1,7 @@
 #include "lookup/consultar_campo.hpp"
 
 #include "lookup/definir_consulta.hpp"
+#include "runtime/carpetas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -17,7 +18,7 @@ void ConsultarCampo(FormServices& fs, LookupServices& ls, CampoConsulta& campo) 
     std::string k = campo.Etiqueta();
     if (Recortar(k).empty()) return;
     ls.Activar(true);
-    ls.ArchivoDefiniciones(fs.CarpetaConBarra(FormServices::CarpetaPrograma()) + "CONSULTAS.KST");
+    ls.ArchivoDefiniciones(fs.CarpetaConBarra(CarpetaDatos("CONSULTAS.KST")) + "CONSULTAS.KST");
 
     std::string r;
     if (IgualesSinCaso(k, "FECHA")) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "runtime/carpetas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -109,7 +110,7 @@ void DefinirConsulta(FormServices& fs, LookupServices& ls, std::string& tabla, s
         campoExtra = d.extra;
     }
     // The other programs of the suite that ignore the file are never this one.
-    const bool conArchivo = ExisteArchivoDefiniciones(fs.CarpetaConBarra(FormServices::CarpetaPrograma()));
+    const bool conArchivo = ExisteArchivoDefiniciones(fs.CarpetaConBarra(CarpetaDatos("CONSULTAS.KST")));
     if (conArchivo) {
         if (IgualesSinCaso(tabla, "VT_CLIENTES") || IgualesSinCaso(tabla, "VT_PROVEEDORES"))
             campoCodigo = "CODIGO";

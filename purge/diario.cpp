@@ -5,11 +5,10 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 
 #include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
-#include "purge/verificacion.hpp"
+#include "purge/json.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
@@ -25,43 +24,7 @@ std::string SinClave(const std::string& texto) {
     return odbc::OcultarClave(texto);
 }
 
-std::string Bool(bool b) {
-    return b ? "true" : "false";
-}
-
 }  // namespace
-
-std::string JsonTexto(const std::string& s) {
-    std::string r;
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                r += "\\\"";
-                break;
-            case '\\':
-                r += "\\\\";
-                break;
-            case '\n':
-                r += "\\n";
-                break;
-            case '\r':
-                r += "\\r";
-                break;
-            case '\t':
-                r += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char b[8];
-                    std::snprintf(b, sizeof b, "\\u%04x", c);
-                    r += b;
-                } else {
-                    r += static_cast<char>(c);
-                }
-        }
-    }
-    return r;
-}
 
 std::string JsonHora(const Fecha& f) {
     char b[32];
@@ -155,53 +118,53 @@ void Diario::Terminar(bool cancelado) {
 }
 
 std::string Diario::JsonUnidad(const UnidadDiario& u) {
-    std::string j = "{\"registro\":\"unidad\",\"purga\":\"" + JsonTexto(u.purga) + "\",\"unidad\":\"" +
-                    JsonTexto(u.unidad) + "\"";
-    if (!u.pasada.empty()) j += ",\"pasada\":\"" + JsonTexto(u.pasada) + "\"";
-    if (!u.comprobante.empty()) j += ",\"comprobante\":\"" + JsonTexto(u.comprobante) + "\"";
-    if (u.purga == "compactacion")
-        j += ",\"bytes_antes\":" + std::to_string(u.bytesAntes) +
-             ",\"bytes_despues\":" + std::to_string(u.bytesDespues);
-    if (u.unidad == "verificacion") {
-        std::string d = TextoCentavos(u.diferencia);
-        d[d.find(',')] = '.';
-        j += ",\"grupos\":" + std::to_string(u.filas) + ",\"diferencia\":" + d +
-             ",\"filas_nuevas\":" + std::to_string(u.nuevas);
+    Json j = {{"registro", "unidad"}, {"purga", u.purga}, {"unidad", u.unidad}};
+    if (!u.pasada.empty()) j["pasada"] = u.pasada;
+    if (!u.comprobante.empty()) j["comprobante"] = u.comprobante;
+    if (u.purga == "compactacion") {
+        j["bytes_antes"] = u.bytesAntes;
+        j["bytes_despues"] = u.bytesDespues;
     }
-    j += ",\"inicio\":\"" + JsonHora(u.inicio) + "\",\"fin\":\"" + JsonHora(u.fin) +
-         "\",\"filas\":" + std::to_string(u.filas) +
-         (u.unidad != "refechado" && u.purga == "asientos" ? ",\"borradas\":" + std::to_string(u.borradas)
-                                                           : "") +
-         ",\"resultado\":\"" + JsonTexto(u.resultado) + "\"";
-    if (!u.error.empty()) j += ",\"error\":\"" + JsonTexto(u.error) + "\"";
-    return j + "}";
+    if (u.unidad == "verificacion") {
+        j["grupos"] = u.filas;
+        j["diferencia"] = ImporteJson(u.diferencia);
+        j["filas_nuevas"] = u.nuevas;
+    }
+    j["inicio"] = JsonHora(u.inicio);
+    j["fin"] = JsonHora(u.fin);
+    j["filas"] = u.filas;
+    if (u.unidad != "refechado" && u.purga == "asientos") j["borradas"] = u.borradas;
+    j["resultado"] = u.resultado;
+    if (!u.error.empty()) j["error"] = u.error;
+    return LineaJson(j);
 }
 
 std::string Diario::JsonCorrida() const {
     const CorridaDiario& c = corrida_;
-    std::string marcadas;
-    auto sumar = [&](bool b, const char* n) {
-        if (b) marcadas += std::string(marcadas.empty() ? "" : ",") + "\"" + n + "\"";
-    };
-    sumar(c.stock, "stock");
-    sumar(c.asientos, "asientos");
-    sumar(c.temporales, "temporales");
-    std::string comprobantes;
+    Json marcadas = Json::array();
+    for (const auto& [marcada, nombre] : {std::pair{c.stock, "stock"}, std::pair{c.asientos, "asientos"},
+                                          std::pair{c.temporales, "temporales"}})
+        if (marcada) marcadas.push_back(nombre);
+    Json comprobantes = Json::array();
     long total = 0;
     int rechazadas = 0;
     for (const auto& u : unidades_) {
         if (u.filas > 0) total += u.filas;
         rechazadas += u.resultado == resultado::kRechazada;
         if (!u.comprobante.empty() && u.unidad == "refechado" && u.resultado == resultado::kOk)
-            comprobantes += std::string(comprobantes.empty() ? "" : ",") + "{\"tipo\":\"" +
-                            JsonTexto(u.pasada) + "\",\"clave\":\"" + JsonTexto(u.comprobante) +
-                            "\",\"filas\":" + std::to_string(u.filas) + "}";
+            comprobantes.push_back({{"tipo", u.pasada}, {"clave", u.comprobante}, {"filas", u.filas}});
     }
-    return "{\"registro\":\"corrida\",\"hasta\":\"" + JsonTexto(c.hasta) + "\",\"purgas\":[" + marcadas +
-           "],\"inicio\":\"" + JsonHora(c.inicio) + "\",\"fin\":\"" + JsonHora(c.fin) +
-           "\",\"comprobantes\":[" + comprobantes + "],\"unidades\":" + std::to_string(unidades_.size()) +
-           ",\"filas\":" + std::to_string(total) + ",\"rechazadas\":" + std::to_string(rechazadas) +
-           ",\"cancelado\":" + Bool(c.cancelado) + ",\"fecha_grabada\":" + Bool(c.fechaGrabada) + "}";
+    return LineaJson({{"registro", "corrida"},
+                      {"hasta", c.hasta},
+                      {"purgas", marcadas},
+                      {"inicio", JsonHora(c.inicio)},
+                      {"fin", JsonHora(c.fin)},
+                      {"comprobantes", comprobantes},
+                      {"unidades", unidades_.size()},
+                      {"filas", total},
+                      {"rechazadas", rechazadas},
+                      {"cancelado", c.cancelado},
+                      {"fecha_grabada", c.fechaGrabada}});
 }
 
 void Diario::Anexar(const std::string& linea) {

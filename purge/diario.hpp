@@ -107,8 +107,6 @@ class DiarioEnCorrida {
     Depuracion& d_;
 };
 
-// Text between JSON quotes.
-std::string JsonTexto(const std::string& s);
 // "yyyy-mm-ddThh:mm:ss".
 std::string JsonHora(const Fecha& f);
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "purge/json.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
@@ -203,61 +204,43 @@ std::string TextoInforme(const Informe& i) {
 }
 
 std::string JsonInforme(const Informe& i) {
-    std::string j = "{\"informe\":true,\"hasta\":\"" + JsonTexto(i.hasta) + "\",\"purgas\":[";
-    bool primero = true;
+    Json purgas = Json::array();
     for (const auto& p : i.purgas) {
-        j += std::string(primero ? "" : ",") + "{\"purga\":\"" + p.purga +
-             "\",\"marcada\":" + (p.marcada ? "true" : "false") + ",\"resultado\":\"" + p.resultado +
-             "\",\"filas\":" + TextoEntero(p.filas) + ",\"unidades\":" + TextoEntero(p.unidades) +
-             ",\"rechazadas\":" + TextoEntero(p.rechazadas) +
-             (p.motivo.empty() ? std::string() : ",\"motivo\":\"" + JsonTexto(p.motivo) + "\"") + "}";
-        primero = false;
+        Json jp = {{"purga", p.purga}, {"marcada", p.marcada},   {"resultado", p.resultado},
+                   {"filas", p.filas}, {"unidades", p.unidades}, {"rechazadas", p.rechazadas}};
+        if (!p.motivo.empty()) jp["motivo"] = p.motivo;
+        purgas.push_back(jp);
     }
-    j += "],\"comprobantes\":[";
-    primero = true;
-    for (const auto& c : i.comprobantes) {
-        j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + JsonTexto(c.tipo) + "\",\"clave\":\"" +
-             JsonTexto(c.clave) + "\",\"filas\":" + TextoEntero(c.filas) + "}";
-        primero = false;
-    }
-    j += "],\"fechas_deshechas\":[";
-    primero = true;
-    for (const auto& f : i.fechasDeshechas) {
-        j += std::string(primero ? "" : ",") + "\"" + JsonTexto(f) + "\"";
-        primero = false;
-    }
-    j += "],\"pendientes\":[";
-    primero = true;
-    for (const auto& q : i.pendientes) {
-        j += std::string(primero ? "" : ",") + "\"" + JsonTexto(q) + "\"";
-        primero = false;
-    }
-    j += "],\"pasadas\":[";
-    primero = true;
+    Json comprobantes = Json::array();
+    for (const auto& c : i.comprobantes)
+        comprobantes.push_back({{"tipo", c.tipo}, {"clave", c.clave}, {"filas", c.filas}});
+    Json pasadas = Json::array();
     for (const auto& v : i.verificaciones) {
-        std::string d = TextoCentavos(v.diferencia);
-        d[d.find(',')] = '.';
-        j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + JsonTexto(v.tipo) +
-             "\",\"verificacion\":{\"grupos\":" + TextoEntero(v.grupos) + ",\"diferencia\":" + d +
-             ",\"estado\":\"" + JsonTexto(v.estado) + "\",\"filas_nuevas\":" + TextoEntero(v.nuevas) +
-             (v.detalle.empty() ? std::string() : ",\"detalle\":\"" + JsonTexto(v.detalle) + "\"") + "}}";
-        primero = false;
+        Json jv = {{"grupos", v.grupos},
+                   {"diferencia", ImporteJson(v.diferencia)},
+                   {"estado", v.estado},
+                   {"filas_nuevas", v.nuevas}};
+        if (!v.detalle.empty()) jv["detalle"] = v.detalle;
+        pasadas.push_back({{"tipo", v.tipo}, {"verificacion", jv}});
     }
-    j += "]";
-    if (!i.copia.empty())
-        j += ",\"copia\":{\"archivo\":\"" + JsonTexto(i.copia) + "\",\"bytes\":" + TextoEntero(i.copiaBytes) +
-             "}";
-    if (!i.compactacion.empty())
-        j += ",\"compactacion\":{\"estado\":\"" + JsonTexto(i.compactacion) +
-             "\",\"bytes_antes\":" + TextoEntero(i.bytesAntes) +
-             ",\"bytes_despues\":" + TextoEntero(i.bytesDespues) +
-             (i.motivoCompactacion.empty() ? std::string()
-                                           : ",\"motivo\":\"" + JsonTexto(i.motivoCompactacion) + "\"") +
-             "}";
-    j += ",\"fusiones\":" + TextoEntero(i.fusiones) + ",\"segundos\":" + TextoEntero(i.segundos) +
-         ",\"cancelado\":" + (i.cancelado ? "true" : "false") +
-         ",\"fecha_grabada\":" + (i.fechaGrabada ? "true" : "false") + "}\n";
-    return j;
+    Json j = {{"informe", true},
+              {"hasta", i.hasta},
+              {"purgas", purgas},
+              {"comprobantes", comprobantes},
+              {"fechas_deshechas", i.fechasDeshechas},
+              {"pendientes", i.pendientes},
+              {"pasadas", pasadas}};
+    if (!i.copia.empty()) j["copia"] = {{"archivo", i.copia}, {"bytes", i.copiaBytes}};
+    if (!i.compactacion.empty()) {
+        j["compactacion"] = {
+            {"estado", i.compactacion}, {"bytes_antes", i.bytesAntes}, {"bytes_despues", i.bytesDespues}};
+        if (!i.motivoCompactacion.empty()) j["compactacion"]["motivo"] = i.motivoCompactacion;
+    }
+    j["fusiones"] = i.fusiones;
+    j["segundos"] = i.segundos;
+    j["cancelado"] = i.cancelado;
+    j["fecha_grabada"] = i.fechaGrabada;
+    return LineaJson(j) + "\n";
 }
 
 bool ConErrores(const Informe& i) {

@@ -1,7 +1,7 @@
 // The preview as the console and the window show it: a Spanish table or JSON.
 #include <cstdio>
 
-#include "purge/diario.hpp"
+#include "purge/json.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
 
@@ -25,13 +25,14 @@ std::string Num(long long n) {
     return TextoEntero(n);
 }
 
-std::string JsonTablas(const std::vector<ConteoTabla>& v) {
-    std::string j;
-    for (const auto& t : v)
-        j += std::string(j.empty() ? "" : ",") + "{\"tabla\":\"" + JsonTexto(t.tabla) +
-             "\",\"existe\":" + (t.existe ? "true" : "false") + ",\"filas\":" + Num(t.filas) +
-             (t.aviso.empty() ? std::string() : ",\"aviso\":\"" + JsonTexto(t.aviso) + "\"") + "}";
-    return "[" + j + "]";
+Json JsonTablas(const std::vector<ConteoTabla>& v) {
+    Json j = Json::array();
+    for (const auto& t : v) {
+        Json f = {{"tabla", t.tabla}, {"existe", t.existe}, {"filas", t.filas}};
+        if (!t.aviso.empty()) f["aviso"] = t.aviso;
+        j.push_back(f);
+    }
+    return j;
 }
 
 // The line of the vouchers an interrupted run left behind; nothing when there are none.
@@ -44,12 +45,11 @@ std::string LineaVarados(const PreviaPasada& p) {
     return "    Comprobante de una corrida interrumpida que se pasará a su fecha de corte: " + r + "\n";
 }
 
-std::string JsonVarados(const PreviaPasada& p) {
-    std::string j;
+Json JsonVarados(const PreviaPasada& p) {
+    Json j = Json::array();
     for (const auto& c : p.varados)
-        j += std::string(j.empty() ? "" : ",") + "{\"comprobante\":\"" + JsonTexto(c.comprobante) +
-             "\",\"filas\":" + Num(c.filas) + ",\"corte\":\"" + JsonTexto(c.corte) + "\"}";
-    return "[" + j + "]";
+        j.push_back({{"comprobante", c.comprobante}, {"filas", c.filas}, {"corte", c.corte}});
+    return j;
 }
 
 }  // namespace
@@ -111,35 +111,37 @@ std::string TextoVistaPrevia(const VistaPrevia& v) {
 }
 
 std::string JsonVistaPrevia(const VistaPrevia& v) {
-    std::string j = "{\"vista_previa\":true,\"hasta\":\"" + JsonTexto(v.hasta) +
-                    "\",\"purgas\":{\"stock\":" + (v.stock ? "true" : "false") +
-                    ",\"asientos\":" + (v.asientos ? "true" : "false") +
-                    ",\"temporales\":" + (v.temporales ? "true" : "false") + "}";
-    if (!v.corridaEnCurso.empty()) j += ",\"corrida_en_curso\":\"" + JsonTexto(v.corridaEnCurso) + "\"";
-    if (v.temporales)
-        j += ",\"temporales\":" + JsonTablas(v.trabajo) + ",\"historial\":" + JsonTablas(v.historial);
-    if (v.asientos) {
-        j += std::string(",\"existe_cc\":") + (v.existeCC ? "true" : "false") +
-             ",\"existe_fp\":" + (v.existeFP ? "true" : "false");
-        if (!v.fechasAsientos.empty()) j += ",\"fechas_no_validas\":\"" + JsonTexto(v.fechasAsientos) + "\"";
-        if (!v.importesAsientos.empty())
-            j += ",\"importes_no_validos\":\"" + JsonTexto(v.importesAsientos) + "\"";
-        j += ",\"pasadas\":[";
-        bool primero = true;
-        for (const auto& p : v.pasadas) {
-            j += std::string(primero ? "" : ",") + "{\"tipo\":\"" + p.tipo +
-                 "\",\"correria\":" + (p.correria ? "true" : "false") + ",\"comprobante\":\"" +
-                 JsonTexto(p.comprobante) + "\",\"primera_fecha\":\"" + JsonTexto(p.primeraFecha) +
-                 "\",\"ultima_fecha\":\"" + JsonTexto(p.ultimaFecha) + "\",\"fechas\":" + Num(p.fechas) +
-                 ",\"asientos\":" + Num(p.asientos) + ",\"cierres\":" + Num(p.cierres) +
-                 ",\"grupos\":" + Num(p.grupos) + ",\"varados\":" + JsonVarados(p);
-            if (!p.motivo.empty()) j += ",\"motivo\":\"" + JsonTexto(p.motivo) + "\"";
-            j += "}";
-            primero = false;
-        }
-        j += "]";
+    Json j = {{"vista_previa", true},
+              {"hasta", v.hasta},
+              {"purgas", {{"stock", v.stock}, {"asientos", v.asientos}, {"temporales", v.temporales}}}};
+    if (!v.corridaEnCurso.empty()) j["corrida_en_curso"] = v.corridaEnCurso;
+    if (v.temporales) {
+        j["temporales"] = JsonTablas(v.trabajo);
+        j["historial"] = JsonTablas(v.historial);
     }
-    return j + "}\n";
+    if (v.asientos) {
+        j["existe_cc"] = v.existeCC;
+        j["existe_fp"] = v.existeFP;
+        if (!v.fechasAsientos.empty()) j["fechas_no_validas"] = v.fechasAsientos;
+        if (!v.importesAsientos.empty()) j["importes_no_validos"] = v.importesAsientos;
+        Json pasadas = Json::array();
+        for (const auto& p : v.pasadas) {
+            Json jp = {{"tipo", p.tipo},
+                       {"correria", p.correria},
+                       {"comprobante", p.comprobante},
+                       {"primera_fecha", p.primeraFecha},
+                       {"ultima_fecha", p.ultimaFecha},
+                       {"fechas", p.fechas},
+                       {"asientos", p.asientos},
+                       {"cierres", p.cierres},
+                       {"grupos", p.grupos},
+                       {"varados", JsonVarados(p)}};
+            if (!p.motivo.empty()) jp["motivo"] = p.motivo;
+            pasadas.push_back(jp);
+        }
+        j["pasadas"] = pasadas;
+    }
+    return LineaJson(j) + "\n";
 }
 
 }  // namespace dep

@@ -44,10 +44,14 @@ int Entero(const std::string& clave, const std::string& texto, int defecto,
 
 }  // namespace
 
+std::string RutaAjustes() {
+    const std::string ini = Entorno("DEPURACION_INI");
+    return ini.empty() ? FormServices::CarpetaPrograma() + "cn000pr.ini" : ini;
+}
+
 AjustesConexion LeerAjustesConexion() {
     AjustesConexion a;
-    std::string ini = Entorno("DEPURACION_INI");
-    if (ini.empty()) ini = FormServices::CarpetaPrograma() + "cn000pr.ini";
+    const std::string ini = RutaAjustes();
     const std::string s = "Conexion";
     auto leer = [&](const char* clave, const std::string& defecto) {
         return IniServices::LeerValor(ini, s, clave, defecto);

@@ -20,6 +20,9 @@ struct AjustesConexion {
     std::vector<std::string> avisos;  // settings that were out of range and fell back (Spanish)
 };
 
+// The settings file: $DEPURACION_INI, else "cn000pr.ini" in the program folder.
+std::string RutaAjustes();
+
 // Reads "cn000pr.ini" and the variables DEPURACION_BASE, DEPURACION_ODBC, DEPURACION_TRAZA.
 // Without any of them the embedded demo database "demo.db" in the program folder is used.
 AjustesConexion LeerAjustesConexion();

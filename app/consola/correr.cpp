@@ -13,6 +13,7 @@
 #include "runtime/motores.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
 #include "runtime/servicios.hpp"
+#include "runtime/version.hpp"
 
 namespace dep::consola {
 
@@ -56,6 +57,10 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const Opciones& o = *leidas;
     if (o.ayuda) {
         out << TextoAyuda();
+        return kTerminado;
+    }
+    if (o.version) {
+        out << TextoVersion("depuracion-consola");
         return kTerminado;
     }
     // The same date test as the window's GRABAR.

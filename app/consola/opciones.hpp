@@ -10,6 +10,7 @@ enum class AnteError { Abortar, Ignorar, Reintentar };
 
 struct Opciones {
     bool ayuda = false;
+    bool version = false;
     std::string hasta;                                         // the cut-off date as typed
     std::string base;                                          // embedded engine: the database file
     std::string odbc;                                          // ODBC engine: the connection string
@@ -32,7 +33,11 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
 // Branch (4 digits), number (8 digits) and letter (A to Z): a voucher id as the suite writes it.
 bool EsIdComprobante(const std::string& id);
 
-// The text of --help.
+// The text of --help, drawn from the same option definitions as LeerOpciones: usage lines, every
+// option with what it does, exit statuses.
 std::string TextoAyuda();
+
+// Every option name (the long ones: "--hasta", ...), in the order of --help.
+std::vector<std::string> NombresDeOpciones();
 
 }  // namespace dep::consola

@@ -100,6 +100,10 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     label1_->setObjectName("Label1");
     auto* fecha = new QLineEdit("01/08/2005", central);
     fecha->setObjectName("txtFields_0");
+    // "Inclusive" as the server compares dates: the cut-off day counts from 00:00 only.
+    fecha->setToolTip(
+        "Se depura hasta esta fecha inclusive, tal como compara el servidor: lo registrado ese día "
+        "con una hora posterior a las 00:00 queda sin depurar.");
     fecha->setMaxLength(10);
     fecha->setProperty("Tag", "fecha");
     fecha->setProperty("DataField", "FhHasta");

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include "runtime/ajustes.hpp"
+#include "runtime/carpetas.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/form_services.hpp"
 
@@ -34,7 +36,7 @@ Skin ElegirSkin(int nro) {
 
 int LeerNroSkin() {
     const std::string id = Mayusculas(SystemServices::Identidad());
-    const double n = LeerNumero(IniServices::LeerValor("cn000pr.ini", id + "Styles", "Styles", "1"));
+    const double n = LeerNumero(IniServices::LeerValor(RutaAjustes(), id + "Styles", "Styles", "1"));
     // Out of the platform's Integer range it can only mean "none of the listed skins".
     if (!std::isfinite(n) || n < -32768 || n > 32767) return 0;
     return static_cast<int>(std::nearbyint(n));
@@ -62,7 +64,7 @@ void SkinFramework::ApplyWindow(QWidget& ventana) const {
 Skin AplicaSkin(QWidget& ventana, SkinFramework& skin, FormServices& fs) {
     NroSkin() = LeerNroSkin();
     const Skin s = ElegirSkin(NroSkin());
-    skin.LoadSkin(fs.CarpetaConBarra(FormServices::CarpetaPrograma()) + s.archivo, s.ajustes);
+    skin.LoadSkin(fs.CarpetaConBarra(CarpetaDatos("Styles")) + s.archivo, s.ajustes);
     skin.ApplyWindow(ventana);
     skin.ApplyOptions = skin.ApplyOptions | 1;
     return s;

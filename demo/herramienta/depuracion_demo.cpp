@@ -9,6 +9,7 @@
 
 #include "demo/demo.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
@@ -18,6 +19,7 @@ void Ayuda(std::ostream& os) {
     os << "Uso: depuracion-demo --salida ARCHIVO [--asientos N] [--semilla S] [--anio-inicial A] "
           "[--reemplazar]\n"
           "       depuracion-demo --esquema --salida ARCHIVO\n"
+          "       depuracion-demo --ayuda | --version\n"
           "\n"
           "Crea una base de datos de demostración (SQLite) con tres ejercicios contables de\n"
           "comprobantes balanceados, aplicaciones, talonarios, configuración, movimientos de\n"
@@ -31,7 +33,8 @@ void Ayuda(std::ostream& os) {
           "  --anio-inicial A    primer ejercicio (por omisión 2021)\n"
           "  --esquema           crea sólo las tablas, vistas, disparadores y procedimientos\n"
           "  --reemplazar        borra el archivo si ya existe\n"
-          "  --ayuda, -h         muestra esta ayuda\n";
+          "  --ayuda, -h         muestra esta ayuda\n"
+          "  --version           muestra la versión, la de SQLite en uso y los motores incluidos\n";
 }
 
 int Error(const std::string& texto) {
@@ -61,6 +64,9 @@ int main(int argc, char** argv) {
         std::string_view v;
         if (a == "--ayuda" || a == "-h" || a == "--help") {
             Ayuda(std::cout);
+            return 0;
+        } else if (a == "--version") {
+            std::cout << dep::TextoVersion("depuracion-demo");
             return 0;
         } else if (a == "--salida") {
             if (!valor(v) || v.empty()) return Error("falta el archivo después de --salida");

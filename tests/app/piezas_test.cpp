@@ -132,6 +132,25 @@ class PiezasTest : public QObject {
         SkinFramework sk;
         QCOMPARE(AplicaSkin(w, sk, fs).archivo, std::string("Styles/WinXP.Luna.cjstyles"));
         QVERIFY(w.styleSheet().isEmpty());
+
+        // The settings file DEPURACION_INI names gives the skin number too.
+        QTemporaryDir otra;
+        Escribir(otra.filePath("otro.ini"), "[" + entrada + "]\nStyles=4\n");
+        qputenv("DEPURACION_INI", otra.filePath("otro.ini").toUtf8());
+        QWidget w4;
+        QCOMPARE(AplicaSkin(w4, sk, fs).archivo, std::string("Styles/iTunes"));
+        QVERIFY(w4.styleSheet().contains("#040404"));
+        qunsetenv("DEPURACION_INI");
+        // Installed: the program in <prefix>/bin, its skins in <prefix>/share/depuracion.
+        QTemporaryDir prefijo;
+        QDir(prefijo.path()).mkpath("bin");
+        QDir(prefijo.path()).mkpath("share/depuracion/Styles");
+        Escribir(prefijo.filePath("share/depuracion/Styles/Vista.cjstyles"), "QWidget { color: #020202; }");
+        FormServices::FijarCarpetaPrograma(prefijo.filePath("bin").toStdString());
+        QWidget w1;
+        AplicaSkin(w1, sk, fs);
+        QVERIFY(w1.styleSheet().contains("#020202"));
+        FormServices::FijarCarpetaPrograma({});
     }
 
     void teclasDeComando() {

@@ -6,24 +6,23 @@
 #include <QtTest>
 #include <fstream>
 
+#include <nlohmann/json.hpp>
 #include "apoyo.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/informe_html.hpp"
 #include "app/ventana/util_kit.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
-#include "tests/consola/json_mini.hpp"
 
 using namespace dep;
-using prueba::Json;
-using prueba::LectorJson;
+using Json = nlohmann::json;
 
 namespace {
 
 std::vector<Json> LeerDiario(const std::string& ruta) {
     std::vector<Json> v;
     std::ifstream f(ruta);
-    for (std::string l; std::getline(f, l);) v.push_back(LectorJson::Leer(l));
+    for (std::string l; std::getline(f, l);) v.push_back(Json::parse(l));
     return v;
 }
 
@@ -104,12 +103,12 @@ class ResumenTest : public QObject {
         const auto diario = LeerDiario(b.RutaDiario());
         QVERIFY(diario.size() > 2);
         const Json& corrida = diario.back();
-        QCOMPARE(corrida["registro"].texto, std::string("corrida"));
-        QCOMPARE(corrida["hasta"].texto, std::string("31/12/2021"));
-        QVERIFY(corrida["fecha_grabada"].logico);
-        QCOMPARE(corrida["unidades"].Entero(), static_cast<long long>(diario.size() - 1));
-        QCOMPARE(corrida["comprobantes"].lista.size(), std::size_t{2});
-        QCOMPARE(corrida["comprobantes"].lista[0]["clave"].texto, v.pasadas[0].comprobante);
+        QCOMPARE(corrida.at("registro").get<std::string>(), std::string("corrida"));
+        QCOMPARE(corrida.at("hasta").get<std::string>(), std::string("31/12/2021"));
+        QVERIFY(corrida.at("fecha_grabada").get<bool>());
+        QCOMPARE(corrida.at("unidades").get<long long>(), static_cast<long long>(diario.size() - 1));
+        QCOMPARE(corrida.at("comprobantes").size(), std::size_t{2});
+        QCOMPARE(corrida.at("comprobantes")[0].at("clave").get<std::string>(), v.pasadas[0].comprobante);
     }
 
     void vistaPreviaConFechaIncorrectaOSinBase() {
@@ -172,8 +171,8 @@ class ResumenTest : public QObject {
         QCOMPARE(b.FechaGuardada(), antes);
         const auto diario = LeerDiario(b.RutaDiario());
         QVERIFY(!diario.empty());
-        QVERIFY(diario.back()["cancelado"].logico);
-        QVERIFY(!diario.back()["fecha_grabada"].logico);
+        QVERIFY(diario.back().at("cancelado").get<bool>());
+        QVERIFY(!diario.back().at("fecha_grabada").get<bool>());
     }
 
     // Each way a purge can fail to do its work reads as such, with why, and what a run left behind

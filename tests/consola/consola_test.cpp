@@ -11,6 +11,7 @@
 
 #include "app/consola/anfitrion_consola.hpp"
 #include "demo/bd_sqlite.hpp"
+#include "runtime/version.hpp"
 #include "tests/consola/base_consola.hpp"
 
 namespace dep::consola {
@@ -35,11 +36,38 @@ TEST(Opciones, UsoCorrectoEIncorrecto) {
                                                  {"--hasta", "1/1/2021", "--base", "a", "--odbc", "b"},
                                                  {"--aplicaciones", "0001X", "--cc", "--hasta", "1/1/2021"},
                                                  {"--aplicaciones", "000100000007X", "--hasta", "1/1/2021"},
-                                                 {"--hasta", "1/1/2021", "--otra"}}) {
+                                                 {"--hasta", "1/1/2021", "--otra"},
+                                                 {"--hasta", "1/1/2021", "--stock=no"}}) {
         e.clear();
         EXPECT_FALSE(LeerOpciones(malo, e)) << malo.back();
         EXPECT_FALSE(e.empty());
     }
+}
+
+// The usage lines, the option list and the manual page name every option the parser takes;
+// --version says the program's version and the SQLite in use.
+TEST(Opciones, AyudaManualYVersionNombranTodo) {
+    const std::string ayuda = TextoAyuda();
+    const std::string uso = ayuda.substr(0, ayuda.find("\n\n"));
+    std::ifstream f(std::string(DEP_FUENTE) + "/paquete/man/depuracion-consola.1.scd");
+    const std::string manual((std::istreambuf_iterator<char>(f)), {});
+    ASSERT_FALSE(manual.empty());
+    for (const auto& n : NombresDeOpciones()) {
+        EXPECT_TRUE(Contiene(uso, n)) << n;
+        EXPECT_TRUE(Contiene(manual, "*" + n + "*")) << n;
+    }
+    std::string e;
+    auto o = LeerOpciones({"--hasta", "1/1/2021", "--copia", "", "--hasta", "2/1/2021"}, e);
+    ASSERT_TRUE(o) << e;
+    EXPECT_EQ(o->copia, std::optional<std::string>(""));
+    EXPECT_EQ(o->hasta, "2/1/2021");
+
+    std::ostringstream out, err;
+    EXPECT_EQ(Correr({"--version"}, out, err, false), 0);
+    EXPECT_EQ(
+        out.str().rfind("depuracion-consola " + VersionPrograma() + "\nSQLite " + sqlite3_libversion(), 0),
+        0u)
+        << out.str();
 }
 
 TEST(Avance, FueraDeUnaTerminalJuntaLineasPeroNuncaPierdeLaPrimeraNiLaUltima) {

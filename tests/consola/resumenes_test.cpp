@@ -6,16 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include "purge/diario.hpp"
 #include "runtime/ajustes.hpp"
 #include "tests/consola/base_consola.hpp"
-#include "tests/consola/json_mini.hpp"
 
 namespace dep::consola {
 namespace {
 
-using prueba::Json;
-using prueba::LectorJson;
+using Json = nlohmann::json;
 
 std::string Bytes(const std::string& ruta) {
     std::ifstream f(ruta, std::ios::binary);
@@ -80,7 +79,7 @@ class Resumenes : public Consola {
     }
     std::vector<Json> Diario_(const std::string& ruta) {
         std::vector<Json> v;
-        for (const auto& l : Lineas(ruta)) v.push_back(LectorJson::Leer(l));
+        for (const auto& l : Lineas(ruta)) v.push_back(Json::parse(l));
         return v;
     }
 };
@@ -99,54 +98,56 @@ TEST_F(Resumenes, LaVistaPreviaNoCambiaNadaYAnunciaLoQueHaceLaCorrida) {
     EXPECT_TRUE(Contiene(out.str(), "Renglones del comprobante resumen")) << out.str();
     ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--vista-previa", "--formato", "json"}), 0)
         << err.str();
-    const Json v = LectorJson::Leer(out.str());
+    const Json v = Json::parse(out.str());
     EXPECT_EQ(Bytes(base), antes) << "the preview wrote to the database";
     EXPECT_FALSE(std::filesystem::exists(Diario::RutaPorDefecto())) << "a preview is no run";
-    EXPECT_TRUE(v["vista_previa"].logico);
-    EXPECT_TRUE(v["purgas"]["stock"].logico && v["purgas"]["asientos"].logico &&
-                v["purgas"]["temporales"].logico);
+    EXPECT_TRUE(v.at("vista_previa").get<bool>());
+    EXPECT_TRUE(v.at("purgas").at("stock").get<bool>() && v.at("purgas").at("asientos").get<bool>() &&
+                v.at("purgas").at("temporales").get<bool>());
 
     // What it announced is what the run does.
     std::map<std::string, long long> trabajo;
     long long temporales = 0;
-    for (const auto& t : v["temporales"].lista) {
-        EXPECT_EQ(t["filas"].Entero(), Filas(t["tabla"].texto)) << t["tabla"].texto;
-        trabajo[t["tabla"].texto] = t["filas"].Entero();
-        temporales += t["filas"].Entero();
+    for (const auto& t : v.at("temporales")) {
+        EXPECT_EQ(t.at("filas").get<long long>(), Filas(t.at("tabla").get<std::string>()))
+            << t.at("tabla").get<std::string>();
+        trabajo[t.at("tabla").get<std::string>()] = t.at("filas").get<long long>();
+        temporales += t.at("filas").get<long long>();
     }
-    for (const auto& t : v["historial"].lista) temporales += t["filas"].Entero();
+    for (const auto& t : v.at("historial")) temporales += t.at("filas").get<long long>();
     EXPECT_GT(temporales, 0);
 
     const std::string diario = (carpeta / "corrida.jsonl").string();
     ASSERT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base, "--formato", "json", "--diario", diario}), 0)
         << out.str() << err.str();
-    const Json i = LectorJson::Leer(UltimaLinea(out.str()));
-    EXPECT_TRUE(i["informe"].logico);
-    ASSERT_EQ(i["purgas"].lista.size(), 3u);
-    EXPECT_EQ(i["purgas"].lista[2]["filas"].Entero(), temporales);
+    const Json i = Json::parse(UltimaLinea(out.str()));
+    EXPECT_TRUE(i.at("informe").get<bool>());
+    ASSERT_EQ(i.at("purgas").size(), 3u);
+    EXPECT_EQ(i.at("purgas")[2].at("filas").get<long long>(), temporales);
     for (const auto& [tabla, n] : trabajo) EXPECT_EQ(Filas(tabla), 0) << tabla << " had " << n;
 
-    const auto& pasadas = v["pasadas"].lista;
+    const auto& pasadas = v.at("pasadas");
     ASSERT_EQ(pasadas.size(), 2u);
-    ASSERT_EQ(i["comprobantes"].lista.size(), 2u);
+    ASSERT_EQ(i.at("comprobantes").size(), 2u);
     long long consolidados = 0, renglones = 0;
     for (std::size_t k = 0; k < 2; ++k) {
         const Json& p = pasadas[k];
-        const Json& c = i["comprobantes"].lista[k];
-        ASSERT_TRUE(p["correria"].logico) << p["tipo"].texto;
-        EXPECT_EQ(c["tipo"].texto, p["tipo"].texto);
-        EXPECT_EQ(c["clave"].texto, p["comprobante"].texto);
-        EXPECT_EQ(c["filas"].Entero(), p["grupos"].Entero());
-        consolidados += p["asientos"].Entero() + p["cierres"].Entero();
-        renglones += p["grupos"].Entero();
-        EXPECT_EQ(Filas("MV_ASIENTOS", "TC = '" + c["tipo"].texto + "' AND SUCURSAL || NUMERO || LETRA = '" +
-                                           c["clave"].texto + "'"),
-                  c["filas"].Entero());
+        const Json& c = i.at("comprobantes")[k];
+        ASSERT_TRUE(p.at("correria").get<bool>()) << p.at("tipo").get<std::string>();
+        EXPECT_EQ(c.at("tipo").get<std::string>(), p.at("tipo").get<std::string>());
+        EXPECT_EQ(c.at("clave").get<std::string>(), p.at("comprobante").get<std::string>());
+        EXPECT_EQ(c.at("filas").get<long long>(), p.at("grupos").get<long long>());
+        consolidados += p.at("asientos").get<long long>() + p.at("cierres").get<long long>();
+        renglones += p.at("grupos").get<long long>();
+        EXPECT_EQ(Filas("MV_ASIENTOS", "TC = '" + c.at("tipo").get<std::string>() +
+                                           "' AND SUCURSAL || NUMERO || LETRA = '" +
+                                           c.at("clave").get<std::string>() + "'"),
+                  c.at("filas").get<long long>());
     }
-    EXPECT_EQ(i["purgas"].lista[1]["filas"].Entero(), consolidados);
+    EXPECT_EQ(i.at("purgas")[1].at("filas").get<long long>(), consolidados);
     EXPECT_EQ(asientosAntes - Filas("MV_ASIENTOS"), consolidados - renglones);
-    EXPECT_TRUE(i["fecha_grabada"].logico);
-    EXPECT_TRUE(i["fechas_deshechas"].lista.empty());
+    EXPECT_TRUE(i.at("fecha_grabada").get<bool>());
+    EXPECT_TRUE(i.at("fechas_deshechas").empty());
 }
 
 TEST_F(Resumenes, ElDiarioTieneUnObjetoPorLineaYSumaLosCambiosDeLaBase) {
@@ -165,38 +166,40 @@ TEST_F(Resumenes, ElDiarioTieneUnObjetoPorLineaYSumaLosCambiosDeLaBase) {
     std::vector<Json> d;
     for (const auto& l : lineas) {
         ASSERT_EQ(l.front(), '{') << l;
-        d.push_back(LectorJson::Leer(l));
+        d.push_back(Json::parse(l));
     }
     const Json& corrida = d.back();
-    ASSERT_EQ(corrida["registro"].texto, "corrida");
-    EXPECT_EQ(corrida["hasta"].texto, "31/12/2021");
-    ASSERT_EQ(corrida["purgas"].lista.size(), 2u);
-    EXPECT_EQ(corrida["purgas"].lista[0].texto, "asientos");
-    EXPECT_TRUE(corrida["fecha_grabada"].logico);
-    EXPECT_FALSE(corrida["cancelado"].logico);
-    EXPECT_EQ(corrida["unidades"].Entero(), static_cast<long long>(d.size() - 1));
+    ASSERT_EQ(corrida.at("registro").get<std::string>(), "corrida");
+    EXPECT_EQ(corrida.at("hasta").get<std::string>(), "31/12/2021");
+    ASSERT_EQ(corrida.at("purgas").size(), 2u);
+    EXPECT_EQ(corrida.at("purgas")[0].get<std::string>(), "asientos");
+    EXPECT_TRUE(corrida.at("fecha_grabada").get<bool>());
+    EXPECT_FALSE(corrida.at("cancelado").get<bool>());
+    EXPECT_EQ(corrida.at("unidades").get<long long>(), static_cast<long long>(d.size() - 1));
 
     long long total = 0, borradas = 0, refechadas = 0, temporales = 0, historial = 0;
     bool stockOmitida = false;
     for (std::size_t k = 0; k + 1 < d.size(); ++k) {
         const Json& u = d[k];
-        ASSERT_EQ(u["registro"].texto, "unidad");
-        EXPECT_NE(u["resultado"].texto, "rechazada") << lineas[k];
-        if (u["filas"].Entero() > 0) total += u["filas"].Entero();
-        if (u["purga"].texto == "asientos") {
-            if (u["unidad"].texto == "refechado")
-                refechadas += u["filas"].Entero();
+        ASSERT_EQ(u.at("registro").get<std::string>(), "unidad");
+        EXPECT_NE(u.at("resultado").get<std::string>(), "rechazada") << lineas[k];
+        if (u.at("filas").get<long long>() > 0) total += u.at("filas").get<long long>();
+        if (u.at("purga").get<std::string>() == "asientos") {
+            if (u.at("unidad").get<std::string>() == "refechado")
+                refechadas += u.at("filas").get<long long>();
             else
-                borradas += u["borradas"].Entero();
-        } else if (u["purga"].texto == "temporales") {
-            temporales += u["filas"].Entero();
-            if (u["unidad"].texto.rfind("DELETE ", 0) == 0) historial += u["filas"].Entero();
-        } else if (u["purga"].texto == "stock") {
-            stockOmitida = u["resultado"].texto == "omitida" && u["unidad"].texto == "purga";
+                borradas += u.at("borradas").get<long long>();
+        } else if (u.at("purga").get<std::string>() == "temporales") {
+            temporales += u.at("filas").get<long long>();
+            if (u.at("unidad").get<std::string>().rfind("DELETE ", 0) == 0)
+                historial += u.at("filas").get<long long>();
+        } else if (u.at("purga").get<std::string>() == "stock") {
+            stockOmitida = u.at("resultado").get<std::string>() == "omitida" &&
+                           u.at("unidad").get<std::string>() == "purga";
         }
     }
     EXPECT_TRUE(stockOmitida) << "the purge not ticked leaves its record";
-    EXPECT_EQ(corrida["filas"].Entero(), total);
+    EXPECT_EQ(corrida.at("filas").get<long long>(), total);
     // Rows affected add up to the database's change.
     EXPECT_EQ(asientosAntes - Filas("MV_ASIENTOS"), borradas - refechadas);
     EXPECT_EQ(historialAntes - Filas("MV_TRANSMISIONESLOG") - Filas("V_MV_PRECIOSHIS"), historial);
@@ -207,7 +210,7 @@ TEST_F(Resumenes, ElDiarioTieneUnObjetoPorLineaYSumaLosCambiosDeLaBase) {
     const auto despues = Lineas(ruta);
     ASSERT_GT(despues.size(), lineas.size());
     EXPECT_TRUE(std::equal(lineas.begin(), lineas.end(), despues.begin()));
-    EXPECT_EQ(LectorJson::Leer(despues.back())["registro"].texto, "corrida");
+    EXPECT_EQ(Json::parse(despues.back()).at("registro").get<std::string>(), "corrida");
 }
 
 TEST_F(Resumenes, UnaCorridaCanceladaLoDiceEnElDiarioYEnElResumen) {
@@ -220,12 +223,12 @@ TEST_F(Resumenes, UnaCorridaCanceladaLoDiceEnElDiarioYEnElResumen) {
         });
     std::signal(SIGINT, SIG_DFL);
     EXPECT_EQ(r, 1) << out.str();
-    const Json i = LectorJson::Leer(UltimaLinea(out.str()));
-    EXPECT_TRUE(i["cancelado"].logico);
-    EXPECT_FALSE(i["fecha_grabada"].logico);
-    const Json c = LectorJson::Leer(Lineas(diario).back());
-    EXPECT_TRUE(c["cancelado"].logico);
-    EXPECT_FALSE(c["fecha_grabada"].logico);
+    const Json i = Json::parse(UltimaLinea(out.str()));
+    EXPECT_TRUE(i.at("cancelado").get<bool>());
+    EXPECT_FALSE(i.at("fecha_grabada").get<bool>());
+    const Json c = Json::parse(Lineas(diario).back());
+    EXPECT_TRUE(c.at("cancelado").get<bool>());
+    EXPECT_FALSE(c.at("fecha_grabada").get<bool>());
 }
 
 TEST_F(Resumenes, UnaClaveEnUnMensajeDeLaBaseNoLlegaAlDiario) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ayuda_bd.hpp"
+#include "runtime/version.hpp"
 
 namespace dep {
 namespace {
@@ -33,6 +34,9 @@ TEST(Herramienta, AyudaYUsoIncorrecto) {
     Salida s = Correr(dir, "--ayuda");
     EXPECT_EQ(s.codigo, 0);
     EXPECT_NE(s.texto.find("Uso: depuracion-demo --salida ARCHIVO"), std::string::npos) << s.texto;
+    s = Correr(dir, "--version");
+    EXPECT_EQ(s.codigo, 0);
+    EXPECT_EQ(s.texto.rfind("depuracion-demo " + VersionPrograma() + "\nSQLite ", 0), 0u) << s.texto;
     for (const char* args : {"", "--asientos 1000", "--salida", "--salida x.db --asientos mil",
                              "--salida x.db --asientos 10", "--salida x.db --semilla -1", "--otra"}) {
         s = Correr(dir, args);

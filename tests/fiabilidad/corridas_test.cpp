@@ -401,7 +401,7 @@ TEST(Verificacion, UnaCorridaLimpiaCuadraTambienConDatosIncomodos) {
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
     for (const char* tipo : {"CC", "FP"}) {
         const std::string v = Verificacion(s.out, tipo);
-        EXPECT_TRUE(Contiene(v, "\"diferencia\":0.00,\"estado\":\"ok\",\"filas_nuevas\":0"))
+        EXPECT_TRUE(Contiene(v, "\"diferencia\":0.0,\"estado\":\"ok\",\"filas_nuevas\":0"))
             << tipo << ": " << v;
     }
 }
