@@ -18,7 +18,7 @@ using prueba::VariableEntorno;
 class TrataErrorTest : public ::testing::Test {
   protected:
     CarpetaTemporal carpeta;
-    VariableEntorno temp{"TEMP", carpeta.ruta().c_str()};
+    VariableEntorno temp{"TEMP", carpeta.ruta()};
     Entorno e{nullptr};
     std::filesystem::path log() const { return carpeta.ruta() / "KSERR.LOG"; }
 };
@@ -77,7 +77,7 @@ TEST_F(TrataErrorTest, SinErrorNoPreguntaNiEscribePeroCreaElRegistro) {
 
 TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
     const auto noHay = carpeta.ruta() / "no" / "existe";
-    VariableEntorno otra{"TEMP", noHay.c_str()};
+    VariableEntorno otra{"TEMP", noHay};
     e.op.respuestasMensaje = {vb::kAbortar};
     const Falla f(3021, "sin fila");
     EXPECT_EQ(TrataError(e.s, &f, std::nullopt, "Cfg"), vb::kAbortar);

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include "runtime/plataforma/identidad.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep {
 namespace {
@@ -23,19 +24,20 @@ struct ConCarpeta : ::testing::Test {
 
     void SetUp() override {
         carpeta =
-            fs::temp_directory_path() / ("core_servicios_" + std::to_string(::getpid()) + "_" +
+            fs::temp_directory_path() / ("core_servicios_" + std::to_string(plataforma::IdProceso()) + "_" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(carpeta);
         for (const char* v : {"DEPURACION_INI", "DEPURACION_BASE", "DEPURACION_ODBC", "DEPURACION_TRAZA",
                               "DEPURACION_CARPETA"}) {
             const char* x = std::getenv(v);
             guardadas[v] = x ? std::optional<std::string>(x) : std::nullopt;
-            ::unsetenv(v);
+            dep::prueba::QuitarVariable(v);
         }
     }
     void TearDown() override {
         for (const auto& [k, v] : guardadas)
-            v ? (void)::setenv(k.c_str(), v->c_str(), 1) : (void)::unsetenv(k.c_str());
+            v ? (void)dep::prueba::FijarVariable(k.c_str(), v->c_str())
+              : (void)dep::prueba::QuitarVariable(k.c_str());
         FormServices::FijarCarpetaPrograma({});
         std::error_code ec;
         fs::remove_all(carpeta, ec);
@@ -96,29 +98,34 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     EXPECT_EQ(a.tiempoEspera, 30);
     EXPECT_EQ(a.esperaBloqueo, 250);
 
-    ::setenv("DEPURACION_BASE", "/otra/base.db", 1);
-    ::setenv("DEPURACION_TRAZA", "/otra/traza.log", 1);
+    dep::prueba::FijarVariable("DEPURACION_BASE", "/otra/base.db");
+    dep::prueba::FijarVariable("DEPURACION_TRAZA", "/otra/traza.log");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.base, "/otra/base.db");
     EXPECT_EQ(a.traza, "/otra/traza.log");
-    ::setenv("DEPURACION_ODBC", "DSN=suite;UID=sa", 1);
+    dep::prueba::FijarVariable("DEPURACION_ODBC", "DSN=suite;UID=sa");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "odbc");
     EXPECT_EQ(a.odbc, "DSN=suite;UID=sa");
 
     const std::string otro = Escribir("otro.ini", "[conexion]\nmotor=odbc\nodbc=DSN=x\n");
-    ::unsetenv("DEPURACION_ODBC");
-    ::unsetenv("DEPURACION_BASE");
-    ::setenv("DEPURACION_INI", otro.c_str(), 1);
+    dep::prueba::QuitarVariable("DEPURACION_ODBC");
+    dep::prueba::QuitarVariable("DEPURACION_BASE");
+    dep::prueba::FijarVariable("DEPURACION_INI", otro);
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "odbc");
     EXPECT_EQ(a.odbc, "DSN=x");
 }
 
 TEST_F(ConCarpeta, CarpetaDelPrograma) {
+#ifdef __linux__
     EXPECT_EQ(FormServices::CarpetaPrograma(),
               fs::read_symlink("/proc/self/exe").parent_path().string() + "/");
-    ::setenv("DEPURACION_CARPETA", "/opt/suite", 1);
+#else
+    EXPECT_TRUE(fs::exists(fs::path(FormServices::CarpetaPrograma()) / "test_runtime.exe"))
+        << FormServices::CarpetaPrograma();
+#endif
+    dep::prueba::FijarVariable("DEPURACION_CARPETA", "/opt/suite");
     EXPECT_EQ(FormServices::CarpetaPrograma(), "/opt/suite/");
     FormServices::FijarCarpetaPrograma("/srv/x/");
     EXPECT_EQ(FormServices::CarpetaPrograma(), "/srv/x/");

@@ -1,7 +1,7 @@
 #ifdef DEP_HAS_ODBC
 #include "tests/runtime/odbc_base.hpp"
 
-#include <unistd.h>
+#include "runtime/plataforma/identidad.hpp"
 
 #include <atomic>
 
@@ -15,7 +15,7 @@ void BaseOdbc::SetUp() {
         GTEST_SKIP() << "falta el controlador ODBC de SQLite " << kDriverSqlite;
     static std::atomic<int> n{0};
     carpeta_ = std::filesystem::temp_directory_path() /
-               ("dep_odbc_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
+               ("dep_odbc_" + std::to_string(plataforma::IdProceso()) + "_" + std::to_string(n++));
     std::filesystem::remove_all(carpeta_);
     std::filesystem::create_directories(carpeta_);
     ruta_ = (carpeta_ / "demo.db").string();

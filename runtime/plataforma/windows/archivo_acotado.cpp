@@ -48,8 +48,8 @@ class Derechos {
         } else if ((p.bits & 066) == 0) {
             // Owner only: the list grants everything to the creator's own account and no one else.
             PSECURITY_DESCRIPTOR sd = nullptr;
-            if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)", SDDL_REVISION_1, &sd,
-                                                                       nullptr)) {
+            if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)", SDDL_REVISION_1,
+                                                                       &sd, nullptr)) {
                 origen_.reset(sd);
                 BOOL hay = FALSE, defecto = FALSE;
                 if (!::GetSecurityDescriptorDacl(sd, &hay, &dacl_, &defecto) || !hay) dacl_ = nullptr;
@@ -80,8 +80,9 @@ class Derechos {
 std::optional<IdentidadArchivo> DeManejador(HANDLE h) {
     BY_HANDLE_FILE_INFORMATION i{};
     if (!::GetFileInformationByHandle(h, &i)) return std::nullopt;
-    const bool comun = (i.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-                       ::GetFileType(h) == FILE_TYPE_DISK;
+    const bool comun =
+        (i.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        ::GetFileType(h) == FILE_TYPE_DISK;
     return IdentidadArchivo{i.dwVolumeSerialNumber,
                             (static_cast<std::uint64_t>(i.nFileIndexHigh) << 32) | i.nFileIndexLow,
                             i.nNumberOfLinks, comun};
@@ -162,7 +163,7 @@ std::optional<IdentidadArchivo> ArchivoAbierto::Identidad() const {
 ArchivoAbierto AbrirArchivoAcotado(const std::string& ruta, Apertura modo, const Permisos& permisos,
                                    std::string& motivo) {
     // Appending through a handle that may only append: every write lands at the end.
-    const DWORD acceso = (modo == Apertura::kAnadir ? FILE_APPEND_DATA | SYNCHRONIZE
+    const DWORD acceso = (modo == Apertura::kAnadir         ? FILE_APPEND_DATA | SYNCHRONIZE
                           : modo == Apertura::kLeerEscribir ? GENERIC_READ | GENERIC_WRITE
                                                             : GENERIC_WRITE) |
                          READ_CONTROL;
@@ -216,8 +217,8 @@ void IgualarPermisos(const ArchivoAbierto& f, const Permisos& p) {
 
 std::string RutaCanonica(const std::string& ruta) {
     // The name the system gives the opened file: links resolved, its letter case on the disk.
-    HANDLE h = ::CreateFileW(Ancho(ruta).c_str(), 0, kCompartir, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                             nullptr);
+    HANDLE h = ::CreateFileW(Ancho(ruta).c_str(), 0, kCompartir, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return {};
     const ArchivoAbierto f(N(h));
     std::wstring b(MAX_PATH, L'\0');
@@ -237,8 +238,8 @@ std::string RutaCanonica(const std::string& ruta) {
 }
 
 std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta) {
-    HANDLE h = ::CreateFileW(Ancho(ruta).c_str(), 0, kCompartir, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                             nullptr);
+    HANDLE h = ::CreateFileW(Ancho(ruta).c_str(), 0, kCompartir, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     const ArchivoAbierto f(N(h));
     return DeManejador(h);
@@ -246,7 +247,8 @@ std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta) {
 
 Renombre RenombrarSinReemplazar(const std::string& desde, const std::string& hacia, std::string& error) {
     // Without MOVEFILE_REPLACE_EXISTING a name that is taken is never replaced.
-    if (::MoveFileExW(Ancho(desde).c_str(), Ancho(hacia).c_str(), MOVEFILE_WRITE_THROUGH)) return Renombre::kHecho;
+    if (::MoveFileExW(Ancho(desde).c_str(), Ancho(hacia).c_str(), MOVEFILE_WRITE_THROUGH))
+        return Renombre::kHecho;
     const DWORD e = ::GetLastError();
     if (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) return Renombre::kOcupado;
     error = TextoError(e);

@@ -23,7 +23,8 @@ OVERLAPPED Rango() {
 
 Toma Bloquear(const ArchivoAbierto& f, Bloqueo b, std::string& error) {
     OVERLAPPED o = Rango();
-    const DWORD banderas = LOCKFILE_FAIL_IMMEDIATELY | (b == Bloqueo::kExclusivo ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    const DWORD banderas =
+        LOCKFILE_FAIL_IMMEDIATELY | (b == Bloqueo::kExclusivo ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     if (::LockFileEx(H(f), banderas, 0, 1, 0, &o)) return Toma::kTomado;
     const DWORD e = ::GetLastError();
     if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) return Toma::kOcupado;

@@ -5,6 +5,8 @@
 // control handler.
 #include "runtime/plataforma/consola.hpp"
 
+#include <windows.h>
+// Declared with the types of windows.h:
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>

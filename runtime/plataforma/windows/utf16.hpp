@@ -30,12 +30,13 @@ inline std::string Utf8(const std::wstring& s) {
 // The system's text for an error code, in the language of the system.
 inline std::string TextoError(DWORD codigo) {
     wchar_t* b = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, codigo, 0, reinterpret_cast<wchar_t*>(&b), 0, nullptr);
+    const DWORD n = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        codigo, 0, reinterpret_cast<wchar_t*>(&b), 0, nullptr);
     std::string r = n > 0 ? Utf8(b, static_cast<int>(n)) : std::string();
     if (b != nullptr) ::LocalFree(b);
-    while (!r.empty() && (r.back() == '\n' || r.back() == '\r' || r.back() == ' ' || r.back() == '.')) r.pop_back();
+    while (!r.empty() && (r.back() == '\n' || r.back() == '\r' || r.back() == ' ' || r.back() == '.'))
+        r.pop_back();
     return r.empty() ? "error " + std::to_string(codigo) : r;
 }
 
