@@ -97,16 +97,24 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
 }
 
 TEST(CarpetaRegistro, OrdenDelEntornoYCarpetaDelSistemaComoUltimoRecurso) {
+#ifdef _WIN32
+    // One variable whatever the letter case of its name: "tmp" is TMP.
+    const std::string primera = "/otra";
+    constexpr char kBarra = '\\';
+#else
+    const std::string primera = "/tmp/de-tmp";
+    constexpr char kBarra = '/';
+#endif
     VariableEntorno a{"TEMP", nullptr}, b{"TMP", "/tmp/de-tmp"}, c{"temp", nullptr}, d{"tmp", "/otra"},
         t{"TMPDIR", "/tmpdir"};
-    EXPECT_EQ(CarpetaRegistro(), "/tmp/de-tmp/");
+    EXPECT_EQ(CarpetaRegistro(), primera + kBarra);
     {
         VariableEntorno sinTmp{"TMP", nullptr}, sinTmp2{"tmp", nullptr};
-        EXPECT_EQ(CarpetaRegistro(), "/tmpdir/");
+        EXPECT_EQ(CarpetaRegistro(), std::string("/tmpdir") + kBarra);
         VariableEntorno sinNada{"TMPDIR", ""};
         const std::string sistema = CarpetaRegistro();
         ASSERT_FALSE(sistema.empty());
-        EXPECT_EQ(sistema.back(), '/');
+        EXPECT_EQ(sistema.back(), kBarra);
     }
 }
 

@@ -35,15 +35,16 @@ long long Sentencias(const std::string& texto) {
 bool CorrerYMatar(std::vector<std::string> args, const std::string& traza, long long n) {
     args.insert(args.end(), {"--traza", traza});
     prueba::Proceso consola({DEP_CONSOLA, args, {}, {}, {}});
-    std::ifstream f;
     std::string todo;
     std::size_t desde = 0;
     long long vistas = 0;
     for (;;) {
         if (!consola.Vivo()) return false;
-        if (!f.is_open()) f.open(traza, std::ios::binary);
+        // Opened again each time from where it was left: on Windows a stream that met the end of
+        // the file does not see what is written after it.
+        std::ifstream f(traza, std::ios::binary);
         if (f.is_open()) {
-            f.clear();
+            f.seekg(static_cast<std::streamoff>(todo.size()));
             todo.append(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
             for (std::size_t p = todo.find("\n    => ", desde); p != std::string::npos;
                  p = todo.find("\n    => ", p + 1)) {

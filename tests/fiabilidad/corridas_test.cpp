@@ -411,7 +411,9 @@ TEST(Copia, LaCopiaSeAbreCuadraYTieneLoQueHabiaAntesDeLaCorrida) {
     EXPECT_EQ(Integridad(copias[0].string()), "ok");
     EXPECT_EQ(Huella(copias[0].string()), antes);
     EXPECT_NE(Huella(base), antes);
-    EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + copias[0].string() +
+    std::string enJson;  // the path as a JSON text: a backslash of Windows doubled
+    for (const char ch : copias[0].string()) enJson += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+    EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + enJson +
                                     "\",\"bytes\":" + std::to_string(fs::file_size(copias[0]))))
         << s.out;
 }

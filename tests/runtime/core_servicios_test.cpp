@@ -17,6 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The separator a folder gets at its end, and a path that is absolute, on this system.
+#ifdef _WIN32
+constexpr char kBarra = '\\';
+constexpr const char* kTrazaAbsoluta = "C:/var/tmp/t.log";
+#else
+constexpr char kBarra = '/';
+constexpr const char* kTrazaAbsoluta = "/var/tmp/t.log";
+#endif
+
 // A private folder and the DEPURACION_* variables as they were, both restored afterwards.
 struct ConCarpeta : ::testing::Test {
     fs::path carpeta;
@@ -86,15 +95,16 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     EXPECT_EQ(a.base, (carpeta / "demo.db").string());
     EXPECT_EQ(a.esperaBloqueo, 5000);
 
-    Escribir(
-        "cn000pr.ini",
-        "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=/var/tmp/t.log\n"
-        "TiempoEspera=30\nEsperaBloqueo=250\n");
+    Escribir("cn000pr.ini",
+             "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=" +
+                 std::string(kTrazaAbsoluta) +
+                 "\n"
+                 "TiempoEspera=30\nEsperaBloqueo=250\n");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "sqlite");
     EXPECT_EQ(a.base, (carpeta / "datos/suite.db").string());
     EXPECT_EQ(a.prefijoAdmin, "ADMIN.dbo.");
-    EXPECT_EQ(a.traza, "/var/tmp/t.log");
+    EXPECT_EQ(a.traza, kTrazaAbsoluta);
     EXPECT_EQ(a.tiempoEspera, 30);
     EXPECT_EQ(a.esperaBloqueo, 250);
 
@@ -126,7 +136,7 @@ TEST_F(ConCarpeta, CarpetaDelPrograma) {
         << FormServices::CarpetaPrograma();
 #endif
     dep::prueba::FijarVariable("DEPURACION_CARPETA", "/opt/suite");
-    EXPECT_EQ(FormServices::CarpetaPrograma(), "/opt/suite/");
+    EXPECT_EQ(FormServices::CarpetaPrograma(), std::string("/opt/suite") + kBarra);
     FormServices::FijarCarpetaPrograma("/srv/x/");
     EXPECT_EQ(FormServices::CarpetaPrograma(), "/srv/x/");
 }
@@ -142,7 +152,7 @@ TEST(FormServices, ConversionesYListas) {
     EXPECT_EQ(f.ValorCampo(Value(3)), Value(3));
     EXPECT_EQ(f.TextoSQL("D'Alessio 'x'", 4), "D''Alessio ''x''");
     EXPECT_EQ(f.TextoSQL("D'Alessio", 0), "D'Alessio");
-    EXPECT_EQ(f.CarpetaConBarra("/tmp"), "/tmp/");
+    EXPECT_EQ(f.CarpetaConBarra("/tmp"), std::string("/tmp") + kBarra);
     EXPECT_EQ(f.CarpetaConBarra("/tmp/"), "/tmp/");
     EXPECT_EQ(f.CarpetaConBarra("C:\\Temp\\"), "C:\\Temp\\");
     EXPECT_EQ(f.CarpetaConBarra(""), "");

@@ -52,7 +52,7 @@ Resultado Estado(Conexion& cn) {
 }
 
 TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
-    if (!std::filesystem::exists(kDriverSqlite)) GTEST_SKIP() << "falta el controlador ODBC de SQLite";
+    if (const std::string no = PorQueNoHayDriver(kDriverSqlite); !no.empty()) GTEST_SKIP() << no;
     const auto carpeta = std::filesystem::temp_directory_path() /
                          ("dep_odbc_purga_" + std::to_string(plataforma::IdProceso()));
     std::filesystem::remove_all(carpeta);
@@ -75,7 +75,7 @@ TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
 
     OpcionesOdbc oo;
     // No waiting for the disk at each of the many commits: the file is thrown away afterwards.
-    oo.cadena = std::string("Driver=") + kDriverSqlite + ";Database=" + porOdbc + ";SyncPragma=OFF";
+    oo.cadena = std::string("Driver={") + kDriverSqlite + "};Database=" + porOdbc + ";SyncPragma=OFF";
     oo.traducir = TraduccionSqlite();
     std::shared_ptr<Conexion> odbc = std::make_shared<ConexionOdbc>(oo);
     OperadorGuionado op2;

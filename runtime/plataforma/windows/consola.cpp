@@ -81,6 +81,8 @@ std::vector<std::string> Argumentos(int argc, char** argv) {
 
 void AtenderInterrupcion(std::atomic<bool>& bandera) {
     g_bandera = &bandera;
+    // Ctrl-C may come ignored from the program that started this one.
+    ::SetConsoleCtrlHandler(nullptr, FALSE);
     ::SetConsoleCtrlHandler(AlEvento, TRUE);
 }
 

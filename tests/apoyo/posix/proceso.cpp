@@ -11,7 +11,8 @@ namespace dep::prueba {
 
 namespace {
 int AbrirSalida(const std::string& ruta) {
-    return ruta.empty() ? ::open("/dev/null", O_WRONLY) : ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    return ruta.empty() ? ::open("/dev/null", O_WRONLY)
+                        : ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 }
 }  // namespace
 

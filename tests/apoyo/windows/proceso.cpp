@@ -1,6 +1,5 @@
-// Processes on Windows. Each program starts in a process group of its own, so that Ctrl-C
-// reaches it alone (as Ctrl-Break, which Windows lets a program send to one group; the console
-// takes both the same way).
+// Processes on Windows. Each program starts with a console of its own, without a window, so that a
+// Ctrl-C sent to that console reaches it alone.
 #include "tests/apoyo/proceso.hpp"
 
 #include <windows.h>
@@ -89,8 +88,7 @@ Proceso::Proceso(const Lanzamiento& l) {
     si.hStdError = errores;
     PROCESS_INFORMATION pi{};
     if (::CreateProcessW(nullptr, linea.data(), nullptr, nullptr, TRUE,
-                         CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, entorno.data(), nullptr, &si,
-                         &pi)) {
+                         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, entorno.data(), nullptr, &si, &pi)) {
         ::CloseHandle(pi.hThread);
         id_ = static_cast<long>(pi.dwProcessId);
         manejador_ = static_cast<long long>(reinterpret_cast<std::intptr_t>(pi.hProcess));
@@ -122,7 +120,15 @@ void Proceso::Matar() {
 }
 
 void Proceso::Interrumpir() {
-    if (!terminado_) ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(id_));
+    if (terminado_) return;
+    // Ctrl-C goes to every process of a console: this one joins the program's console for the
+    // moment, ignoring the event itself.
+    ::FreeConsole();
+    if (!::AttachConsole(static_cast<DWORD>(id_))) return;
+    ::SetConsoleCtrlHandler(nullptr, TRUE);
+    ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    ::Sleep(100);
+    ::FreeConsole();
 }
 
 int Proceso::Esperar() {
