@@ -10,6 +10,11 @@ pruebas=1
 [ "${1:-}" = "--sin-pruebas" ] && pruebas=0
 
 reloj() { date +%s; }
+# Wine quiet (the build runs the tests to list them), without the offers to install Mono and Gecko,
+# in a prefix of its own.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${DEP_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/depuracion/wine}
+mkdir -p "$(dirname "$WINEPREFIX")"
 t0=$(reloj)
 prefijo=$(./scripts/windows-deps.sh | tail -1)
 t1=$(reloj)
@@ -17,17 +22,26 @@ echo "windows: SQLite y GoogleTest para MinGW listos en $((t1 - t0)) s ($prefijo
 
 lanzador=()
 command -v ccache >/dev/null && lanzador=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$raiz/cmake/mingw-w64.cmake" -DDEP_PREFIJO_WINDOWS="$prefijo" \
+# A new prefix (another SQLite version) configures afresh: pkg-config's answers are cached.
+fresco=()
+if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "=$prefijo/lib/libsqlite3.a\$" "$dir/CMakeCache.txt"; then
+  fresco=(--fresh)
+fi
+cmake "${fresco[@]}" -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$raiz/cmake/mingw-w64.cmake" -DDEP_PREFIJO_WINDOWS="$prefijo" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEP_WITH_QT=OFF -DDEP_WERROR=ON "${lanzador[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 t2=$(reloj)
 echo "windows: compilación cruzada en $((t2 - t1)) s"
 
-# Wine quiet, without the offers to install Mono and Gecko, its prefix made once before the tests.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# One Wine server and its services kept for the whole run, started here with no output of their
+# own: a server that stops when the last program ends races with the next test (which then fails
+# with "recvmsg: Connection reset by peer"), and services started by a test would hold its output
+# open and keep ctest waiting. The prefix is made here too, once.
 if [ "$pruebas" = 1 ]; then
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+  wineboot -i </dev/null >/dev/null 2>&1 || true
   t3=$(reloj)
   echo "windows: prefijo de Wine listo en $((t3 - t2)) s"
   (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 900)
