@@ -92,6 +92,10 @@ void IgualarPermisos(const ArchivoAbierto& f, const Permisos& p);
 // spelling per file; empty when it cannot be known.
 std::string RutaCanonica(const std::string& ruta);
 
+// Whether two paths name the same entry as this system reads names (on Windows whatever the
+// letter case), for names that may not exist yet.
+bool MismoNombre(const std::string& a, const std::string& b);
+
 // The identity of the file at `ruta`, links followed; none when it cannot be read.
 std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta);
 

@@ -14,7 +14,7 @@ reloj() { date +%s; }
 # in a prefix of its own.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${DEP_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/depuracion/wine}
-mkdir -p "$(dirname "$WINEPREFIX")"
+mkdir -p "$WINEPREFIX"
 t0=$(reloj)
 prefijo=$(./scripts/windows-deps.sh | tail -1)
 t1=$(reloj)

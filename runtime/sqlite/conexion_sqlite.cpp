@@ -84,7 +84,7 @@ bool EsArchivoDeLaBase(const std::string& ruta, const std::string& base) {
     for (const auto& f : ArchivosDeLaBase(base)) {
         std::error_code e2;
         const fs::path c = fs::weakly_canonical(fs::absolute(Ruta(f), e2), e2);
-        if (!ec && !e2 && r == c) return true;
+        if (!ec && !e2 && MismoNombre(TextoRuta(r), TextoRuta(c))) return true;
         // The same file under another name (a hard link, or another letter case on Windows).
         if (id && IdentidadDe(f) == id) return true;
     }

@@ -157,6 +157,10 @@ std::string RutaCanonica(const std::string& ruta) {
     return ec ? std::string() : p.string();
 }
 
+bool MismoNombre(const std::string& a, const std::string& b) {
+    return a == b;
+}
+
 std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta) {
     struct stat st {};
     if (::stat(ruta.c_str(), &st) != 0) return std::nullopt;

@@ -178,7 +178,8 @@ ArchivoAbierto AbrirArchivoAcotado(const std::string& ruta, Apertura modo, const
                 ArchivoAbierto f(N(h));
                 motivo = Impedimento(h);
                 if (!motivo.empty()) return {};
-                derechos.Aplicar(h);
+                // Only narrowed: an existing file keeps its list unless it must be its owner's alone.
+                if (permisos.como.empty()) derechos.Aplicar(h);
                 return f;
             }
             const DWORD e = ::GetLastError();
@@ -235,6 +236,12 @@ std::string RutaCanonica(const std::string& ruta) {
     else if (b.rfind(L"\\\\?\\", 0) == 0)
         b = b.substr(4);
     return plataforma::Utf8(b);
+}
+
+bool MismoNombre(const std::string& a, const std::string& b) {
+    const std::wstring x = Ancho(a), y = Ancho(b);
+    return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()),
+                                  TRUE) == CSTR_EQUAL;
 }
 
 std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta) {
