@@ -240,8 +240,8 @@ std::string RutaCanonica(const std::string& ruta) {
 
 bool MismoNombre(const std::string& a, const std::string& b) {
     const std::wstring x = Ancho(a), y = Ancho(b);
-    return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(),
+                                  static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::optional<IdentidadArchivo> IdentidadDe(const std::string& ruta) {
