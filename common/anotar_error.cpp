@@ -4,17 +4,17 @@
 
 #include "common/trata_error.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/plataforma/hora.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
 void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept {
     try {
-        std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&t, &tm);
+        const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
         char cuando[32];
         std::strftime(cuando, sizeof cuando, "%m-%d-%Y %H:%M:%S", &tm);
-        std::ofstream log(CarpetaRegistro() + "KSERR.LOG", std::ios::app | std::ios::binary);
+        std::ofstream log(Ruta(CarpetaRegistro() + "KSERR.LOG"), std::ios::app | std::ios::binary);
         if (!log) return;
         log << cuando << " Rutina: " << Recortar(rutina.empty() ? "" : "- " + rutina) << " Mensaje "
             << Recortar(mensaje) << " Respondió : "

@@ -5,6 +5,9 @@
 #include <fstream>
 
 #include "runtime/conversions.hpp"
+#include "runtime/plataforma/entorno.hpp"
+#include "runtime/plataforma/hora.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
@@ -23,8 +26,8 @@ class SinOperador : public Operador {
 std::string CarpetaDelEntorno() {
     // Windows spells them TEMP/TMP; a Unix session usually only has TMPDIR.
     for (const char* nombre : {"TEMP", "TMP", "temp", "tmp", "TMPDIR"}) {
-        const char* v = std::getenv(nombre);
-        if (v != nullptr && !Recortar(v).empty()) return v;
+        std::string v = plataforma::VariableEntorno(nombre);
+        if (!Recortar(v).empty()) return v;
     }
     return {};
 }
@@ -56,9 +59,7 @@ const char* TextoRespuesta(int r) {
 
 // "mm-dd-yyyy hh:mm:ss" in local time.
 std::string MarcaDeTiempo() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     char buf[32];
     std::strftime(buf, sizeof buf, "%m-%d-%Y %H:%M:%S", &tm);
     return buf;
@@ -76,7 +77,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
     // The handler itself must never raise: every step is skipped when it fails.
     std::ofstream log;
     try {
-        log.open(CarpetaRegistro(s.formularios) + "KSERR.LOG",
+        log.open(Ruta(CarpetaRegistro(s.formularios) + "KSERR.LOG"),
                  std::ios::out | std::ios::app | std::ios::binary);
     } catch (...) {
         // No log: the error is still shown and answered.

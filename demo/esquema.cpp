@@ -7,6 +7,7 @@
 #include "demo/demo.hpp"
 #include "demo/interno.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 namespace demo {
@@ -15,7 +16,7 @@ void ExigirArchivoNuevo(const std::string& ruta) {
     if (ruta.empty())
         throw Falla(err::kConexion, "Falta el nombre del archivo de la base de datos.", "depuracion-demo");
     std::error_code ec;
-    if (std::filesystem::exists(ruta, ec) || ec)
+    if (std::filesystem::exists(Ruta(ruta), ec) || ec)
         throw Falla(err::kConexion, "El archivo \"" + ruta + "\" ya existe; no se lo reemplaza.",
                     "depuracion-demo");
 }
@@ -29,8 +30,8 @@ void AplicarEsquema(Bd& bd) {
 
 void BorrarSiExiste(const std::string& ruta) noexcept {
     std::error_code ec;
-    std::filesystem::remove(ruta, ec);
-    std::filesystem::remove(ruta + "-journal", ec);
+    std::filesystem::remove(Ruta(ruta), ec);
+    std::filesystem::remove(Ruta(ruta + "-journal"), ec);
 }
 
 }  // namespace demo

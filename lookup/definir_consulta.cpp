@@ -7,6 +7,7 @@
 
 #include "runtime/carpetas.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 namespace {
@@ -91,9 +92,10 @@ DefinicionConsulta BuscarDefinicion(const std::string& k) {
 
 bool ExisteArchivoDefiniciones(const std::string& carpeta) {
     std::error_code ec;
-    std::filesystem::directory_iterator it(carpeta.empty() ? "." : carpeta, ec), fin;
+    std::filesystem::directory_iterator it(carpeta.empty() ? std::filesystem::path(".") : Ruta(carpeta), ec),
+        fin;
     for (; !ec && it != fin; it.increment(ec)) {
-        if (IgualesSinCaso(it->path().filename().string(), "consultas.kst") && it->is_regular_file(ec))
+        if (IgualesSinCaso(TextoRuta(it->path().filename()), "consultas.kst") && it->is_regular_file(ec))
             return true;
     }
     return false;

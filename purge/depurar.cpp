@@ -9,6 +9,7 @@
 #include "purge/diario.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/plataforma/hora.hpp"
 
 namespace dep {
 
@@ -21,9 +22,7 @@ std::optional<Fecha> LeerFechaCorte(const std::string& texto) {
 }
 
 Fecha Depuracion::Ahora() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 

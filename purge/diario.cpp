@@ -12,6 +12,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
+#include "runtime/plataforma/hora.hpp"
 
 namespace dep {
 
@@ -49,9 +50,7 @@ std::string Diario::RutaPorDefecto() {
 
 Fecha Diario::Ahora() const {
     if (reloj_) return reloj_();
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 

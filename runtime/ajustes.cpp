@@ -1,19 +1,19 @@
 #include "runtime/ajustes.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/form_services.hpp"
+#include "runtime/plataforma/entorno.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
 namespace {
 
 std::string Entorno(const char* nombre) {
-    const char* v = std::getenv(nombre);
-    return v != nullptr ? std::string(v) : std::string();
+    return plataforma::VariableEntorno(nombre);
 }
 
 std::string Minusculas(std::string s) {
@@ -67,10 +67,9 @@ AjustesConexion LeerAjustesConexion() {
     a.esperaBloqueo = Entero("EsperaBloqueo", leer("EsperaBloqueo", ""), a.esperaBloqueo, a.avisos);
 
     // A relative file in the settings is beside the settings file.
-    const std::filesystem::path carpetaIni = std::filesystem::path(ini).parent_path();
+    const std::filesystem::path carpetaIni = Ruta(ini).parent_path();
     auto junto = [&](std::string& f) {
-        if (!f.empty() && std::filesystem::path(f).is_relative() && !carpetaIni.empty())
-            f = (carpetaIni / f).string();
+        if (!f.empty() && Ruta(f).is_relative() && !carpetaIni.empty()) f = (carpetaIni / f).string();
     };
     junto(a.base);
     junto(a.traza);

@@ -1,6 +1,7 @@
 #include "runtime/conversions.hpp"
 
 #include "runtime/decimal.hpp"
+#include "runtime/plataforma/hora.hpp"
 
 #include <cctype>
 #include <charconv>
@@ -321,9 +322,7 @@ std::string DoblarComillas(std::string_view s) {
 }
 
 std::string HoraLocal(const char* formato) {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     char b[64];
     return std::strftime(b, sizeof b, formato, &tm) ? std::string(b) : std::string();
 }

@@ -1,14 +1,15 @@
 #include "runtime/form_services.hpp"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
 #include "runtime/conversions.hpp"
+#include "runtime/plataforma/entorno.hpp"
+#include "runtime/plataforma/identidad.hpp"
+#include "runtime/plataforma/programa.hpp"
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
@@ -66,12 +67,12 @@ std::string FormServices::CarpetaPrograma() {
     std::string c;
     if (CarpetaFijada()) {
         c = *CarpetaFijada();
-    } else if (const char* e = std::getenv("DEPURACION_CARPETA"); e != nullptr && *e != '\0') {
-        c = e;
+    } else if (std::string e = plataforma::VariableEntorno("DEPURACION_CARPETA"); !e.empty()) {
+        c = std::move(e);
     } else {
+        c = plataforma::CarpetaDelEjecutable();
         std::error_code ec;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        c = ec ? std::filesystem::current_path(ec).string() : exe.parent_path().string();
+        if (c.empty()) c = TextoRuta(std::filesystem::current_path(ec));
     }
     if (!c.empty() && c.back() != '/' && c.back() != '\\') c += kSeparador;
     return c;
@@ -100,16 +101,14 @@ void LookupServices::AbrirLista(const std::string& origen, const std::string& fi
 
 namespace SystemServices {
 std::string Identidad() {
-    char nombre[256] = {};
-    if (gethostname(nombre, sizeof nombre - 1) != 0) return {};
-    return nombre;
+    return plataforma::NombreEquipo();
 }
 
 std::string CarpetaTemporal() {
     std::error_code ec;
     auto t = std::filesystem::temp_directory_path(ec);
     if (ec || t.empty()) return "/tmp";
-    return t.string();
+    return TextoRuta(t);
 }
 }  // namespace SystemServices
 
@@ -119,8 +118,9 @@ std::string LeerValor(const std::string& archivo, const std::string& entrada, co
     // A bare file name is looked for in the program folder first, as the suite keeps its
     // settings files beside the program.
     std::ifstream in;
-    if (archivo.find_first_of("/\\") == std::string::npos) in.open(FormServices::CarpetaPrograma() + archivo);
-    if (!in.is_open()) in.open(archivo);
+    if (archivo.find_first_of("/\\") == std::string::npos)
+        in.open(Ruta(FormServices::CarpetaPrograma() + archivo));
+    if (!in.is_open()) in.open(Ruta(archivo));
     if (!in.is_open()) return defecto;
 
     const std::string seccion = RecortarLinea(entrada);

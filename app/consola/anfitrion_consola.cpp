@@ -1,22 +1,14 @@
 #include "app/consola/anfitrion_consola.hpp"
 
-#include <csignal>
+#include "runtime/plataforma/consola.hpp"
 
 namespace dep::consola {
 
 std::atomic<bool> g_interrumpido{false};
 
-namespace {
-extern "C" void AlInterrumpir(int) {
-    g_interrumpido.store(true);
-    // A second Ctrl-C ends the program at once; the database rolls back the open date.
-    std::signal(SIGINT, SIG_DFL);
-}
-}  // namespace
-
 void InstalarCtrlC() {
     g_interrumpido.store(false);
-    std::signal(SIGINT, AlInterrumpir);
+    plataforma::AtenderInterrupcion(g_interrumpido);
 }
 
 // ---------------------------------------------------------------------------- Avance

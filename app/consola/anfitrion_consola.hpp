@@ -14,9 +14,9 @@
 
 namespace dep::consola {
 
-// Set by the SIGINT handler, read by the host when the purges yield.
+// Set by Ctrl-C (on Windows also by closing the console window), read by the host when the
+// purges yield.
 extern std::atomic<bool> g_interrumpido;
-static_assert(std::atomic<bool>::is_always_lock_free, "the cancel flag must be safe in a signal handler");
 void InstalarCtrlC();
 
 // The progress line: on a terminal one line rewritten with \r; otherwise plain lines, at most a

@@ -12,6 +12,7 @@
 #include "runtime/form_services.hpp"
 #include "runtime/motores.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/servicios.hpp"
 #include "runtime/version.hpp"
 
@@ -89,7 +90,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 return kUsoIncorrecto;
             }
     }
-    if (a.motor == "sqlite" && !std::filesystem::exists(a.base)) {
+    if (a.motor == "sqlite" && !std::filesystem::exists(Ruta(a.base))) {
         err << "No se pudo abrir la base de datos: no existe el archivo '" << a.base << "'.\n";
         return kConErrores;
     }

@@ -1,11 +1,11 @@
 // depuracion-consola: the purges without a window.
-#include <unistd.h>
-
 #include <iostream>
 
 #include "app/consola/anfitrion_consola.hpp"
+#include "runtime/plataforma/consola.hpp"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+    const dep::plataforma::ConsolaPreparada consola;
+    return dep::consola::Correr(dep::plataforma::Argumentos(argc, argv), std::cout, std::cerr,
+                                dep::plataforma::ErroresEnTerminal());
 }

@@ -6,9 +6,12 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "demo/demo.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/plataforma/consola.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/version.hpp"
 
 namespace {
@@ -51,14 +54,17 @@ bool Numero(std::string_view s, T& n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const dep::plataforma::ConsolaPreparada consola;
+    const std::vector<std::string> args = dep::plataforma::Argumentos(argc, argv);
+    const int n = static_cast<int>(args.size());
     dep::OpcionesDemo o;
     std::string salida;
     bool esquema = false, reemplazar = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view a = argv[i];
+    for (int i = 0; i < n; ++i) {
+        std::string_view a = args[static_cast<std::size_t>(i)];
         auto valor = [&](std::string_view& v) {
-            if (i + 1 >= argc) return false;
-            v = argv[++i];
+            if (i + 1 >= n) return false;
+            v = args[static_cast<std::size_t>(++i)];
             return true;
         };
         std::string_view v;
@@ -94,7 +100,7 @@ int main(int argc, char** argv) {
     try {
         if (reemplazar) {
             std::error_code ec;
-            std::filesystem::remove(salida, ec);
+            std::filesystem::remove(dep::Ruta(salida), ec);
             if (ec)
                 throw dep::Falla(dep::err::kConexion,
                                  "No se pudo borrar \"" + salida + "\": " + ec.message());
@@ -110,7 +116,7 @@ int main(int argc, char** argv) {
             std::snprintf(t, sizeof t, "%.1f", s);
             std::cout << "Base de demostración creada en " << salida << ": " << o.asientos
                       << " asientos, semilla " << o.semilla << ", " << t << " s, "
-                      << std::filesystem::file_size(salida) / (1024 * 1024) << " MB\n";
+                      << std::filesystem::file_size(dep::Ruta(salida)) / (1024 * 1024) << " MB\n";
         }
     } catch (const dep::Falla& e) {
         std::cerr << "depuracion-demo: " << e.Descripcion() << "\n";

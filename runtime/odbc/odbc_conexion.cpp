@@ -10,6 +10,7 @@
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_interno.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
+#include "runtime/plataforma/hora.hpp"
 
 namespace dep::odbc {
 
@@ -167,9 +168,7 @@ void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::st
         cuerpo += c;
         if (c == '\n') cuerpo += "    ";
     }
-    const std::time_t ahora = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&ahora, &tm);
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     char hora[32];
     std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &tm);
     f.Escribir(std::string("[") + hora + "] " + que + "\n    " + cuerpo + "\n    => " + resultado + "\n");

@@ -1,7 +1,6 @@
 #pragma once
 // Internal to the ODBC engine: diagnostics and the reading of result rows.
-#include <sql.h>
-#include <sqlext.h>
+#include "runtime/plataforma/odbc.hpp"
 
 #include <string>
 #include <string_view>

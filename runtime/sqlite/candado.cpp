@@ -9,18 +9,9 @@
 // companion is itself an input: a link, a folder, a FIFO or someone else's file planted under
 // its name is refused and never written.
 //
-// POSIX (flock, stat identities). On Windows the same rules go here with LockFileEx on a handle
-// opened with FILE_FLAG_OPEN_REPARSE_POINT, the identity and the number of names from
-// GetFileInformationByHandle, and GetFinalPathNameByHandleW for the canonical name.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+// The system's side (the lock itself, identities, openings without following links) is in
+// runtime/plataforma.
 #include <chrono>
-#include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <thread>
 
@@ -28,6 +19,9 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/motores.hpp"
+#include "runtime/plataforma/bloqueo.hpp"
+#include "runtime/plataforma/identidad.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 
 namespace dep {
@@ -45,11 +39,10 @@ class CandadoArchivo final : public CandadoCorrida {
   public:
     explicit CandadoArchivo(ArchivoAbierto f) : f_(std::move(f)) {}
     ~CandadoArchivo() override {
-        // Emptied before it is let go, so no one reads a finished run as the holder.
-        if (::ftruncate(f_.Fd(), 0) != 0) {
-            // Nothing to do: the stale text is only read while somebody holds the lock.
-        }
-        ::flock(f_.Fd(), LOCK_UN);
+        // Emptied before it is let go, so no one reads a finished run as the holder. Should it
+        // fail, the stale text is only read while somebody holds the lock.
+        f_.Reemplazar({});
+        plataforma::Desbloquear(f_);
     }
     CandadoArchivo(const CandadoArchivo&) = delete;
     CandadoArchivo& operator=(const CandadoArchivo&) = delete;
@@ -64,17 +57,15 @@ class CandadoArchivo final : public CandadoCorrida {
 
 // The file's path with every link and relative part resolved; as typed when it cannot be.
 std::string Canonica(const std::string& ruta) {
+    if (std::string c = RutaCanonica(ruta); !c.empty()) return c;
     std::error_code ec;
-    fs::path p = fs::canonical(ruta, ec);
-    if (ec) p = fs::weakly_canonical(fs::absolute(ruta, ec), ec);
-    return ec ? ruta : p.string();
+    const fs::path p = fs::weakly_canonical(fs::absolute(Ruta(ruta), ec), ec);
+    return ec ? ruta : TextoRuta(p);
 }
 
 // Up to kMaximoOcupante + 1 bytes of the file, trailing blanks dropped.
-std::string Contenido(int fd) {
-    std::string r(kMaximoOcupante + 1, '\0');
-    const ssize_t n = ::pread(fd, r.data(), r.size(), 0);
-    r.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+std::string Contenido(const ArchivoAbierto& f) {
+    std::string r = f.LeerDelPrincipio(kMaximoOcupante + 1);
     while (!r.empty() && (r.back() == '\n' || r.back() == ' ')) r.pop_back();
     return r;
 }
@@ -84,49 +75,35 @@ bool EsOcupante(const std::string& texto) {
            texto.compare(0, kPrefijoOcupante.size(), kPrefijoOcupante) == 0;
 }
 
-std::string Ocupante(int fd) {
-    const std::string quien = Contenido(fd);
+std::string Ocupante(const ArchivoAbierto& f) {
+    const std::string quien = Contenido(f);
     return EsOcupante(quien) ? quien : "otro proceso (no dejó sus datos)";
 }
 
-std::string Equipo() {
-    char b[256] = {};
-    if (::gethostname(b, sizeof b - 1) != 0) return {};
-    return b;
-}
-
-bool MismoArchivo(const struct stat& a, const std::string& ruta) {
-    struct stat b {};
-    return ::stat(ruta.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Refuses a database reached by more than one name; gives its permission bits.
-unsigned ComprobarBase(const std::string& base) {
-    struct stat st {};
-    if (::stat(base.c_str(), &st) != 0)
-        NoBloquea("no se puede consultar la base de datos '" + base + "' (" + std::strerror(errno) + ")");
-    if (st.st_nlink > 1)
-        NoBloquea("la base de datos '" + base + "' tiene " + std::to_string(st.st_nlink) +
+// Refuses a database reached by more than one name; gives its rights.
+Permisos ComprobarBase(const std::string& base) {
+    const auto id = IdentidadDe(base);
+    if (!id) NoBloquea("no se puede consultar la base de datos '" + base + "'");
+    if (id->nombres > 1)
+        NoBloquea("la base de datos '" + base + "' tiene " + std::to_string(id->nombres) +
                   " nombres en el disco, enlaces duros: SQLite lleva un diario por cada nombre y, abierta "
                   "por dos de ellos, la base se daña; deje un solo nombre y vuelva a intentarlo");
-    return static_cast<unsigned>(st.st_mode & 0666);
+    return PermisosDe(base);
 }
 
 // Opens the companion `ruta` of `base`, or refuses it naming why.
-ArchivoAbierto AbrirCompanero(const std::string& ruta, const std::string& base, unsigned permisos) {
+ArchivoAbierto AbrirCompanero(const std::string& ruta, const std::string& base, const Permisos& permisos) {
     std::string motivo;
     ArchivoAbierto f = AbrirArchivoAcotado(ruta, Apertura::kLeerEscribir, permisos, motivo);
     const std::string nombre = "el archivo de bloqueo de corridas '" + ruta + "' ";
     if (!f) NoBloquea(nombre + motivo + "; revíselo o quítelo y vuelva a intentarlo");
-    struct stat st {};
-    if (::fstat(f.Fd(), &st) != 0) NoBloquea(nombre + "no se puede consultar (" + std::strerror(errno) + ")");
+    const auto id = f.Identidad();
+    if (!id) NoBloquea(nombre + "no se puede consultar");
     for (const auto& archivo : ArchivosDeLaBase(base))
-        if (archivo != ruta && MismoArchivo(st, archivo))
+        if (archivo != ruta && IdentidadDe(archivo) == id)
             NoBloquea(nombre + "es la base de datos o uno de sus archivos; quítelo y vuelva a intentarlo");
     // As open as the database: whoever may run on it may take the lock (the umask narrowed it).
-    if (f.Creado() && ::fchmod(f.Fd(), permisos) != 0) {
-        // Left as the umask made it: only users outside it miss the lock, and they are told.
-    }
+    if (f.Creado()) IgualarPermisos(f, permisos);
     return f;
 }
 
@@ -145,33 +122,33 @@ std::vector<std::string> ArchivosDeLaBase(const std::string& base) {
 }
 
 std::unique_ptr<CandadoCorrida> ConexionSqlite::TomarCandadoCorrida(std::string& ocupante) {
-    const unsigned permisos = ComprobarBase(ruta_);
+    const Permisos permisos = ComprobarBase(ruta_);
     const std::string ruta = ArchivoCandado(ruta_);
     ArchivoAbierto f = AbrirCompanero(ruta, ruta_, permisos);
     // A preview peeks with a shared lock for an instant: a run starting then tries a little longer.
     for (int intento = 0;; ++intento) {
-        if (::flock(f.Fd(), LOCK_EX | LOCK_NB) == 0) break;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            NoBloquea("no se puede bloquear '" + ruta + "' (" + std::strerror(errno) + ")");
+        std::string error;
+        const plataforma::Toma t = plataforma::Bloquear(f, plataforma::Bloqueo::kExclusivo, error);
+        if (t == plataforma::Toma::kTomado) break;
+        if (t == plataforma::Toma::kFalla) NoBloquea("no se puede bloquear '" + ruta + "' (" + error + ")");
         if (intento == 10) {
-            ocupante = Ocupante(f.Fd());
+            ocupante = Ocupante(f);
             return nullptr;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     // Held now: what is in it was left by a lock that ended, or by someone else.
-    if (const std::string antes = Contenido(f.Fd()); !antes.empty() && !EsOcupante(antes)) {
-        ::flock(f.Fd(), LOCK_UN);
+    if (const std::string antes = Contenido(f); !antes.empty() && !EsOcupante(antes)) {
+        plataforma::Desbloquear(f);
         NoBloquea("el archivo de bloqueo de corridas '" + ruta +
                   "' tiene un contenido que no escribió esta herramienta; revíselo, quítelo y vuelva a "
                   "intentarlo");
     }
-    const std::string yo = std::string(kPrefijoOcupante) + std::to_string(::getpid()) + " del usuario " +
-                           usuario_ + " en el equipo " + Equipo() + ", desde el " +
-                           HoraLocal("%d/%m/%Y %H:%M:%S");
-    if (::ftruncate(f.Fd(), 0) != 0 || ::pwrite(f.Fd(), yo.data(), yo.size(), 0) < 0) {
-        // Who holds the lock is a courtesy for the message of a second run; the lock itself holds.
-    }
+    const std::string yo = std::string(kPrefijoOcupante) + std::to_string(plataforma::IdProceso()) +
+                           " del usuario " + usuario_ + " en el equipo " + plataforma::NombreEquipo() +
+                           ", desde el " + HoraLocal("%d/%m/%Y %H:%M:%S");
+    // Who holds the lock is a courtesy for the message of a second run; the lock holds without it.
+    f.Reemplazar(yo);
     Trazar("Candado", ruta, "tomado");
     return std::make_unique<CandadoArchivo>(std::move(f));
 }
@@ -179,15 +156,16 @@ std::unique_ptr<CandadoCorrida> ConexionSqlite::TomarCandadoCorrida(std::string&
 bool ConexionSqlite::CorridaEnCurso(std::string& ocupante) {
     // Never creates nor writes: a preview changes no file. A companion a run would refuse (a link,
     // not a regular file, a second name) is one no run holds.
-    ArchivoAbierto f(::open(ArchivoCandado(ruta_).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const ArchivoAbierto f = AbrirParaLeer(ArchivoCandado(ruta_));
     if (!f) return false;
-    struct stat st {};
-    if (::fstat(f.Fd(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) return false;
-    if (::flock(f.Fd(), LOCK_SH | LOCK_NB) == 0) {
-        ::flock(f.Fd(), LOCK_UN);
+    const auto id = f.Identidad();
+    if (!id || !id->comun || id->nombres != 1) return false;
+    std::string error;
+    if (plataforma::Bloquear(f, plataforma::Bloqueo::kCompartido, error) == plataforma::Toma::kTomado) {
+        plataforma::Desbloquear(f);
         return false;
     }
-    ocupante = Ocupante(f.Fd());
+    ocupante = Ocupante(f);
     return true;
 }
 

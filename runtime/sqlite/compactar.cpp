@@ -3,10 +3,12 @@
 // the caller reports, not a failure; only SQLite failing the VACUUM raises.
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/plataforma/rutas.hpp"
+#include "runtime/plataforma/temporal.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
@@ -21,15 +23,6 @@ constexpr int kInstruccionesPorConsulta = 10000;  // SQLite steps between two lo
 
 [[noreturn]] void NoCompacta(const std::string& motivo) {
     throw Falla(err::kBaseDatos, "No se pudo compactar la base de datos: " + motivo, "depuracion/sqlite");
-}
-
-// Where SQLite puts the temporary copy VACUUM builds.
-fs::path CarpetaTemporal() {
-    for (const char* v : {"SQLITE_TMPDIR", "TMPDIR"})
-        if (const char* d = std::getenv(v); d && *d && fs::is_directory(d)) return d;
-    for (const char* d : {"/var/tmp", "/usr/tmp", "/tmp"})
-        if (fs::is_directory(d)) return d;
-    return ".";
 }
 
 // The first table of the main file that holds rows and declares no key; "" when none. Only the
@@ -53,12 +46,13 @@ std::string TablaSinClave(sqlite3* db) {
 // Why the disk cannot hold what VACUUM writes; "" when it can.
 std::string FaltaEspacio(const std::string& ruta, long long usado) {
     std::error_code ec, ec2;
-    const fs::path carpeta = fs::absolute(ruta, ec).parent_path();
+    const fs::path carpeta = fs::absolute(Ruta(ruta), ec).parent_path();
     const auto enBase = fs::space(carpeta, ec);
-    const fs::path temporal = CarpetaTemporal();
+    const fs::path temporal = Ruta(plataforma::CarpetaTemporalSqlite());
     const auto enTemporal = fs::space(temporal, ec2);
     // The copy is built in the temporary folder, then written through the journal beside the file.
-    const bool mismo = fs::equivalent(carpeta, temporal, ec2) ||
+    const auto idCarpeta = IdentidadDe(TextoRuta(carpeta));
+    const bool mismo = (idCarpeta && IdentidadDe(TextoRuta(temporal)) == idCarpeta) ||
                        (enBase.capacity == enTemporal.capacity && enBase.available == enTemporal.available);
     const long long haceFalta = mismo ? 2 * usado : usado;
     if (!ec && static_cast<long long>(enBase.available) < haceFalta)
@@ -66,7 +60,7 @@ std::string FaltaEspacio(const std::string& ruta, long long usado) {
                std::to_string(haceFalta >> 20) + " MB y quedan " + std::to_string(enBase.available >> 20) +
                " MB";
     if (!mismo && static_cast<long long>(enTemporal.available) < usado)
-        return "no hay espacio en la carpeta temporal '" + temporal.string() + "': hacen falta " +
+        return "no hay espacio en la carpeta temporal '" + TextoRuta(temporal) + "': hacen falta " +
                std::to_string(usado >> 20) + " MB";
     return {};
 }
@@ -110,7 +104,7 @@ Compactacion ConexionSqlite::Compactar(const SeCancela& cancelar) {
     if (nivel_ > 0) NoCompacta("hay una transacción en curso");
     Compactacion c;
     std::error_code ec;
-    c.antes = static_cast<long long>(fs::file_size(ruta_, ec));
+    c.antes = static_cast<long long>(fs::file_size(Ruta(ruta_), ec));
     const long long pagina = sqlite::PrimerEntero(db_, "PRAGMA page_size");
     const long long libres = sqlite::PrimerEntero(db_, "PRAGMA freelist_count");
     const long long paginas = sqlite::PrimerEntero(db_, "PRAGMA page_count");
@@ -146,7 +140,7 @@ Compactacion ConexionSqlite::Compactar(const SeCancela& cancelar) {
     if (rc != SQLITE_OK) NoCompacta(texto + "; no se modificó nada");
     sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     OlvidarEsquema();
-    c.despues = static_cast<long long>(fs::file_size(ruta_, ec));
+    c.despues = static_cast<long long>(fs::file_size(Ruta(ruta_), ec));
     return c;
 }
 

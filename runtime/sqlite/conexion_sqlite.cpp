@@ -2,12 +2,9 @@
 // trace and the refusals for tests.
 #include "runtime/sqlite/conexion_sqlite.hpp"
 
-#include <pwd.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -15,6 +12,9 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/motores.hpp"
+#include "runtime/plataforma/acceso.hpp"
+#include "runtime/plataforma/identidad.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/sqlite/colacion.hpp"
 
 namespace dep {
@@ -54,12 +54,6 @@ std::string MotivoSqlite(int rc, const char* mensaje) {
     }
 }
 
-std::string UsuarioDelSistema() {
-    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return pw->pw_name;
-    if (const char* u = std::getenv("USER")) return u;
-    return {};
-}
-
 // Runs a statement that returns at most one text, at opening time.
 int Una(sqlite3* db, const char* sql, std::string* valor = nullptr) {
     sqlite::SentenciaPreparada st(db, sql);
@@ -72,10 +66,12 @@ int Una(sqlite3* db, const char* sql, std::string* valor = nullptr) {
 // The admin database named by the settings: a file, as given or beside the main file, with or
 // without ".db".
 std::string ArchivoAdmin(const std::string& prefijo, const fs::path& principal) {
-    const fs::path p(prefijo);
-    for (const fs::path& c : {p, principal.parent_path() / p, fs::path(prefijo + ".db"),
-                              principal.parent_path() / fs::path(prefijo + ".db")})
-        if (fs::is_regular_file(c)) return c.string();
+    const fs::path p = Ruta(prefijo);
+    for (const fs::path& c : {p, principal.parent_path() / p, Ruta(prefijo + ".db"),
+                              principal.parent_path() / Ruta(prefijo + ".db")}) {
+        std::error_code ec;
+        if (fs::is_regular_file(c, ec)) return TextoRuta(c);
+    }
     return {};
 }
 
@@ -83,13 +79,14 @@ std::string ArchivoAdmin(const std::string& prefijo, const fs::path& principal) 
 
 bool EsArchivoDeLaBase(const std::string& ruta, const std::string& base) {
     std::error_code ec;
-    const fs::path r = fs::weakly_canonical(fs::absolute(ruta, ec), ec);
+    const fs::path r = fs::weakly_canonical(fs::absolute(Ruta(ruta), ec), ec);
+    const auto id = IdentidadDe(ruta);
     for (const auto& f : ArchivosDeLaBase(base)) {
         std::error_code e2;
-        const fs::path c = fs::weakly_canonical(fs::absolute(f, e2), e2);
-        if (!ec && !e2 && r == c) return true;
-        // The same file under another name (a hard link).
-        if (fs::exists(r, e2) && fs::exists(f, e2) && fs::equivalent(r, f, e2)) return true;
+        const fs::path c = fs::weakly_canonical(fs::absolute(Ruta(f), e2), e2);
+        if (!ec && !e2 && MismoNombre(TextoRuta(r), TextoRuta(c))) return true;
+        // The same file under another name (a hard link, or another letter case on Windows).
+        if (id && IdentidadDe(f) == id) return true;
     }
     return false;
 }
@@ -103,14 +100,16 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     if (Recortar(ruta).empty())
         throw Falla(err::kConexion, "No se indicó el archivo de la base de datos", kFuente);
     std::error_code ec;
-    const auto estado = fs::status(ruta, ec);
+    const auto estado = fs::status(Ruta(ruta), ec);
     if (!fs::exists(estado)) NoAbre(ruta, "no existe el archivo");
     if (!fs::is_regular_file(estado)) NoAbre(ruta, "no es un archivo");
-    if (access(ruta.c_str(), R_OK) != 0) NoAbre(ruta, "no hay permiso de lectura sobre el archivo");
-    if (access(ruta.c_str(), W_OK) != 0) NoAbre(ruta, "el archivo es de solo lectura");
-    const fs::path carpeta = fs::absolute(fs::path(ruta), ec).parent_path();
-    if (access(carpeta.c_str(), W_OK) != 0)
-        NoAbre(ruta, "la carpeta '" + carpeta.string() +
+    using plataforma::Acceso;
+    if (!plataforma::Permite(ruta, Acceso::kLectura))
+        NoAbre(ruta, "no hay permiso de lectura sobre el archivo");
+    if (!plataforma::Permite(ruta, Acceso::kEscritura)) NoAbre(ruta, "el archivo es de solo lectura");
+    const fs::path carpeta = fs::absolute(Ruta(ruta), ec).parent_path();
+    if (!plataforma::Permite(TextoRuta(carpeta), Acceso::kEscritura))
+        NoAbre(ruta, "la carpeta '" + TextoRuta(carpeta) +
                          "' no admite escritura y el diario de transacciones va en ella");
 
     sqlite3* db = nullptr;
@@ -150,7 +149,7 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     AjustesConexion ajustes = a;
     std::string esquemaAdmin;
     if (!Recortar(a.prefijoAdmin).empty()) {
-        const std::string archivo = ArchivoAdmin(Recortar(a.prefijoAdmin), fs::path(ruta));
+        const std::string archivo = ArchivoAdmin(Recortar(a.prefijoAdmin), Ruta(ruta));
         if (archivo.empty()) {
             sqlite3_close_v2(db);
             NoAbre(a.prefijoAdmin, "no existe el archivo de la base de datos de administración");
@@ -185,8 +184,8 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
 
 ConexionSqlite::ConexionSqlite(sqlite3* db, const AjustesConexion& a)
     : db_(db),
-      nombreBase_(fs::path(a.base).stem().string()),
-      usuario_(UsuarioDelSistema()),
+      nombreBase_(TextoRuta(Ruta(a.base).stem())),
+      usuario_(plataforma::UsuarioDelSistema()),
       baseAdmin_(a.prefijoAdmin),
       traductor_(*this, a.prefijoAdmin) {}
 

@@ -3,24 +3,16 @@
 // this program creates itself, no more open than the database, and takes its final name only
 // once checked, never replacing a file: a copy cut short (cancelled, failed, killed) is never
 // found under a backup's name.
-//
-// POSIX (the creation through AbrirArchivoAcotado, renameat2/link for a rename that never
-// replaces). On Windows MoveFileExW without MOVEFILE_REPLACE_EXISTING goes here instead.
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
@@ -46,7 +38,7 @@ class Parcial {
     ~Parcial() {
         std::error_code ec;
         if (!ruta_.empty())
-            for (const char* sufijo : {"", "-journal", "-wal", "-shm"}) fs::remove(ruta_ + sufijo, ec);
+            for (const char* sufijo : {"", "-journal", "-wal", "-shm"}) fs::remove(Ruta(ruta_ + sufijo), ec);
     }
     Parcial(const Parcial&) = delete;
     Parcial& operator=(const Parcial&) = delete;
@@ -59,18 +51,15 @@ class Parcial {
 // The destination database on the file this program created, closed on every way out.
 class Destino {
   public:
-    Destino(const std::string& ruta, int creado) {
+    Destino(const std::string& ruta, const ArchivoAbierto& creado) {
         // No SQLITE_OPEN_CREATE and no link followed: only the file created here is opened.
         const int rc =
             sqlite3_open_v2(ruta.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
-        struct stat a {
-        }, b{};
         std::string falla;
         if (rc != SQLITE_OK)
             falla = "no se puede abrir el archivo '" + ruta + "' (" +
                     (db_ ? sqlite3_errmsg(db_) : "sin memoria") + ")";
-        else if (::fstat(creado, &a) != 0 || ::stat(ruta.c_str(), &b) != 0 || a.st_dev != b.st_dev ||
-                 a.st_ino != b.st_ino)
+        else if (const auto a = creado.Identidad(); !a || IdentidadDe(ruta) != a)
             falla = "el archivo '" + ruta + "' fue reemplazado por otro mientras se lo abría";
         if (!falla.empty()) {
             sqlite3_close_v2(db_);
@@ -129,30 +118,24 @@ void Comprobar(sqlite3* db, const std::string& ruta) {
 }
 
 // Gives `desde` the name `hacia` unless a file holds it already (false then).
-bool RenombrarSinReemplazar(const fs::path& desde, const fs::path& hacia) {
-    if (::renameat2(AT_FDCWD, desde.c_str(), AT_FDCWD, hacia.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno == EEXIST) return false;
-    // A file system without that rename: a second name, which fails when taken, then the first
-    // one dropped.
-    if (::link(desde.c_str(), hacia.c_str()) != 0) {
-        if (errno == EEXIST) return false;
-        NoCopia("no se puede dar a la copia el nombre '" + hacia.string() + "' (" + std::strerror(errno) +
-                ")");
-    }
-    ::unlink(desde.c_str());
-    return true;
+bool Renombrar(const std::string& desde, const std::string& hacia) {
+    std::string error;
+    const Renombre r = RenombrarSinReemplazar(desde, hacia, error);
+    if (r == Renombre::kFalla)
+        NoCopia("no se puede dar a la copia el nombre '" + hacia + "' (" + error + ")");
+    return r == Renombre::kHecho;
 }
 
 // The copy's file under the first free temporary name "<name>.parcial", made here.
 template <class Nombre>
-ArchivoAbierto CrearTemporal(const Nombre& nombre, unsigned permisos, std::string& temporal) {
+ArchivoAbierto CrearTemporal(const Nombre& nombre, const Permisos& permisos, std::string& temporal) {
     std::string motivo;
     for (int n = 1; n <= kNombres; ++n) {
         temporal = nombre(n) + ".parcial";
         ArchivoAbierto f = AbrirArchivoAcotado(temporal, Apertura::kNuevo, permisos, motivo);
         if (f) return f;
         std::error_code ec;
-        if (!fs::exists(fs::symlink_status(temporal, ec))) break;  // not a name taken: a failure
+        if (!fs::exists(fs::symlink_status(Ruta(temporal), ec))) break;  // not a name taken: a failure
     }
     NoCopia("no se puede crear el archivo '" + temporal + "': " + motivo);
 }
@@ -161,16 +144,8 @@ ArchivoAbierto CrearTemporal(const Nombre& nombre, unsigned permisos, std::strin
 template <class Nombre>
 std::string Publicar(const std::string& temporal, const Nombre& nombre) {
     for (int n = 1; n <= kNombres; ++n)
-        if (RenombrarSinReemplazar(temporal, nombre(n))) return nombre(n);
+        if (Renombrar(temporal, nombre(n))) return nombre(n);
     NoCopia("ya existen copias con los nombres '" + nombre(1) + "' y siguientes");
-}
-
-// The folder's entries on the disk, so that the new name survives a power cut.
-void Asentar(const fs::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 }  // namespace
@@ -179,35 +154,35 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
                                              const SeCancela& cancelar) {
     if (nivel_ > 0) NoCopia("hay una transacción en curso");
     std::error_code ec;
-    const fs::path base = fs::absolute(ruta_, ec);
-    const fs::path dir = carpeta.empty() ? base.parent_path() : fs::path(carpeta);
+    const fs::path base = fs::absolute(Ruta(ruta_), ec);
+    const fs::path dir = carpeta.empty() ? base.parent_path() : Ruta(carpeta);
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir))
-        NoCopia("no se puede crear la carpeta '" + dir.string() + "'" +
+        NoCopia("no se puede crear la carpeta '" + TextoRuta(dir) + "'" +
                 (ec ? " (" + ec.message() + ")" : ""));
     // The copy is as large as the database's pages; with less room it would fail half way.
     const long long paginas = sqlite::PrimerEntero(db_, "PRAGMA page_count");
     const long long tam = sqlite::PrimerEntero(db_, "PRAGMA page_size");
     const auto libre = fs::space(dir, ec);
     if (!ec && static_cast<long long>(libre.available) < paginas * tam + (1 << 20))
-        NoCopia("no hay espacio en '" + dir.string() + "': hacen falta " +
+        NoCopia("no hay espacio en '" + TextoRuta(dir) + "': hacen falta " +
                 std::to_string(paginas * tam / 1048576 + 1) + " MB y quedan " +
                 std::to_string(libre.available / 1048576) + " MB");
-    const std::string raiz = (dir / base.stem()).string() + "-" + HoraLocal("%Y%m%d-%H%M%S");
+    const std::string raiz = TextoRuta(dir / base.stem()) + "-" + HoraLocal("%Y%m%d-%H%M%S");
     auto nombre = [&](int n) { return raiz + (n > 1 ? "-" + std::to_string(n) : "") + ".db"; };
     std::string temporal;
     ArchivoAbierto creado = CrearTemporal(nombre, PermisosDe(ruta_), temporal);
     Parcial parcial(temporal);
     {
-        Destino d(temporal, creado.Fd());
+        Destino d(temporal, creado);
         creado = ArchivoAbierto();
         Copiar(db_, d.get(), temporal, cancelar);
         Comprobar(d.get(), temporal);
     }
     const std::string destino = Publicar(temporal, nombre);
     parcial.Publicada();
-    Asentar(dir);
-    bytes = static_cast<long long>(fs::file_size(destino, ec));
+    AsentarCarpeta(TextoRuta(dir));
+    bytes = static_cast<long long>(fs::file_size(Ruta(destino), ec));
     if (ec) bytes = -1;
     Trazar("CopiaDeSeguridad", destino, "hecha");
     return destino;

@@ -1,22 +1,39 @@
 #include "tests/apoyo/carpeta.hpp"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
+
+#include "runtime/plataforma/rutas.hpp"
 
 namespace dep::prueba {
 
-Carpeta::Carpeta(const std::string& prefijo, const std::filesystem::path& dentro) {
+std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesystem::path& dentro) {
     const auto base = dentro.empty() ? std::filesystem::temp_directory_path() : dentro;
-    std::string plantilla = (base / (prefijo + "-XXXXXX")).string();
-    if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp: " + plantilla);
-    ruta_ = plantilla;
+    static std::mt19937_64 azar{std::random_device{}()};
+    constexpr char kLetras[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int intento = 0; intento < 100; ++intento) {
+        std::string nombre = prefijo + "-";
+        for (int i = 0; i < 6; ++i) nombre += kLetras[azar() % (sizeof kLetras - 1)];
+        std::error_code ec;
+        // Created here or taken: a folder that was there already is someone else's.
+        if (std::filesystem::create_directory(base / Ruta(nombre), ec)) return base / Ruta(nombre);
+        if (ec) break;
+    }
+    throw std::runtime_error("no se pudo crear una carpeta temporal en " + TextoRuta(base));
 }
+
+Carpeta::Carpeta(const std::string& prefijo, const std::filesystem::path& dentro)
+    : ruta_(CarpetaNueva(prefijo, dentro)) {}
 
 Carpeta::~Carpeta() {
     // A test may have taken its own permissions from the folder.
     std::error_code ec;
     std::filesystem::permissions(ruta_, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(ruta_, ec);
+}
+
+std::string Carpeta::operator/(const std::string& nombre) const {
+    return TextoRuta(ruta_ / dep::Ruta(nombre));
 }
 
 }  // namespace dep::prueba

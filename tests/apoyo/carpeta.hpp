@@ -6,6 +6,10 @@
 
 namespace dep::prueba {
 
+// Makes a folder of a name no one holds, "<prefijo>-XXXXXX" in `dentro` (the temporary folder
+// when empty); raises when none can be made.
+std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesystem::path& dentro = {});
+
 class Carpeta {
   public:
     // In `dentro` (the temporary folder when empty); raises when none can be made.
@@ -14,7 +18,7 @@ class Carpeta {
     Carpeta(const Carpeta&) = delete;
     Carpeta& operator=(const Carpeta&) = delete;
     const std::filesystem::path& Ruta() const { return ruta_; }
-    std::string operator/(const std::string& nombre) const { return (ruta_ / nombre).string(); }
+    std::string operator/(const std::string& nombre) const;
 
   private:
     std::filesystem::path ruta_;

@@ -5,13 +5,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "runtime/plataforma/rutas.hpp"
+#include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/proceso.hpp"
+
 namespace dep::prueba {
 
-CarpetaTemporal::CarpetaTemporal() {
-    std::string plantilla = (std::filesystem::temp_directory_path() / "dep-common-XXXXXX").string();
-    if (mkdtemp(plantilla.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    ruta_ = plantilla;
-}
+CarpetaTemporal::CarpetaTemporal() : ruta_(CarpetaNueva("dep-common")) {}
 
 CarpetaTemporal::~CarpetaTemporal() {
     std::error_code ec;
@@ -21,16 +21,19 @@ CarpetaTemporal::~CarpetaTemporal() {
 VariableEntorno::VariableEntorno(std::string nombre, const char* valor) : nombre_(std::move(nombre)) {
     if (const char* v = std::getenv(nombre_.c_str())) antes_ = v;
     if (valor)
-        setenv(nombre_.c_str(), valor, 1);
+        FijarVariable(nombre_, valor);
     else
-        unsetenv(nombre_.c_str());
+        QuitarVariable(nombre_);
 }
+
+VariableEntorno::VariableEntorno(std::string nombre, const std::filesystem::path& valor)
+    : VariableEntorno(std::move(nombre), TextoRuta(valor).c_str()) {}
 
 VariableEntorno::~VariableEntorno() {
     if (antes_)
-        setenv(nombre_.c_str(), antes_->c_str(), 1);
+        FijarVariable(nombre_, *antes_);
     else
-        unsetenv(nombre_.c_str());
+        QuitarVariable(nombre_);
 }
 
 std::string LeerArchivo(const std::filesystem::path& p) {

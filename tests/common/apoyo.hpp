@@ -96,6 +96,7 @@ class CarpetaTemporal {
 class VariableEntorno {
   public:
     VariableEntorno(std::string nombre, const char* valor);
+    VariableEntorno(std::string nombre, const std::filesystem::path& valor);
     ~VariableEntorno();
 
   private:

@@ -87,7 +87,7 @@ TEST_F(ConfiguracionBD, GrabaDfgSobreUnaTablaQueNoExisteNoAvisaNiEscribe) {
 }
 
 TEST_F(ConfiguracionBD, CfgSobreUnaTablaQueNoExistePreguntaYRegistra) {
-    prueba::VariableEntorno t{"TEMP", bd.carpeta.ruta().c_str()};
+    prueba::VariableEntorno t{"TEMP", bd.carpeta.ruta()};
     const std::string antes = TablaConfig();
     TablaConfig() = "TA_NO_EXISTE";
     bd.e->op.respuestasMensaje = {vb::kAbortar};

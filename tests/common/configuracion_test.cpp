@@ -20,7 +20,7 @@ Resultado Fila(Value valor, Value aux) {
 class CfgTest : public ::testing::Test {
   protected:
     CarpetaTemporal carpeta;  // KSERR.LOG goes here
-    VariableEntorno temp{"TEMP", carpeta.ruta().c_str()};
+    VariableEntorno temp{"TEMP", carpeta.ruta()};
     std::shared_ptr<ConexionGrabadora> cn = std::make_shared<ConexionGrabadora>();
     Entorno e{cn};
 };

@@ -18,7 +18,7 @@ using prueba::VariableEntorno;
 class TrataErrorTest : public ::testing::Test {
   protected:
     CarpetaTemporal carpeta;
-    VariableEntorno temp{"TEMP", carpeta.ruta().c_str()};
+    VariableEntorno temp{"TEMP", carpeta.ruta()};
     Entorno e{nullptr};
     std::filesystem::path log() const { return carpeta.ruta() / "KSERR.LOG"; }
 };
@@ -77,7 +77,7 @@ TEST_F(TrataErrorTest, SinErrorNoPreguntaNiEscribePeroCreaElRegistro) {
 
 TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
     const auto noHay = carpeta.ruta() / "no" / "existe";
-    VariableEntorno otra{"TEMP", noHay.c_str()};
+    VariableEntorno otra{"TEMP", noHay};
     e.op.respuestasMensaje = {vb::kAbortar};
     const Falla f(3021, "sin fila");
     EXPECT_EQ(TrataError(e.s, &f, std::nullopt, "Cfg"), vb::kAbortar);
@@ -97,16 +97,24 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
 }
 
 TEST(CarpetaRegistro, OrdenDelEntornoYCarpetaDelSistemaComoUltimoRecurso) {
+#ifdef _WIN32
+    // One variable whatever the letter case of its name: "tmp" is TMP.
+    const std::string primera = "/otra";
+    constexpr char kBarra = '\\';
+#else
+    const std::string primera = "/tmp/de-tmp";
+    constexpr char kBarra = '/';
+#endif
     VariableEntorno a{"TEMP", nullptr}, b{"TMP", "/tmp/de-tmp"}, c{"temp", nullptr}, d{"tmp", "/otra"},
         t{"TMPDIR", "/tmpdir"};
-    EXPECT_EQ(CarpetaRegistro(), "/tmp/de-tmp/");
+    EXPECT_EQ(CarpetaRegistro(), primera + kBarra);
     {
         VariableEntorno sinTmp{"TMP", nullptr}, sinTmp2{"tmp", nullptr};
-        EXPECT_EQ(CarpetaRegistro(), "/tmpdir/");
+        EXPECT_EQ(CarpetaRegistro(), std::string("/tmpdir") + kBarra);
         VariableEntorno sinNada{"TMPDIR", ""};
         const std::string sistema = CarpetaRegistro();
         ASSERT_FALSE(sistema.empty());
-        EXPECT_EQ(sistema.back(), '/');
+        EXPECT_EQ(sistema.back(), kBarra);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The console's tests on a fresh demo database in a folder of their own (also the TEMP folder,
 // where KSERR.LOG and the default run journal go).
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -13,7 +14,10 @@
 #include "app/consola/anfitrion_consola.hpp"
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
+#include "runtime/plataforma/rutas.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
+#include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 #include <sqlite3.h>
 
@@ -23,21 +27,36 @@ inline bool Contiene(const std::string& s, const std::string& t) {
     return s.find(t) != std::string::npos;
 }
 
+// Ctrl-C as the console takes it, in this process: SIGINT on POSIX; on Windows the flag its
+// console handler sets (the reliability tests send a real Ctrl-C to a console they start).
+inline void PedirCtrlC() {
+#ifdef _WIN32
+    g_interrumpido.store(true);
+#else
+    std::raise(SIGINT);
+#endif
+}
+
+// After a test's Ctrl-C: a later one ends the test program again.
+inline void SoltarCtrlC() {
+#ifndef _WIN32
+    std::signal(SIGINT, SIG_DFL);
+#endif
+}
+
 class Consola : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string plantilla = (std::filesystem::temp_directory_path() / "dep-consola-XXXXXX").string();
-        ASSERT_NE(mkdtemp(plantilla.data()), nullptr);
-        carpeta = plantilla;
-        setenv("TEMP", carpeta.c_str(), 1);
-        base = (carpeta / "demo.db").string();
+        carpeta = prueba::CarpetaNueva("dep-consola");
+        prueba::FijarVariable("TEMP", TextoRuta(carpeta));
+        base = TextoRuta(carpeta / "demo.db");
         OpcionesDemo o;
         o.asientos = 3000;
         o.semilla = 7;
         GenerarDemo(base, o);
     }
     void TearDown() override {
-        unsetenv("TEMP");
+        prueba::QuitarVariable("TEMP");
         std::error_code ec;
         std::filesystem::remove_all(carpeta, ec);
     }

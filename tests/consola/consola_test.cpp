@@ -1,8 +1,6 @@
 // The console front end: options, progress lines, answers to dialogs and exit statuses, on real
 // demo databases.
-#include <sys/wait.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,9 +112,9 @@ TEST_F(Consola, UnaDepuracionCompletaTerminaEnCero) {
 TEST_F(Consola, CtrlCCancelaYTerminaEnUno) {
     int llamadas = 0;
     const int r = Correr_({"--hasta", "30/06/2022", "--base", base, "--asientos"}, [&] {
-        if (++llamadas == 3) std::raise(SIGINT);
+        if (++llamadas == 3) PedirCtrlC();
     });
-    std::signal(SIGINT, SIG_DFL);
+    SoltarCtrlC();
     EXPECT_EQ(r, 1) << out.str() << err.str();
     EXPECT_TRUE(Contiene(err.str(), "CANCELANDO Espere...")) << err.str();
     EXPECT_TRUE(Contiene(out.str(), "Proceso Cancelado")) << out.str();
@@ -157,16 +155,17 @@ TEST_F(Consola, BaseInexistenteOTrampaTerminanEnTres) {
 }
 
 TEST_F(Consola, ElProgramaMismo) {
-    const std::string cmd = std::string(DEP_CONSOLA) + " --hasta 31/12/2021 --asientos --base " + base +
-                            " >" + (carpeta / "out.txt").string() + " 2>" + (carpeta / "err.txt").string();
-    const int st = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(st));
-    EXPECT_EQ(WEXITSTATUS(st), 0);
+    const int st = prueba::Ejecutar({DEP_CONSOLA,
+                                     {"--hasta", "31/12/2021", "--asientos", "--base", base},
+                                     {},
+                                     TextoRuta(carpeta / "out.txt"),
+                                     TextoRuta(carpeta / "err.txt")});
+    EXPECT_EQ(st, 0);
     std::ifstream e(carpeta / "err.txt");
     std::stringstream ss;
     ss << e.rdbuf();
     EXPECT_TRUE(Contiene(ss.str(), "Finalizado Asientos")) << ss.str();
-    EXPECT_EQ(WEXITSTATUS(std::system((std::string(DEP_CONSOLA) + " --hasta x >/dev/null").c_str())), 2);
+    EXPECT_EQ(prueba::Ejecutar({DEP_CONSOLA, {"--hasta", "x"}, {}, {}, {}}), 2);
 }
 
 }  // namespace

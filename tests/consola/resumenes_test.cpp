@@ -1,5 +1,4 @@
 // The console's preview, run journal and end-of-run report, against real runs on demo databases.
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -219,9 +218,9 @@ TEST_F(Resumenes, UnaCorridaCanceladaLoDiceEnElDiarioYEnElResumen) {
     const int r = Correr_(
         {"--hasta", "30/06/2022", "--base", base, "--asientos", "--diario", diario, "--formato", "json"},
         [&] {
-            if (++llamadas == 3) std::raise(SIGINT);
+            if (++llamadas == 3) PedirCtrlC();
         });
-    std::signal(SIGINT, SIG_DFL);
+    SoltarCtrlC();
     EXPECT_EQ(r, 1) << out.str();
     const Json i = Json::parse(UltimaLinea(out.str()));
     EXPECT_TRUE(i.at("cancelado").get<bool>());

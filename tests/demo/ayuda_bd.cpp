@@ -1,10 +1,9 @@
 #include "ayuda_bd.hpp"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <stdexcept>
 
+#include "runtime/plataforma/identidad.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::prueba {
@@ -12,7 +11,7 @@ namespace dep::prueba {
 CarpetaTemporal::CarpetaTemporal() {
     static std::atomic<int> contador{0};
     dir_ = std::filesystem::temp_directory_path() /
-           ("dep_demo_" + std::to_string(::getpid()) + "_" + std::to_string(contador++));
+           ("dep_demo_" + std::to_string(plataforma::IdProceso()) + "_" + std::to_string(contador++));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
 }

@@ -1,15 +1,15 @@
 // The command-line tool: Spanish help, exit 2 on bad usage, and a real database on success.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <string>
 
 #include "ayuda_bd.hpp"
 #include "runtime/version.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep {
 namespace {
@@ -21,12 +21,16 @@ struct Salida {
     std::string texto;
 };
 
+// Standard output then standard error of the tool run with the blank-separated `argumentos`
+// (a quoted one may hold blanks; a backslash is no escape, as in Windows paths).
 Salida Correr(const CarpetaTemporal& dir, const std::string& argumentos) {
-    std::string archivo = dir.Ruta("salida.txt");
-    int rc = std::system(
-        (std::string("\"") + DEPURACION_DEMO + "\" " + argumentos + " >\"" + archivo + "\" 2>&1").c_str());
-    std::ifstream in(archivo);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string((std::istreambuf_iterator<char>(in)), {})};
+    prueba::Lanzamiento l{DEPURACION_DEMO, {}, {}, dir.Ruta("salida.txt"), dir.Ruta("errores.txt")};
+    std::istringstream palabras(argumentos);
+    for (std::string a; palabras >> std::quoted(a, '"', '\x01');) l.args.push_back(a);
+    const int rc = prueba::Ejecutar(l);
+    std::ifstream out(l.salida), err(l.errores);
+    return {rc, std::string((std::istreambuf_iterator<char>(out)), {}) +
+                    std::string((std::istreambuf_iterator<char>(err)), {})};
 }
 
 TEST(Herramienta, AyudaYUsoIncorrecto) {

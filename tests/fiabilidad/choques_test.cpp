@@ -1,21 +1,19 @@
 // The console consolidation killed (SIGKILL) after the n-th statement of its trace, at moments
 // spread over the whole run: the file stays sound, no date is half done, the triggers are in
 // place, and a further run finishes the work with the books balanced.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
+#include "tests/apoyo/proceso.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
 namespace dep::fiabilidad {
@@ -36,27 +34,17 @@ long long Sentencias(const std::string& texto) {
 // statements (or lets it end). Returns true when it was killed.
 bool CorrerYMatar(std::vector<std::string> args, const std::string& traza, long long n) {
     args.insert(args.end(), {"--traza", traza});
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int nulo = open("/dev/null", O_WRONLY);
-        dup2(nulo, 1);
-        dup2(nulo, 2);
-        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(DEP_CONSOLA, argv.data());
-        _exit(127);
-    }
-    std::ifstream f;
+    prueba::Proceso consola({DEP_CONSOLA, args, {}, {}, {}});
     std::string todo;
     std::size_t desde = 0;
     long long vistas = 0;
-    int st = 0;
     for (;;) {
-        if (waitpid(pid, &st, WNOHANG) == pid) return false;
-        if (!f.is_open()) f.open(traza, std::ios::binary);
+        if (!consola.Vivo()) return false;
+        // Opened again each time from where it was left: on Windows a stream that met the end of
+        // the file does not see what is written after it.
+        std::ifstream f(traza, std::ios::binary);
         if (f.is_open()) {
-            f.clear();
+            f.seekg(static_cast<std::streamoff>(todo.size()));
             todo.append(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
             for (std::size_t p = todo.find("\n    => ", desde); p != std::string::npos;
                  p = todo.find("\n    => ", p + 1)) {
@@ -65,11 +53,10 @@ bool CorrerYMatar(std::vector<std::string> args, const std::string& traza, long 
             }
         }
         if (vistas >= n) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &st, 0);
-            return WIFSIGNALED(st);
+            consola.Matar();
+            return consola.Esperar() == -1;
         }
-        usleep(200);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
 }
 

@@ -2,11 +2,6 @@
 // progress, a finished voucher met by a run with an earlier cut-off, date columns made by other
 // tools or holding values that are no dates, inputs that must be refused before anything is
 // written, and the test aids that the shipped console must ignore.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -137,7 +132,7 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         const std::string antes = Huella(base);
         EnSegundoPlano corrida(args, entorno);
         ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
-        kill(corrida.Pid(), SIGINT);
+        corrida.Interrumpir();
         fs::remove(pausa);
         EXPECT_EQ(corrida.Esperar(), 1);
         EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";
@@ -268,7 +263,7 @@ long long FilasTemporales(const std::string& base) {
 }
 
 TEST(DiscoLleno, UnProcedimientoQueFallaNoSeLlevaConsigoLoQueElInformeDaPorHecho) {
-    if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
+    if (const std::string no = PorQueNoMonta(); !no.empty()) GTEST_SKIP() << no;
     Carpeta c;
     const fs::path disco = c.Ruta() / "disco";
     const std::string base = (disco / "demo.db").string();
@@ -300,7 +295,7 @@ TEST(DiscoLleno, UnProcedimientoQueFallaNoSeLlevaConsigoLoQueElInformeDaPorHecho
     const Salida bien = Programa({"--hasta", "30/06/2022", "--stock", "--temporales", "--base", base},
                                  {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(bien.estado, 0) << bien.out << bien.err;
-    umount(disco.c_str());
+    Desmontar(disco);
 }
 
 TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
@@ -451,7 +446,9 @@ TEST(Copia, LaCopiaSeAbreCuadraYTieneLoQueHabiaAntesDeLaCorrida) {
     EXPECT_EQ(Integridad(copias[0].string()), "ok");
     EXPECT_EQ(Huella(copias[0].string()), antes);
     EXPECT_NE(Huella(base), antes);
-    EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + copias[0].string() +
+    std::string enJson;  // the path as a JSON text: a backslash of Windows doubled
+    for (const char ch : copias[0].string()) enJson += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+    EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + enJson +
                                     "\",\"bytes\":" + std::to_string(fs::file_size(copias[0]))))
         << s.out;
 }
@@ -512,13 +509,12 @@ TEST(Compactacion, DevuelveElEspacioYConservaCadaFilaConSuIdentidad) {
 }
 
 TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
-    if (geteuid() != 0) GTEST_SKIP() << "montar un tmpfs pequeño requiere ser root";
+    if (const std::string no = PorQueNoMonta(); !no.empty()) GTEST_SKIP() << no;
     Carpeta c;
     // The copy a compaction builds goes to the temporary folder: a tiny disk there.
     const fs::path temporal = c.Ruta() / "temporal";
     fs::create_directories(temporal);
-    if (mount("tmpfs", temporal.c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "no se pudo montar un tmpfs: " << std::strerror(errno);
+    if (const std::string no = MontarTmpfs(temporal, "256k"); !no.empty()) GTEST_SKIP() << no;
     const std::string base = c / "demo.db", testigo = c / "testigo.db";
     DemoYTestigo(c, base, testigo);
     const Salida s = Programa({"--hasta", "30/06/2022", "--base", base, "--formato", "json"},
@@ -531,7 +527,7 @@ TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
     EXPECT_TRUE(Contiene(s.out, "\"resultado\":\"ok\"")) << "the purges themselves were done";
     EXPECT_EQ(Integridad(base), "ok");
     EXPECT_TRUE(Filas(base) == Filas(testigo));
-    umount(temporal.c_str());
+    Desmontar(temporal);
 }
 
 TEST(Compactacion, UnaTablaSinClaveConFilasSeDiceYLaCorridaTerminaBien) {
@@ -587,21 +583,13 @@ TEST(Pruebas, LaConsolaInstaladaNoObedeceALasVariablesDeLasPruebas) {
     Demo(base, 600);
     const Sumas originales = Originales(base, "2021-03-31");
     std::ofstream(c / "pausa") << "\n";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        putenv(const_cast<char*>("DEPURACION_RECHAZAR=1|0|rechazada"));
-        const std::string pausa = "DEPURACION_PAUSA=" + (c / "pausa");
-        putenv(const_cast<char*>(pausa.c_str()));
-        const int nulo = open("/dev/null", O_WRONLY);
-        dup2(nulo, 1);
-        dup2(nulo, 2);
-        execl(DEP_CONSOLA_REAL, DEP_CONSOLA_REAL, "--hasta", "31/03/2021", "--asientos", "--base",
-              base.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    const int estado =
+        prueba::Ejecutar({DEP_CONSOLA_REAL,
+                          {"--hasta", "31/03/2021", "--asientos", "--base", base},
+                          {"DEPURACION_RECHAZAR=1|0|rechazada", "DEPURACION_PAUSA=" + (c / "pausa")},
+                          {},
+                          {}});
+    EXPECT_EQ(estado, 0);
     Cuadra(base, originales, "2021-03-31", "consola instalada");
     EXPECT_EQ(Cuenta(base,
                      "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE <> 'Depuracion' AND EsCierre = 0 AND "

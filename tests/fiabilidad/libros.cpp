@@ -1,10 +1,9 @@
 #include "tests/fiabilidad/libros.hpp"
 
-#include <fcntl.h>
-#include <signal.h>
+#ifdef __linux__
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -145,36 +144,6 @@ std::string Leer(const std::filesystem::path& p) {
     return ss.str();
 }
 
-EnSegundoPlano::EnSegundoPlano(const std::vector<std::string>& args,
-                               const std::vector<std::string>& entorno) {
-    pid_ = fork();
-    if (pid_ == 0) {
-        for (const auto& v : entorno) putenv(const_cast<char*>(v.c_str()));
-        const int nulo = open("/dev/null", O_WRONLY);
-        dup2(nulo, 1);
-        dup2(nulo, 2);
-        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(DEP_CONSOLA, argv.data());
-        _exit(127);
-    }
-}
-
-EnSegundoPlano::~EnSegundoPlano() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-}
-
-int EnSegundoPlano::Esperar() {
-    int st = 0;
-    waitpid(pid_, &st, 0);
-    pid_ = -1;
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
-
 bool EsperarArchivo(const std::filesystem::path& p) {
     for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -183,31 +152,52 @@ bool EsperarArchivo(const std::filesystem::path& p) {
 
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {
     Carpeta c;
-    const std::string o = c / "out", e = c / "err";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const auto& v : entorno) putenv(const_cast<char*>(v.c_str()));
-        const int fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fo, 1);
-        dup2(fe, 2);
-        std::vector<char*> argv{const_cast<char*>(DEP_CONSOLA)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(DEP_CONSOLA, argv.data());
-        _exit(127);
-    }
-    int st = 0;
-    waitpid(pid, &st, 0);
     Salida s;
-    s.estado = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    s.out = Leer(o);
-    s.err = Leer(e);
+    s.estado = prueba::Ejecutar({DEP_CONSOLA, args, entorno, c / "out", c / "err"});
+    s.out = Leer(c / "out");
+    s.err = Leer(c / "err");
     return s;
+}
+
+std::string PorQueNoMonta() {
+#ifdef __linux__
+    return ::geteuid() == 0 ? std::string() : "montar un tmpfs pequeño requiere ser root";
+#else
+    return "los discos pequeños y de solo lectura de estas pruebas son montajes de Linux";
+#endif
+}
+
+std::string MontarTmpfs(const std::filesystem::path& carpeta, const std::string& tamano) {
+#ifdef __linux__
+    if (::mount("tmpfs", carpeta.c_str(), "tmpfs", 0, ("size=" + tamano).c_str()) != 0)
+        return std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
+    return {};
+#else
+    (void)carpeta, (void)tamano;
+    return PorQueNoMonta();
+#endif
+}
+
+bool MontarSoloLectura(const std::filesystem::path& carpeta) {
+#ifdef __linux__
+    if (::geteuid() != 0 || ::mount(carpeta.c_str(), carpeta.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    if (::mount(nullptr, carpeta.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0)
+        return true;
+    ::umount(carpeta.c_str());
+    return false;
+#else
+    (void)carpeta;
+    return false;
+#endif
 }
 
 std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
                         const std::filesystem::path& base) {
+#ifndef __linux__
+    (void)disco, (void)modelo, (void)base;
+    return "un disco pequeño se monta con tmpfs, que solo tiene Linux";
+#else
     std::filesystem::create_directories(disco);
     const std::string opciones =
         "size=" + std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024);
@@ -215,6 +205,15 @@ std::string MontarDisco(const std::filesystem::path& disco, const std::filesyste
         return std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
     std::filesystem::copy_file(modelo, base);
     return {};
+#endif
+}
+
+void Desmontar(const std::filesystem::path& disco) {
+#ifdef __linux__
+    umount(disco.c_str());
+#else
+    (void)disco;
+#endif
 }
 
 void LlenarDisco(const std::filesystem::path& disco, std::uintmax_t libres) {

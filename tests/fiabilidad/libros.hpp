@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep::fiabilidad {
 
@@ -40,26 +41,29 @@ std::string Leer(const std::filesystem::path& p);  // the whole file, "" when th
 
 // The console program started in the background with `args` and the extra environment
 // `entorno`, its output dropped; killed with the object unless Esperar() gave its exit status.
-class EnSegundoPlano {
+class EnSegundoPlano : public prueba::Proceso {
   public:
-    EnSegundoPlano(const std::vector<std::string>& args, const std::vector<std::string>& entorno);
-    ~EnSegundoPlano();
-    EnSegundoPlano(const EnSegundoPlano&) = delete;
-    EnSegundoPlano& operator=(const EnSegundoPlano&) = delete;
-    int Pid() const { return pid_; }
-    int Esperar();  // -1 when killed
-
-  private:
-    int pid_ = -1;
+    EnSegundoPlano(const std::vector<std::string>& args, const std::vector<std::string>& entorno)
+        : prueba::Proceso({DEP_CONSOLA, args, entorno, {}, {}}) {}
 };
 
 // Waits up to a minute for `p` to appear; whether it did.
 bool EsperarArchivo(const std::filesystem::path& p);
 
+// Mounts (a small disk, a read-only folder) are Linux's and need root: why this process cannot
+// make them, "" when it can.
+std::string PorQueNoMonta();
+// A tmpfs of `tamano` ("256k") mounted at `carpeta`; "" when done, else why not.
+std::string MontarTmpfs(const std::filesystem::path& carpeta, const std::string& tamano);
+// `carpeta` mounted again on itself, read only; false when it could not be.
+bool MontarSoloLectura(const std::filesystem::path& carpeta);
+
 // A tmpfs mounted at `disco` with room for a copy of `modelo` and 64 MiB more, the copy made as
-// `base`; "" when done, else why it could not be mounted (the caller skips). Unmount it after.
+// `base`; "" when done, else why it could not be mounted (the caller skips). Unmount it with
+// Desmontar. Linux only: elsewhere it says so.
 std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
                         const std::filesystem::path& base);
+void Desmontar(const std::filesystem::path& disco);
 // Fills `disco` but for `libres` bytes with the file "relleno" (remove it to give the room back).
 void LlenarDisco(const std::filesystem::path& disco, std::uintmax_t libres);
 

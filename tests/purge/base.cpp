@@ -12,6 +12,7 @@
 #include "runtime/ajustes.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/motores.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep::prueba {
 
@@ -28,7 +29,7 @@ ClaveGrupo Grupo(const Asiento& a) {
 void BasePurga::SetUp() {
     temporal.emplace("dep-purga");
     carpeta = temporal->Ruta();
-    setenv("TEMP", carpeta.c_str(), 1);
+    dep::prueba::FijarVariable("TEMP", carpeta.string());
     const std::string base = (carpeta / "prueba.db").string();
     CrearEsquema(base);
     Abrir(base);
@@ -63,7 +64,7 @@ void BasePurga::TearDown() {
     formularios.reset();
     datos.reset();
     espia.reset();
-    unsetenv("TEMP");
+    dep::prueba::QuitarVariable("TEMP");
     temporal.reset();
 }
 

@@ -2,7 +2,7 @@
 // the configuration store writes must land in the table and read back the same.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
+#include "runtime/plataforma/identidad.hpp"
 
 #include <filesystem>
 
@@ -16,7 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct BaseReal : ::testing::Test {
-    fs::path archivo = fs::temp_directory_path() / ("core_integracion_" + std::to_string(::getpid()) + ".db");
+    fs::path archivo =
+        fs::temp_directory_path() / ("core_integracion_" + std::to_string(plataforma::IdProceso()) + ".db");
     std::shared_ptr<Conexion> cn;
     OperadorGuionado op;
     std::unique_ptr<DataServices> ds;
@@ -24,7 +25,8 @@ struct BaseReal : ::testing::Test {
     void SetUp() override {
         fs::remove(archivo);
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(archivo.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+        ASSERT_EQ(sqlite3_open_v2(archivo.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                  nullptr),
                   SQLITE_OK);
         sqlite3_close(db);
         AjustesConexion a;

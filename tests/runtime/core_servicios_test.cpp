@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include "runtime/plataforma/identidad.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,11 +10,21 @@
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The separator a folder gets at its end, and a path that is absolute, on this system.
+#ifdef _WIN32
+constexpr char kBarra = '\\';
+constexpr const char* kTrazaAbsoluta = "C:/var/tmp/t.log";
+#else
+constexpr char kBarra = '/';
+constexpr const char* kTrazaAbsoluta = "/var/tmp/t.log";
+#endif
 
 // A private folder and the DEPURACION_* variables as they were, both restored afterwards.
 struct ConCarpeta : ::testing::Test {
@@ -23,19 +33,20 @@ struct ConCarpeta : ::testing::Test {
 
     void SetUp() override {
         carpeta =
-            fs::temp_directory_path() / ("core_servicios_" + std::to_string(::getpid()) + "_" +
+            fs::temp_directory_path() / ("core_servicios_" + std::to_string(plataforma::IdProceso()) + "_" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(carpeta);
         for (const char* v : {"DEPURACION_INI", "DEPURACION_BASE", "DEPURACION_ODBC", "DEPURACION_TRAZA",
                               "DEPURACION_CARPETA"}) {
             const char* x = std::getenv(v);
             guardadas[v] = x ? std::optional<std::string>(x) : std::nullopt;
-            ::unsetenv(v);
+            dep::prueba::QuitarVariable(v);
         }
     }
     void TearDown() override {
         for (const auto& [k, v] : guardadas)
-            v ? (void)::setenv(k.c_str(), v->c_str(), 1) : (void)::unsetenv(k.c_str());
+            v ? (void)dep::prueba::FijarVariable(k.c_str(), v->c_str())
+              : (void)dep::prueba::QuitarVariable(k.c_str());
         FormServices::FijarCarpetaPrograma({});
         std::error_code ec;
         fs::remove_all(carpeta, ec);
@@ -84,42 +95,48 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     EXPECT_EQ(a.base, (carpeta / "demo.db").string());
     EXPECT_EQ(a.esperaBloqueo, 5000);
 
-    Escribir(
-        "cn000pr.ini",
-        "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=/var/tmp/t.log\n"
-        "TiempoEspera=30\nEsperaBloqueo=250\n");
+    Escribir("cn000pr.ini",
+             "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=" +
+                 std::string(kTrazaAbsoluta) +
+                 "\n"
+                 "TiempoEspera=30\nEsperaBloqueo=250\n");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "sqlite");
     EXPECT_EQ(a.base, (carpeta / "datos/suite.db").string());
     EXPECT_EQ(a.prefijoAdmin, "ADMIN.dbo.");
-    EXPECT_EQ(a.traza, "/var/tmp/t.log");
+    EXPECT_EQ(a.traza, kTrazaAbsoluta);
     EXPECT_EQ(a.tiempoEspera, 30);
     EXPECT_EQ(a.esperaBloqueo, 250);
 
-    ::setenv("DEPURACION_BASE", "/otra/base.db", 1);
-    ::setenv("DEPURACION_TRAZA", "/otra/traza.log", 1);
+    dep::prueba::FijarVariable("DEPURACION_BASE", "/otra/base.db");
+    dep::prueba::FijarVariable("DEPURACION_TRAZA", "/otra/traza.log");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.base, "/otra/base.db");
     EXPECT_EQ(a.traza, "/otra/traza.log");
-    ::setenv("DEPURACION_ODBC", "DSN=suite;UID=sa", 1);
+    dep::prueba::FijarVariable("DEPURACION_ODBC", "DSN=suite;UID=sa");
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "odbc");
     EXPECT_EQ(a.odbc, "DSN=suite;UID=sa");
 
     const std::string otro = Escribir("otro.ini", "[conexion]\nmotor=odbc\nodbc=DSN=x\n");
-    ::unsetenv("DEPURACION_ODBC");
-    ::unsetenv("DEPURACION_BASE");
-    ::setenv("DEPURACION_INI", otro.c_str(), 1);
+    dep::prueba::QuitarVariable("DEPURACION_ODBC");
+    dep::prueba::QuitarVariable("DEPURACION_BASE");
+    dep::prueba::FijarVariable("DEPURACION_INI", otro);
     a = LeerAjustesConexion();
     EXPECT_EQ(a.motor, "odbc");
     EXPECT_EQ(a.odbc, "DSN=x");
 }
 
 TEST_F(ConCarpeta, CarpetaDelPrograma) {
+#ifdef __linux__
     EXPECT_EQ(FormServices::CarpetaPrograma(),
               fs::read_symlink("/proc/self/exe").parent_path().string() + "/");
-    ::setenv("DEPURACION_CARPETA", "/opt/suite", 1);
-    EXPECT_EQ(FormServices::CarpetaPrograma(), "/opt/suite/");
+#else
+    EXPECT_TRUE(fs::exists(fs::path(FormServices::CarpetaPrograma()) / "test_runtime.exe"))
+        << FormServices::CarpetaPrograma();
+#endif
+    dep::prueba::FijarVariable("DEPURACION_CARPETA", "/opt/suite");
+    EXPECT_EQ(FormServices::CarpetaPrograma(), std::string("/opt/suite") + kBarra);
     FormServices::FijarCarpetaPrograma("/srv/x/");
     EXPECT_EQ(FormServices::CarpetaPrograma(), "/srv/x/");
 }
@@ -135,7 +152,7 @@ TEST(FormServices, ConversionesYListas) {
     EXPECT_EQ(f.ValorCampo(Value(3)), Value(3));
     EXPECT_EQ(f.TextoSQL("D'Alessio 'x'", 4), "D''Alessio ''x''");
     EXPECT_EQ(f.TextoSQL("D'Alessio", 0), "D'Alessio");
-    EXPECT_EQ(f.CarpetaConBarra("/tmp"), "/tmp/");
+    EXPECT_EQ(f.CarpetaConBarra("/tmp"), std::string("/tmp") + kBarra);
     EXPECT_EQ(f.CarpetaConBarra("/tmp/"), "/tmp/");
     EXPECT_EQ(f.CarpetaConBarra("C:\\Temp\\"), "C:\\Temp\\");
     EXPECT_EQ(f.CarpetaConBarra(""), "");

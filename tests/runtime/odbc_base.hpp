@@ -11,8 +11,13 @@
 
 namespace dep::odbc::prueba {
 
-inline constexpr const char* kDriverSqlite = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
-inline constexpr const char* kDriverTds = "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so";
+// The drivers by their installed names (odbcinst.ini; the ODBC data sources of Windows).
+inline constexpr const char* kDriverSqlite = "SQLite3";
+inline constexpr const char* kDriverTds = "FreeTDS";
+
+// Why the tests cannot use the driver `nombre`: not installed, or (on Windows) installed for
+// another system; "" when they can.
+std::string PorQueNoHayDriver(const std::string& nombre);
 
 class BaseOdbc : public ::testing::Test {
   protected:

@@ -3,7 +3,7 @@
 // real ODBC calls to a demo database, and leave it as the embedded engine leaves a copy of it.
 #ifdef DEP_HAS_ODBC
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include "runtime/plataforma/identidad.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +15,7 @@
 #include "runtime/motores.hpp"
 #include "runtime/odbc/odbc_sqlite.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/proceso.hpp"
 #include "tests/purge/anfitrion_prueba.hpp"
 #include "tests/runtime/odbc_base.hpp"
 
@@ -51,12 +52,12 @@ Resultado Estado(Conexion& cn) {
 }
 
 TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
-    if (!std::filesystem::exists(kDriverSqlite)) GTEST_SKIP() << "falta el controlador ODBC de SQLite";
-    const auto carpeta =
-        std::filesystem::temp_directory_path() / ("dep_odbc_purga_" + std::to_string(::getpid()));
+    if (const std::string no = PorQueNoHayDriver(kDriverSqlite); !no.empty()) GTEST_SKIP() << no;
+    const auto carpeta = std::filesystem::temp_directory_path() /
+                         ("dep_odbc_purga_" + std::to_string(plataforma::IdProceso()));
     std::filesystem::remove_all(carpeta);
     std::filesystem::create_directories(carpeta);
-    setenv("TEMP", carpeta.c_str(), 1);
+    dep::prueba::FijarVariable("TEMP", carpeta.string());
     const std::string embebida = (carpeta / "embebida.db").string();
     const std::string porOdbc = (carpeta / "odbc.db").string();
     OpcionesDemo o;
@@ -74,7 +75,7 @@ TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
 
     OpcionesOdbc oo;
     // No waiting for the disk at each of the many commits: the file is thrown away afterwards.
-    oo.cadena = std::string("Driver=") + kDriverSqlite + ";Database=" + porOdbc + ";SyncPragma=OFF";
+    oo.cadena = std::string("Driver={") + kDriverSqlite + "};Database=" + porOdbc + ";SyncPragma=OFF";
     oo.traducir = TraduccionSqlite();
     std::shared_ptr<Conexion> odbc = std::make_shared<ConexionOdbc>(oo);
     OperadorGuionado op2;
@@ -100,7 +101,7 @@ TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
 
     sqlite.reset();
     odbc.reset();
-    unsetenv("TEMP");
+    dep::prueba::QuitarVariable("TEMP");
     std::filesystem::remove_all(carpeta);
 }
 

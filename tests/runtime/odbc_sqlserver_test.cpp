@@ -16,12 +16,12 @@ namespace dep::odbc::prueba {
 namespace {
 
 TEST(OdbcFreeTds, SinServidorElMensajeEsCastellanoYNoLlevaLaClave) {
-    if (!std::filesystem::exists(kDriverTds)) GTEST_SKIP() << "falta el controlador FreeTDS " << kDriverTds;
+    if (const std::string no = PorQueNoHayDriver(kDriverTds); !no.empty()) GTEST_SKIP() << no;
     AjustesConexion a;
     a.motor = "odbc";
     // Port 1 of the loopback: nothing listens, the refusal is immediate; the login time-out
     // bounds the wait anyway.
-    a.odbc = std::string("Driver=") + kDriverTds +
+    a.odbc = std::string("Driver={") + kDriverTds + "}" +
              ";Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=secreto;TDS_Version=7.4;ClientCharset=UTF-8";
     a.tiempoEspera = 5;
     try {

@@ -3,7 +3,6 @@
 // SQLite C API (a second connection, as another program of the suite would be).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -12,14 +11,14 @@
 
 #include "runtime/ajustes.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
+#include "tests/apoyo/carpeta.hpp"
 
 namespace dep::prueba {
 
 class BaseTemporal {
   public:
     explicit BaseTemporal(const std::string& ddl = {}, const std::string& nombre = "prueba.db") {
-        std::string plantilla = (std::filesystem::path(::testing::TempDir()) / "sqlite_XXXXXX").string();
-        carpeta_ = mkdtemp(plantilla.data());
+        carpeta_ = CarpetaNueva("sqlite", std::filesystem::path(::testing::TempDir())).string();
         ruta_ = (std::filesystem::path(carpeta_) / nombre).string();
         sqlite3* db = nullptr;
         sqlite3_open_v2(ruta_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

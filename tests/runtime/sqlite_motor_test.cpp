@@ -1,11 +1,11 @@
 // The embedded engine on real database files: opening, the statement shapes the purges send,
 // dates, the IF EXISTS merge batch and trigger switching.
-#include <sys/stat.h>
 
 #include <fstream>
 
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
+#include "runtime/plataforma/acceso.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
 namespace dep {
@@ -46,8 +46,9 @@ TEST(SqliteAbrir, ArchivosQueNoSirvenDanMensajesEnCastellano) {
 
 TEST(SqliteAbrir, ArchivoDeSoloLectura) {
     BaseTemporal b("CREATE TABLE T (A TEXT);");
-    chmod(b.Ruta().c_str(), 0444);
-    if (access(b.Ruta().c_str(), W_OK) == 0)
+    namespace fs = std::filesystem;
+    fs::permissions(b.Ruta(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (plataforma::Permite(b.Ruta(), plataforma::Acceso::kEscritura))
         GTEST_SKIP() << "el usuario de la prueba escribe aunque el archivo sea de solo lectura";
     EXPECT_NE(MensajeAlAbrir(b).find("solo lectura"), std::string::npos);
 }

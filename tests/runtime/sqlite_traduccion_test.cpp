@@ -6,6 +6,7 @@
 
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/colacion.hpp"
+#include "tests/apoyo/proceso.hpp"
 #include "tests/apoyo/rechazos.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
@@ -147,9 +148,9 @@ TEST_F(SqliteTraduccion, RechazoDePruebaEnLaEnesimaVezNoCambiaNada) {
 
 TEST_F(SqliteTraduccion, RechazosDeLasPruebasYNuncaDesdeElEntorno) {
     // The shipped engine ignores the variable the test console reads.
-    setenv("DEPURACION_RECHAZAR", "INSERT INTO T|0|Sin permiso", 1);
+    dep::prueba::FijarVariable("DEPURACION_RECHAZAR", "INSERT INTO T|0|Sin permiso");
     auto sinRechazos = b_.Abrir();
-    unsetenv("DEPURACION_RECHAZAR");
+    dep::prueba::QuitarVariable("DEPURACION_RECHAZAR");
     EXPECT_NO_THROW(sinRechazos->Execute("INSERT INTO T (ID) VALUES (8)"));
     sinRechazos->Execute("DELETE T WHERE ID = 8");
 

@@ -1,0 +1,11 @@
+#include "runtime/plataforma/hora.hpp"
+
+namespace dep::plataforma {
+
+std::tm TiempoLocal(std::time_t t) {
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    return tm;
+}
+
+}  // namespace dep::plataforma
