@@ -21,15 +21,15 @@ std::string ValorAux(const PasadaEnCurso& p) {
     return p.ultima.empty() ? p.corte : p.corte + ";" + p.ultima;
 }
 
-long long Contar(DataServices& datos, const std::string& donde) {
+}  // namespace
+
+long long ContarAsientos(DataServices& datos, const std::string& donde) {
     Recordset rs;
     datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde, rs);
     const Value v = rs.EOF() ? Value::Nulo() : rs.Fields("N");
     datos.CerrarRecordset(rs);
     return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
 }
-
-}  // namespace
 
 std::string SqlGrabarPasadaEnCurso(const PasadaEnCurso& p) {
     return "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo, PoliticaNegocio) VALUES ('" +
@@ -77,9 +77,9 @@ Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, 
     // the detail "Depuracion".
     r.condicion = delComprobante + " AND Fecha = '" + TextoFecha(corteRec->SumarDias(1)) +
                   "' AND DETALLE = 'Depuracion'";
-    const long long todas = Contar(datos, delComprobante);
+    const long long todas = ContarAsientos(datos, delComprobante);
     if (todas == 0) return r;  // nothing was merged before it died: only the record goes
-    r.filas = Contar(datos, r.condicion);
+    r.filas = ContarAsientos(datos, r.condicion);
     if (r.filas != todas) {
         r.accion = Recuperacion::Accion::Rehusar;
         r.motivo = "ATENCION: " + nombre + " NOMBRA UN COMPROBANTE CON " + std::to_string(todas - r.filas) +
@@ -112,7 +112,7 @@ Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, 
 }
 
 bool ExisteComprobanteResumen(DataServices& datos, const std::string& tipo, const std::string& id) {
-    return Contar(datos, CondicionComprobante(tipo, id)) > 0;
+    return ContarAsientos(datos, CondicionComprobante(tipo, id)) > 0;
 }
 
 std::string CondicionComprobante(const std::string& tipo, const std::string& clave) {

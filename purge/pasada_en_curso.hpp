@@ -48,6 +48,9 @@ struct Recuperacion {
 // Decides from the record `rec` and the voucher's rows, for a new run up to `corte`. Raises Falla.
 Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, const Fecha& corte);
 
+// Rows of MV_ASIENTOS that meet `donde`. Raises Falla.
+long long ContarAsientos(DataServices& datos, const std::string& donde);
+
 // True when MV_ASIENTOS holds rows of the voucher `id` (branch, number, letter) of type `tipo`.
 bool ExisteComprobanteResumen(DataServices& datos, const std::string& tipo, const std::string& id);
 

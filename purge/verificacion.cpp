@@ -64,11 +64,7 @@ SumasPorClave SumarLibros(DataServices& datos, const std::string& filtro, const 
 Aporte SumarDonde(DataServices& datos, const std::string& donde) {
     Aporte a;
     a.sumas = SumarExacto(datos, SqlSumasExactasDonde(" and (" + donde + ")"));
-    Recordset rs;
-    datos.AbrirRecordset("SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde, rs);
-    const Value v = rs.EOF() ? Value::Nulo() : rs.Fields("N");
-    datos.CerrarRecordset(rs);
-    a.filas = v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
+    a.filas = ContarAsientos(datos, donde);
     return a;
 }
 
