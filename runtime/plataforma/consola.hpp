@@ -16,9 +16,10 @@ class ConsolaPreparada {
     ConsolaPreparada& operator=(const ConsolaPreparada&) = delete;
 
   private:
-    unsigned paginaSalida_ = 0;
-    unsigned long modoErrores_ = 0;
-    bool restaurar_ = false;
+    // What Windows had before; the POSIX console has nothing to put back.
+    [[maybe_unused]] unsigned paginaSalida_ = 0;
+    [[maybe_unused]] unsigned long modoErrores_ = 0;
+    [[maybe_unused]] bool restaurar_ = false;
 };
 
 bool ErroresEnTerminal();
