@@ -77,4 +77,10 @@ std::string SiguienteOcho(Moneda m) {
     return Formato(m.ADoble(), 8);
 }
 
+bool EsUno(const std::string& tc, std::initializer_list<const char*> lista) {
+    for (const char* x : lista)
+        if (IgualesSinCaso(tc, x)) return true;
+    return false;
+}
+
 }  // namespace dep::numeracion

@@ -2,6 +2,7 @@
 // Small pieces shared by the numbering routines: record sets released on every way out, fields
 // read by name with a message that says which column is missing, and the trap of a routine.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,7 @@ std::string Formato(double n, int digitos);
 std::string FormatoValor(const Value& v, int digitos);
 // A currency value plus one, formatted with eight digits.
 std::string SiguienteOcho(Moneda m);
+// Whether the voucher type is one of those listed, capitals aside.
+bool EsUno(const std::string& tc, std::initializer_list<const char*> lista);
 
 }  // namespace dep::numeracion

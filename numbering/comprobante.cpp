@@ -11,12 +11,6 @@ namespace dep {
 
 namespace {
 
-bool EsUno(const std::string& tc, std::initializer_list<const char*> lista) {
-    for (const char* x : lista)
-        if (IgualesSinCaso(tc, x)) return true;
-    return false;
-}
-
 // Characters 5 to 12 of an IDCOMPROBANTE: its number part.
 std::string ParteNumero(const std::string& id) {
     return id.size() > 4 ? id.substr(4, 8) : std::string();
@@ -152,7 +146,7 @@ void Obtener_Nro_Comprobante(Servicios& s, const std::string& tc, std::string& s
         return;
     }
 
-    if (EsUno(tc, {"OPG", "PG", "FC", "NC", "ND", "NP", "GF", "PR", "RM", "TK", "TKFC", "FP", "VJ", "IR",
+    if (numeracion::EsUno(tc, {"OPG", "PG", "FC", "NC", "ND", "NP", "GF", "PR", "RM", "TK", "TKFC", "FP", "VJ", "IR",
                    "VS", "SI", "AJP", "AJN", "TRP"}))
         return;
 

@@ -12,12 +12,6 @@ namespace {
 
 constexpr const char* kTabla = "V_TA_CPTE";
 
-bool EsUno(const std::string& tc, std::initializer_list<const char*> lista) {
-    for (const char* x : lista)
-        if (IgualesSinCaso(tc, x)) return true;
-    return false;
-}
-
 bool ContieneSinCaso(const std::string& texto, const std::string& buscado) {
     return Mayusculas(texto).find(Mayusculas(buscado)) != std::string::npos;
 }
@@ -71,7 +65,7 @@ void Obtener_Nro_Comprobante_Contable(Servicios& s, const std::string& tc, std::
         return;
 
     // 1. The operator's default branch and letter.
-    if (EsUno(tipo, {"OT", "FC", "NC", "ND"}) && Recortar(sucursal).empty()) {
+    if (numeracion::EsUno(tipo, {"OT", "FC", "NC", "ND"}) && Recortar(sucursal).empty()) {
         bool hallado = false;
         if (!paso([&] {
                 hallado =
@@ -185,7 +179,7 @@ void Obtener_Nro_Comprobante_Contable(Servicios& s, const std::string& tc, std::
             if (saltar) return Fila::Siguiente;
             // These types are numbered per branch.
             if (!paso([&] {
-                    if (!EsUno(tipo, {"FC", "OT", "PR"}) || Recortar(sucursal).empty()) return;
+                    if (!numeracion::EsUno(tipo, {"FC", "OT", "PR"}) || Recortar(sucursal).empty()) return;
                     const Value& suc = Campo(rs.rs(), l + "_SUC_DEFAULT", kTabla);
                     if (!suc.EsNulo() && LeerNumero(sucursal) != suc.ANumero()) saltar = true;
                 }))

@@ -8,10 +8,6 @@ namespace {
 
 const char* const kFinLinea = "\r\n";
 
-std::string Parte(const std::string& clave, std::size_t desde, std::size_t largo) {
-    return desde < clave.size() ? clave.substr(desde, largo) : std::string();
-}
-
 // A plain value that goes between the quotes of the surrounding pieces.
 std::string Citado(const Value& v) {
     return DoblarComillas(TextoPlano(v));

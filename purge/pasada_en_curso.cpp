@@ -11,10 +11,6 @@ std::string Clave(const std::string& tipo) {
     return "DEPURACION_EN_CURSO_" + tipo;
 }
 
-std::string Parte(const std::string& s, std::size_t desde, std::size_t largo) {
-    return desde < s.size() ? s.substr(desde, largo) : std::string();
-}
-
 // ValorAux holds the cut-off date and, once a walk date merged, ";" and that date. A record of an
 // earlier version holds the cut-off date only.
 std::string ValorAux(const PasadaEnCurso& p) {

@@ -44,5 +44,9 @@ std::string Mayusculas(std::string_view s);  // ASCII and the Spanish accented l
 bool IgualesSinCaso(std::string_view a, std::string_view b);
 // Doubles every single quote, for a text that goes between single quotes in a statement.
 std::string DoblarComillas(std::string_view s);
+// `largo` characters from `desde` (0-based), or fewer; nothing past the end.
+inline std::string Parte(const std::string& s, std::size_t desde, std::size_t largo) {
+    return desde < s.size() ? s.substr(desde, largo) : std::string();
+}
 
 }  // namespace dep

@@ -28,7 +28,7 @@ if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "=$prefijo/lib/libsqlite3.a\$" "$di
   fresco=(--fresh)
 fi
 cmake "${fresco[@]}" -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$raiz/cmake/mingw-w64.cmake" -DDEP_PREFIJO_WINDOWS="$prefijo" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEP_WITH_QT=OFF -DDEP_WERROR=ON "${lanzador[@]}" >/dev/null
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DDEP_WITH_QT=OFF -DDEP_WERROR=ON "${lanzador[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 t2=$(reloj)
 echo "windows: compilación cruzada en $((t2 - t1)) s"

@@ -1,4 +1,5 @@
 #include "app/ventana/barra_estado.hpp"
+#include "app/ventana/texto_qt.hpp"
 
 #include <QDate>
 #include <QLabel>
@@ -57,10 +58,6 @@ QLabel& Requerir(BarraEstado& sb, const char* clave) {
     QLabel* l = sb.Panel(clave);
     if (!l) throw Falla(35601, std::string("No se encontró el panel ") + clave);
     return *l;
-}
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 }  // namespace

@@ -20,14 +20,11 @@
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
 #include "app/ventana/util_kit.hpp"
+#include "app/ventana/texto_qt.hpp"
 
 namespace dep {
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 bool EsEntrada(QEvent::Type t) {
     switch (t) {

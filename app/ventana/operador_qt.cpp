@@ -1,4 +1,5 @@
 #include "app/ventana/operador_qt.hpp"
+#include "app/ventana/texto_qt.hpp"
 
 #include <QCalendarWidget>
 #include <QDialog>
@@ -18,10 +19,6 @@
 
 namespace dep {
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 struct Boton {
     QMessageBox::StandardButton qt;

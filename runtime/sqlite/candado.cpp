@@ -30,7 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFuente = "depuracion/sqlite";
 // The holder line starts so; a companion holding anything else was not written by the lock.
 constexpr std::string_view kPrefijoOcupante = "proceso ";
 constexpr std::size_t kMaximoOcupante = 1024;
@@ -52,7 +51,7 @@ class CandadoArchivo final : public CandadoCorrida {
 };
 
 [[noreturn]] void NoBloquea(const std::string& motivo) {
-    throw Falla(err::kBaseDatos, motivo, kFuente);
+    throw Falla(err::kBaseDatos, motivo, kFuenteSqlite);
 }
 
 // The file's path with every link and relative part resolved; as typed when it cannot be.

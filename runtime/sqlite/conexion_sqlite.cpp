@@ -23,10 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFuente = "depuracion/sqlite";
 
 [[noreturn]] void NoAbre(const std::string& ruta, const std::string& motivo) {
-    throw Falla(err::kConexion, "No se puede abrir la base de datos '" + ruta + "': " + motivo, kFuente);
+    throw Falla(err::kConexion, "No se puede abrir la base de datos '" + ruta + "': " + motivo, kFuenteSqlite);
 }
 
 std::string MotivoSqlite(int rc, const char* mensaje) {
@@ -98,7 +97,7 @@ std::shared_ptr<Conexion> AbrirSqlite(const AjustesConexion& a) {
 std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) {
     const std::string& ruta = a.base;
     if (Recortar(ruta).empty())
-        throw Falla(err::kConexion, "No se indicó el archivo de la base de datos", kFuente);
+        throw Falla(err::kConexion, "No se indicó el archivo de la base de datos", kFuenteSqlite);
     std::error_code ec;
     const auto estado = fs::status(Ruta(ruta), ec);
     if (!fs::exists(estado)) NoAbre(ruta, "no existe el archivo");
@@ -213,8 +212,8 @@ void ConexionSqlite::ComprobarRechazoDePrueba(const std::string& sql) {
 }
 
 void ConexionSqlite::Rehusar(const std::string& descripcion, const std::string& estado) {
-    errores_.push_back(ErrorBD{err::kBaseDatos, descripcion, kFuente, estado, false});
-    throw Falla(err::kBaseDatos, descripcion, kFuente);
+    errores_.push_back(ErrorBD{err::kBaseDatos, descripcion, kFuenteSqlite, estado, false});
+    throw Falla(err::kBaseDatos, descripcion, kFuenteSqlite);
 }
 
 void ConexionSqlite::Trazar(const char* que, const std::string& sql, const std::string& resultado) {
@@ -240,17 +239,17 @@ void ConexionSqlite::BeginTrans() {
         throw Falla(err::kBaseDatos,
                     "No se puede iniciar la transacción en '" + nombreBase_ +
                         "': " + MotivoSqlite(rc, msg ? texto.c_str() : nullptr),
-                    kFuente);
+                    kFuenteSqlite);
     ++nivel_;
 }
 
 void ConexionSqlite::CommitTrans() {
     if (nivel_ == 0)
-        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que confirmar", kFuente);
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que confirmar", kFuenteSqlite);
     if (nivel_ == 1 && sqlite3_get_autocommit(db_)) {
         nivel_ = 0;
         Trazar("CommitTrans", "COMMIT", "ERROR la base de datos ya había anulado la transacción");
-        throw Falla(err::kBaseDatos, "La base de datos anuló la transacción antes de confirmarla", kFuente);
+        throw Falla(err::kBaseDatos, "La base de datos anuló la transacción antes de confirmarla", kFuenteSqlite);
     }
     const std::string sql = nivel_ == 1 ? "COMMIT" : "RELEASE dep_t" + std::to_string(nivel_);
     char* msg = nullptr;
@@ -260,13 +259,13 @@ void ConexionSqlite::CommitTrans() {
     Trazar("CommitTrans", sql, rc == SQLITE_OK ? "hecho" : "ERROR " + texto);
     if (rc != SQLITE_OK)
         throw Falla(err::kBaseDatos,
-                    "No se puede confirmar la transacción: " + MotivoSqlite(rc, texto.c_str()), kFuente);
+                    "No se puede confirmar la transacción: " + MotivoSqlite(rc, texto.c_str()), kFuenteSqlite);
     --nivel_;
 }
 
 void ConexionSqlite::RollbackTrans() {
     if (nivel_ == 0)
-        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que anular", kFuente);
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que anular", kFuenteSqlite);
     std::string sql;
     if (nivel_ == 1)
         sql = sqlite3_get_autocommit(db_) ? "" : "ROLLBACK";
@@ -280,7 +279,7 @@ void ConexionSqlite::RollbackTrans() {
     --nivel_;
     if (rc != SQLITE_OK)
         throw Falla(err::kBaseDatos, "No se puede anular la transacción: " + MotivoSqlite(rc, texto.c_str()),
-                    kFuente);
+                    kFuenteSqlite);
 }
 
 long ConexionSqlite::Execute(const std::string& sql) {

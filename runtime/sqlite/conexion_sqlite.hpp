@@ -20,6 +20,9 @@ struct sqlite3_stmt;
 
 namespace dep {
 
+// The source the engine's errors name.
+inline constexpr const char* kFuenteSqlite = "depuracion/sqlite";
+
 class ConexionSqlite final : public Conexion, private sqlite::Esquema {
   public:
     // Opens `a.base`; never creates a missing file. Raises Falla(err::kConexion) naming the file.

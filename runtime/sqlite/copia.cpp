@@ -22,13 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFuente = "depuracion/sqlite";
 constexpr int kPaginasPorPaso = 256;  // 1 MiB of 4 KiB pages between two looks at the cancel button
 constexpr int kEsperasOcupada = 200;  // another program writing: 10 s in steps of 50 ms
 constexpr int kNombres = 100;         // copies of the same second tried before giving up
 
 [[noreturn]] void NoCopia(const std::string& motivo) {
-    throw Falla(err::kBaseDatos, "No se pudo hacer la copia de seguridad: " + motivo, kFuente);
+    throw Falla(err::kBaseDatos, "No se pudo hacer la copia de seguridad: " + motivo, kFuenteSqlite);
 }
 
 // The copy under its temporary name: removed, with what SQLite kept beside it, unless published.
@@ -91,7 +90,7 @@ class Respaldo {
 };
 
 [[noreturn]] void Cancelada() {
-    throw Falla(err::kCancelado, "Copia de seguridad cancelada: no se dejó ninguna copia", kFuente);
+    throw Falla(err::kCancelado, "Copia de seguridad cancelada: no se dejó ninguna copia", kFuenteSqlite);
 }
 
 // The pages in steps, asking `cancelar` between them; a busy source is waited for a while.

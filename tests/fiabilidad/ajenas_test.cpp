@@ -46,10 +46,6 @@ void PrintTo(const Caso& k, std::ostream* os) {
     *os << k.nombre;
 }
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
 std::string Reemplazar(std::string s, const std::string& de, const std::string& a) {
     const auto p = s.find(de);
     if (p == std::string::npos) throw std::runtime_error("no esta '" + de + "' en " + s);

@@ -20,10 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
 void CrearFifo(const fs::path& p) {
 #ifdef _WIN32
     throw fs::filesystem_error("Windows no tiene FIFO con nombre en una carpeta", p,

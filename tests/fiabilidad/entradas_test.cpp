@@ -23,29 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
-void Demo(const std::string& ruta, long long asientos = 800) {
-    OpcionesDemo o;
-    o.asientos = asientos;
-    o.semilla = 3;
-    GenerarDemo(ruta, o);
-}
-
-void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
-            const std::string& que) {
-    EXPECT_EQ(Integridad(base), "ok") << que;
-    const auto d = Diferencias(originales, Actuales(base, hastaIso));
-    EXPECT_TRUE(d.empty()) << que << ": " << d.size() << " grupos descuadrados, el primero "
-                           << (d.empty() ? "" : d.front());
-}
-
 TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrandesSeConsolidan) {
     Carpeta c;
     const std::string base = c / "demo.db";
-    Demo(base);
+    Demo(base, 800);
     {
         demo::Bd bd(base);
         bd.Ejecutar(
@@ -94,7 +75,7 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
 TEST(ValoresRaros, UnaCotizacionNulaSeConsolidaSinPerderNada) {
     Carpeta c;
     const std::string base = c / "demo.db";
-    Demo(base);
+    Demo(base, 800);
     {
         demo::Bd bd(base);
         bd.Ejecutar("UPDATE MV_ASIENTOS SET COTIZACION = NULL WHERE ID % 9 = 2");
@@ -141,7 +122,7 @@ TEST_F(Consola, FechasEscritasDeTodasLasFormasAceptadasYRechazadas) {
 
 TEST(Fechas, LaMismaFechaEscritaDeOtraFormaDejaLosMismosLibros) {
     Carpeta c;
-    Demo(c / "a.db");
+    Demo(c / "a.db", 800);
     fs::copy_file(c / "a.db", c / "b.db");
     EXPECT_EQ(Programa({"--hasta", "30/06/2021", "--asientos", "--base", c / "a.db"}).estado, 0);
     EXPECT_EQ(Programa({"--hasta", "30-6-21", "--asientos", "--base", c / "b.db"}).estado, 0);
@@ -169,7 +150,7 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
 
     // Locked by another process: the busy time-out of the settings, then a clear message.
     const std::string base = c / "demo.db";
-    Demo(base);
+    Demo(base, 800);
     const Sumas originales = Originales(base, "2021-06-30");
     {
         std::ofstream ini(c / "cn000pr.ini");
@@ -238,7 +219,7 @@ TEST(Archivos, UnDiscoLlenoEnMediaFechaNoPierdeNadaYSeTerminaConEspacio) {
 TEST(Ajustes, SinArchivoOConUnoMalFormadoValenLosValoresPorDefecto) {
     Carpeta c;
     const std::string base = c / "demo.db";
-    Demo(base);
+    Demo(base, 800);
     const Sumas originales = Originales(base, "2021-03-31");
     {
         std::ofstream ini(c / "malo.ini", std::ios::binary);

@@ -14,10 +14,6 @@ namespace {
 constexpr const char* kCorte = "31/03/2021";
 constexpr const char* kCorteIso = "2021-03-31";
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
 class Rechazos : public ::testing::Test {
   protected:
     void SetUp() override { Nueva(); }

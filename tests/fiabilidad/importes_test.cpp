@@ -12,10 +12,6 @@
 namespace dep::fiabilidad {
 namespace {
 
-bool Contiene(const std::string& s, const std::string& t) {
-    return s.find(t) != std::string::npos;
-}
-
 // Every amount and date of MV_ASIENTOS in row order: a refused run changes none.
 std::string Volcado(const std::string& base) {
     sqlite3* db = nullptr;

@@ -14,8 +14,10 @@
 #include <sstream>
 #include <thread>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "demo/demo.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::fiabilidad {
@@ -107,6 +109,21 @@ long long Cuenta(const std::string& base, const std::string& sql) {
     }
     sqlite3_close(db);
     return n;
+}
+
+void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla) {
+    OpcionesDemo o;
+    o.asientos = asientos;
+    o.semilla = semilla;
+    GenerarDemo(ruta, o);
+}
+
+void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+            const std::string& que) {
+    EXPECT_EQ(Integridad(base), "ok") << que;
+    const auto d = Diferencias(originales, Actuales(base, hastaIso));
+    EXPECT_TRUE(d.empty()) << que << ": " << d.size() << " grupos descuadrados, el primero "
+                           << (d.empty() ? "" : d.front());
 }
 
 std::string Integridad(const std::string& base) {

@@ -25,6 +25,15 @@ Sumas Actuales(const std::string& base, const std::string& hastaIso);
 // The differences between two sets of sums, as readable lines (empty: the books balance).
 std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora);
 
+// A demo file of `asientos` entries made from `semilla`.
+void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla = 3);
+// The books of `base` balance against `originales` and the file is sound; `que` names the case.
+void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+            const std::string& que);
+inline bool Contiene(const std::string& s, const std::string& t) {
+    return s.find(t) != std::string::npos;
+}
+
 std::string Integridad(const std::string& base);                    // "ok" when the file is sound
 long long Cuenta(const std::string& base, const std::string& sql);  // first column of the first row
 int DisparadoresDeAsientos(const std::string& base);       // triggers of MV_ASIENTOS in sqlite_master

@@ -5,20 +5,13 @@
 #include "runtime/conversions.hpp"
 #include "runtime/recordset.hpp"
 #include "tests/runtime/core_conexion_grabadora.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
 
 using prueba::ConexionGrabadora;
-
-long NumeroDeFalla(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Falla& e) {
-        return e.Numero();
-    }
-    return 0;
-}
+using prueba::NumeroDeFalla;
 
 Resultado Config(std::vector<std::vector<Value>> filas) {
     return Resultado{{"CLAVE", "VALOR", "ValorAux", "Grupo", "PoliticaNegocio"}, std::move(filas)};

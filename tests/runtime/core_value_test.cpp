@@ -4,18 +4,12 @@
 
 #include "runtime/falla.hpp"
 #include "runtime/value.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
 
-long NumeroDeFalla(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Falla& e) {
-        return e.Numero();
-    }
-    return 0;
-}
+using prueba::NumeroDeFalla;
 
 TEST(Value, ATextoSigueLasConversionesDeLaPlataforma) {
     EXPECT_EQ(Value().ATexto(), "");
