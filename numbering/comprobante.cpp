@@ -146,8 +146,8 @@ void Obtener_Nro_Comprobante(Servicios& s, const std::string& tc, std::string& s
         return;
     }
 
-    if (numeracion::EsUno(tc, {"OPG", "PG", "FC", "NC", "ND", "NP", "GF", "PR", "RM", "TK", "TKFC", "FP", "VJ", "IR",
-                   "VS", "SI", "AJP", "AJN", "TRP"}))
+    if (numeracion::EsUno(tc, {"OPG", "PG", "FC", "NC", "ND", "NP", "GF", "PR", "RM", "TK", "TKFC", "FP",
+                               "VJ", "IR", "VS", "SI", "AJP", "AJN", "TRP"}))
         return;
 
     if (IgualesSinCaso(tc, "OC")) {

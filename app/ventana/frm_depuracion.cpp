@@ -19,8 +19,8 @@
 #include "app/ventana/barra_estado.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
-#include "app/ventana/util_kit.hpp"
 #include "app/ventana/texto_qt.hpp"
+#include "app/ventana/util_kit.hpp"
 
 namespace dep {
 

@@ -23,9 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 [[noreturn]] void NoAbre(const std::string& ruta, const std::string& motivo) {
-    throw Falla(err::kConexion, "No se puede abrir la base de datos '" + ruta + "': " + motivo, kFuenteSqlite);
+    throw Falla(err::kConexion, "No se puede abrir la base de datos '" + ruta + "': " + motivo,
+                kFuenteSqlite);
 }
 
 std::string MotivoSqlite(int rc, const char* mensaje) {
@@ -245,11 +245,13 @@ void ConexionSqlite::BeginTrans() {
 
 void ConexionSqlite::CommitTrans() {
     if (nivel_ == 0)
-        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que confirmar", kFuenteSqlite);
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que confirmar",
+                    kFuenteSqlite);
     if (nivel_ == 1 && sqlite3_get_autocommit(db_)) {
         nivel_ = 0;
         Trazar("CommitTrans", "COMMIT", "ERROR la base de datos ya había anulado la transacción");
-        throw Falla(err::kBaseDatos, "La base de datos anuló la transacción antes de confirmarla", kFuenteSqlite);
+        throw Falla(err::kBaseDatos, "La base de datos anuló la transacción antes de confirmarla",
+                    kFuenteSqlite);
     }
     const std::string sql = nivel_ == 1 ? "COMMIT" : "RELEASE dep_t" + std::to_string(nivel_);
     char* msg = nullptr;
@@ -259,13 +261,15 @@ void ConexionSqlite::CommitTrans() {
     Trazar("CommitTrans", sql, rc == SQLITE_OK ? "hecho" : "ERROR " + texto);
     if (rc != SQLITE_OK)
         throw Falla(err::kBaseDatos,
-                    "No se puede confirmar la transacción: " + MotivoSqlite(rc, texto.c_str()), kFuenteSqlite);
+                    "No se puede confirmar la transacción: " + MotivoSqlite(rc, texto.c_str()),
+                    kFuenteSqlite);
     --nivel_;
 }
 
 void ConexionSqlite::RollbackTrans() {
     if (nivel_ == 0)
-        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que anular", kFuenteSqlite);
+        throw Falla(err::kOperacionNoPermitida, "No hay ninguna transacción iniciada que anular",
+                    kFuenteSqlite);
     std::string sql;
     if (nivel_ == 1)
         sql = sqlite3_get_autocommit(db_) ? "" : "ROLLBACK";

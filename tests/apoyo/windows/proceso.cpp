@@ -129,6 +129,8 @@ void Proceso::Interrumpir() {
     ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
     ::Sleep(100);
     ::FreeConsole();
+    // Programs started later must not inherit the ignored Ctrl-C.
+    ::SetConsoleCtrlHandler(nullptr, FALSE);
 }
 
 int Proceso::Esperar() {
