@@ -47,6 +47,7 @@ if [ "$pruebas" = 1 ]; then
   (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 900)
   t4=$(reloj)
   echo "windows: pruebas bajo Wine en $((t4 - t3)) s"
+  ./scripts/prueba_windows.sh "$dir" build
 fi
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
