@@ -21,6 +21,14 @@ std::optional<Fecha> LeerFechaCorte(const std::string& texto) {
     return f;
 }
 
+std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy) {
+    const auto f = LeerFechaCorte(texto);
+    if (!f) return "Fecha incorrecta";
+    if (hoy.SoloDia() < f->SoloDia())
+        return "La fecha de corte no puede ser posterior a hoy (" + TextoFecha(hoy.SoloDia()) + ")";
+    return "";
+}
+
 Fecha Depuracion::Ahora() {
     const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
     return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);

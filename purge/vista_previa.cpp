@@ -96,9 +96,9 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
     v.stock = stock;
     v.asientos = asientos;
     v.temporales = temporales;
-    const auto leida = LeerFechaCorte(hasta);
-    if (!leida) throw Falla(err::kTipoIncompatible, "Fecha incorrecta", "depuracion");
-    const Fecha corte = *leida;
+    if (const std::string rechazo = RechazoFechaCorte(hasta, Depuracion::Ahora()); !rechazo.empty())
+        throw Falla(err::kTipoIncompatible, rechazo, "depuracion");
+    const Fecha corte = *LeerFechaCorte(hasta);
     s.datos.Conexion_().CorridaEnCurso(v.corridaEnCurso);
 
     if (temporales) {

@@ -65,8 +65,8 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kTerminado;
     }
     // The same date test as the window's GRABAR.
-    if (!LeerFechaCorte(o.hasta)) {
-        out << "Fecha incorrecta" << std::endl;
+    if (const std::string rechazo = RechazoFechaCorte(o.hasta, Depuracion::Ahora()); !rechazo.empty()) {
+        out << rechazo << std::endl;
         return kUsoIncorrecto;
     }
 

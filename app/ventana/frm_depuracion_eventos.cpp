@@ -104,8 +104,9 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
         return false;
     }
-    if (!LeerFechaCorte(TextoFecha())) {
-        s_.operador.Mensaje("Fecha incorrecta", vb::kSoloAceptar);
+    if (const std::string rechazo = RechazoFechaCorte(TextoFecha(), Depuracion::Ahora()); !rechazo.empty()) {
+        s_.operador.Mensaje(rechazo, rechazo == "Fecha incorrecta" ? vb::kSoloAceptar
+                                                                   : vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
     return true;
@@ -117,6 +118,10 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
 class FrmDepuracion::Corrida {
   public:
     explicit Corrida(FrmDepuracion& f) : f_(f) {
+        // A cancel pressed while no run went on (or left by one that ended on an error) is not
+        // this run's: it would stop it after its first date.
+        f_.cancelado_ = false;
+        f_.cmdCancelar_->setText("Cancelar Proceso");
         f_.fechaCorrida_ = f_.txtFields_[0]->text().toStdString();
         for (std::size_t i = 0; i < f_.chkStock_.size(); ++i)
             f_.casillasCorrida_[i] = f_.chkStock_[i]->isChecked();

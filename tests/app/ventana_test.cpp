@@ -40,6 +40,15 @@ class VentanaTest : public QObject {
             QCOMPARE(b.op.llamadas[0].titulo, std::string());
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
+        // A mistyped year: nothing runs, and the operator is told why.
+        b.op.Olvidar();
+        b.w->txtFields(0).setText("30/06/2202");
+        std::string tecla = "GRABAR";
+        b.w->UtilKit1_click(tecla);
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("La fecha de corte no puede ser posterior a hoy (", 0) == 0);
+        QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
+        QCOMPARE(b.w->Label2(0).text(), QString());
         QCOMPARE(b.FechaGuardada(), antes);
     }
 
@@ -104,9 +113,11 @@ class VentanaTest : public QObject {
         Banco b;
         SoloCasilla(*b.w, 1);
         b.w->txtFields(0).setText("31/12/2021");
+        b.w->CmdCancelar().click();  // while no run goes on: not the next run's cancel
         b.w->UtilKit1().Pulsar("GRABAR");
         QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+        QCOMPARE(b.w->CmdCancelar().text(), QString("Cancelar Proceso"));
         QCOMPARE(b.w->txtFields(0).text(), QString("31/12/2021"));
         QCOMPARE(b.w->txtFields(0).selectedText(), QString("31/12/2021"));
         b.NuevaVentana();

@@ -295,6 +295,8 @@ TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
         {"--hasta", "31/12/9999"},
         {"--hasta", "31/12/1752"},
         {"--hasta", "31/12/9999", "--vista-previa"},
+        {"--hasta", "30/06/2202"},  // a mistyped year: after today
+        {"--hasta", "30/06/2202", "--vista-previa"},
         {"--hasta", "31/12/2021", "--aplicaciones", "00010000001X", "--cc"},
         {"--hasta", "31/12/2021", "--aplicaciones", "000100000001x", "--cc"},
         {"--hasta", "31/12/2021", "--aplicaciones", "0001000000\xC3\xB1X", "--cc"},
@@ -312,6 +314,8 @@ TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
         args.insert(args.end(), {"--base", base});
         const Salida s = Programa(args, {"TEMP=" + c.Ruta().string()});
         EXPECT_EQ(s.estado, 2) << que << "\n" << s.out << s.err;
+        if (args[1] == "30/06/2202")
+            EXPECT_TRUE(Contiene(s.out, "La fecha de corte no puede ser posterior a hoy (")) << s.out;
         EXPECT_EQ(Huella(base), antes) << que;
         EXPECT_EQ(Integridad(base), "ok") << que;
     }

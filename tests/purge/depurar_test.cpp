@@ -18,6 +18,20 @@ class Corrida : public BasePurga {
     }
 };
 
+TEST(FechaCorte, HastaHoySeAceptaYUnDiaPosteriorSeRechazaDiciendoHoy) {
+    const Fecha hoy = Fecha::DesdeYMD(2026, 12, 9, 8, 15, 0);
+    const std::string posterior = "La fecha de corte no puede ser posterior a hoy (09/12/2026)";
+    const struct {
+        const char* texto;
+        std::string rechazo;
+    } casos[] = {
+        {"09/12/2026", ""},           {"09/12/2026 23:59", ""},  {"30/06/2022", ""},
+        {"10/12/2026", posterior},    {"30/06/2202", posterior}, {"1/1/27", posterior},
+        {"31/02/2022", "Fecha incorrecta"}, {"31/12/9999", "Fecha incorrecta"},
+    };
+    for (const auto& k : casos) EXPECT_EQ(RechazoFechaCorte(k.texto, hoy), k.rechazo) << k.texto;
+}
+
 TEST_F(Corrida, SinCasillasGuardaLaFechaYMuestraLosTiempos) {
     for (bool& c : host.casillas) c = false;
     host.fecha = "31/12/2021";
