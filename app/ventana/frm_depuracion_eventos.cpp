@@ -105,8 +105,8 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
         return false;
     }
     if (const std::string rechazo = RechazoFechaCorte(TextoFecha(), Depuracion::Ahora()); !rechazo.empty()) {
-        s_.operador.Mensaje(rechazo, rechazo == "Fecha incorrecta" ? vb::kSoloAceptar
-                                                                   : vb::kSoloAceptar | vb::kExclamacion);
+        s_.operador.Mensaje(
+            rechazo, rechazo == "Fecha incorrecta" ? vb::kSoloAceptar : vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
     return true;

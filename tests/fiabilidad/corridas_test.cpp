@@ -314,8 +314,9 @@ TEST(Entradas, FechasComprobantesYArchivosInvalidosSeRechazanSinEscribirNada) {
         args.insert(args.end(), {"--base", base});
         const Salida s = Programa(args, {"TEMP=" + c.Ruta().string()});
         EXPECT_EQ(s.estado, 2) << que << "\n" << s.out << s.err;
-        if (args[1] == "30/06/2202")
+        if (args[1] == "30/06/2202") {
             EXPECT_TRUE(Contiene(s.out, "La fecha de corte no puede ser posterior a hoy (")) << s.out;
+        }
         EXPECT_EQ(Huella(base), antes) << que;
         EXPECT_EQ(Integridad(base), "ok") << que;
     }

@@ -25,9 +25,14 @@ TEST(FechaCorte, HastaHoySeAceptaYUnDiaPosteriorSeRechazaDiciendoHoy) {
         const char* texto;
         std::string rechazo;
     } casos[] = {
-        {"09/12/2026", ""},           {"09/12/2026 23:59", ""},  {"30/06/2022", ""},
-        {"10/12/2026", posterior},    {"30/06/2202", posterior}, {"1/1/27", posterior},
-        {"31/02/2022", "Fecha incorrecta"}, {"31/12/9999", "Fecha incorrecta"},
+        {"09/12/2026", ""},
+        {"09/12/2026 23:59", ""},
+        {"30/06/2022", ""},
+        {"10/12/2026", posterior},
+        {"30/06/2202", posterior},
+        {"1/1/27", posterior},
+        {"31/02/2022", "Fecha incorrecta"},
+        {"31/12/9999", "Fecha incorrecta"},
     };
     for (const auto& k : casos) EXPECT_EQ(RechazoFechaCorte(k.texto, hoy), k.rechazo) << k.texto;
 }
