@@ -263,13 +263,23 @@ TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
 
     // Killed after the move, after the record's removal, and after the triggers came back, each
     // before the commit: nothing of it stays, and the run after it recovers the voucher.
+    // A kill that reaches the program only after its commit (a loaded machine delivers it late)
+    // found the recovery finished, which is right too: that moment is tried again. A record
+    // removed outside the recovery's transaction would be gone in every try.
     for (long long n = recuperacion; n < recuperacion + 3; ++n) {
         const std::string cuando = "muerta tras la sentencia " + std::to_string(n);
         const std::string base = c / ("b" + std::to_string(n) + ".db");
-        std::filesystem::copy_file(modelo, base);
-        EXPECT_TRUE(CorrerYMatar(Consolidacion(base), c / ("t" + std::to_string(n) + ".traza"), n)) << cuando;
-        RevisarLibros(base, originales, disparadores, cuando);
-        EXPECT_EQ(Cuenta(base, registro), 1) << cuando;
+        bool antesDelCommit = false;
+        for (int intento = 0; intento < 5 && !antesDelCommit; ++intento) {
+            std::filesystem::remove(base);
+            std::filesystem::copy_file(modelo, base);
+            const std::string traza =
+                c / ("t" + std::to_string(n) + "-" + std::to_string(intento) + ".traza");
+            EXPECT_TRUE(CorrerYMatar(Consolidacion(base), traza, n)) << cuando;
+            RevisarLibros(base, originales, disparadores, cuando);
+            antesDelCommit = Cuenta(base, registro) == 1;
+        }
+        ASSERT_TRUE(antesDelCommit) << cuando << ": in five tries the kill never came before the commit";
         const Salida s = Programa(Consolidacion(base), {"TEMP=" + c.Ruta().string()});
         EXPECT_EQ(s.estado, 0) << cuando << "\n" << s.out << s.err;
         RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
