@@ -19,6 +19,8 @@ struct UnidadDiario;
 // engine can hold: the server's datetime runs from 01/01/1753 to 31/12/9999. The run, the
 // preview and the window all ask this before anything is read or written.
 std::optional<Fecha> LeerFechaCorte(const std::string& texto);
+// What the window and the console say of a text that is no usable cut-off date.
+inline constexpr const char* kFechaIncorrecta = "Fecha incorrecta";
 // Why the typed cut-off date cannot be used, "" when it can: "Fecha incorrecta" for what
 // LeerFechaCorte does not read, and a day after `hoy` by name: a mistyped year (2202 for 2022)
 // would consolidate every entry and empty the stock at once.

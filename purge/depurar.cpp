@@ -23,7 +23,7 @@ std::optional<Fecha> LeerFechaCorte(const std::string& texto) {
 
 std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy) {
     const auto f = LeerFechaCorte(texto);
-    if (!f) return "Fecha incorrecta";
+    if (!f) return kFechaIncorrecta;
     if (hoy.SoloDia() < f->SoloDia())
         return "La fecha de corte no puede ser posterior a hoy (" + TextoFecha(hoy.SoloDia()) + ")";
     return "";

@@ -14,7 +14,8 @@ done
 salida=${args[0]:-docs/ventana.png}
 dir=${BUILD_DIR:-build}
 if [ ! -x "$dir/tests/app/depuracion-captura" ] || [ ! -x "$dir/demo/depuracion-demo" ]; then
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEP_WERROR=ON -DDEP_WITH_QT=ON >/dev/null
+  # The same configuration as scripts/build.sh, so that the two never rebuild each other's tree.
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DDEP_WERROR=ON -DDEP_WITH_QT=ON >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target depuracion-captura depuracion-demo depuracion_styles
 fi
 tmp=$(mktemp -d)

@@ -106,7 +106,7 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
     }
     if (const std::string rechazo = RechazoFechaCorte(TextoFecha(), Depuracion::Ahora()); !rechazo.empty()) {
         s_.operador.Mensaje(
-            rechazo, rechazo == "Fecha incorrecta" ? vb::kSoloAceptar : vb::kSoloAceptar | vb::kExclamacion);
+            rechazo, rechazo == kFechaIncorrecta ? vb::kSoloAceptar : vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
     return true;

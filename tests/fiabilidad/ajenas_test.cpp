@@ -250,10 +250,7 @@ TEST_P(BaseAjena, DepuraOSeRechazaSinPerderNada) {
     const Caso& k = GetParam();
     CarpetaEnMemoria c;
     const std::string modelo = c / "modelo.db", base = c / "base.db";
-    OpcionesDemo o;
-    o.asientos = 2000;
-    o.semilla = 3;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 2000, 3);
     k.hacer(modelo, base);
     const std::vector<std::string> entorno = {"TEMP=" + c.Ruta().string()};
     const bool rechaza = k.esperado == Esperado::kRechazaImportes;

@@ -44,9 +44,7 @@ std::string Estado(const fs::path& p) {
 TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
-    OpcionesDemo o;
-    o.asientos = 400;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 400, 1);
     const std::string original = Leer(modelo);
     const struct {
         const char* que;
@@ -100,9 +98,7 @@ TEST(CandadoDeCorridas, LaMismaBasePorUnEnlaceEsperaALaQueCorre) {
     const fs::path real = c.Ruta() / "real";
     fs::create_directory(real);
     const std::string base = (real / "demo.db").string();
-    OpcionesDemo o;
-    o.asientos = 1200;
-    GenerarDemo(base, o);
+    Demo(base, 1200, 1);
     try {
         fs::create_symlink(base, c.Ruta() / "enlace.db");
         fs::create_directory_symlink(real, c.Ruta() / "carpeta");

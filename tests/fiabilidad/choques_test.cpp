@@ -77,10 +77,7 @@ void RevisarLibros(const std::string& base, const Sumas& originales, int dispara
 TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTerminaDespues) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
-    OpcionesDemo o;
-    o.asientos = 1500;
-    o.semilla = 11;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 1500, 11);
     const Sumas originales = Originales(modelo, kCorteIso);
     const int disparadores = DisparadoresDeAsientos(modelo);
     ASSERT_GT(disparadores, 0);
@@ -177,10 +174,7 @@ void MatarEnMomentos(const Carpeta& c, const std::string& modelo, const std::str
 TEST(Choques, ElControlDeAplicacionesMatadoDejaCadaAplicacionEnteraYSeVuelveACorrer) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
-    OpcionesDemo o;
-    o.asientos = 1500;
-    o.semilla = 11;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 1500, 11);
     ASSERT_EQ(Programa(Consolidacion(modelo)).estado, 0);
     const auto id = demo::Bd(modelo).Filas(
         "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
@@ -206,10 +200,7 @@ TEST(Choques, ElControlDeAplicacionesMatadoDejaCadaAplicacionEnteraYSeVuelveACor
 TEST(Choques, LosTemporalesMatadosVacianCadaTablaEnteraYSeVuelvenACorrer) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
-    OpcionesDemo o;
-    o.asientos = 800;
-    o.semilla = 5;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 800, 5);
     const std::vector<std::string> tablas = {"AUX_MAYORES", "AUX_ANEXOA",          "AUX_TMP",
                                              "AUX_ERR",     "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"};
     const std::string completa = c / "completa.db";
@@ -235,10 +226,7 @@ namespace {
 TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
-    OpcionesDemo o;
-    o.asientos = 1200;
-    o.semilla = 5;
-    GenerarDemo(modelo, o);
+    Demo(modelo, 1200, 5);
     const Sumas originales = Originales(modelo, kCorteIso);
     const int disparadores = DisparadoresDeAsientos(modelo);
     // A run whose own re-dating of CC is refused leaves its record and its voucher on the day

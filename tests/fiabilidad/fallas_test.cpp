@@ -20,10 +20,7 @@ class Rechazos : public ::testing::Test {
     // A fresh demo database (each refusal on books that still hold all their detail).
     void Nueva() {
         std::filesystem::remove(base);
-        OpcionesDemo o;
-        o.asientos = 800;
-        o.semilla = 5;
-        GenerarDemo(base, o);
+        Demo(base, 800, 5);
         originales = Originales(base, kCorteIso);
         disparadores = DisparadoresDeAsientos(base);
         ASSERT_FALSE(originales.empty());

@@ -93,10 +93,7 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
     int n = 0;
     for (const Caso& k : casos) {
         const std::string base = c / ("i" + std::to_string(++n) + ".db");
-        OpcionesDemo o;
-        o.asientos = 800;
-        o.semilla = 3;
-        GenerarDemo(base, o);
+        Demo(base, 800, 3);
         {
             demo::Bd bd(base);
             if (!k.tipo.empty()) bd.Ejecutar(Declarar(k.tipo));
