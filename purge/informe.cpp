@@ -1,8 +1,6 @@
 // The end-of-run report.
 #include "purge/informe.hpp"
 
-#include <cstdio>
-
 #include "purge/json.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
@@ -179,12 +177,11 @@ std::string TextoInforme(const Informe& i) {
         for (const auto& f : i.fechasDeshechas) r += " " + f;
         r += "\n";
     }
+    // Whole arithmetic: printf's separator follows the process's locale, which a Qt program
+    // takes from the environment.
     auto mb = [](long long b) {
-        char t[32];
-        std::snprintf(t, sizeof t, "%.1f MB", static_cast<double>(b) / 1048576.0);
-        std::string s = t;
-        s[s.find('.')] = ',';
-        return s;
+        const long long decimas = (b * 10 + 524288) / 1048576;
+        return TextoEntero(decimas / 10) + "," + TextoEntero(decimas % 10) + " MB";
     };
     if (i.compactacion == resultado::kOk)
         r += "  Tamaño de la base de datos: " + mb(i.bytesAntes) + " antes, " + mb(i.bytesDespues) +

@@ -1,5 +1,6 @@
 #include "purge/verificacion.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +25,10 @@ std::string Texto(const Value& v) {
 
 std::string Cotizacion(const Value& v) {
     if (v.EsNulo() || v.EsVacio()) return "NULL";
-    char b[64];
-    std::snprintf(b, sizeof b, "%.6f", v.ANumero());
-    return b;
+    // Locale-free: the same key whatever decimal separator the process's locale has.
+    char b[400];
+    const auto r = std::to_chars(b, b + sizeof b, v.ANumero(), std::chars_format::fixed, 6);
+    return std::string(b, r.ptr);
 }
 
 // The merge's group key, as the walk's grouping writes it.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -105,9 +106,10 @@ class AnfitrionConsola : public AnfitrionCorrida, public Imagen {
 };
 
 // The whole console program: options, connection, the run, the exit status.
-// `alProcesar` and `alAbrir` are for tests only (the test console refuses statements through
-// the second); the shipped program passes neither.
+// `alProcesar` and `envolver` are for tests only (the test console puts a connection that
+// refuses or holds statements in front of the real one); the shipped program passes neither.
+using Envoltura = std::function<std::shared_ptr<Conexion>(std::shared_ptr<Conexion>)>;
 int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-           const std::function<void()>& alProcesar = {}, const std::function<void(Conexion&)>& alAbrir = {});
+           const std::function<void()>& alProcesar = {}, const Envoltura& envolver = {});
 
 }  // namespace dep::consola

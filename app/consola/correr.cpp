@@ -48,7 +48,7 @@ int Aplicaciones(const Opciones& o, Servicios& s, Depuracion& d, AnfitrionConsol
 }  // namespace
 
 int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-           const std::function<void()>& alProcesar, const std::function<void(Conexion&)>& alAbrir) {
+           const std::function<void()>& alProcesar, const Envoltura& envolver) {
     std::string error;
     auto leidas = LeerOpciones(args, error);
     if (!leidas) {
@@ -109,7 +109,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kConErrores;
     }
 
-    if (alAbrir) alAbrir(*cn);
+    if (envolver) cn = envolver(std::move(cn));
 
     Avance avance(err, terminal);
     OperadorConsola op(out, avance, o.anteError);

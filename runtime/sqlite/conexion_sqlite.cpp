@@ -196,21 +196,6 @@ ConexionSqlite::~ConexionSqlite() {
     }
 }
 
-void ConexionSqlite::RechazarSentencias(std::string patron, int ocurrencia, std::string texto) {
-    if (texto.empty()) texto = "Sentencia rechazada por la prueba: " + patron;
-    rechazos_.push_back(Rechazo{sqlite::MayusculasAscii(patron), ocurrencia, std::move(texto), 0});
-}
-
-void ConexionSqlite::ComprobarRechazoDePrueba(const std::string& sql) {
-    if (rechazos_.empty()) return;
-    const std::string u = sqlite::MayusculasAscii(sql);
-    for (auto& r : rechazos_) {
-        if (u.find(r.patron) == std::string::npos) continue;
-        ++r.vistas;
-        if (r.ocurrencia == 0 || r.vistas == r.ocurrencia) Rehusar(r.texto, "42000");
-    }
-}
-
 void ConexionSqlite::Rehusar(const std::string& descripcion, const std::string& estado) {
     errores_.push_back(ErrorBD{err::kBaseDatos, descripcion, kFuenteSqlite, estado, false});
     throw Falla(err::kBaseDatos, descripcion, kFuenteSqlite);

@@ -47,14 +47,6 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }
 
-    // For tests: refuse, as the server would, the texts that contain `patron` (letter case
-    // ignored): only its `ocurrencia`-th occurrence, or every one when `ocurrencia` is 0. The
-    // refusal fills Errors() with `texto` and changes nothing. Only test code calls it.
-    void RechazarSentencias(std::string patron, int ocurrencia, std::string texto);
-    void QuitarRechazos() { rechazos_.clear(); }
-    // For tests: called with each text before it runs (a test holds a statement there).
-    void FijarAntesDeSentencia(std::function<void(const std::string&)> f) { antes_ = std::move(f); }
-
     // Statements prepared and kept so far (one per statement shape).
     std::size_t SentenciasPreparadas() const { return sentencias_.size(); }
 
@@ -64,12 +56,6 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
 
   private:
     struct Contexto;
-    struct Rechazo {
-        std::string patron;  // upper case
-        int ocurrencia = 0;
-        std::string texto;
-        int vistas = 0;
-    };
 
     ConexionSqlite(sqlite3* db, const AjustesConexion& a);
     class Lote;
@@ -92,15 +78,12 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     // The same for one that runs for every batch: prepared once and kept.
     void EjecutarPreparada(const std::string& sql, const std::string& tsql);
     [[noreturn]] void Rehusar(const std::string& descripcion, const std::string& estado = {});
-    void ComprobarRechazoDePrueba(const std::string& sql);
     void Trazar(const char* que, const std::string& sql, const std::string& resultado);
 
     sqlite3* db_ = nullptr;
     int nivel_ = 0;
     std::string ruta_, nombreBase_, usuario_, baseAdmin_;
     ArchivoAbierto traza_;
-    std::vector<Rechazo> rechazos_;
-    std::function<void(const std::string&)> antes_;
     std::unordered_map<std::string, sqlite::SentenciaGuardada> sentencias_;
     struct EntradaPlan {
         std::shared_ptr<const sqlite::Plan> plan;

@@ -246,8 +246,6 @@ long ConexionSqlite::Correr(const std::string& sql, Resultado* res, const char* 
         throw Falla(err::kOperacionNoPermitida, "La conexión con la base de datos está cerrada",
                     "depuracion/sqlite");
     try {
-        if (antes_) antes_(sql);
-        ComprobarRechazoDePrueba(sql);
         const std::vector<Token> t = sqlite::Tokenizar(sql);
         const auto plan = PlanDe(t, sql);
         // A batch is all or nothing: a refused statement undoes what the batch did before it.

@@ -13,12 +13,14 @@ void ConexionEspia::Rechazar(const std::string& texto, int veces) {
 }
 
 void ConexionEspia::Filtro(const std::string& sql) {
-    sentencias.push_back(sql);
+    if (registrar) sentencias.push_back(sql);
+    if (antes) antes(sql);
     if (rechazar && rechazar(sql)) {
         ++rechazadas;
+        const std::string texto = motivo.empty() ? "Rechazo de prueba" : motivo;
         errores_.clear();
-        errores_.push_back({err::kBaseDatos, "Rechazo de prueba", "prueba", "42000", false});
-        throw Falla(err::kBaseDatos, "Rechazo de prueba", "prueba");
+        errores_.push_back({err::kBaseDatos, texto, "prueba", "42000", false});
+        throw Falla(err::kBaseDatos, texto, "prueba");
     }
 }
 

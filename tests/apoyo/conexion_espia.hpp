@@ -15,8 +15,13 @@ class ConexionEspia : public Conexion {
     explicit ConexionEspia(std::shared_ptr<Conexion> real) : real_(std::move(real)) {}
 
     std::vector<std::string> sentencias;  // every statement that reached this connection
-    // A statement for which this answers true is refused: it raises, with an entry in Errors().
+    bool registrar = true;                // false: `sentencias` stays empty (long runs)
+    // Called with each statement before it reaches the database (a test holds the run there).
+    std::function<void(const std::string&)> antes;
+    // A statement for which this answers true is refused: it raises, with an entry in Errors()
+    // whose text is `motivo` ("Rechazo de prueba" when empty; the predicate may set it).
     std::function<bool(const std::string&)> rechazar;
+    std::string motivo;
     int rechazadas = 0;
     // Refuses the statements that contain `texto`, `veces` times (-1: always).
     void Rechazar(const std::string& texto, int veces = -1);

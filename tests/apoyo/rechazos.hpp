@@ -1,16 +1,16 @@
 #pragma once
-// Refusals of statements for the engine under test, written as "patron|n|texto" items joined by
-// ";;" (n: only the n-th occurrence, 0 every one). The test console reads them from the variable
-// DEPURACION_RECHAZAR; the shipped programs know nothing of it.
+// Refusals of statements, written as "patron|n|texto" items joined by ";;": a statement that
+// contains `patron` (letter case aside) is refused with `texto`, at its n-th occurrence only, or
+// every time when n is 0. The test console reads them from the variable DEPURACION_RECHAZAR;
+// the shipped programs know nothing of it.
+#include <memory>
 #include <string>
 
-namespace dep {
-class Conexion;
-}
+#include "tests/apoyo/conexion_espia.hpp"
 
 namespace dep::prueba {
 
-// Applies `spec` to `cn` when it is the embedded engine; false when it is another one.
-bool AplicarRechazos(Conexion& cn, const std::string& spec);
+// `real` behind a connection that refuses what `spec` names and records nothing.
+std::shared_ptr<ConexionEspia> ConRechazos(std::shared_ptr<Conexion> real, const std::string& spec);
 
 }  // namespace dep::prueba

@@ -1,4 +1,5 @@
 // The preview, the run journal and the end-of-run report against a real run on demo databases.
+#include <clocale>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -304,6 +305,26 @@ TEST_F(Previa, UnServidorQueNoSeCompactaDaElEspacioDeLasTablasAntesYDespues) {
         << TextoInforme(i);
     EXPECT_NE(JsonInforme(i).find("\"bytes_antes\":3145728,\"bytes_despues\":1048576"), std::string::npos)
         << JsonInforme(i);
+}
+
+// The window is a Qt program, which takes its locale from the environment: under a Spanish one
+// printf writes a decimal comma. The report's sizes and the JSON's amounts must not follow it.
+TEST(InformeEnCastellano, LasCifrasNoDependenDelIdiomaDelProceso) {
+    const std::string antes = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "es_AR.UTF-8") == nullptr) GTEST_SKIP() << "falta el idioma es_AR.UTF-8";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    Informe i;
+    i.hasta = "31/12/2021";
+    i.compactacion = resultado::kOk;
+    i.bytesAntes = 3500000;
+    i.bytesDespues = 1048576;
+    i.verificaciones.push_back({"CC", "diferencias", 2, -12345, 0, ""});
+    const std::string texto = TextoInforme(i);
+    const Json j = Json::parse(JsonInforme(i));
+    std::setlocale(LC_ALL, antes.c_str());
+    EXPECT_NE(texto.find("3,3 MB antes, 1,0 MB después"), std::string::npos) << texto;
+    EXPECT_DOUBLE_EQ(j["pasadas"][0]["verificacion"]["diferencia"].get<double>(), -123.45);
+    EXPECT_NE(JsonInforme(i).find("\"diferencia\":-123.45"), std::string::npos);
 }
 
 }  // namespace

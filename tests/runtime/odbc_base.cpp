@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "demo/demo.hpp"
-#include "runtime/odbc/odbc_sqlite.hpp"
 #include "runtime/plataforma/odbc.hpp"
+#include "tests/runtime/odbc_sqlite_puente.hpp"
 
 namespace dep::odbc::prueba {
 

@@ -13,11 +13,11 @@
 #include "numbering/ast.hpp"
 #include "purge/depuracion.hpp"
 #include "runtime/motores.hpp"
-#include "runtime/odbc/odbc_sqlite.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "tests/apoyo/proceso.hpp"
 #include "tests/purge/anfitrion_prueba.hpp"
 #include "tests/runtime/odbc_base.hpp"
+#include "tests/runtime/odbc_sqlite_puente.hpp"
 
 namespace dep::odbc::prueba {
 namespace {

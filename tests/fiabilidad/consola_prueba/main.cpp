@@ -17,7 +17,6 @@
 
 #include "app/consola/anfitrion_consola.hpp"
 #include "runtime/ajustes.hpp"
-#include "runtime/sqlite/conexion_sqlite.hpp"
 #include "tests/apoyo/rechazos.hpp"
 
 int main(int argc, char** argv) {
@@ -31,17 +30,17 @@ int main(int argc, char** argv) {
         std::ofstream(archivo + ".en-pausa") << getpid() << "\n";
         while (fs::exists(archivo)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     };
-    auto alAbrir = [&](dep::Conexion& c) {
-        cn = &c;
-        if (rechazos && *rechazos) dep::prueba::AplicarRechazos(c, rechazos);
+    auto envolver = [&](std::shared_ptr<dep::Conexion> real) -> std::shared_ptr<dep::Conexion> {
+        auto e = dep::prueba::ConRechazos(std::move(real), rechazos ? rechazos : "");
         if (pausa && *pausa && sentencia && *sentencia)
-            if (auto* s = dynamic_cast<dep::ConexionSqlite*>(&c))
-                s->FijarAntesDeSentencia([archivo = std::string(pausa), texto = std::string(sentencia),
-                                          esperar, hecho = false](const std::string& sql) mutable {
-                    if (hecho || sql.find(texto) == std::string::npos) return;
-                    hecho = true;
-                    esperar(archivo);
-                });
+            e->antes = [archivo = std::string(pausa), texto = std::string(sentencia), esperar,
+                        hecho = false](const std::string& sql) mutable {
+                if (hecho || sql.find(texto) == std::string::npos) return;
+                hecho = true;
+                esperar(archivo);
+            };
+        cn = e.get();
+        return e;
     };
     std::function<void()> alProcesar;
     if (pausa && *pausa && !(sentencia && *sentencia)) {
@@ -70,5 +69,5 @@ int main(int argc, char** argv) {
             dep::AbrirConexion(a)->Execute(sql);
         };
     }
-    return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0, alProcesar, alAbrir);
+    return dep::consola::Correr(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0, alProcesar, envolver);
 }

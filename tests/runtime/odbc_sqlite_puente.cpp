@@ -1,4 +1,6 @@
-#include "runtime/odbc/odbc_sqlite.hpp"
+// Test support: the embedded engine's translation in front of the SQLite ODBC driver.
+#ifdef DEP_HAS_ODBC
+#include "tests/runtime/odbc_sqlite_puente.hpp"
 
 #include <cctype>
 #include <map>
@@ -325,3 +327,4 @@ std::function<void(const std::string& sql, EnvioOdbc& envio)> TraduccionSqlite(s
 }
 
 }  // namespace dep::odbc
+#endif  // DEP_HAS_ODBC
