@@ -187,10 +187,11 @@ void Obtener_Nro_Comprobante(Servicios& s, const std::string& tc, std::string& s
     // (D) Any other type: the control row of the proposed voucher is released.
     paso([&] {
         numeracion::ConjuntoLocal vacio(s.datos);
-        long filas = 0;
-        s.datos.Ejecutar("DELETE V_MV_CTROL_CPTE WHERE TC = '" + q(tc) + "' AND SUCURSAL = '" + q(sucursal) +
-                             "' AND NUMERO = '" + q(numero) + "' AND LETRA = '" + q(letra) + "'",
-                         filas, &vacio.rs());
+        s.datos
+            .Ejecutar("DELETE V_MV_CTROL_CPTE WHERE TC = '" + q(tc) + "' AND SUCURSAL = '" + q(sucursal) +
+                          "' AND NUMERO = '" + q(numero) + "' AND LETRA = '" + q(letra) + "'",
+                      &vacio.rs())
+            .Exigir();
     });
 }
 

@@ -191,10 +191,9 @@ class ControlAplicaciones {
 
     // Runs a write; on a refusal shows the first error. True when it succeeded.
     bool Escribir(const std::string& sql) {
-        ds_.Ejecutar(sql);
-        const auto& errores = ds_.Conexion_().Errors();
-        if (errores.empty()) return true;
-        op_.Mensaje(errores[0].descripcion, vb::kSoloAceptar);
+        const Ejecucion e = ds_.Ejecutar(sql);
+        if (e.Hecha()) return true;
+        op_.Mensaje(e.Error(), vb::kSoloAceptar);
         return false;
     }
 

@@ -32,12 +32,10 @@ void Depuracion::DepuraTemporales() {
         u.unidad = unidad;
         u.inicio = AhoraDiario();
         t.Paso([&] {
-            long filas = 0;
-            s_.datos.Ejecutar(sql, filas);
-            const auto& errores = s_.datos.Conexion_().Errors();
-            u.filas = filas;
-            u.resultado = errores.empty() ? resultado::kOk : resultado::kRechazada;
-            if (!errores.empty()) u.error = errores[0].descripcion;
+            const Ejecucion e = s_.datos.Ejecutar(sql);
+            u.filas = e.filas;
+            u.resultado = e.Hecha() ? resultado::kOk : resultado::kRechazada;
+            u.error = e.Error();
         });
         if (u.resultado.empty()) u.resultado = resultado::kRechazada;
         u.fin = AhoraDiario();

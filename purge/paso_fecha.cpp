@@ -71,14 +71,13 @@ bool Consolidacion::PasoFecha() {
             host_.ProcesarEventos();
             if (!Paso([&] {
                     const std::string m = CondicionFusion(rs, ctx_, s_.formularios);
-                    long filas = 0;
-                    s_.datos.Ejecutar(LoteFusion(rs, ctx_, m, s_.datos, s_.formularios), filas);
-                    if (!Cn().Errors().empty()) {
+                    const Ejecucion e = s_.datos.Ejecutar(LoteFusion(rs, ctx_, m, s_.datos, s_.formularios));
+                    if (!e.Hecha()) {
                         fallo = true;
-                        errorFecha = Cn().Errors()[0].descripcion;
+                        errorFecha = e.Error();
                         if (primerError_.empty()) primerError_ = errorFecha;
-                    } else if (filas > 0) {
-                        fechaAbierta_->filas += filas;
+                    } else if (e.filas > 0) {
+                        fechaAbierta_->filas += e.filas;
                     }
                     if (!fallo) SumarCentavos(rs.Fields("IMPORTE"), fusionado);
                 }))
@@ -120,25 +119,19 @@ bool Consolidacion::PasoFecha() {
         }
         if (!fallo && fusionado_) {
             if (!Paso([&] {
-                    long filas = 0;
-                    s_.datos.Ejecutar(SqlBorrarFecha(fecha, filtro_), filas);
-                    if (!Cn().Errors().empty()) {
-                        fallo = true;
-                        errorFecha = Cn().Errors()[0].descripcion;
-                        if (primerError_.empty()) primerError_ = errorFecha;
-                    } else if (filas > 0) {
-                        fechaAbierta_->filas += filas;
-                        fechaAbierta_->borradas += filas;
+                    Ejecucion e = s_.datos.Ejecutar(SqlBorrarFecha(fecha, filtro_));
+                    if (e.Hecha() && e.filas > 0) {
+                        fechaAbierta_->filas += e.filas;
+                        fechaAbierta_->borradas += e.filas;
                     }
                     // The record says how far this pass got, in the same transaction.
-                    if (!fallo && registrada_) {
-                        s_.datos.Ejecutar(SqlAvanzarPasadaEnCurso(
+                    if (e.Hecha() && registrada_)
+                        e = s_.datos.Ejecutar(SqlAvanzarPasadaEnCurso(
                             PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_), fecha}));
-                        if (!Cn().Errors().empty()) {
-                            fallo = true;
-                            errorFecha = Cn().Errors()[0].descripcion;
-                            if (primerError_.empty()) primerError_ = errorFecha;
-                        }
+                    if (!e.Hecha()) {
+                        fallo = true;
+                        errorFecha = e.Error();
+                        if (primerError_.empty()) primerError_ = errorFecha;
                     }
                 }))
                 return false;

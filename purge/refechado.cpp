@@ -29,7 +29,7 @@ bool Consolidacion::RecuperarInterrumpida() {
                 Anotar(plan.motivo);
                 s_.operador.Mensaje(plan.motivo, vb::kSoloAceptar | vb::kExclamacion);
             }
-            return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)); });
+            return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)).Exigir(); });
         case Recuperacion::Accion::Rehusar:
             host_.FijarHayError(true);
             Anotar(plan.motivo);
@@ -58,13 +58,13 @@ bool Consolidacion::GrabarEnCurso() {
     bool rechazado = false;
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
     if (!Paso([&] {
-            s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
-            if (Cn().Errors().empty())
-                s_.datos.Ejecutar(
+            Ejecucion e = s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo));
+            if (e.Hecha())
+                e = s_.datos.Ejecutar(
                     SqlGrabarPasadaEnCurso(PasadaEnCurso{ctx_.tipo, ctx_.clave, TextoFecha(corte_), {}}));
-            if (!Cn().Errors().empty()) {
+            if (!e.Hecha()) {
                 rechazado = true;
-                primerError_ = Cn().Errors()[0].descripcion;
+                primerError_ = e.Error();
             }
         }))
         return false;
@@ -110,18 +110,17 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& corte,
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
     if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
     if (!Paso([&] {
-            long filas = 0;
-            s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " + donde, filas);
-            u.filas = filas;
+            Ejecucion e = s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " + donde);
+            u.filas = e.filas;
             // The record goes with the move, or neither happens: a record left over a finished
             // voucher would be refused by every later run. Marks the file left null (a table
             // without the suite's defaults) become the defaults, so a later walk sums these rows.
             for (const std::string& sql : {SqlMarcasResumen(CondicionComprobante(ctx_.tipo, clave)),
                                            SqlBorrarPasadaEnCurso(ctx_.tipo)}) {
-                if (!Cn().Errors().empty()) break;
-                s_.datos.Ejecutar(sql);
+                if (!e.Hecha()) break;
+                e = s_.datos.Ejecutar(sql);
             }
-            if (!Cn().Errors().empty()) error = Cn().Errors()[0].descripcion;
+            error = e.Error();
         }))
         return false;
     if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;

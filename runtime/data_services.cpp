@@ -158,14 +158,23 @@ void DataServices::CerrarRecordset(Recordset& rs) noexcept {
     rs.Close();
 }
 
-void DataServices::Ejecutar(const std::string& sql, long& filas, Recordset* /*rs*/) {
+const std::string& Ejecucion::Error() const {
+    static const std::string kNinguno;
+    return rechazo ? rechazo->descripcion : kNinguno;
+}
+
+void Ejecucion::Exigir() const {
+    if (rechazo) throw Falla(numero, rechazo->descripcion, rechazo->fuente);
+}
+
+Ejecucion DataServices::Ejecutar(const std::string& sql, Recordset* /*rs*/) {
     Conexion& cn = Conexion_();
     auto& errores = cn.Errors();
     errores.clear();
+    Ejecucion r;
     try {
-        filas = cn.Execute(sql);
+        r.filas = cn.Execute(sql);
     } catch (const Falla& e) {
-        filas = 0;
         // Callers show the first entry: the refusal goes before any message printed on the way.
         std::stable_partition(errores.begin(), errores.end(),
                               [](const ErrorBD& x) { return !x.informativo; });
@@ -176,10 +185,13 @@ void DataServices::Ejecutar(const std::string& sql, long& filas, Recordset* /*rs
             x.fuente = e.Origen();
             errores.insert(errores.begin(), x);
         }
-        return;
+        r.rechazo = errores.front();
+        r.numero = e.Numero();
+        return r;
     }
     // Success: whatever the engine printed on the way is no refusal.
     errores.clear();
+    return r;
 }
 
 void DataServices::AbrirRecordset(const std::string& sql, Recordset& rs, Conexion* cn, int cursor,

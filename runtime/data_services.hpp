@@ -11,6 +11,16 @@
 
 namespace dep {
 
+// What one statement did: the rows it touched, or the database's first refusal.
+struct [[nodiscard]] Ejecucion {
+    long filas = 0;
+    std::optional<ErrorBD> rechazo;
+    long numero = 0;  // the error number the engine raised with it
+    bool Hecha() const { return !rechazo.has_value(); }
+    const std::string& Error() const;  // the refusal's text; empty when it ran
+    void Exigir() const;               // raises the refusal as a Falla, as AbrirRecordset does
+};
+
 class DataServices {
   public:
     // `cn` may be null: the program then runs with a closed connection (EstaConectado false).
@@ -31,13 +41,11 @@ class DataServices {
                       const std::string& columnaClave, int tipo = 8);
 
     void CerrarRecordset(Recordset& rs) noexcept;
-    // Runs the statement; a refusal raises nothing and leaves its errors in the connection's
-    // collection, which is cleared first; a statement that succeeds leaves the collection empty.
-    void Ejecutar(const std::string& sql, long& filas, Recordset* rs = nullptr);
-    void Ejecutar(const std::string& sql) {
-        long n = 0;
-        Ejecutar(sql, n);
-    }
+    // Runs the statement and says what came of it. A refusal raises nothing: it is in the
+    // outcome and in the connection's collection, which is cleared first; a statement that
+    // succeeds leaves the collection empty. A caller whose error trap should report the refusal
+    // calls Exigir() on the outcome.
+    Ejecucion Ejecutar(const std::string& sql, Recordset* rs = nullptr);
     // Opens `rs` on the statement: cursor 0 / lock 1 forward-only read-only, 2 / 3 updatable.
     // A refusal raises Falla.
     void AbrirRecordset(const std::string& sql, Recordset& rs, Conexion* cn = nullptr, int cursor = 0,

@@ -80,8 +80,10 @@ void CargaBarraEstado(BarraEstado& sb, const std::string& mensaje, Servicios& s)
         const Value d = s.datos.BuscarValor("@Admin_V_TA_Cajas", CajaActual(), "Descripcion", "IdCajas");
         if (Recortar(d.EsNulo() ? std::string() : d.ATexto()).empty()) {
             const std::string id = s.formularios.TextoSQL(Recortar(CajaActual()), 4);
-            s.datos.Ejecutar("INSERT INTO @Admin_V_TA_Cajas (IDCAJAS,DESCRIPCION) VALUES('" + id +
-                             "','CAJA " + DoblarComillas(CajaActual()) + "')");
+            s.datos
+                .Ejecutar("INSERT INTO @Admin_V_TA_Cajas (IDCAJAS,DESCRIPCION) VALUES('" + id + "','CAJA " +
+                          DoblarComillas(CajaActual()) + "')")
+                .Exigir();
         }
     });
     t.Paso([&] {

@@ -442,6 +442,27 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
     }
 }
 
+TEST_F(Recuperacion, ElBorradoRechazadoDeUnRegistroIlegibleLlegaAlOperador) {
+    // Dropping an unreadable record is a statement like any other: its refusal is reported
+    // through the error trap, never taken for done.
+    const std::string base = (carpeta / "rechazo.db").string();
+    CrearEsquema(base);
+    Abrir(base);
+    Meses();
+    Sql("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES ('DEPURACION_EN_CURSO_CC', "
+        "'000100000077X', '31/13/2022', 'DATOS')");
+    const auto saldo = SaldoAl(Asientos(), *ReconocerFecha("31/03/2021"));
+    Olvidar();
+    espia->Rechazar("DELETE FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_CC'", 1);
+    Consolidar("31/03/2021");
+    EXPECT_EQ(espia->rechazadas, 1);
+    EXPECT_TRUE(host.hayError);
+    bool dicho = false;
+    for (const auto& l : op.llamadas) dicho = dicho || Contiene(l.descripcion, "Rechazo de prueba");
+    EXPECT_TRUE(dicho);
+    EXPECT_EQ(SaldoAl(Asientos(), *ReconocerFecha("31/03/2021")), saldo);
+}
+
 TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusionado) {
     Meses();
     const auto original = Asientos();

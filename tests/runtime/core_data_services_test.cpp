@@ -19,30 +19,41 @@ struct Datos : ::testing::Test {
 
 TEST_F(Datos, EjecutarDejaElRechazoEnLaColeccionSinLanzar) {
     cn->respuestas.push_back({0, {ConexionGrabadora::Rechazo("El nombre de objeto 'X' no es válido.")}});
-    long filas = 99;
-    EXPECT_NO_THROW(ds.Ejecutar("DELETE X", filas));
+    Ejecucion e;
+    EXPECT_NO_THROW(e = ds.Ejecutar("DELETE X"));
     ASSERT_EQ(cn->Errors().size(), 1u);
     EXPECT_EQ(cn->Errors()[0].descripcion, "El nombre de objeto 'X' no es válido.");
-    EXPECT_EQ(filas, 0);
+    EXPECT_FALSE(e.Hecha());
+    EXPECT_EQ(e.Error(), "El nombre de objeto 'X' no es válido.");
+    EXPECT_EQ(e.filas, 0);
+    // The caller whose error trap reports it gets the refusal raised, as from AbrirRecordset.
+    try {
+        e.Exigir();
+        ADD_FAILURE() << "no se lanzó";
+    } catch (const Falla& f) {
+        EXPECT_EQ(f.Descripcion(), "El nombre de objeto 'X' no es válido.");
+    }
 
     // The next statement starts from an empty collection and, succeeding, leaves it empty.
     cn->respuestas.push_back({3, {}});
-    ds.Ejecutar("DELETE Y", filas);
+    e = ds.Ejecutar("DELETE Y");
     EXPECT_TRUE(cn->Errors().empty());
-    EXPECT_EQ(filas, 3);
+    EXPECT_TRUE(e.Hecha());
+    EXPECT_NO_THROW(e.Exigir());
+    EXPECT_EQ(e.filas, 3);
     EXPECT_EQ(cn->ejecutadas, (std::vector<std::string>{"DELETE X", "DELETE Y"}));
 }
 
 TEST_F(Datos, EjecutarQuitaLosAvisosCuandoSaleBien) {
     cn->respuestas.push_back(
         {1, {ConexionGrabadora::Aviso("Depurando..."), ConexionGrabadora::Aviso("Fin")}});
-    ds.Ejecutar("EXEC P");
+    EXPECT_TRUE(ds.Ejecutar("EXEC P").Hecha());
     EXPECT_TRUE(cn->Errors().empty());
 }
 
 TEST_F(Datos, EjecutarPoneElRechazoAntesQueLosAvisos) {
     cn->respuestas.push_back({0, {ConexionGrabadora::Aviso("paso 1"), ConexionGrabadora::Rechazo("roto")}});
-    ds.Ejecutar("EXEC P");
+    EXPECT_EQ(ds.Ejecutar("EXEC P").Error(), "roto");
     ASSERT_EQ(cn->Errors().size(), 2u);
     EXPECT_EQ(cn->Errors()[0].descripcion, "roto");
     EXPECT_EQ(cn->Errors()[1].descripcion, "paso 1");
@@ -61,7 +72,7 @@ TEST(DatosMudos, EjecutarGarantizaUnaEntradaDeError) {
     cn->Errors().push_back(ConexionGrabadora::Aviso("viejo"));
     OperadorGuionado op;
     DataServices ds(cn, op);
-    ds.Ejecutar("DELETE X");
+    EXPECT_EQ(ds.Ejecutar("DELETE X").Error(), "sin conexión con el servidor");
     ASSERT_EQ(cn->Errors().size(), 1u);
     EXPECT_EQ(cn->Errors()[0].numero, err::kBaseDatos);
     EXPECT_EQ(cn->Errors()[0].descripcion, "sin conexión con el servidor");
@@ -78,7 +89,7 @@ TEST_F(Datos, SinConexionTodoFallaConMensajeClaro) {
         EXPECT_EQ(e.Descripcion(), "No hay conexión con la base de datos");
     }
     EXPECT_THROW(ds.Conexion_(), Falla);
-    EXPECT_THROW(ds.Ejecutar("DELETE X"), Falla);
+    EXPECT_THROW((void)ds.Ejecutar("DELETE X"), Falla);
     DataServices nada(nullptr, op);
     EXPECT_FALSE(nada.EstaConectado());
     EXPECT_EQ(nada.NombreServidor(), "");

@@ -33,7 +33,7 @@ struct BaseReal : ::testing::Test {
         a.base = archivo.string();
         cn = AbrirConexion(a);
         ds = std::make_unique<DataServices>(cn, op);
-        ds->Ejecutar(
+        (void)ds->Ejecutar(
             "CREATE TABLE TA_CONFIGURACION (CLAVE varchar(50), VALOR varchar(255), ValorAux varchar(255), "
             "Grupo varchar(50), PoliticaNegocio bit)");
         ASSERT_TRUE(cn->Errors().empty()) << cn->Errors()[0].descripcion;
@@ -74,7 +74,9 @@ TEST_F(BaseReal, AltaModificacionYFilaCambiada) {
 
     // Someone else changes the row between the read and the save.
     Abrir(rs, "FECHAULTIMADEPURACION");
-    ds->Ejecutar("UPDATE TA_CONFIGURACION SET VALOR = 'otro' WHERE CLAVE = 'FECHAULTIMADEPURACION'");
+    ASSERT_TRUE(
+        ds->Ejecutar("UPDATE TA_CONFIGURACION SET VALOR = 'otro' WHERE CLAVE = 'FECHAULTIMADEPURACION'")
+            .Hecha());
     rs.Poner("Valor", Value("01/01/2021"));
     EXPECT_THROW(rs.Update(), Falla);
     ds->CerrarRecordset(rs);
@@ -83,13 +85,12 @@ TEST_F(BaseReal, AltaModificacionYFilaCambiada) {
 }
 
 TEST_F(BaseReal, EjecutarRechazoYExito) {
-    long filas = 0;
-    ds->Ejecutar("DELETE NO_EXISTE WHERE X = 1", filas);
+    EXPECT_FALSE(ds->Ejecutar("DELETE NO_EXISTE WHERE X = 1").Error().empty());
     ASSERT_FALSE(cn->Errors().empty());
     EXPECT_FALSE(cn->Errors()[0].descripcion.empty());
-    ds->Ejecutar("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')", filas);
+    const Ejecucion e = ds->Ejecutar("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')");
     EXPECT_TRUE(cn->Errors().empty());
-    EXPECT_EQ(filas, 1);
+    EXPECT_EQ(e.filas, 1);
     EXPECT_TRUE(ds->ExisteRegistro("TA_CONFIGURACION", "a", "CLAVE"));  // the suite's collation ignores case
     EXPECT_FALSE(ds->ExisteRegistro("TA_CONFIGURACION", "B'", "CLAVE"));
 }

@@ -113,10 +113,9 @@ TEST_F(Sqlite, LosAvisosQuedanEnExecuteYDataServicesLosQuitaSiSaleBien) {
     std::shared_ptr<Conexion> compartida(std::move(cn_));
     OperadorGuionado op;
     DataServices ds(compartida, op);
-    ds.Ejecutar("PRINT 'hola'");
+    EXPECT_TRUE(ds.Ejecutar("PRINT 'hola'").Hecha());
     EXPECT_TRUE(compartida->Errors().empty());
-    long filas = 0;
-    EXPECT_NO_THROW(ds.Ejecutar("DELETE NO_EXISTE WHERE X = 1", filas));
+    EXPECT_FALSE(ds.Ejecutar("DELETE NO_EXISTE WHERE X = 1").Hecha());
     ASSERT_FALSE(compartida->Errors().empty());
     EXPECT_FALSE(compartida->Errors()[0].informativo);
 }
