@@ -1,19 +1,15 @@
 // A line of the error log written without a dialog.
-#include <ctime>
 #include <fstream>
 
 #include "common/trata_error.hpp"
 #include "runtime/conversions.hpp"
-#include "runtime/plataforma/hora.hpp"
 #include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
 void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept {
     try {
-        const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
-        char cuando[32];
-        std::strftime(cuando, sizeof cuando, "%m-%d-%Y %H:%M:%S", &tm);
+        const std::string cuando = HoraLocal("%m-%d-%Y %H:%M:%S");
         std::ofstream log(Ruta(CarpetaRegistro() + "KSERR.LOG"), std::ios::app | std::ios::binary);
         if (!log) return;
         log << cuando << " Rutina: " << Recortar(rutina.empty() ? "" : "- " + rutina) << " Mensaje "

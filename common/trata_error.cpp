@@ -1,12 +1,10 @@
 #include "common/trata_error.hpp"
 
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 
 #include "runtime/conversions.hpp"
 #include "runtime/plataforma/entorno.hpp"
-#include "runtime/plataforma/hora.hpp"
 #include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
@@ -59,10 +57,7 @@ const char* TextoRespuesta(int r) {
 
 // "mm-dd-yyyy hh:mm:ss" in local time.
 std::string MarcaDeTiempo() {
-    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%m-%d-%Y %H:%M:%S", &tm);
-    return buf;
+    return HoraLocal("%m-%d-%Y %H:%M:%S");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The run driver, its cancel button and its timer.
 #include <cstdio>
-#include <ctime>
 
 #include "common/barra_progreso.hpp"
 #include "common/configuracion.hpp"
@@ -9,7 +8,6 @@
 #include "purge/diario.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
-#include "runtime/plataforma/hora.hpp"
 
 namespace dep {
 
@@ -30,8 +28,7 @@ std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy) {
 }
 
 Fecha Depuracion::Ahora() {
-    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
-    return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return AhoraLocal();
 }
 
 std::string Depuracion::HoraActual() const {

@@ -4,7 +4,6 @@
 #include "runtime/archivo_acotado.hpp"
 
 #include <cstdio>
-#include <ctime>
 
 #include "common/trata_error.hpp"
 #include "purge/depuracion.hpp"
@@ -12,7 +11,6 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
-#include "runtime/plataforma/hora.hpp"
 
 namespace dep {
 
@@ -50,8 +48,7 @@ std::string Diario::RutaPorDefecto() {
 
 Fecha Diario::Ahora() const {
     if (reloj_) return reloj_();
-    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
-    return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return AhoraLocal();
 }
 
 void Diario::Iniciar(const std::string& hasta, bool stock, bool asientos, bool temporales) {

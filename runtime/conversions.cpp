@@ -327,4 +327,20 @@ std::string HoraLocal(const char* formato) {
     return std::strftime(b, sizeof b, formato, &tm) ? std::string(b) : std::string();
 }
 
+Fecha AhoraLocal() {
+    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
+    return Fecha::DesdeYMD(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+}
+
+std::string EntradaTraza(const char* que, const std::string& sql, const std::string& resultado) {
+    std::string cuerpo;
+    for (char c : sql) {
+        if (c == '\r') continue;
+        cuerpo += c;
+        if (c == '\n') cuerpo += "    ";
+    }
+    return "[" + HoraLocal("%Y-%m-%d %H:%M:%S") + "] " + que + "\n    " + cuerpo + "\n    => " + resultado +
+           "\n";
+}
+
 }  // namespace dep

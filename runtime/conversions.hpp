@@ -40,6 +40,11 @@ std::string FormatoCeros(long long n, int digitos);
 std::string Recortar(std::string_view s);  // blanks removed at both ends
 // The local date and time now, laid out by strftime's `formato` (traces, file names, messages).
 std::string HoraLocal(const char* formato);
+// The local date and time now, to the second.
+Fecha AhoraLocal();
+// One entry of a statement trace, the same for every engine so that one reader serves both:
+// "[yyyy-mm-dd hh:mm:ss] que", the statement indented, "=> resultado".
+std::string EntradaTraza(const char* que, const std::string& sql, const std::string& resultado);
 std::string Mayusculas(std::string_view s);  // ASCII and the Spanish accented letters
 bool IgualesSinCaso(std::string_view a, std::string_view b);
 // Doubles every single quote, for a text that goes between single quotes in a statement.

@@ -1,7 +1,6 @@
 #include "runtime/odbc/odbc_conexion.hpp"
 
 #include <algorithm>
-#include <ctime>
 #include <string>
 
 #include "runtime/archivo_acotado.hpp"
@@ -10,7 +9,6 @@
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_interno.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
-#include "runtime/plataforma/hora.hpp"
 
 namespace dep::odbc {
 
@@ -155,23 +153,13 @@ std::string ConexionOdbc::NombreUsuario() const {
     return Info(SQL_USER_NAME);
 }
 
-// The same layout as the embedded engine's trace, so that one reader serves both.
 void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::string& resultado) const {
     if (op_.traza.empty()) return;
     // It shows the statements: readable by this user only, and never through a planted link.
     std::string motivo;
     ArchivoAbierto f = AbrirArchivoAcotado(op_.traza, Apertura::kAnadir, 0600, motivo);
     if (!f) return;
-    std::string cuerpo;
-    for (char c : sql) {
-        if (c == '\r') continue;
-        cuerpo += c;
-        if (c == '\n') cuerpo += "    ";
-    }
-    const std::tm tm = plataforma::TiempoLocal(std::time(nullptr));
-    char hora[32];
-    std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &tm);
-    f.Escribir(std::string("[") + hora + "] " + que + "\n    " + cuerpo + "\n    => " + resultado + "\n");
+    f.Escribir(EntradaTraza(que, sql, resultado));
 }
 
 // A statement of the connection's own (savepoints), sent as it stands.

@@ -202,15 +202,7 @@ void ConexionSqlite::Rehusar(const std::string& descripcion, const std::string& 
 }
 
 void ConexionSqlite::Trazar(const char* que, const std::string& sql, const std::string& resultado) {
-    if (!traza_) return;
-    std::string cuerpo;
-    for (char c : sql) {
-        if (c == '\r') continue;
-        cuerpo += c;
-        if (c == '\n') cuerpo += "    ";
-    }
-    traza_.Escribir("[" + HoraLocal("%Y-%m-%d %H:%M:%S") + "] " + que + "\n    " + cuerpo + "\n    => " +
-                    resultado + "\n");
+    if (traza_) traza_.Escribir(EntradaTraza(que, sql, resultado));
 }
 
 void ConexionSqlite::BeginTrans() {
