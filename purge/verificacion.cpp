@@ -9,6 +9,7 @@
 #include "purge/pasada_en_curso.hpp"
 #include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/texto_servidor.hpp"
 
 namespace dep {
 
@@ -16,11 +17,9 @@ namespace {
 
 constexpr std::size_t kCasos = 5;
 
-// A key text as the merge meets it: null as empty, trailing blanks and letter case ignored.
+// A key text as the merge meets it: null as empty, compared under the server's rule.
 std::string Texto(const Value& v) {
-    std::string t = TextoPlano(v);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
-    return Mayusculas(t);
+    return PlegarComoServidor(TextoPlano(v));
 }
 
 std::string Cotizacion(const Value& v) {

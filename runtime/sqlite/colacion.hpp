@@ -1,6 +1,5 @@
 #pragma once
-// Text comparison as SQL Server's default collation does it: letter case ignored (ASCII and the
-// Latin-1 letters: á = Á, ñ = Ñ; accents still count, ñ <> n, á <> a) and trailing blanks ignored.
+// The server's text comparison (runtime/texto_servidor.hpp) as the collation DEP_CI.
 //
 // Why a collation of its own, applied by the translation, rather than redefining BINARY or NOCASE:
 // database files made by other tools carry indexes ordered by BINARY or NOCASE, and changing what
@@ -10,15 +9,14 @@
 // ORDER BY); the stored data and its indexes keep their own order.
 #include <string_view>
 
+#include "runtime/texto_servidor.hpp"
+
 struct sqlite3;
 
 namespace dep::sqlite {
 
-// <0, 0, >0, like memcmp, under the rules above.
-int CompararComoServidor(std::string_view a, std::string_view b);
-
-// The text without its trailing blanks, which the comparison ignores.
-std::string_view SinBlancosFinales(std::string_view s);
+using dep::CompararComoServidor;
+using dep::SinBlancosFinales;
 
 // The text holds a letter that the comparison matches with another case and SQLite's NOCASE
 // does not (á = Á): an equality under NOCASE would miss rows.
