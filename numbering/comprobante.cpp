@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/clave_comprobante.hpp"
 #include "common/configuracion.hpp"
 #include "numbering/apoyo.hpp"
 #include "numbering/ast.hpp"
@@ -13,7 +14,7 @@ namespace {
 
 // Characters 5 to 12 of an IDCOMPROBANTE: its number part.
 std::string ParteNumero(const std::string& id) {
-    return id.size() > 4 ? id.substr(4, 8) : std::string();
+    return ClaveComprobante::Leer(id).numero;
 }
 
 }  // namespace

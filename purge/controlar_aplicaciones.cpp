@@ -1,6 +1,7 @@
 // Repairs payment applications whose vouchers were consolidated away, then applies the pending
 // credits of the replacement voucher to themselves.
 #include "common/barra_progreso.hpp"
+#include "common/clave_comprobante.hpp"
 #include "purge/consolidacion.hpp"
 #include "purge/depuracion.hpp"
 #include "purge/fusion.hpp"
@@ -11,8 +12,8 @@ namespace dep {
 
 namespace {
 
-// The key of a voucher found in MV_ASIENTOS.
-struct ClaveComprobante {
+// The type and key of a voucher found in MV_ASIENTOS.
+struct Hallado {
     std::string tc, sucursal, numero, letra;
 };
 
@@ -37,9 +38,9 @@ class ControlAplicaciones {
           soloFP_(soloFP),
           tipo_(soloFP ? "FP" : "CC"),
           id_(DoblarComillas(idNuevo)),
-          sucursal_(DoblarComillas(idNuevo.substr(0, 4))),
-          numero_(DoblarComillas(idNuevo.size() > 4 ? idNuevo.substr(4, 8) : std::string())),
-          letra_(DoblarComillas(idNuevo.empty() ? std::string() : idNuevo.substr(idNuevo.size() - 1))) {}
+          sucursal_(DoblarComillas(ClaveComprobante::Leer(idNuevo).sucursal)),
+          numero_(DoblarComillas(ClaveComprobante::Leer(idNuevo).numero)),
+          letra_(DoblarComillas(ClaveComprobante::Leer(idNuevo).letra)) {}
 
     // Every application of the pass's vouchers; false when there was none or the operator
     // cancelled, and then nothing more is done.
@@ -208,7 +209,7 @@ class ControlAplicaciones {
     long borrados_ = 0, modificados_ = 0, ignorados_ = 0;
     int noHallados_ = 0;
     Recordset busca_;
-    ClaveComprobante hallado_;
+    Hallado hallado_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "purge/fusion.hpp"
 
+#include "common/clave_comprobante.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
@@ -23,11 +24,8 @@ std::string TextoPlano(const Value& v) {
 std::string CondicionFusion(const Recordset& g, const ContextoFusion& c, const FormServices& fs) {
     std::string m;
     m += " CUENTA = '" + Citado(g.Fields("Cuenta"));
-    m += "' AND TC = '" + DoblarComillas(c.tipo);
-    m += "' AND SUCURSAL = '" + DoblarComillas(Parte(c.clave, 0, 4));
-    m += "' AND NUMERO = '" + DoblarComillas(Parte(c.clave, 4, 8));
-    m += "' AND LETRA = '" + DoblarComillas(Parte(c.clave, 12, 1));
-    m += "' AND IDCAJAS = '" + Citado(g.Fields("IdCajas"));
+    m += "' AND " + ClaveComprobante::Leer(c.clave).Condicion(c.tipo);
+    m += " AND IDCAJAS = '" + Citado(g.Fields("IdCajas"));
     m += "' AND UNEGOCIO = '" + Citado(g.Fields("UNegocio"));
     m += "' AND MONEDA = '" + Citado(g.Fields("Moneda"));
     // A null rate has no text to compare with: match the null row the insert writes.
@@ -44,12 +42,13 @@ std::string LoteFusion(const Recordset& g, const ContextoFusion& c, const std::s
                        const DataServices& ds, const FormServices& fs) {
     auto q = [&](const Value& v) { return ds.ValorSQL(v, '\''); };
     auto n = [&](const Value& v) { return ds.ValorSQL(v, '@'); };
+    const ClaveComprobante clave = ClaveComprobante::Leer(c.clave);
     const std::string valores[] = {
         q(g.Fields("Cuenta")),
         q(Value(c.tipo)),
-        q(Value(Parte(c.clave, 0, 4))),
-        q(Value(Parte(c.clave, 4, 8))),
-        q(Value(Parte(c.clave, 12, 1))),
+        q(Value(clave.sucursal)),
+        q(Value(clave.numero)),
+        q(Value(clave.letra)),
         TextoEntero(c.secuencia),
         q(g.Fields("Debe-Haber")),
         n(g.Fields("Importe")),

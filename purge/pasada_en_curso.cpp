@@ -1,5 +1,6 @@
 #include "purge/pasada_en_curso.hpp"
 
+#include "common/clave_comprobante.hpp"
 #include "purge/fusion.hpp"
 #include "runtime/conversions.hpp"
 
@@ -64,7 +65,7 @@ Recuperacion PlanearRecuperacion(DataServices& datos, const PasadaEnCurso& rec, 
     const auto ultima = rec.ultima.empty() ? std::nullopt : ReconocerFecha(rec.ultima);
     const std::string nombre = "EL REGISTRO DE UNA DEPURACION INTERRUMPIDA (" + rec.tipo + " '" + rec.clave +
                                "' '" + rec.corte + (rec.ultima.empty() ? "" : ";" + rec.ultima) + "')";
-    if (rec.clave.size() != 13 || !corteRec || (!rec.ultima.empty() && !ultima)) {
+    if (rec.clave.size() != ClaveComprobante::kLargo || !corteRec || (!rec.ultima.empty() && !ultima)) {
         r.motivo = "ATENCION: " + nombre + " NO ES VALIDO: SE DESCARTA SIN TOCAR LOS ASIENTOS.";
         return r;
     }
@@ -112,9 +113,7 @@ bool ExisteComprobanteResumen(DataServices& datos, const std::string& tipo, cons
 }
 
 std::string CondicionComprobante(const std::string& tipo, const std::string& clave) {
-    return "TC = '" + DoblarComillas(tipo) + "' AND SUCURSAL = '" + DoblarComillas(Parte(clave, 0, 4)) +
-           "' AND NUMERO = '" + DoblarComillas(Parte(clave, 4, 8)) + "' AND LETRA = '" +
-           DoblarComillas(Parte(clave, 12, 1)) + "'";
+    return ClaveComprobante::Leer(clave).Condicion(tipo);
 }
 
 }  // namespace dep

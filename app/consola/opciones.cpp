@@ -6,6 +6,8 @@
 #include <map>
 #include <set>
 
+#include "common/clave_comprobante.hpp"
+
 namespace dep::consola {
 
 namespace {
@@ -327,10 +329,11 @@ std::optional<Opciones> LeerOpciones(const std::vector<std::string>& args, std::
 }
 
 bool EsIdComprobante(const std::string& id) {
-    if (id.size() != 13) return false;
-    for (std::size_t i = 0; i < 12; ++i)
-        if (id[i] < '0' || id[i] > '9') return false;
-    return id[12] >= 'A' && id[12] <= 'Z';
+    if (id.size() != ClaveComprobante::kLargo) return false;
+    const ClaveComprobante c = ClaveComprobante::Leer(id);
+    for (char d : c.sucursal + c.numero)
+        if (d < '0' || d > '9') return false;
+    return c.letra[0] >= 'A' && c.letra[0] <= 'Z';
 }
 
 }  // namespace dep::consola
