@@ -1,15 +1,14 @@
 #include "runtime/odbc/odbc_texto.hpp"
 
 #include <cctype>
+#include <vector>
+
+#include "runtime/falla.hpp"
+#include "runtime/sqlite/lexico.hpp"
 
 namespace dep::odbc {
 
 namespace {
-
-bool EsLetraNombre(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || c == '_' || c == '@' || c == '#' || c == '$' || u >= 0x80;
-}
 
 std::string Recortado(std::string_view s) {
     size_t a = 0, b = s.size();
@@ -119,61 +118,25 @@ std::string AtributoCadena(std::string_view cadena, std::string_view clave) {
 }
 
 std::string ResolverPrefijoAdmin(std::string_view sql, std::string_view prefijo) {
-    static constexpr std::string_view kPrefijo = "@ADMIN_";
+    std::vector<sqlite::Token> t;
+    try {
+        t = sqlite::Tokenizar(sql);
+    } catch (const Falla&) {
+        // An unterminated quote or comment: sent as it stands, for the server to refuse.
+        return std::string(sql);
+    }
     std::string r;
     r.reserve(sql.size());
-    size_t i = 0;
-    // Copies a delimited token whose closing character doubles to escape itself.
-    auto copiarDelimitado = [&](char cierre) {
-        size_t j = i + 1;
-        while (j < sql.size()) {
-            if (sql[j] == cierre) {
-                if (j + 1 < sql.size() && sql[j + 1] == cierre) {
-                    j += 2;
-                    continue;
-                }
-                ++j;
-                break;
-            }
-            ++j;
-        }
-        r.append(sql.substr(i, j - i));
-        i = j;
-    };
-    while (i < sql.size()) {
-        const char c = sql[i];
-        if (c == '\'') {
-            copiarDelimitado('\'');
-        } else if (c == '"') {
-            copiarDelimitado('"');
-        } else if (c == '[') {
-            copiarDelimitado(']');
-        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-            size_t j = sql.find('\n', i);
-            j = j == std::string_view::npos ? sql.size() : j;
-            r.append(sql.substr(i, j - i));
-            i = j;
-        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-            size_t j = sql.find("*/", i + 2);
-            j = j == std::string_view::npos ? sql.size() : j + 2;
-            r.append(sql.substr(i, j - i));
-            i = j;
-        } else if (EsLetraNombre(c)) {
-            size_t j = i;
-            while (j < sql.size() && EsLetraNombre(sql[j])) ++j;
-            std::string_view palabra = sql.substr(i, j - i);
-            if (palabra.size() > kPrefijo.size() && Iguales(palabra.substr(0, kPrefijo.size()), kPrefijo)) {
-                r.append(prefijo);
-                r.append(palabra.substr(kPrefijo.size()));
-            } else {
-                r.append(palabra);
-            }
-            i = j;
-        } else {
-            r += c;
-            ++i;
-        }
+    std::size_t copiado = 0;
+    for (const auto& k : t) {
+        const std::string tabla = sqlite::TablaAdmin(k);
+        if (tabla.empty()) continue;
+        r.append(sql.substr(copiado, k.desde - copiado));
+        r.append(prefijo);
+        r.append(tabla);
+        copiado = k.hasta;
     }
+    r.append(sql.substr(copiado));
     return r;
 }
 

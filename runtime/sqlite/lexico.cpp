@@ -124,7 +124,8 @@ std::vector<Token> Tokenizar(std::string_view sql) {
             while (i < n && (CaracterDePalabra(static_cast<unsigned char>(sql[i])) || sql[i] == '@')) ++i;
             agregar(TipoToken::Variable, std::string(sql.substr(desde, i - desde)), desde);
         } else if (CaracterDePalabra(static_cast<unsigned char>(c))) {
-            while (i < n && CaracterDePalabra(static_cast<unsigned char>(sql[i]))) ++i;
+            // After its first character a name may hold '@' (X@Y is one name, not X and @Y).
+            while (i < n && (CaracterDePalabra(static_cast<unsigned char>(sql[i])) || sql[i] == '@')) ++i;
             agregar(TipoToken::Palabra, std::string(sql.substr(desde, i - desde)), desde);
         } else {
             static constexpr std::string_view dobles[] = {"<>", "!=", "<=", ">=", "||", "!<", "!>"};
@@ -136,6 +137,13 @@ std::vector<Token> Tokenizar(std::string_view sql) {
         }
     }
     return r;
+}
+
+std::string TablaAdmin(const Token& t) {
+    static constexpr std::string_view kPrefijo = "@ADMIN_";
+    if (t.tipo != TipoToken::Variable || t.texto.size() <= kPrefijo.size()) return {};
+    if (MayusculasAscii(std::string_view(t.texto).substr(0, kPrefijo.size())) != kPrefijo) return {};
+    return t.texto.substr(kPrefijo.size());
 }
 
 }  // namespace dep::sqlite

@@ -28,6 +28,9 @@ struct Token {
 std::vector<Token> Tokenizar(std::string_view sql);
 
 bool EsPalabra(const Token& t, std::string_view palabraMayusculas);
+// The table that "@ADMIN_<tabla>" names in the suite's administration database; empty when `t`
+// is no such variable. Every engine resolves the prefix through this.
+std::string TablaAdmin(const Token& t);
 bool EsSimbolo(const Token& t, std::string_view s);
 std::string MayusculasAscii(std::string_view s);
 

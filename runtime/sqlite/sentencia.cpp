@@ -372,10 +372,12 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
                 Emitir(k, Comillas(t_[k].texto));
                 TrasNombre(k);
                 break;
-            case TipoToken::Variable:
-                if (MayusculasAscii(t_[k].texto).rfind("@ADMIN_", 0) != 0) No("la variable " + t_[k].texto);
-                Emitir(k, NombreSqlite(RefTabla{baseAdmin_, t_[k].texto.substr(7)}));
+            case TipoToken::Variable: {
+                std::string tabla = TablaAdmin(t_[k]);
+                if (tabla.empty()) No("la variable " + t_[k].texto);
+                Emitir(k, NombreSqlite(RefTabla{baseAdmin_, std::move(tabla)}));
                 break;
+            }
             case TipoToken::Texto:
                 Literal(k);
                 break;

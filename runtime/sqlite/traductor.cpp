@@ -274,11 +274,12 @@ bool LeerTabla(const std::vector<Token>& t, std::size_t i, std::size_t hasta, co
                RefTabla& ref, std::size_t& fin, std::string& error) {
     if (i >= hasta) return false;
     if (t[i].tipo == TipoToken::Variable) {
-        if (MayusculasAscii(t[i].texto).rfind("@ADMIN_", 0) != 0) {
+        std::string tabla = TablaAdmin(t[i]);
+        if (tabla.empty()) {
             error = "la variable " + t[i].texto;
             return false;
         }
-        ref = RefTabla{baseAdmin, t[i].texto.substr(7)};
+        ref = RefTabla{baseAdmin, std::move(tabla)};
         fin = i + 1;
         return true;
     }
