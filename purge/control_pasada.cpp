@@ -25,7 +25,7 @@ bool Consolidacion::FechasLegibles() {
     host_.FijarHayError(true);
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
-    d_.RegistrarPurga("asientos", resultado::kNoEjecutada, texto);
+    d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada, texto);
     return false;
 }
 
@@ -44,7 +44,7 @@ bool Consolidacion::ImportesLegibles() {
     host_.FijarHayError(true);
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
-    d_.RegistrarPurga("asientos", resultado::kNoEjecutada, texto);
+    d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada, texto);
     return false;
 }
 
@@ -79,9 +79,7 @@ void Consolidacion::Recuperados(const std::string& donde, const std::optional<Ap
 }
 
 void Consolidacion::Verificar() {
-    UnidadDiario u;
-    u.purga = "asientos";
-    u.unidad = "verificacion";
+    UnidadDiario u(Purga::Asientos, TipoUnidad::Verificacion);
     u.pasada = ctx_.tipo;
     u.comprobante = ctx_.clave;
     u.inicio = d_.AhoraDiario();
@@ -149,7 +147,7 @@ void Consolidacion::AvisarDisparadores() {
         "SISTEMA.";
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
-    d_.RegistrarPendiente("asientos", "los disparadores de MV_ASIENTOS quedaron desactivados");
+    d_.RegistrarPendiente(Purga::Asientos, "los disparadores de MV_ASIENTOS quedaron desactivados");
 }
 
 }  // namespace dep

@@ -66,12 +66,12 @@ void Consolidacion::Restablecer() {
         u.fin = d_.AhoraDiario();
         Registrar(u);
     }
-    d_.RegistrarPurga("asientos", resultado::kInterrumpida,
+    d_.RegistrarPurga(Purga::Asientos, resultado::kInterrumpida,
                       "detenida por un error" + (d_.UltimaFalla().empty() ? "" : ": " + d_.UltimaFalla()));
     if (enCurso_)
-        d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + ctx_.clave +
-                                              " de saldo inicial quedo con fecha " + ctx_.fechaResumen +
-                                              "; la proxima depuracion lo pasara a su fecha de corte");
+        d_.RegistrarPendiente(Purga::Asientos, "el comprobante " + ctx_.tipo + " " + ctx_.clave +
+                                                   " de saldo inicial quedo con fecha " + ctx_.fechaResumen +
+                                                   "; la proxima depuracion lo pasara a su fecha de corte");
     InformarFechasDeshechas();
 }
 
@@ -121,7 +121,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
         // What the walk did is done and proved; the purge as a whole was not.
         canceladaRegistrada_ = true;
         d_.RegistrarPurga(
-            "asientos", resultado::kCancelada,
+            Purga::Asientos, resultado::kCancelada,
             "el operador cancelo la corrida: la pasada " + ctx_.tipo + " consolido hasta el " +
                 (ultimaBorrada_ ? TextoFecha(*ultimaBorrada_) : std::string("(ninguna fecha)")) +
                 " y no hasta el " + TextoFecha(corte_));
@@ -132,7 +132,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
         host_.FijarHayError(true);
         Anotar(primerError_);
         s_.operador.Mensaje(primerError_, vb::kSoloAceptar | vb::kCritico);
-        d_.RegistrarPurga("asientos", resultado::kInterrumpida, primerError_);
+        d_.RegistrarPurga(Purga::Asientos, resultado::kInterrumpida, primerError_);
         return false;
     }
     if (!Paso([&] {
@@ -161,7 +161,7 @@ bool Consolidacion::Preparar() {
             "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO " + tipo + " PARA SALDO INICIAL...",
             vb::kSoloAceptar);
         d_.RegistrarPurga(
-            "asientos", resultado::kNoEjecutada,
+            Purga::Asientos, resultado::kNoEjecutada,
             "pasada " + tipo + ": falta el codigo " + tipo + " en la tabla de comprobantes (V_TA_CPTE)");
         return false;
     }
@@ -179,7 +179,7 @@ bool Consolidacion::Preparar() {
                                 " PARA SALDO INICIAL (SE OBTUVO '" + sucursal +
                                 "'). REVISE EL TALONARIO DE " + tipo + ": NO SE DEPURARON LOS ASIENTOS.",
                             vb::kSoloAceptar | vb::kCritico);
-        d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+        d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada,
                           "pasada " + tipo + ": no se pudo obtener la sucursal del comprobante (se obtuvo '" +
                               sucursal + "')");
         return false;
@@ -199,7 +199,7 @@ bool Consolidacion::Preparar() {
                                 " YA LLEGO AL NUMERO 99999999: NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. "
                                 "NO SE DEPURARON LOS ASIENTOS.",
                             vb::kSoloAceptar | vb::kCritico);
-        d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+        d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada,
                           "pasada " + tipo + ": el comprobante de la sucursal " + sucursal +
                               " ya llego al numero 99999999");
         return false;
@@ -232,13 +232,14 @@ bool Consolidacion::Recorrer() {
         }))
         return false;
     if (vacia) {
-        d_.RegistrarPurga("asientos", resultado::kOmitida, "no hay asientos");
+        d_.RegistrarPurga(Purga::Asientos, resultado::kOmitida, "no hay asientos");
         return false;
     }
 
     if (fecha_ > corte_) {
         Paso([&] { BarraProgreso(host_.PicMsg(), Value(100), 255, "No hay datos"); });
-        d_.RegistrarPurga("asientos", resultado::kOmitida, "no hay asientos hasta la fecha (No hay datos)");
+        d_.RegistrarPurga(Purga::Asientos, resultado::kOmitida,
+                          "no hay asientos hasta la fecha (No hay datos)");
         return false;
     }
     if (!GrabarEnCurso()) return false;

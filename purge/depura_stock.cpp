@@ -18,9 +18,7 @@ void Depuracion::DepuraStock() {
         [&] {
             cn = &s_.datos.Conexion_();
             const std::string sql = "EXEC KS_DEPURA_STOCK '" + DoblarComillas(host_.TextoFecha()) + "'";
-            UnidadDiario u;
-            u.purga = "stock";
-            u.unidad = "EXEC KS_DEPURA_STOCK";
+            UnidadDiario u(Purga::Stock, TipoUnidad::Sentencia, "EXEC KS_DEPURA_STOCK");
             u.inicio = AhoraDiario();
             try {
                 host_.EsperarSinEntrada([&] { u.filas = cn->Execute(sql); });

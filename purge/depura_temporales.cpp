@@ -27,9 +27,7 @@ void Depuracion::DepuraTemporales() {
     // Resume-next: a missing table or a refused statement is skipped and the rest still run.
     const Trampa t = Trampa::SeguirSiempre();
     auto ejecutar = [&](const std::string& sql, const std::string& unidad) {
-        UnidadDiario u;
-        u.purga = "temporales";
-        u.unidad = unidad;
+        UnidadDiario u(Purga::Temporales, TipoUnidad::Sentencia, unidad);
         u.inicio = AhoraDiario();
         t.Paso([&] {
             const Ejecucion e = s_.datos.Ejecutar(sql);
@@ -54,9 +52,7 @@ void Depuracion::DepuraTemporales() {
             ejecutar(unidad + " WHERE FECHA <= '" + fecha + "'", unidad);
             continue;
         }
-        UnidadDiario u;
-        u.purga = "temporales";
-        u.unidad = unidad;
+        UnidadDiario u(Purga::Temporales, TipoUnidad::Sentencia, unidad);
         u.inicio = u.fin = AhoraDiario();
         u.resultado = resultado::kNoEjecutada;
         if (f) {

@@ -14,6 +14,7 @@ namespace dep {
 
 class Diario;
 struct UnidadDiario;
+enum class Purga;
 
 // The cut-off date as typed, when it is a date whose next day (the summary vouchers' date) every
 // engine can hold: the server's datetime runs from 01/01/1753 to 31/12/9999. The run, the
@@ -41,7 +42,7 @@ class Depuracion {
 
     // The run lock, or null after telling the operator (and the recorder, for `purgas`) who
     // holds it. The purge run takes it itself; the applications control is taken by its caller.
-    std::unique_ptr<CandadoCorrida> TomarCandado(const char* const* purgas, std::size_t n);
+    std::unique_ptr<CandadoCorrida> TomarCandado(const Purga* purgas, std::size_t n);
 
     void CmdCancelar_Click();  // sets Cancelado, caption "CANCELANDO Espere..."
     void Timer1_Timer();       // "Actual: ... Transcurrido: ..."
@@ -56,9 +57,8 @@ class Depuracion {
     void FijarDiario(Diario* d) { diario_ = d; }
     // Records a unit of work, a purge that did not run or something left behind.
     void Registrar(UnidadDiario u) const;
-    void RegistrarPurga(const std::string& purga, const std::string& resultado,
-                        const std::string& motivo) const;
-    void RegistrarPendiente(const std::string& purga, const std::string& que) const;
+    void RegistrarPurga(Purga purga, const std::string& resultado, const std::string& motivo) const;
+    void RegistrarPendiente(Purga purga, const std::string& que) const;
     Fecha AhoraDiario() const;
     // The last failure an error trap of this run met, for the report.
     const std::string& UltimaFalla() const { return ultimaFalla_; }
@@ -77,7 +77,7 @@ class Depuracion {
     // Rolls back whatever transaction a failure left open, so the next purge starts clean.
     void CerrarTransaccionPendiente();
     // The backup asked for; false when it could not be made (the operator was told).
-    bool HacerCopia(const char* const* purgas, std::size_t n);
+    bool HacerCopia(const Purga* purgas, std::size_t n);
     void Compactar();
     // For the engine's own long steps (backup, compaction): true once the operator asked to cancel.
     SeCancela SeCancelaLaCorrida();

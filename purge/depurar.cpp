@@ -39,12 +39,11 @@ void Depuracion::Registrar(UnidadDiario u) const {
     if (diario_) diario_->Unidad(std::move(u));
 }
 
-void Depuracion::RegistrarPurga(const std::string& purga, const std::string& resultado,
-                                const std::string& motivo) const {
-    if (diario_) diario_->Purga(purga, resultado, motivo);
+void Depuracion::RegistrarPurga(Purga purga, const std::string& resultado, const std::string& motivo) const {
+    if (diario_) diario_->Estado(purga, resultado, motivo);
 }
 
-void Depuracion::RegistrarPendiente(const std::string& purga, const std::string& que) const {
+void Depuracion::RegistrarPendiente(Purga purga, const std::string& que) const {
     if (diario_) diario_->Pendiente(purga, que);
 }
 
@@ -52,7 +51,7 @@ Fecha Depuracion::AhoraDiario() const {
     return diario_ ? diario_->Ahora() : Ahora();
 }
 
-std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purgas, std::size_t n) {
+std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const Purga* purgas, std::size_t n) {
     std::string ocupante, error;
     std::unique_ptr<CandadoCorrida> c;
     try {
@@ -76,9 +75,8 @@ std::unique_ptr<CandadoCorrida> Depuracion::TomarCandado(const char* const* purg
     return nullptr;
 }
 
-bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
-    UnidadDiario u;
-    u.purga = "copia";
+bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
+    UnidadDiario u(Purga::Copia, TipoUnidad::Copia);
     u.inicio = AhoraDiario();
     bool cancelada = false;
     try {
@@ -139,9 +137,7 @@ std::vector<std::string> TablasDepuradas() {
 }  // namespace
 
 void Depuracion::Compactar() {
-    UnidadDiario u;
-    u.purga = "compactacion";
-    u.unidad = "compactar";
+    UnidadDiario u(Purga::Compactacion, TipoUnidad::Compactacion);
     u.inicio = AhoraDiario();
     try {
         // On the footer line: the progress bar keeps the last purge's own caption.
@@ -197,11 +193,13 @@ Trampa Depuracion::TrampaDialogo() {
 
 void Depuracion::Depurar() {
     // One run at a time per database: a second one writes nothing, not even the date.
-    const char* marcadas[kCasillasPurga];
+    Purga marcadas[kCasillasPurga];
     std::size_t n = 0;
     for (CasillaPurga c : {kCasillaStock, kCasillaAsientos, kCasillaTemporales})
         if (host_.Casilla(c))
-            marcadas[n++] = c == kCasillaStock ? "stock" : c == kCasillaAsientos ? "asientos" : "temporales";
+            marcadas[n++] = c == kCasillaStock      ? Purga::Stock
+                            : c == kCasillaAsientos ? Purga::Asientos
+                                                    : Purga::Temporales;
     const auto candado = TomarCandado(marcadas, n);
     if (!candado) return;
     // A cancel asked before the copy (a console's Ctrl-C meanwhile) stops the run before it.
@@ -231,7 +229,7 @@ void Depuracion::Depurar() {
             const bool yaCancelado = host_.Cancelado();
             DepuraStock();
             if (yaCancelado)
-                RegistrarPurga("stock", resultado::kCancelada,
+                RegistrarPurga(Purga::Stock, resultado::kCancelada,
                                "el operador cancelo antes de que empezara y el procedimiento se ejecuto");
         },
         [&] {

@@ -68,20 +68,56 @@ void Diario::Unidad(UnidadDiario u) {
     Anexar(JsonUnidad(u));
 }
 
-void Diario::Purga(const std::string& purga, const std::string& resultado, const std::string& motivo) {
-    UnidadDiario u;
-    u.purga = purga;
-    u.unidad = "purga";
+const char* NombrePurga(Purga p) {
+    switch (p) {
+        case Purga::Stock:
+            return "stock";
+        case Purga::Asientos:
+            return "asientos";
+        case Purga::Temporales:
+            return "temporales";
+        case Purga::Copia:
+            return "copia";
+        case Purga::Compactacion:
+            return "compactacion";
+        case Purga::Aplicaciones:
+            return "aplicaciones";
+    }
+    return "";
+}
+
+std::string Diario::TextoUnidad(const UnidadDiario& u) {
+    switch (u.tipo) {
+        case TipoUnidad::Sentencia:
+        case TipoUnidad::Fecha:
+        case TipoUnidad::Copia:
+            return u.unidad;
+        case TipoUnidad::Refechado:
+            return "refechado";
+        case TipoUnidad::Recuperado:
+            return "recuperado";
+        case TipoUnidad::Verificacion:
+            return "verificacion";
+        case TipoUnidad::Purga:
+            return "purga";
+        case TipoUnidad::Pendiente:
+            return "pendiente";
+        case TipoUnidad::Compactacion:
+            return "compactar";
+    }
+    return u.unidad;
+}
+
+void Diario::Estado(Purga purga, const std::string& resultado, const std::string& motivo) {
+    UnidadDiario u(purga, TipoUnidad::Purga);
     u.inicio = u.fin = Ahora();
     u.resultado = resultado;
     u.error = motivo;
     Unidad(u);
 }
 
-void Diario::Pendiente(const std::string& purga, const std::string& que) {
-    UnidadDiario u;
-    u.purga = purga;
-    u.unidad = "pendiente";
+void Diario::Pendiente(Purga purga, const std::string& que) {
+    UnidadDiario u(purga, TipoUnidad::Pendiente);
     u.inicio = u.fin = Ahora();
     u.resultado = resultado::kPendiente;
     u.error = que;
@@ -92,17 +128,16 @@ void Diario::Terminar(bool cancelado) {
     corrida_.cancelado = cancelado;
     corrida_.fin = final_ ? *final_ : Ahora();
     const struct {
-        const char* purga;
+        Purga purga;
         bool marcada;
-    } purgas[] = {
-        {"stock", corrida_.stock}, {"asientos", corrida_.asientos}, {"temporales", corrida_.temporales}};
+    } purgas[] = {{Purga::Stock, corrida_.stock},
+                  {Purga::Asientos, corrida_.asientos},
+                  {Purga::Temporales, corrida_.temporales}};
     for (const auto& p : purgas) {
         bool alguna = false;
         for (const auto& u : unidades_) alguna = alguna || u.purga == p.purga;
         if (alguna) continue;
-        UnidadDiario u;
-        u.purga = p.purga;
-        u.unidad = "purga";
+        UnidadDiario u(p.purga, TipoUnidad::Purga);
         u.inicio = u.fin = corrida_.fin;
         u.resultado = !p.marcada  ? resultado::kOmitida
                       : cancelado ? resultado::kCancelada
@@ -114,14 +149,14 @@ void Diario::Terminar(bool cancelado) {
 }
 
 std::string Diario::JsonUnidad(const UnidadDiario& u) {
-    Json j = {{"registro", "unidad"}, {"purga", u.purga}, {"unidad", u.unidad}};
+    Json j = {{"registro", "unidad"}, {"purga", NombrePurga(u.purga)}, {"unidad", TextoUnidad(u)}};
     if (!u.pasada.empty()) j["pasada"] = u.pasada;
     if (!u.comprobante.empty()) j["comprobante"] = u.comprobante;
-    if (u.purga == "compactacion") {
+    if (u.purga == Purga::Compactacion) {
         j["bytes_antes"] = u.bytesAntes;
         j["bytes_despues"] = u.bytesDespues;
     }
-    if (u.unidad == "verificacion") {
+    if (u.tipo == TipoUnidad::Verificacion) {
         j["grupos"] = u.filas;
         j["diferencia"] = ImporteJson(u.diferencia);
         j["filas_nuevas"] = u.nuevas;
@@ -129,7 +164,7 @@ std::string Diario::JsonUnidad(const UnidadDiario& u) {
     j["inicio"] = JsonHora(u.inicio);
     j["fin"] = JsonHora(u.fin);
     j["filas"] = u.filas;
-    if (u.unidad != "refechado" && u.purga == "asientos") j["borradas"] = u.borradas;
+    if (u.tipo != TipoUnidad::Refechado && u.purga == Purga::Asientos) j["borradas"] = u.borradas;
     j["resultado"] = u.resultado;
     if (!u.error.empty()) j["error"] = u.error;
     return LineaJson(j);
@@ -138,8 +173,9 @@ std::string Diario::JsonUnidad(const UnidadDiario& u) {
 std::string Diario::JsonCorrida() const {
     const CorridaDiario& c = corrida_;
     Json marcadas = Json::array();
-    for (const auto& [marcada, nombre] : {std::pair{c.stock, "stock"}, std::pair{c.asientos, "asientos"},
-                                          std::pair{c.temporales, "temporales"}})
+    for (const auto& [marcada, nombre] :
+         {std::pair{c.stock, NombrePurga(Purga::Stock)}, std::pair{c.asientos, NombrePurga(Purga::Asientos)},
+          std::pair{c.temporales, NombrePurga(Purga::Temporales)}})
         if (marcada) marcadas.push_back(nombre);
     Json comprobantes = Json::array();
     long total = 0;
@@ -147,7 +183,7 @@ std::string Diario::JsonCorrida() const {
     for (const auto& u : unidades_) {
         if (u.filas > 0) total += u.filas;
         rechazadas += u.resultado == resultado::kRechazada;
-        if (!u.comprobante.empty() && u.unidad == "refechado" && u.resultado == resultado::kOk)
+        if (!u.comprobante.empty() && u.tipo == TipoUnidad::Refechado && u.resultado == resultado::kOk)
             comprobantes.push_back({{"tipo", u.pasada}, {"clave", u.comprobante}, {"filas", u.filas}});
     }
     return LineaJson({{"registro", "corrida"},

@@ -31,9 +31,31 @@ inline constexpr const char* kNoVerificado = "no verificado";  // the books of a
 inline constexpr const char* kConRechazos = "con rechazos";    // the report: a purge done with refusals
 }  // namespace resultado
 
+// What a record is about: one of the three purges, a step of the run's own, or the console's
+// payment applications control.
+enum class Purga { Stock, Asientos, Temporales, Copia, Compactacion, Aplicaciones };
+inline constexpr Purga kTresPurgas[] = {Purga::Stock, Purga::Asientos, Purga::Temporales};
+const char* NombrePurga(Purga p);  // its name in the journal and the JSON: "stock", "copia"...
+
+// The kind of a unit of work.
+enum class TipoUnidad {
+    Sentencia,     // a statement ("TRUNCATE TABLE AUX_TMP", "EXEC KS_DEPURA_STOCK"): `unidad` says it
+    Fecha,         // a consolidation walk date: `unidad` holds it
+    Refechado,     // a pass's own summary voucher moved to its date
+    Recuperado,    // a dead run's summary voucher moved by the recovery
+    Verificacion,  // the proof of a pass's books
+    Purga,         // the purge as a whole: did not start, stopped, or had nothing to do
+    Pendiente,     // something the purge left behind
+    Copia,         // the backup: `unidad` is its file
+    Compactacion,
+};
+
 struct UnidadDiario {
-    std::string purga;   // "stock", "asientos" or "temporales"
-    std::string unidad;  // statement kind ("TRUNCATE TABLE AUX_TMP"), walk date or "refechado"
+    UnidadDiario(Purga p, TipoUnidad t, std::string texto = {})
+        : purga(p), tipo(t), unidad(std::move(texto)) {}
+    Purga purga;
+    TipoUnidad tipo;
+    std::string unidad;  // Sentencia, Fecha, Copia: what the unit was; the journal names the rest
     std::string pasada;  // consolidation: "CC" or "FP"
     Fecha inicio, fin;
     long filas = 0;           // rows affected as the connection reported them (-1: unknown)
@@ -65,9 +87,9 @@ class Diario {
     void Iniciar(const std::string& hasta, bool stock, bool asientos, bool temporales);
     void Unidad(UnidadDiario u);
     // A whole purge that did not start (or stopped, with `resultado` kInterrumpida), and why.
-    void Purga(const std::string& purga, const std::string& resultado, const std::string& motivo);
+    void Estado(Purga purga, const std::string& resultado, const std::string& motivo);
     // Something the run left behind that the operator must know (kPendiente).
-    void Pendiente(const std::string& purga, const std::string& que);
+    void Pendiente(Purga purga, const std::string& que);
     // Records the purges that left no unit (not ticked, cancelled, nothing to do) and the run.
     void Terminar(bool cancelado);
     void FechaGrabada() { corrida_.fechaGrabada = true; }
@@ -82,6 +104,7 @@ class Diario {
     bool Escrito() const { return escrito_; }  // every record reached the file
 
     static std::string JsonUnidad(const UnidadDiario& u);
+    static std::string TextoUnidad(const UnidadDiario& u);  // "unidad" as the journal writes it
     std::string JsonCorrida() const;
 
   private:

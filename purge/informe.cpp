@@ -9,9 +9,9 @@ namespace dep {
 
 namespace {
 
-const char* Titulo(const std::string& purga) {
-    if (purga == "stock") return "Movimientos de Stock, ventas, compras";
-    if (purga == "asientos") return "Asientos";
+const char* Titulo(Purga purga) {
+    if (purga == Purga::Stock) return "Movimientos de Stock, ventas, compras";
+    if (purga == Purga::Asientos) return "Asientos";
     return "Temporales e historial cambio de precios";
 }
 
@@ -30,13 +30,13 @@ Informe ArmarInforme(const Diario& d) {
     const long dias = c.fin.Dias() - c.inicio.Dias();
     i.segundos = dias * 86400 + c.fin.SegundosDelDia() - c.inicio.SegundosDelDia();
     if (i.segundos < 0) i.segundos = 0;
-    const std::pair<const char*, bool> purgas[] = {
-        {"stock", c.stock}, {"asientos", c.asientos}, {"temporales", c.temporales}};
+    const std::pair<Purga, bool> purgas[] = {
+        {Purga::Stock, c.stock}, {Purga::Asientos, c.asientos}, {Purga::Temporales, c.temporales}};
     for (const auto& u : d.Unidades())
-        if (u.purga == "copia" && u.resultado == resultado::kOk) {
+        if (u.purga == Purga::Copia && u.resultado == resultado::kOk) {
             i.copia = u.unidad;
             i.copiaBytes = u.filas;
-        } else if (u.purga == "compactacion") {
+        } else if (u.purga == Purga::Compactacion) {
             i.compactacion = u.resultado;
             i.motivoCompactacion = u.error;
             i.bytesAntes = u.bytesAntes;
@@ -50,7 +50,7 @@ Informe ArmarInforme(const Diario& d) {
         bool hecha = false;
         for (const auto& u : d.Unidades()) {
             if (u.purga != nombre) continue;
-            if (u.unidad == "purga") {
+            if (u.tipo == TipoUnidad::Purga) {
                 // The most serious word about the purge as a whole stays.
                 if (general.empty() || general == resultado::kOmitida) {
                     general = u.resultado;
@@ -58,13 +58,12 @@ Informe ArmarInforme(const Diario& d) {
                 }
                 continue;
             }
-            if (u.unidad == "pendiente") {
+            if (u.tipo == TipoUnidad::Pendiente) {
                 i.pendientes.push_back(u.error);
                 if (pendiente.empty()) pendiente = u.error;
                 continue;
             }
-            if (u.purga == "copia" || u.purga == "compactacion") continue;
-            if (u.unidad == "verificacion") {
+            if (u.tipo == TipoUnidad::Verificacion) {
                 i.verificaciones.push_back(
                     {u.pasada, u.resultado, static_cast<long>(u.filas), u.diferencia, u.nuevas, u.error});
                 if (u.resultado == resultado::kDiferencias && general.empty())
@@ -75,15 +74,14 @@ Informe ArmarInforme(const Diario& d) {
             if (u.resultado == resultado::kRechazada || u.resultado == resultado::kNoEjecutada) {
                 ++p.rechazadas;
                 if (primerRechazo.empty()) primerRechazo = u.error;
-                if (u.purga == "asientos" && u.unidad != "refechado" && u.unidad != "recuperado")
-                    i.fechasDeshechas.push_back(u.unidad);
+                if (u.tipo == TipoUnidad::Fecha) i.fechasDeshechas.push_back(u.unidad);
                 continue;
             }
             hecha = hecha || u.resultado == resultado::kOk;
-            if (u.purga == "asientos") {
-                if (u.unidad == "refechado") {
+            if (u.purga == Purga::Asientos) {
+                if (u.tipo == TipoUnidad::Refechado) {
                     i.comprobantes.push_back({u.pasada, u.comprobante, u.filas});
-                } else if (u.unidad != "recuperado") {
+                } else if (u.tipo != TipoUnidad::Recuperado) {
                     p.filas += u.borradas;
                     i.fusiones += u.filas - u.borradas;
                 }
@@ -94,7 +92,7 @@ Informe ArmarInforme(const Diario& d) {
         if (!general.empty() && !(general == resultado::kOmitida && hecha)) {
             p.resultado = general;
             p.motivo = generalMotivo;
-        } else if (nombre == std::string("stock") && p.rechazadas && !hecha) {
+        } else if (nombre == Purga::Stock && p.rechazadas && !hecha) {
             // A procedure that never ran to its end did nothing the report can call done.
             p.resultado = resultado::kNoEjecutada;
             p.motivo = primerRechazo;
@@ -135,9 +133,9 @@ std::string TextoInforme(const Informe& i) {
             r += "no se ejecutó: " + p.motivo + "\n";
             continue;
         }
-        if (p.purga == "stock")
+        if (p.purga == Purga::Stock)
             r += "procedimiento KS_DEPURA_STOCK ejecutado";
-        else if (p.purga == "asientos")
+        else if (p.purga == Purga::Asientos)
             r += TextoEntero(p.filas) + " asientos consolidados y borrados";
         else
             r += TextoEntero(p.filas) + " filas borradas";
@@ -203,8 +201,9 @@ std::string TextoInforme(const Informe& i) {
 std::string JsonInforme(const Informe& i) {
     Json purgas = Json::array();
     for (const auto& p : i.purgas) {
-        Json jp = {{"purga", p.purga}, {"marcada", p.marcada},   {"resultado", p.resultado},
-                   {"filas", p.filas}, {"unidades", p.unidades}, {"rechazadas", p.rechazadas}};
+        Json jp = {{"purga", NombrePurga(p.purga)}, {"marcada", p.marcada},
+                   {"resultado", p.resultado},      {"filas", p.filas},
+                   {"unidades", p.unidades},        {"rechazadas", p.rechazadas}};
         if (!p.motivo.empty()) jp["motivo"] = p.motivo;
         purgas.push_back(jp);
     }
@@ -249,7 +248,7 @@ bool ConErrores(const Informe& i) {
         if (!p.marcada) continue;
         if (p.resultado == resultado::kNoEjecutada || p.resultado == resultado::kInterrumpida) return true;
         // A stock procedure refused and then gone past is no clean run either.
-        if (p.purga == "stock" && p.rechazadas) return true;
+        if (p.purga == Purga::Stock && p.rechazadas) return true;
     }
     return false;
 }

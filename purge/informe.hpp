@@ -9,7 +9,7 @@
 namespace dep {
 
 struct InformePurga {
-    std::string purga;  // "stock", "asientos", "temporales"
+    Purga purga = Purga::Stock;
     bool marcada = false;
     // "ok", "con rechazos", "cancelada", "omitida", "no ejecutada" or "interrumpida"
     std::string resultado;

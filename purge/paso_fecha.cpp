@@ -43,9 +43,7 @@ bool Consolidacion::PasoFecha() {
     fusionado_ = false;
     bool fallo = false;
     std::string errorFecha;
-    fechaAbierta_ = UnidadDiario{};
-    fechaAbierta_->purga = "asientos";
-    fechaAbierta_->unidad = fecha;
+    fechaAbierta_.emplace(Purga::Asientos, TipoUnidad::Fecha, fecha);
     fechaAbierta_->pasada = ctx_.tipo;
     fechaAbierta_->inicio = d_.AhoraDiario();
     if (!Paso([&] { Cn().BeginTrans(); })) return false;

@@ -34,7 +34,7 @@ bool Consolidacion::RecuperarInterrumpida() {
             host_.FijarHayError(true);
             Anotar(plan.motivo);
             s_.operador.Mensaje(plan.motivo, vb::kSoloAceptar | vb::kCritico);
-            d_.RegistrarPurga("asientos", resultado::kNoEjecutada, plan.motivo);
+            d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada, plan.motivo);
             return false;
         case Recuperacion::Accion::Mover:
             break;
@@ -100,9 +100,7 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& corte,
     // The re-dating, the removal of the pass's record and the two trigger statements in one
     // transaction: no failure can leave the table without its triggers, nor the record without
     // its voucher.
-    UnidadDiario u;
-    u.purga = "asientos";
-    u.unidad = propio ? "refechado" : "recuperado";
+    UnidadDiario u(Purga::Asientos, propio ? TipoUnidad::Refechado : TipoUnidad::Recuperado);
     u.pasada = ctx_.tipo;
     u.comprobante = clave;
     u.inicio = d_.AhoraDiario();
@@ -145,16 +143,16 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& corte,
                               ": SUS RENGLONES QUEDARON CON FECHA " + dia + ". ERROR: " + error;
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
-    d_.RegistrarPendiente("asientos", "el comprobante " + ctx_.tipo + " " + clave +
-                                          " de saldo inicial quedo con fecha " + dia +
-                                          "; la proxima depuracion lo pasara a su fecha");
+    d_.RegistrarPendiente(Purga::Asientos, "el comprobante " + ctx_.tipo + " " + clave +
+                                               " de saldo inicial quedo con fecha " + dia +
+                                               "; la proxima depuracion lo pasara a su fecha");
     if (propio) {
         enCurso_ = false;  // told once: the record stays for the next run
         return true;
     }
     // A new walk would write its own record over this one, and nobody would find that voucher
     // again: the consolidation stops here.
-    d_.RegistrarPurga("asientos", resultado::kNoEjecutada,
+    d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada,
                       "no se pudo pasar a su fecha el comprobante " + ctx_.tipo + " " + clave +
                           " de una corrida interrumpida: " + error);
     return false;

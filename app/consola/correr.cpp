@@ -32,7 +32,7 @@ int Aplicaciones(const Opciones& o, Servicios& s, Depuracion& d, AnfitrionConsol
                 << " en MV_ASIENTOS: no se modificó nada." << std::endl;
             return kUsoIncorrecto;
         }
-        const char* purga = "aplicaciones";
+        const Purga purga = Purga::Aplicaciones;
         const auto candado = d.TomarCandado(&purga, 1);
         if (!candado) return kConErrores;
         d.ControlarAplicaciones(*o.aplicaciones, o.soloFP, *LeerFechaCorte(o.hasta));

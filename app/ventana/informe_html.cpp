@@ -268,11 +268,11 @@ std::string HtmlVistaPrevia(const VistaPrevia& v) {
 
 namespace {
 
-std::string NombrePurga(const std::string& purga) {
-    if (purga == "stock") return kStock;
-    if (purga == "asientos") return kAsientos;
-    if (purga == "temporales") return kTemporales;
-    return purga;
+std::string TituloPurga(Purga purga) {
+    if (purga == Purga::Stock) return kStock;
+    if (purga == Purga::Asientos) return kAsientos;
+    if (purga == Purga::Temporales) return kTemporales;
+    return NombrePurga(purga);
 }
 
 // The report's states in the operator's words; a state this window does not know yet is shown
@@ -300,13 +300,13 @@ std::vector<std::string> Hechos(const InformePurga& p) {
         h.push_back("no se ejecutó: " + Acentuar(p.motivo));
         return h;
     }
-    if (p.purga == "stock" && !p.unidades)
+    if (p.purga == Purga::Stock && !p.unidades)
         h.push_back("no se ejecutó el procedimiento de depuración de stock");
-    else if (p.purga == "stock")
+    else if (p.purga == Purga::Stock)
         h.push_back(
             "la base de datos ejecutó su procedimiento de depuración de stock" +
             (p.filas > 0 ? " (" + Plural(p.filas, "fila borrada", "filas borradas") + ")" : std::string()));
-    else if (p.purga == "asientos")
+    else if (p.purga == Purga::Asientos)
         h.push_back(Plural(p.filas, "asiento consolidado y borrado", "asientos consolidados y borrados"));
     else
         h.push_back(Plural(p.filas, "fila borrada", "filas borradas"));
@@ -353,11 +353,9 @@ std::string HtmlResumen(const Informe& i) {
 
     // The consolidation first: it is what the operator checks.
     std::vector<const InformePurga*> orden;
-    for (const char* nombre : {"asientos", "stock", "temporales"})
+    for (Purga nombre : {Purga::Asientos, Purga::Stock, Purga::Temporales})
         for (const auto& p : i.purgas)
             if (p.purga == nombre) orden.push_back(&p);
-    for (const auto& p : i.purgas)
-        if (p.purga != "asientos" && p.purga != "stock" && p.purga != "temporales") orden.push_back(&p);
 
     Tabla t;
     t.encabezado = {"Purga", "Resultado", "Qué se hizo"};
@@ -368,7 +366,7 @@ std::string HtmlResumen(const Informe& i) {
         // Green when the purge did its whole work, dark red when it did not; grey when not ticked.
         const char* color = !p->marcada ? "#666666" : p->resultado == resultado::kOk ? "#1b6e20" : "#a12a1a";
         t.filas.push_back(
-            {"<b>" + Esc(NombrePurga(p->purga)) + "</b>",
+            {"<b>" + Esc(TituloPurga(p->purga)) + "</b>",
              std::string("<span style=\"color:") + color + ";\">" + Esc(EnPalabras(*p)) + "</span>", hechos});
     }
     h += Seccion("Purgas") + t.Html();
@@ -414,7 +412,7 @@ std::string HtmlResumen(const Informe& i) {
     d.encabezado = {"Purga", "Pasos", "Rechazados", "Filas"};
     d.numerica = {false, true, true, true};
     for (const InformePurga* p : orden)
-        d.filas.push_back({Esc(NombrePurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
+        d.filas.push_back({Esc(TituloPurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
     h += Detalles(Parrafo("Renglones escritos o actualizados en los comprobantes de saldo inicial: " +
                           Num(i.fusiones)) +
                   Parrafo("Tablas: MV_ASIENTOS (asientos); procedimiento KS_DEPURA_STOCK (stock).") +

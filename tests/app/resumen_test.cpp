@@ -184,16 +184,16 @@ class ResumenTest : public QObject {
             const char* motivo;
         };
         const Caso casos[] = {
-            {{"stock", true, "no ejecutada", "No se encontro el procedimiento", 0, 1, 1},
+            {{Purga::Stock, true, "no ejecutada", "No se encontro el procedimiento", 0, 1, 1},
              "No se ejecutó",
              "no se ejecutó: No se encontro el procedimiento"},
-            {{"asientos", true, "no ejecutada", "pasada FP: falta el codigo FP", 120, 9, 0},
+            {{Purga::Asientos, true, "no ejecutada", "pasada FP: falta el codigo FP", 120, 9, 0},
              "Incompleta",
              "no terminó: pasada FP: falta el código FP"},
-            {{"asientos", true, "interrumpida", "detenida por un error: disco lleno", 40, 3, 1},
+            {{Purga::Asientos, true, "interrumpida", "detenida por un error: disco lleno", 40, 3, 1},
              "Detenida por un error",
              "no terminó: detenida por un error: disco lleno"},
-            {{"asientos", true, "omitida", "no hay asientos hasta la fecha (No hay datos)", 0, 0, 0},
+            {{Purga::Asientos, true, "omitida", "no hay asientos hasta la fecha (No hay datos)", 0, 0, 0},
              "No se hizo",
              "no hay asientos hasta la fecha (No hay datos)"},
         };

@@ -258,7 +258,7 @@ TEST_F(Asientos_, UnaConexionPerdidaEnMediaFechaDejaLaPurgaInterrumpidaEnElDiari
     }
     std::vector<std::string> vistos;
     for (const auto& u : d.Unidades())
-        if (u.purga == "asientos") vistos.push_back(u.unidad + " " + u.resultado);
+        if (u.purga == Purga::Asientos) vistos.push_back(Diario::TextoUnidad(u) + " " + u.resultado);
     EXPECT_EQ(vistos, (std::vector<std::string>{"01/03/2021 ok", "02/03/2021 rechazada", "purga interrumpida",
                                                 "pendiente pendiente"}));
     espia->cerrada = false;

@@ -299,10 +299,10 @@ TEST_F(Varados, LaVistaPreviaLosNombraSinTocarlosYLaCorridaRefechaEsos) {
         std::map<std::string, long long> refechados;
         long long borradas = 0, resumen = 0;
         for (const auto& u : d.Unidades()) {
-            if (u.purga != "asientos" || u.pasada != p.tipo) continue;
-            if (u.unidad == "recuperado")
+            if (u.purga != Purga::Asientos || u.pasada != p.tipo) continue;
+            if (u.tipo == TipoUnidad::Recuperado)
                 refechados[u.comprobante] = u.filas;
-            else if (u.unidad == "refechado" && u.comprobante == p.comprobante)
+            else if (u.tipo == TipoUnidad::Refechado && u.comprobante == p.comprobante)
                 resumen = u.filas;
             else
                 borradas += u.borradas;

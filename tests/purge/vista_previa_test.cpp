@@ -50,10 +50,10 @@ class Previa : public BasePurga {
         h += Uno("SELECT SUM(IMPORTE) FROM MV_ASIENTOS").ATexto();
         return h;
     }
-    std::vector<UnidadDiario> De(const std::string& purga, const std::string& pasada = "") {
+    std::vector<UnidadDiario> De(Purga purga, const std::string& pasada = "") {
         std::vector<UnidadDiario> v;
         for (const auto& u : diario->Unidades())
-            if (u.purga == purga && (pasada.empty() || u.pasada == pasada) && u.unidad != "purga")
+            if (u.purga == purga && (pasada.empty() || u.pasada == pasada) && u.tipo != TipoUnidad::Purga)
                 v.push_back(u);
         return v;
     }
@@ -90,7 +90,7 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
     for (const auto& t : v.trabajo) EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM " + t.tabla), 0) << t.tabla;
     for (const auto& h : v.historial) {
         bool visto = false;
-        for (const auto& u : De("temporales"))
+        for (const auto& u : De(Purga::Temporales))
             if (u.unidad == "DELETE " + Mayusculas(h.tabla)) {
                 visto = true;
                 EXPECT_EQ(u.filas, h.filas) << h.tabla;
@@ -104,16 +104,16 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
     for (const auto& p : v.pasadas) {
         ASSERT_TRUE(p.correria) << p.tipo << ": " << p.motivo;
         EXPECT_TRUE(p.varados.empty()) << p.tipo;
-        const auto u = De("asientos", p.tipo);
+        const auto u = De(Purga::Asientos, p.tipo);
         long fechas = 0, b = 0;
         std::string clave;
         long filasResumen = -1;
         for (const auto& x : u) {
             EXPECT_EQ(x.resultado == "rechazada", false) << x.unidad << " " << x.error;
-            if (x.unidad == "refechado") {
+            if (x.tipo == TipoUnidad::Refechado) {
                 clave = x.comprobante;
                 filasResumen = x.filas;
-            } else if (x.unidad == "verificacion") {
+            } else if (x.tipo == TipoUnidad::Verificacion) {
                 EXPECT_EQ(x.resultado, "ok") << x.error;
                 EXPECT_EQ(x.filas, p.grupos) << p.tipo;  // every key of the summary proved
             } else {
@@ -212,7 +212,7 @@ TEST_F(Previa, UnaFechaRechazadaQuedaEnElDiarioYEnElInforme) {
     CorrerConDiario("31/03/2021");
     ASSERT_FALSE(rechazada.empty());
     bool vista = false;
-    for (const auto& u : De("asientos", "CC"))
+    for (const auto& u : De(Purga::Asientos, "CC"))
         if (u.unidad == rechazada) {
             vista = true;
             EXPECT_EQ(u.resultado, "rechazada");
@@ -250,7 +250,7 @@ TEST_F(Previa, ElArchivoDelDiarioTieneUnRegistroPorUnidadYUnoPorCorrida) {
     // The unticked stock purge is recorded as skipped.
     bool omitida = false;
     for (const auto& u : diario->Unidades())
-        omitida = omitida || (u.purga == "stock" && u.resultado == "omitida");
+        omitida = omitida || (u.purga == Purga::Stock && u.resultado == "omitida");
     EXPECT_TRUE(omitida);
     // A second run appends.
     CorrerConDiario("30/06/2021");
@@ -273,9 +273,7 @@ TEST_F(Previa, UnDiarioQueNoSePuedeEscribirNoCambiaLaCorrida) {
 TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
     Diario d((carpeta / "d.jsonl").string(), [] { return Fecha::DesdeYMD(2024, 1, 2, 3, 4, 5); });
     d.Iniciar("31/12/2020", true, false, false);
-    UnidadDiario u;
-    u.purga = "stock";
-    u.unidad = "EXEC KS_DEPURA_STOCK";
+    UnidadDiario u(Purga::Stock, TipoUnidad::Sentencia, "EXEC KS_DEPURA_STOCK");
     u.resultado = "rechazada";
     u.error = "Login failed: DSN=suite;UID=sa;PWD=secreto;";
     d.Unidad(u);
