@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "purge/desenlace.hpp"
 #include "purge/json.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
@@ -119,7 +120,7 @@ Informe ArmarInforme(const Diario& d) {
 }
 
 std::string TextoInforme(const Informe& i) {
-    std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n";
+    std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n  " + TitularDe(i).texto + "\n";
     if (!i.copia.empty())
         r += "  Copia de seguridad: " + i.copia +
              (i.copiaBytes >= 0 ? " (" + TextoEntero(i.copiaBytes / 1024) + " KB)" : std::string()) + "\n";
@@ -223,8 +224,11 @@ std::string JsonInforme(const Informe& i) {
         if (!v.detalle.empty()) jv["detalle"] = v.detalle;
         pasadas.push_back({{"tipo", v.tipo}, {"verificacion", jv}});
     }
+    const Titular titular = TitularDe(i);
     Json j = {{"informe", true},
               {"hasta", i.hasta},
+              {"desenlace", ClaveDesenlace(titular.desenlace)},
+              {"titular", titular.texto},
               {"purgas", purgas},
               {"comprobantes", comprobantes},
               {"fechas_deshechas", i.fechasDeshechas},

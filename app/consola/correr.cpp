@@ -3,6 +3,7 @@
 
 #include "app/consola/anfitrion_consola.hpp"
 #include "app/consola/resumenes.hpp"
+#include "purge/desenlace.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
 #include "purge/pasada_en_curso.hpp"
@@ -150,7 +151,9 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     ImprimirInforme(diario, o.json, out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
     // numbering's): the run is not a clean one.
-    if (host.HayError() || op.Dialogos() > 0 || ConErrores(ArmarInforme(diario))) return kConErrores;
+    if (host.HayError() || op.Dialogos() > 0 ||
+        TitularDe(ArmarInforme(diario)).desenlace == Desenlace::kConErrores)
+        return kConErrores;
     if (host.Cancelado()) return kCancelado;
     return kTerminado;
 }

@@ -17,7 +17,8 @@ DlgTexto::DlgTexto(const QString& nombre, QWidget* padre) : QDialog(padre) {
     capa->addWidget(texto_);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, this);
     botones->button(QDialogButtonBox::Close)->setText("Cerrar");
-    connect(botones, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    // reject() hides it and tells who waits for it to be closed.
+    connect(botones, &QDialogButtonBox::rejected, this, &QDialog::reject);
     capa->addWidget(botones);
     resize(760, 520);
 }

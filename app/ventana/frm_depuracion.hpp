@@ -2,6 +2,7 @@
 // FrmDepuracion: the program's only window. It holds the controls, the form fields Cancelado,
 // HayError and IndiceCampo, the toolbar and field handlers, and hosts the purge run.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -126,6 +127,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
+    // The question before GRABAR deletes anything, with the preview's figures: true for "Sí".
+    bool ConfirmarCorrida();
     // Database open and a valid date, or the operator is told why not: `que` "depurar", ...
     bool ListoPara(const std::string& que);
     void ColorearCampo(int indice, std::uint32_t bgr);
@@ -136,7 +139,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
 
     Servicios& s_;
     Depuracion depuracion_;
-    bool cancelado_ = false;
+    std::atomic<bool> cancelado_{false};  // also read by the stock step's thread
     bool hayError_ = false;
     int indiceCampo_ = 0;
     bool enCorrida_ = false;

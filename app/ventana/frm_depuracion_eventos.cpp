@@ -10,6 +10,7 @@
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
+#include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/entrada.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/pic_msg.hpp"
@@ -150,15 +151,24 @@ class FrmDepuracion::Corrida {
 };
 
 void FrmDepuracion::Grabar() {
-    if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
+    // A GRABAR that arrives at a yield of the run in progress, or once a close was confirmed.
+    if (enCorrida_ || cerrarAlTerminar_) return;
     if (!ListoPara("depurar")) return;
     bool valido = false;
     Datosvalidos(valido);
     if (!valido) return;
+    if (!ConfirmarCorrida()) return;  // "No": nothing changes
 
-    // A close the operator confirmed during the run happens once the run has ended.
+    // A close the operator confirmed during the run happens once the run has ended, and once
+    // the operator has read its summary.
     auto cerrarSiSePidio = [this] {
-        if (cerrarAlTerminar_) Form_Unload();
+        if (!cerrarAlTerminar_) return;
+        if (!dlgResumen_->isVisible()) {
+            Form_Unload();
+            return;
+        }
+        connect(
+            dlgResumen_, &QDialog::finished, this, [this] { Form_Unload(); }, Qt::SingleShotConnection);
     };
     try {
         Corrida corrida(*this);

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "purge/desenlace.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
@@ -325,11 +326,18 @@ std::vector<std::string> Hechos(const InformePurga& p) {
 }  // namespace
 
 std::string HtmlResumen(const Informe& i) {
-    std::string h = Titulo("Resumen de la depuración hasta el " + i.hasta);
+    // How the run ended comes first, in the colour of what the operator has to do next.
+    const Titular titular = TitularDe(i);
+    const char* color = titular.desenlace == Desenlace::kTerminada   ? "#1b6e20"
+                        : titular.desenlace == Desenlace::kCancelada ? "#9a5800"
+                                                                     : "#a12a1a";
+    std::string h = "<h3 style=\"margin-bottom:4px; color:" + std::string(color) + ";\">" +
+                    Esc(Acentuar(titular.texto)) + "</h3>";
+    h += Parrafo("<b>" + Esc("Resumen de la depuración hasta el " + i.hasta) + "</b>");
     const std::string estado = i.cancelado ? "Proceso cancelado: no se grabó la fecha de última depuración"
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
-    h += Parrafo("<b>" + Esc(estado) + "</b>");
+    h += Parrafo(Esc(estado));
     if (i.compactacion == resultado::kOk && i.bytesAntes >= 0 && i.bytesDespues >= 0)
         h += Parrafo("Tamaño de la base de datos: " + Num(i.bytesAntes / 1024) + " KB antes, " +
                      Num(i.bytesDespues / 1024) + " KB después de compactarla");

@@ -78,6 +78,11 @@ int OperadorQt::Mensaje(const std::string& texto, int botones, const std::string
     // Escape answers like the last button that can cancel, or the only one.
     for (const auto& b : lista)
         if (b.respuesta == vb::kCancelar || lista.size() == 1) m.setEscapeButton(m.button(b.qt));
+    // A question before something that cannot be undone: Enter and Esc both answer the second.
+    if ((botones & vb::kBotonDefecto2) && lista.size() > 1) {
+        m.setDefaultButton(lista[1].qt);
+        m.setEscapeButton(m.button(lista[1].qt));
+    }
     m.exec();
     const auto pulsado = m.standardButton(m.clickedButton());
     for (const auto& b : lista)

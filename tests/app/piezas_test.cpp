@@ -176,6 +176,17 @@ class PiezasTest : public QObject {
         OperadorQt op;
         Responder("No");
         QCOMPARE(op.Mensaje("¿Seguir?", vb::kSiNo | vb::kPregunta), vb::kNo);
+        // The question before a run: "No" is the default, and Esc answers it.
+        for (const auto tecla : {Qt::Key_Escape, Qt::Key_Return}) {
+            QTimer::singleShot(0, [tecla] {
+                QWidget* m = QApplication::activeModalWidget();
+                QVERIFY(m);
+                QTest::keyClick(m, tecla);
+            });
+            QVERIFY(!op.Confirmar("¿Depurar?", "Confirmar la depuración"));
+        }
+        Responder("Sí");
+        QVERIFY(op.Confirmar("¿Depurar?", "Confirmar la depuración"));
         Responder("Reintentar");
         QCOMPARE(op.DialogoError(Falla(5, "fallo")), vb::kReintentar);
         Responder("Ignorar");

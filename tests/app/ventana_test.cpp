@@ -15,6 +15,8 @@
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
 #include "app/ventana/util_kit.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
 
 using namespace dep;
 using Tipo = OperadorGuionado::Tipo;
@@ -50,6 +52,37 @@ class VentanaTest : public QObject {
         QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
         QCOMPARE(b.w->Label2(0).text(), QString());
         QCOMPARE(b.FechaGuardada(), antes);
+    }
+
+    // GRABAR asks first, with what the preview computes; "No" changes nothing.
+    void grabarPreguntaAntesDeBorrar() {
+        Banco b;
+        b.cn->Execute("UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
+        b.NuevaVentana();
+        SoloCasilla(*b.w, 1);
+        b.w->ChkStock(2).setChecked(true);
+        b.w->txtFields(0).setText("31/12/2021");
+        const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
+        b.op.Olvidar();
+        b.op.respuestasConfirmar.push_back(false);
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+        const auto& q = b.op.llamadas[0];
+        QVERIFY(q.tipo == Tipo::Confirmar);
+        long long n = 0;
+        for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
+        for (const std::string& t : std::vector<std::string>{
+                 "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
+                 "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
+                 "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
+                 "se consolidarán " + TextoEntero(n) + " asientos, fechados del " + v.pasadas[0].primeraFecha,
+                 "Copia de seguridad: no se hará"})
+            QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
+        QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+        QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
+        QCOMPARE(b.w->Label2(0).text(), QString());
+        QVERIFY(!b.w->DlgResumen().isVisible());
     }
 
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
@@ -267,6 +300,9 @@ class VentanaTest : public QObject {
             } else {
                 QCOMPARE(b.op.Mensajes().back(), std::string("Proceso Cancelado"));
                 QCOMPARE(b.FechaGuardada(), antes);
+                // The program ends once the operator has closed the run's summary.
+                QCOMPARE(b.terminado, 0);
+                b.w->DlgResumen().reject();
                 QCOMPARE(b.terminado, 1);
                 QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND "
                                 "DETALLE = 'Depuracion'") == "0");

@@ -1,0 +1,60 @@
+#include "purge/desenlace.hpp"
+
+#include <vector>
+
+namespace dep {
+
+namespace {
+
+const char* Nombre(const std::string& purga) {
+    if (purga == "stock") return "Movimientos de Stock, ventas, compras";
+    if (purga == "asientos") return "Asientos";
+    return "Temporales e historial cambio de precios";
+}
+
+// Why a ticked purge did not finish its work; empty when it did (or was only cancelled).
+std::string SinTerminar(const InformePurga& p) {
+    if (!p.marcada) return "";
+    if (p.resultado == resultado::kNoEjecutada)
+        return p.unidades > p.rechazadas ? "incompleta" : "no se ejecutó";
+    if (p.resultado == resultado::kInterrumpida) return "detenida por un error";
+    if (p.resultado == resultado::kDiferencias) return "los saldos no cuadran";
+    if (p.resultado == resultado::kPendiente) return "quedó algo pendiente";
+    // The temporaries purge skips a refused statement by design and the run still ends well;
+    // dates of the consolidation refused (undone) leave entries unconsolidated.
+    if (p.resultado == resultado::kConRechazos && p.purga == "asientos") return "la base de datos rechazó fechas";
+    if (p.purga == "stock" && p.rechazadas) return "la base de datos rechazó el procedimiento";
+    return "";
+}
+
+}  // namespace
+
+Titular TitularDe(const Informe& i) {
+    std::string faltan;
+    for (const auto& p : i.purgas)
+        if (const std::string por = SinTerminar(p); !por.empty())
+            faltan += (faltan.empty() ? "" : "; ") + std::string(Nombre(p.purga)) + " (" + por + ")";
+    const std::string repetir = "repita la depuración hasta el " + i.hasta + " para completarla";
+    if (!faltan.empty() || ConErrores(i))
+        return {Desenlace::kConErrores,
+                "Depuración con errores: " + (!faltan.empty() ? faltan : !i.pendientes.empty() ? "quedó algo pendiente" : "vea el detalle") +
+                    (i.cancelado ? ". Cancelada: " + repetir : std::string())};
+    if (i.cancelado) return {Desenlace::kCancelada, "Depuración cancelada: " + repetir};
+    if (!i.fechaGrabada)
+        return {Desenlace::kConErrores, "Depuración con errores: no se grabó la fecha de última depuración"};
+    return {Desenlace::kTerminada, "Depuración terminada"};
+}
+
+const char* ClaveDesenlace(Desenlace d) {
+    switch (d) {
+        case Desenlace::kTerminada:
+            return "terminada";
+        case Desenlace::kCancelada:
+            return "cancelada";
+        case Desenlace::kConErrores:
+            break;
+    }
+    return "con errores";
+}
+
+}  // namespace dep
