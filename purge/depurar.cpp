@@ -89,7 +89,8 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
         BarraProgreso(host_.PicMsg(), Value(0), 255, "Copia de seguridad de la base de datos... Espere");
         long long bytes = -1;
         host_.EsperarSinEntrada(
-            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); });
+            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); },
+            "Copia de seguridad de la base de datos", true);
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
@@ -150,7 +151,8 @@ void Depuracion::Compactar() {
         // On the footer line: the progress bar keeps the last purge's own caption.
         host_.Pie("Compactando la base de datos... Espere");
         Compactacion c;
-        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(SeCancelaLaCorrida()); });
+        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(SeCancelaLaCorrida()); },
+                                "Compactación de la base de datos", true);
         if (c.estado == EstadoCompactacion::kOmitida && !c.nota.empty() && espacioAntes_ >= 0) {
             c.antes = espacioAntes_;
             c.despues = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());

@@ -22,7 +22,8 @@ std::string SinTerminar(const InformePurga& p) {
     if (p.resultado == resultado::kPendiente) return "quedó algo pendiente";
     // The temporaries purge skips a refused statement by design and the run still ends well;
     // dates of the consolidation refused (undone) leave entries unconsolidated.
-    if (p.resultado == resultado::kConRechazos && p.purga == "asientos") return "la base de datos rechazó fechas";
+    if (p.resultado == resultado::kConRechazos && p.purga == "asientos")
+        return "la base de datos rechazó fechas";
     if (p.purga == "stock" && p.rechazadas) return "la base de datos rechazó el procedimiento";
     return "";
 }
@@ -36,9 +37,11 @@ Titular TitularDe(const Informe& i) {
             faltan += (faltan.empty() ? "" : "; ") + std::string(Nombre(p.purga)) + " (" + por + ")";
     const std::string repetir = "repita la depuración hasta el " + i.hasta + " para completarla";
     if (!faltan.empty() || ConErrores(i))
-        return {Desenlace::kConErrores,
-                "Depuración con errores: " + (!faltan.empty() ? faltan : !i.pendientes.empty() ? "quedó algo pendiente" : "vea el detalle") +
-                    (i.cancelado ? ". Cancelada: " + repetir : std::string())};
+        return {Desenlace::kConErrores, "Depuración con errores: " +
+                                            (!faltan.empty()         ? faltan
+                                             : !i.pendientes.empty() ? "quedó algo pendiente"
+                                                                     : "vea el detalle") +
+                                            (i.cancelado ? ". Cancelada: " + repetir : std::string())};
     if (i.cancelado) return {Desenlace::kCancelada, "Depuración cancelada: " + repetir};
     if (!i.fechaGrabada)
         return {Desenlace::kConErrores, "Depuración con errores: no se grabó la fecha de última depuración"};

@@ -64,8 +64,7 @@ std::string TextoConfirmacion(const VistaPrevia& v, const std::string& ultima,
          (!copia ? std::string("no se hará")
                  : "sí, " + (copia->empty() ? std::string("junto a la base de datos") : "en " + *copia)) +
          "\n\n";
-    t += "Lo que se depura no se puede deshacer" +
-         std::string(copia ? "." : " sin una copia de seguridad.");
+    t += "Lo que se depura no se puede deshacer" + std::string(copia ? "." : " sin una copia de seguridad.");
     return t;
 }
 

@@ -10,10 +10,13 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
@@ -58,23 +61,47 @@ bool EsEntrada(QEvent::Type t) {
     }
 }
 
-// While installed, the application drops the operator's input and close requests: they are
-// discarded, not kept for later, so nothing acts on a click made while a call could not yield.
+// While installed, the application drops the operator's input to `ventana` and its close
+// requests: they are discarded, not kept for later, so nothing acts on a click made while a
+// call could not yield. A click on `cancelar`, F10 and a close request are handed to `pedido`
+// (true: a close) once the filter has returned; a message box opened meanwhile takes input.
 class DescartarEntrada : public QObject {
   public:
-    DescartarEntrada() { QCoreApplication::instance()->installEventFilter(this); }
+    DescartarEntrada(QWidget* ventana, QWidget* cancelar, std::function<void(bool)> pedido)
+        : ventana_(ventana), cancelar_(cancelar), pedido_(std::move(pedido)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
     ~DescartarEntrada() override { QCoreApplication::instance()->removeEventFilter(this); }
     DescartarEntrada(const DescartarEntrada&) = delete;
     DescartarEntrada& operator=(const DescartarEntrada&) = delete;
 
   protected:
-    bool eventFilter(QObject*, QEvent* ev) override {
+    bool eventFilter(QObject* obj, QEvent* ev) override {
         if (ev->type() == QEvent::Close) {
+            if (obj != ventana_) return false;
             ev->ignore();  // an event left accepted would still close the window
+            Pedir(true);
             return true;
         }
-        return EsEntrada(ev->type());
+        if (!EsEntrada(ev->type()) || !DeLaVentana(obj)) return false;
+        if (ev->type() == QEvent::MouseButtonRelease && obj == cancelar_ && cancelar_->isEnabled())
+            Pedir(false);
+        if (ev->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(ev)->key() == Qt::Key_F10) Pedir(true);
+        return true;
     }
+
+  private:
+    bool DeLaVentana(QObject* obj) const {
+        if (auto* w = qobject_cast<QWidget*>(obj)) return w->window() == ventana_;
+        if (auto* v = qobject_cast<QWindow*>(obj)) return v == ventana_->windowHandle();
+        return false;
+    }
+    void Pedir(bool cerrar) {
+        QTimer::singleShot(0, ventana_, [f = pedido_, cerrar] { f(cerrar); });
+    }
+    QWidget* ventana_;
+    QWidget* cancelar_;
+    std::function<void(bool)> pedido_;
 };
 
 }  // namespace
@@ -142,6 +169,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     }
     cmdCancelar_ = new QPushButton("Cancelar proceso", central);
     cmdCancelar_->setObjectName("CmdCancelar");
+    cmdCancelar_->setEnabled(false);  // only a run has something to cancel
     connect(cmdCancelar_, &QPushButton::clicked, this,
             [this] { Proteger([&] { depuracion_.CmdCancelar_Click(); }); });
     // The preview sits beside the cancel button: it is asked for before GRABAR.
@@ -280,15 +308,35 @@ void FrmDepuracion::AvisarPasada(const std::string& tipo) {
     }
 }
 
-void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo) {
+void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo, const std::string& paso,
+                                      bool interrumpible) {
     std::exception_ptr error;
     QEventLoop bucle;
-    DescartarEntrada descartar;
+    pasoLargo_ = paso;
+    pasoInterrumpible_ = interrumpible;
+    DescartarEntrada descartar(this, cmdCancelar_, [this](bool cerrar) { AtenderDuranteEspera(cerrar); });
+    // The status bar names the step for its length; the pass it showed comes back after it.
     struct Marca {
         bool& b;
-        explicit Marca(bool& x) : b(x) { b = true; }
-        ~Marca() { b = false; }
-    } marca(esperando_);
+        QLabel* panel;
+        QString texto, ayuda;
+        Marca(bool& x, QLabel* p, const std::string& paso) : b(x), panel(p) {
+            b = true;
+            if (!panel) return;
+            texto = panel->text();
+            ayuda = panel->toolTip();
+            panel->setText(Q(paso));
+            panel->setToolTip(Q(paso));
+        }
+        ~Marca() {
+            b = false;
+            if (!panel) return;
+            panel->setText(texto);
+            panel->setToolTip(ayuda);
+        }
+        Marca(const Marca&) = delete;
+        Marca& operator=(const Marca&) = delete;
+    } marca(esperando_, sbStatusBar_->Panel("MENSAJE"), paso);
     {
         // The connection is the worker's alone until it ends: nothing on this thread can reach
         // it, since every command comes from the input that is being dropped.

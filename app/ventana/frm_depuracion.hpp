@@ -82,9 +82,12 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void IntervaloTemporizador(int ms) override;
     void TextoBotonCancelar(const std::string& texto) override;
     void AvisarPasada(const std::string& tipo) override;
-    // `trabajo` on a thread of its own; meanwhile the window repaints (animation, clock) and
-    // drops every click, key and close request. What `trabajo` throws is thrown here.
-    void EsperarSinEntrada(const std::function<void()>& trabajo) override;
+    // `trabajo` on a thread of its own; meanwhile the window repaints (animation, clock), names
+    // `paso` in the status bar and drops every click and key, except that the cancel button,
+    // F10 and a close request are answered at once (a step that cannot be interrupted says so)
+    // and acted on when `trabajo` returns. What `trabajo` throws is thrown here.
+    void EsperarSinEntrada(const std::function<void()>& trabajo, const std::string& paso,
+                           bool interrumpible) override;
 
     // The controls, for the start-up code and the tests.
     UtilKit& UtilKit1() { return *utilKit1_; }
@@ -123,7 +126,10 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     class Corrida;
     void Grabar();
     // During a run: the question whether to stop it, and the cancel when the answer is yes.
-    void PedirCierreEnCorrida();
+    // `aviso`: added to the question (a step that cannot be interrupted is running).
+    void PedirCierreEnCorrida(const std::string& aviso = {});
+    // A cancel (or, `cerrar`, a close) asked while a long step runs on its thread.
+    void AtenderDuranteEspera(bool cerrar);
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
@@ -144,6 +150,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     int indiceCampo_ = 0;
     bool enCorrida_ = false;
     bool esperando_ = false;
+    bool atendiendo_ = false;  // a question asked during a long step is open
+    std::string pasoLargo_;
+    bool pasoInterrumpible_ = true;
     bool cerrarAlTerminar_ = false;
     // What GRABAR validated: the run's cut-off date and purges, whatever the controls show.
     std::string fechaCorrida_;

@@ -1,4 +1,5 @@
 // FrmDepuracion: load and unload, the toolbar command, the validation and the field events.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <vector>
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
@@ -127,17 +129,21 @@ class FrmDepuracion::Corrida {
         for (std::size_t i = 0; i < f_.chkStock_.size(); ++i)
             f_.casillasCorrida_[i] = f_.chkStock_[i]->isChecked();
         f_.enCorrida_ = true;
+        // What takes no input during the run looks so; the cancel button is the run's own.
         f_.txtFields_[0]->setReadOnly(true);
-        for (QCheckBox* c : f_.chkStock_) c->setEnabled(false);
-        f_.chkCopia_->setEnabled(false);
-        f_.cmdCarpetaCopia_->setEnabled(false);
+        for (QWidget* w : Bloqueados()) w->setEnabled(false);
+        if (QAction* g = f_.utilKit1_->Accion("GRABAR")) {
+            grabar_ = g->isEnabled();
+            g->setEnabled(false);
+        }
+        f_.cmdCancelar_->setEnabled(true);
     }
     ~Corrida() {
         f_.enCorrida_ = false;
         f_.txtFields_[0]->setReadOnly(false);
-        for (QCheckBox* c : f_.chkStock_) c->setEnabled(true);
-        f_.chkCopia_->setEnabled(true);
-        f_.cmdCarpetaCopia_->setEnabled(true);
+        for (QWidget* w : Bloqueados()) w->setEnabled(true);
+        if (QAction* g = f_.utilKit1_->Accion("GRABAR")) g->setEnabled(grabar_);
+        f_.cmdCancelar_->setEnabled(false);
         if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
             m->clear();
             m->setToolTip({});
@@ -147,7 +153,13 @@ class FrmDepuracion::Corrida {
     Corrida& operator=(const Corrida&) = delete;
 
   private:
+    std::vector<QWidget*> Bloqueados() const {
+        std::vector<QWidget*> v(f_.chkStock_.begin(), f_.chkStock_.end());
+        v.insert(v.end(), {f_.txtFields_[0], f_.chkCopia_, f_.cmdCarpetaCopia_, f_.cmdVistaPrevia_});
+        return v;
+    }
     FrmDepuracion& f_;
+    bool grabar_ = true;
 };
 
 void FrmDepuracion::Grabar() {
@@ -171,15 +183,17 @@ void FrmDepuracion::Grabar() {
             dlgResumen_, &QDialog::finished, this, [this] { Form_Unload(); }, Qt::SingleShotConnection);
     };
     try {
-        Corrida corrida(*this);
-        aniGIF1_->show();
-        aniGIF1_->Iniciar();
-        try {
-            DepurarConDiario();
-        } catch (...) {
-            aniGIF1_->Detener();
-            aniGIF1_->hide();
-            throw;
+        {
+            Corrida corrida(*this);
+            aniGIF1_->show();
+            aniGIF1_->Iniciar();
+            try {
+                DepurarConDiario();
+            } catch (...) {
+                aniGIF1_->Detener();
+                aniGIF1_->hide();
+                throw;
+            }
         }
         if (!hayError_) {
             Inicializa();
@@ -245,16 +259,42 @@ void FrmDepuracion::Form_Unload() {
     if (terminar_) terminar_();
 }
 
-void FrmDepuracion::PedirCierreEnCorrida() {
+void FrmDepuracion::PedirCierreEnCorrida(const std::string& aviso) {
     if (cerrarAlTerminar_) return;  // already asked, and the run is stopping
     const int r = s_.operador.Mensaje(
         "Hay una depuración en curso.\n\n¿Desea detenerla y cerrar el programa?\n\n"
         "Si responde «Sí», la depuración se cancela como con el botón de cancelar: termina lo que "
-        "está haciendo, deja los datos en orden y el programa se cierra al terminar.",
+        "está haciendo, deja los datos en orden y el programa se cierra al terminar." +
+            (aviso.empty() ? std::string() : "\n\n" + aviso),
         vb::kSiNo | vb::kPregunta);
     if (r != vb::kSi) return;
     cerrarAlTerminar_ = true;
     depuracion_.CmdCancelar_Click();
+}
+
+void FrmDepuracion::AtenderDuranteEspera(bool cerrar) {
+    if (atendiendo_ || !enCorrida_) return;
+    struct Marca {
+        bool& b;
+        explicit Marca(bool& x) : b(x) { b = true; }
+        ~Marca() { b = false; }
+    } marca(atendiendo_);
+    // Said when the step cannot stop: the operator sees why nothing happens yet.
+    const std::string aviso =
+        esperando_ && !pasoInterrumpible_
+            ? "Ahora la base de datos ejecuta «" + pasoLargo_ +
+                  "», que no se puede interrumpir: la depuración se detiene en cuanto termine."
+            : std::string();
+    if (cerrar) {
+        PedirCierreEnCorrida(aviso + (aviso.empty() ? "" : " Después, el programa se cierra."));
+        return;
+    }
+    if (cancelado_) return;
+    depuracion_.CmdCancelar_Click();
+    if (!aviso.empty())
+        s_.operador.Mensaje("Depuración cancelada por el operador.\n\n" + aviso +
+                                " No seguirá con las otras purgas ni grabará la fecha de última depuración.",
+                            vb::kSoloAceptar | vb::kInformacion, "Cancelar proceso");
 }
 
 void FrmDepuracion::FijarEstadoConsulta(int indice) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/ventana/frm_depuracion.hpp"
+#include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/data_services.hpp"

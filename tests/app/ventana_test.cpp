@@ -310,44 +310,67 @@ class VentanaTest : public QObject {
         }
     }
 
-    // The stock procedure's call: on another thread while the window keeps its clock going, with
-    // clicks, keys and close requests dropped (not kept for later), and its failure thrown here.
-    void esperarSinEntradaRepintaDescartaYRelanza() {
+    // A stock procedure that takes its time (a trigger of the database's own): the window keeps
+    // its clock, names the step, drops clicks and keys, and answers the cancel button and a close
+    // at once (the procedure cannot be interrupted); the run stops after it and the program ends
+    // once its summary is closed. "Cancelar proceso" takes no click outside a run.
+    void pasoDeStockLargoContestaCancelarYCerrar() {
         Banco b;
+        demo::Bd(b.base).Ejecutar(
+            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+            "i + 1 FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE "
+            "LENTO_HECHO (I INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT "
+            "EXISTS (SELECT 1 FROM LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT "
+            "SUM(a.I * b.I + c.I) FROM LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
         b.w->show();
-        b.w->Label2(0).setText(QTime::currentTime().toString("hh:mm:ss"));
-        b.w->IntervaloTemporizador(1);
-        std::atomic<bool> soltar{false};
-        QTimer::singleShot(20, [&] {
-            QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);
-            QTest::keyClick(b.w.get(), Qt::Key_F10);
-            QCoreApplication::postEvent(&b.w->CmdVistaPrevia(),
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
-            QCoreApplication::postEvent(
-                &b.w->CmdVistaPrevia(),
-                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
-            b.w->close();
-        });
-        QTimer::singleShot(80, [&] { soltar = true; });
-        std::thread::id hilo;
-        bool esperando = false;
-        b.w->EsperarSinEntrada([&] {
-            hilo = std::this_thread::get_id();
-            while (!soltar) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            esperando = b.w->Esperando();
-        });
-        QCoreApplication::processEvents();
-        QVERIFY(hilo != std::this_thread::get_id());
-        QVERIFY(esperando && !b.w->Esperando());
-        QVERIFY(b.w->Label2(1).text().startsWith("Actual: "));  // Timer1 served during the wait
-        QVERIFY(!b.w->Cancelado());
+        SoloCasilla(*b.w, 0);
+        b.w->ChkStock(1).setChecked(true);
+        b.w->txtFields(0).setText("31/12/2021");
+        QVERIFY(!b.w->CmdCancelar().isEnabled());
+        b.op.respuestasMensaje = {vb::kAceptar, vb::kSi};
+        bool esperando = false, habilitados = true, primera = true;
+        std::string paso;
+        std::size_t respondidas = 0;
+        b.w->alCeder = [&] {
+            if (!primera) return;
+            primera = false;  // right before the stock step
+            QTimer::singleShot(100, [&] {
+                esperando = b.w->Esperando();
+                paso = b.w->SbStatusBar().Texto("MENSAJE");
+                habilitados = b.w->txtFields(0).isEnabled() || b.w->CmdVistaPrevia().isEnabled() ||
+                              b.w->UtilKit1().Accion("GRABAR")->isEnabled();
+                QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);  // dropped
+                QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);
+                QTest::keyClick(b.w.get(), Qt::Key_F10);
+                QTimer::singleShot(50, [&] {
+                    respondidas = b.op.DeTipo(Tipo::Mensaje).size();
+                    esperando = esperando && b.w->Esperando();
+                });
+            });
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(esperando);
+        QVERIFY(!habilitados);
+        QCOMPARE(paso,
+                 std::string("Movimientos de Stock, ventas, compras: procedimiento de la base de datos"));
+        const auto m = b.op.DeTipo(Tipo::Mensaje);
+        QCOMPARE(respondidas, std::size_t{2});  // both answered while the procedure still waited
+        QVERIFY2(m[0].texto.find("que no se puede interrumpir") != std::string::npos, m[0].texto.c_str());
+        QVERIFY(m[1].texto.find("¿Desea detenerla y cerrar el programa?") != std::string::npos);
+        QVERIFY(m[1].texto.find("que no se puede interrumpir") != std::string::npos);
+        QVERIFY(!b.w->ChkStock(2).isChecked());
+        QVERIFY(b.w->Label2(1).text().startsWith("Actual: "));
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021", 0) == 0,
+                 resumen.c_str());
         QCOMPARE(b.terminado, 0);
-        QVERIFY(b.w->isVisible());
-        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
-        QVERIFY(b.op.llamadas.empty());
-        QVERIFY_THROWS_EXCEPTION(Falla, b.w->EsperarSinEntrada([] { throw Falla(5, "rechazada"); }));
-        QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);  // input reaches the window again
-        QVERIFY(b.w->Cancelado());
+        b.w->DlgResumen().reject();
+        QCOMPARE(b.terminado, 1);
+        QVERIFY(!b.w->CmdCancelar().isEnabled());
+        QVERIFY_THROWS_EXCEPTION(Falla,
+                                 b.w->EsperarSinEntrada([] { throw Falla(5, "rechazada"); }, "paso", false));
+        QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);  // input reaches the window again
+        QVERIFY(b.w->ChkStock(2).isChecked());
     }
 
     void comandosSinAccionYCerrar() {
