@@ -250,6 +250,10 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     timer1_.setObjectName("Timer1");
     connect(&timer1_, &QTimer::timeout, this, [this] { Proteger([&] { depuracion_.Timer1_Timer(); }); });
     timer1_.start(100);
+    finEsperaBloqueo_.setSingleShot(true);
+    connect(&finEsperaBloqueo_, &QTimer::timeout, this, [this] {
+        if (lblpie_->text().startsWith("Esperando a que otro programa")) lblpie_->setText(pieAntesDeEsperar_);
+    });
 
     // The window sees every key first (it forwards command keys to the toolbar).
     for (QWidget* w : std::initializer_list<QWidget*>{

@@ -130,6 +130,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void PedirCierreEnCorrida(const std::string& aviso = {});
     // A cancel (or, `cerrar`, a close) asked while a long step runs on its thread.
     void AtenderDuranteEspera(bool cerrar);
+    // Between the short waits for another program's lock: the window repaints and says so.
+    void AlEsperarBloqueo();
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
@@ -184,6 +186,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     BarraEstado* sbStatusBar_ = nullptr;
     SkinFramework skinFramework1_;
     QTimer timer1_;
+    QTimer finEsperaBloqueo_;  // brings the footer back once the waits have stopped
+    QString pieAntesDeEsperar_;
 };
 
 }  // namespace dep

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QThread>
 #include <vector>
 
 #include "app/ventana/animacion.hpp"
@@ -137,6 +138,8 @@ class FrmDepuracion::Corrida {
             g->setEnabled(false);
         }
         f_.cmdCancelar_->setEnabled(true);
+        if (f_.s_.datos.EstaConectado())
+            f_.s_.datos.Conexion_().FijarAlEsperarBloqueo([&f = f_] { f.AlEsperarBloqueo(); });
     }
     ~Corrida() {
         f_.enCorrida_ = false;
@@ -144,6 +147,7 @@ class FrmDepuracion::Corrida {
         for (QWidget* w : Bloqueados()) w->setEnabled(true);
         if (QAction* g = f_.utilKit1_->Accion("GRABAR")) g->setEnabled(grabar_);
         f_.cmdCancelar_->setEnabled(false);
+        if (f_.s_.datos.EstaConectado()) f_.s_.datos.Conexion_().FijarAlEsperarBloqueo({});
         if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
             m->clear();
             m->setToolTip({});
@@ -295,6 +299,17 @@ void FrmDepuracion::AtenderDuranteEspera(bool cerrar) {
         s_.operador.Mensaje("Depuración cancelada por el operador.\n\n" + aviso +
                                 " No seguirá con las otras purgas ni grabará la fecha de última depuración.",
                             vb::kSoloAceptar | vb::kInformacion, "Cancelar proceso");
+}
+
+void FrmDepuracion::AlEsperarBloqueo() {
+    // The stock step's own thread waits too: the window's loop runs meanwhile anyway.
+    if (QThread::currentThread() != thread()) return;
+    if (!finEsperaBloqueo_.isActive()) {
+        pieAntesDeEsperar_ = lblpie_->text();
+        lblpie_->setText("Esperando a que otro programa termine de escribir en la base de datos...");
+    }
+    finEsperaBloqueo_.start(300);
+    ProcesarEventos();
 }
 
 void FrmDepuracion::FijarEstadoConsulta(int indice) {

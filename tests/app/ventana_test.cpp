@@ -373,6 +373,38 @@ class VentanaTest : public QObject {
         QVERIFY(b.w->ChkStock(2).isChecked());
     }
 
+    // Another program holds the write lock when the consolidation begins: the window keeps its
+    // clock, says what it waits for, and the run goes on once the lock is released.
+    void bloqueoAjenoNoCongelaLaVentana() {
+        Banco b;
+        SoloCasilla(*b.w, 1);
+        b.w->txtFields(0).setText("31/12/2021");
+        AjustesConexion a;
+        a.motor = "sqlite";
+        a.base = b.base;
+        auto otro = AbrirConexion(a);
+        bool tomado = false;
+        QString pie, reloj;
+        b.w->alCeder = [&] {
+            if (tomado) return;
+            tomado = true;  // the first yield, before the consolidation
+            otro->BeginTrans();
+            otro->Execute("UPDATE V_TA_Cajas SET DESCRIPCION = DESCRIPCION");
+            b.w->Label2(1).clear();
+            QTimer::singleShot(300, [&] {
+                pie = b.w->LBLPIE().text();
+                reloj = b.w->Label2(1).text();
+                otro->RollbackTrans();
+            });
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(pie, QString("Esperando a que otro programa termine de escribir en la base de datos..."));
+        QVERIFY(reloj.startsWith("Actual: "));
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QVERIFY(b.w->DlgResumen().Texto().rfind("Depuración terminada", 0) == 0);
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+    }
+
     void comandosSinAccionYCerrar() {
         Banco b;
         const QString antes = b.w->txtFields(0).text();
