@@ -45,14 +45,29 @@ Informe ArmarInforme(const Diario& d) {
             i.bytesAntes = u.bytesAntes;
             i.bytesDespues = u.bytesDespues;
         }
+    // A unit refused and then done on a retry is a done one: the refusal is only noted.
+    const auto& us = d.Unidades();
+    std::vector<bool> reintentada(us.size(), false);
+    for (std::size_t k = 0; k < us.size(); ++k)
+        for (std::size_t m = k + 1; m < us.size() && us[k].resultado == resultado::kRechazada; ++m)
+            if (us[m].purga == us[k].purga && us[m].unidad == us[k].unidad && us[m].pasada == us[k].pasada &&
+                us[m].resultado == resultado::kOk) {
+                reintentada[k] = true;
+                break;
+            }
     for (const auto& [nombre, marcada] : purgas) {
         InformePurga p;
         p.purga = nombre;
         p.marcada = marcada;
         std::string general, generalMotivo, primerRechazo, pendiente;
         bool hecha = false;
-        for (const auto& u : d.Unidades()) {
+        for (std::size_t k = 0; k < us.size(); ++k) {
+            const UnidadDiario& u = us[k];
             if (u.purga != nombre) continue;
+            if (reintentada[k]) {
+                ++p.reintentadas;
+                continue;
+            }
             if (u.unidad == "purga") {
                 // The most serious word about the purge as a whole stays.
                 if (general.empty() || general == resultado::kOmitida) {
@@ -210,6 +225,7 @@ std::string JsonInforme(const Informe& i) {
         Json jp = {{"purga", p.purga}, {"marcada", p.marcada},   {"resultado", p.resultado},
                    {"filas", p.filas}, {"unidades", p.unidades}, {"rechazadas", p.rechazadas}};
         if (!p.motivo.empty()) jp["motivo"] = p.motivo;
+        if (p.reintentadas) jp["reintentadas"] = p.reintentadas;
         purgas.push_back(jp);
     }
     Json comprobantes = Json::array();

@@ -17,6 +17,7 @@ struct InformePurga {
     long filas = 0;      // rows deleted (asientos: entries consolidated and deleted)
     long unidades = 0;
     long rechazadas = 0;
+    long reintentadas = 0;  // refused, then done when the operator had them tried again
 };
 
 struct InformeComprobante {

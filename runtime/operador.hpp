@@ -54,6 +54,9 @@ class Operador {
     // The date chooser, opened on `inicial` (a typed date; today when it holds none): the chosen
     // date as text, empty when cancelled.
     virtual std::string ElegirFecha(const std::string& inicial = {}) = 0;
+    // Seconds the operator spent in the dialogs asked so far (0 when it cannot tell): a run's
+    // duration leaves them out.
+    virtual double SegundosEnDialogos() const { return 0; }
     // The lookup list: the code of the chosen row, empty when cancelled.
     virtual std::string AbrirLista(const PedidoLista& p) = 0;
 };

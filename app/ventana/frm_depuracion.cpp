@@ -365,6 +365,8 @@ bool FrmDepuracion::Casilla(CasillaPurga c) const {
 
 void FrmDepuracion::Etiqueta(RotuloHora r, const std::string& texto) {
     Label2(r).setText(Q(texto));
+    // The run's duration ends here; a dialog answered later is no part of it.
+    if (r == kRotuloFinal && !texto.empty()) dialogosAlFinal_ = s_.operador.SegundosEnDialogos();
 }
 
 std::string FrmDepuracion::Etiqueta(RotuloHora r) const {

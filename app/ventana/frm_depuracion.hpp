@@ -188,6 +188,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QTimer timer1_;
     QTimer finEsperaBloqueo_;  // brings the footer back once the waits have stopped
     QString pieAntesDeEsperar_;
+    double dialogosAlFinal_ = 0;  // the operator's dialog seconds when the run showed "Final:"
 };
 
 }  // namespace dep

@@ -1,4 +1,6 @@
 // FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
+#include <cmath>
+
 #include <QCheckBox>
 #include <QPushButton>
 
@@ -16,6 +18,8 @@ namespace dep {
 
 void FrmDepuracion::DepurarConDiario() {
     Diario diario(rutaDiario_);
+    const double dialogosAlEmpezar = s_.operador.SegundosEnDialogos();
+    dialogosAlFinal_ = dialogosAlEmpezar;
     {
         DiarioEnCorrida mirando(depuracion_, diario);
         diario.Iniciar(TextoFecha(), Casilla(kCasillaStock), Casilla(kCasillaAsientos),
@@ -31,7 +35,9 @@ void FrmDepuracion::DepurarConDiario() {
         // Before Inicializa clears the flag.
         diario.Terminar(cancelado_);
     }
-    dlgResumen_->Mostrar("Resumen de la depuración", HtmlResumen(ArmarInforme(diario)));
+    dlgResumen_->Mostrar(
+        "Resumen de la depuración",
+        HtmlResumen(ArmarInforme(diario), std::lround(dialogosAlFinal_ - dialogosAlEmpezar)));
 }
 
 bool FrmDepuracion::ConfirmarCorrida() {

@@ -1,5 +1,6 @@
 #include "app/ventana/informe_html.hpp"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -325,7 +326,7 @@ std::vector<std::string> Hechos(const InformePurga& p) {
 
 }  // namespace
 
-std::string HtmlResumen(const Informe& i) {
+std::string HtmlResumen(const Informe& i, long enDialogos) {
     // How the run ended comes first, in the colour of what the operator has to do next.
     const Titular titular = TitularDe(i);
     const char* color = titular.desenlace == Desenlace::kTerminada   ? "#1b6e20"
@@ -356,8 +357,13 @@ std::string HtmlResumen(const Informe& i) {
     // What the run left behind comes first and in red: the operator must act on it.
     for (const auto& q : i.pendientes)
         h += Parrafo("<span style=\"color:#a12a1a;\"><b>Pendiente:</b> " + Esc(Acentuar(q)) + "</span>");
-    h += Parrafo("Duración: " +
-                 Esc(TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>(i.segundos % 86400)))));
+    const long espera = std::min(std::max(enDialogos, 0L), i.segundos);
+    h += Parrafo(
+        "Duración: " +
+        Esc(TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>((i.segundos - espera) % 86400)))) +
+        (espera > 0 ? Esc(" (sin contar " + Plural(espera, "segundo", "segundos") +
+                          " con mensajes esperando respuesta)")
+                    : std::string()));
 
     // The consolidation first: it is what the operator checks.
     std::vector<const InformePurga*> orden;
@@ -423,7 +429,15 @@ std::string HtmlResumen(const Informe& i) {
     d.numerica = {false, true, true, true};
     for (const InformePurga* p : orden)
         d.filas.push_back({Esc(NombrePurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
-    h += Detalles(Parrafo("Renglones escritos o actualizados en los comprobantes de saldo inicial: " +
+    std::string reintentos;
+    for (const InformePurga* p : orden)
+        if (p->reintentadas)
+            reintentos += (reintentos.empty() ? "" : "; ") + Esc(NombrePurga(p->purga)) + ": " +
+                          Plural(p->reintentadas, "paso", "pasos");
+    if (!reintentos.empty())
+        reintentos = Parrafo("Rechazados por la base de datos y hechos al reintentarlos: " + reintentos);
+    h += Detalles(reintentos +
+                  Parrafo("Renglones escritos o actualizados en los comprobantes de saldo inicial: " +
                           Num(i.fusiones)) +
                   Parrafo("Tablas: MV_ASIENTOS (asientos); procedimiento KS_DEPURA_STOCK (stock).") +
                   d.Html());

@@ -14,6 +14,7 @@
 #include "purge/desenlace.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/sqlite/conexion_sqlite.hpp"
 
 using namespace dep;
 using Json = nlohmann::json;
@@ -199,6 +200,27 @@ class ResumenTest : public QObject {
             b.w->DlgResumen().Html().find("color:#a12a1a;\">Depuración con errores") != std::string::npos,
             resumen.c_str());
         QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Hecha"})), resumen.c_str());
+    }
+
+    // A refusal the operator had tried again, with success: done, the retry noted in the details;
+    // the time the error dialog stayed open is no part of the duration.
+    void pasoReintentadoConExitoEsHecho() {
+        Banco b;
+        for (int k = 0; k < 3; ++k) b.w->ChkStock(k).setChecked(k == 0);
+        b.w->txtFields(0).setText("31/12/2021");
+        static_cast<ConexionSqlite&>(*b.cn).RechazarSentencias("KS_DEPURA_STOCK", 1, "database is locked");
+        b.op.respuestasDialogo = {vb::kReintentar};
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.Cuantas(OperadorGuionado::Tipo::DialogoError), std::size_t{1});
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(resumen.rfind("Depuración terminada", 0) == 0, resumen.c_str());
+        QVERIFY2(Contiene(resumen, Celdas({"Movimientos de Stock, ventas, compras", "Hecha"})),
+                 resumen.c_str());
+        QVERIFY2(Contiene(resumen, "hechos al reintentarlos: Movimientos de Stock, ventas, compras: 1 paso"),
+                 resumen.c_str());
+        Informe i;
+        i.segundos = 44;
+        QVERIFY(Contiene(HtmlResumen(i, 40), "Duración: 00:00:04 (sin contar 40 segundos con mensajes"));
     }
 
     // Each way a purge can fail to do its work reads as such, with why, and what a run left behind
