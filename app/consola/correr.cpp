@@ -68,6 +68,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // The same date test as the window's GRABAR.
     if (const std::string rechazo = RechazoFechaCorte(o.hasta, Depuracion::Ahora()); !rechazo.empty()) {
         out << rechazo << std::endl;
+        if (rechazo == kFechaIncorrecta) err << PorQueFechaIncorrecta(o.hasta) << "\n";
         return kUsoIncorrecto;
     }
 

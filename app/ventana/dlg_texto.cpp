@@ -14,6 +14,8 @@ DlgTexto::DlgTexto(const QString& nombre, QWidget* padre) : QDialog(padre) {
     texto_ = new QTextBrowser(this);
     texto_->setObjectName("Texto");
     texto_->setOpenLinks(false);
+    // The tables take the dialog's width and wrap: there is never anything to scroll sideways.
+    texto_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     capa->addWidget(texto_);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, this);
     botones->button(QDialogButtonBox::Close)->setText("Cerrar");

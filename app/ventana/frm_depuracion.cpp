@@ -205,6 +205,10 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     copia->addWidget(cmdCarpetaCopia_);
     copia->addStretch(1);
     casillas->addLayout(copia);
+    lblCarpetaCopia_ = new QLabel(central);
+    lblCarpetaCopia_->setObjectName("LblCarpetaCopia");
+    lblCarpetaCopia_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    casillas->addWidget(lblCarpetaCopia_);
     casillas->addStretch(1);
     medio->addLayout(casillas, 1);
 
@@ -260,6 +264,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
              fecha, chkStock_[kCasillaStock], chkStock_[kCasillaAsientos], chkStock_[kCasillaTemporales],
              cmdCancelar_, cmdVistaPrevia_, chkCopia_})
         w->installEventFilter(this);
+    FijarCarpetaCopia({});
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);
     resize(960, 420);
@@ -404,10 +409,18 @@ int FrmDepuracion::IndiceDe(QObject* obj) const {
 
 void FrmDepuracion::FijarCarpetaCopia(std::string carpeta) {
     carpetaCopia_ = std::move(carpeta);
-    if (chkCopia_)
-        chkCopia_->setToolTip(QString::fromStdString(carpetaCopia_.empty()
-                                                         ? "La copia se hará junto a la base de datos"
-                                                         : "La copia se hará en " + carpetaCopia_));
+    const QString donde =
+        QString::fromStdString(carpetaCopia_.empty() ? "La copia se hará junto a la base de datos"
+                                                     : "La copia se hará en " + carpetaCopia_);
+    chkCopia_->setToolTip(donde);
+    lblCarpetaCopia_->setText(donde);
+    lblCarpetaCopia_->setToolTip(donde);
+}
+
+void FrmDepuracion::FijarMotivoSinConexion(std::string motivo) {
+    sinConexion_ = std::move(motivo);
+    lblpie_->setText("Sin conexión con la base de datos: no se puede depurar ni calcular la vista previa.");
+    lblpie_->setStyleSheet("QLabel { color: #a12a1a; font-weight: bold; }");
 }
 
 }  // namespace dep

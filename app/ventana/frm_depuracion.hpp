@@ -59,7 +59,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void txtFields_MouseDown(int indice, int boton, int shift, int x, int y);
 
     // Why the database could not be opened at start-up; GRABAR then refuses to run.
-    void FijarMotivoSinConexion(std::string motivo) { sinConexion_ = std::move(motivo); }
+    // The footer says so for as long as the window is open.
+    void FijarMotivoSinConexion(std::string motivo);
     // The run journal's file; empty (the default): beside KSERR.LOG.
     void FijarDiario(std::string ruta) { rutaDiario_ = std::move(ruta); }
     // What ending the program does (the program exits; tests only record it).
@@ -101,6 +102,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton& CmdCancelar() { return *cmdCancelar_; }
     QPushButton& CmdVistaPrevia() { return *cmdVistaPrevia_; }
     QCheckBox& ChkCopia() { return *chkCopia_; }
+    QLabel& LblCarpetaCopia() { return *lblCarpetaCopia_; }
     // Where the backup goes when ChkCopia is ticked; empty (the default): beside the database.
     void FijarCarpetaCopia(std::string carpeta);
     DlgTexto& DlgVistaPrevia() { return *dlgVistaPrevia_; }
@@ -179,6 +181,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton* cmdVistaPrevia_ = nullptr;
     QCheckBox* chkCopia_ = nullptr;
     QPushButton* cmdCarpetaCopia_ = nullptr;
+    QLabel* lblCarpetaCopia_ = nullptr;
     DlgTexto* dlgVistaPrevia_ = nullptr;
     DlgTexto* dlgResumen_ = nullptr;
     dep::PicMsg* picMsg_ = nullptr;

@@ -109,8 +109,12 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
         return false;
     }
     if (const std::string rechazo = RechazoFechaCorte(TextoFecha(), Depuracion::Ahora()); !rechazo.empty()) {
-        s_.operador.Mensaje(
-            rechazo, rechazo == kFechaIncorrecta ? vb::kSoloAceptar : vb::kSoloAceptar | vb::kExclamacion);
+        // "Fecha incorrecta" first, as the operator knows it, then why.
+        if (rechazo == kFechaIncorrecta)
+            s_.operador.Mensaje(rechazo + std::string("\n\n") + PorQueFechaIncorrecta(TextoFecha()),
+                                vb::kSoloAceptar | vb::kExclamacion, kFechaIncorrecta);
+        else
+            s_.operador.Mensaje(rechazo, vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
     return true;

@@ -392,8 +392,8 @@ std::string HtmlResumen(const Informe& i, long enDialogos) {
         c.encabezado = {"Pasada", "Comprobante de saldo inicial", "Renglones"};
         c.numerica = {false, false, true};
         for (const auto& x : i.comprobantes)
-            c.filas.push_back({Esc(x.tipo) + " (" + Esc(QueConsolida(x.tipo)) + ")",
-                               ComprobanteDe(x.tipo, x.clave), Num(x.filas)});
+            c.filas.push_back({Esc(x.tipo) + ": " + Esc(QueConsolida(x.tipo)), ComprobanteDe(x.tipo, x.clave),
+                               Num(x.filas)});
         h += Seccion("Comprobantes de saldo inicial") + c.Html();
     }
     if (!i.verificaciones.empty()) {

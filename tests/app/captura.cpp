@@ -6,7 +6,8 @@
 // --ventana: the window at the 40th yield of the run (at its end when the run is shorter);
 // --vista-previa: the preview before the run; --resumen: the end-of-run summary;
 // --confirmacion: GRABAR's question, which is answered "Sí". Other dialogs that wait for an
-// answer are answered with their default button; each is echoed to stderr.
+// answer are answered with their default button; each is echoed to stderr, and saved as
+// dialogo-N.png in the folder --dialogos names.
 #include <cstdio>
 #include <string>
 
@@ -24,7 +25,7 @@
 namespace {
 
 struct Pedido {
-    std::string fecha = "31/12/2021", ventana, vistaPrevia, resumen, confirmacion;
+    std::string fecha = "31/12/2021", ventana, vistaPrevia, resumen, confirmacion, dialogos;
 };
 
 bool Leer(int argc, char** argv, Pedido& p) {
@@ -40,6 +41,8 @@ bool Leer(int argc, char** argv, Pedido& p) {
             p.resumen = v;
         else if (k == "--confirmacion")
             p.confirmacion = v;
+        else if (k == "--dialogos")
+            p.dialogos = v;
         else
             return false;
     }
@@ -62,6 +65,9 @@ void ResponderDialogos(const Pedido& p) {
     if (caja->windowTitle() == QString::fromUtf8("Confirmar la depuración")) {
         Guardar(*caja, p.confirmacion);
         b = caja->button(QMessageBox::Yes);
+    } else if (!p.dialogos.empty()) {
+        static int n = 0;
+        Guardar(*caja, p.dialogos + "/dialogo-" + std::to_string(++n) + ".png");
     }
     if (!b && !caja->buttons().isEmpty()) b = caja->buttons().first();
     if (b) b->click();
@@ -75,7 +81,7 @@ int main(int argc, char** argv) {
     if (!Leer(argc, argv, p)) {
         std::fprintf(stderr,
                      "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] "
-                     "[--resumen R.png] [--confirmacion C.png]\n");
+                     "[--resumen R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
         return 2;
     }
     QTimer respuestas;

@@ -119,8 +119,8 @@ class ResumenTest : public QObject {
             Banco b;
             b.w->txtFields(0).setText("31/02/2021");
             b.w->CmdVistaPrevia().click();
-            QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
-            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar);
+            QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+            QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\nEl día 31/02/2021 no existe", 0) == 0);
             QVERIFY(!b.w->DlgVistaPrevia().isVisible());
         }
         Banco sin(false);

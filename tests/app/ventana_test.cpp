@@ -32,14 +32,25 @@ class VentanaTest : public QObject {
     void grabarRechazaFechasInvalidas() {
         Banco b;
         const std::string antes = b.FechaGuardada();
-        for (const char* t : {" ", "31/02/2020", "", "31/12/9999", "31/12/1752"}) {
+        // "Fecha incorrecta" first, then why.
+        const std::pair<const char*, const char*> casos[] = {
+            {" ", "No se escribió ninguna fecha."},
+            {"31/02/2020", "El día 31/02/2020 no existe en el calendario."},
+            {"", "No se escribió ninguna fecha."},
+            {"31/12/9999", "entre el 01/01/1753 y el 30/12/9999"},
+            {"31/12/1752", "entre el 01/01/1753 y el 30/12/9999"},
+            {"3l/12/2021", "Escriba la fecha como día/mes/año"},
+        };
+        for (const auto& [t, por] : casos) {
             b.op.Olvidar();
             b.w->txtFields(0).setText(t);
             std::string tecla = "grabar";  // any letter case
             b.w->UtilKit1_click(tecla);
-            QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
-            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar);
-            QCOMPARE(b.op.llamadas[0].titulo, std::string());
+            QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+            QVERIFY2(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\n", 0) == 0, t);
+            QVERIFY2(b.op.Mensajes()[0].find(por) != std::string::npos, b.op.Mensajes()[0].c_str());
+            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
+            QCOMPARE(b.op.llamadas[0].titulo, std::string("Fecha incorrecta"));
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
         // A mistyped year: nothing runs, and the operator is told why.
@@ -99,6 +110,7 @@ class VentanaTest : public QObject {
         // In a folder the operator chose: the next run's copy goes there.
         const QString elegida = b.dir.filePath("copias");
         b.w->FijarCarpetaCopia(elegida.toStdString());
+        QCOMPARE(b.w->LblCarpetaCopia().text(), "La copia se hará en " + elegida);  // shown on the window
         b.w->txtFields(0).setText("31/12/2021");
         b.w->UtilKit1().Pulsar("GRABAR");
         QCOMPARE(QDir(elegida).entryList({"demo-*.db"}, QDir::Files).size(), 1);
@@ -208,11 +220,12 @@ class VentanaTest : public QObject {
 
     void consultarAbreElSelectorDeFecha() {
         Banco b;
-        b.op.respuestasFecha.push_back("");  // cancelled: the empty answer is written too
+        b.op.respuestasFecha.push_back("");  // cancelled: the field keeps its date
+        const QString antes = b.w->txtFields(0).text();
         std::string t = "Consultar";
         b.w->UtilKit1_click(t);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.w->txtFields(0).text(), QString());
+        QCOMPARE(b.w->txtFields(0).text(), antes);
     }
 
     // GRABAR's date and boxes hold for the run: typing, the lookup (CONSULTAR, F3, right click)
@@ -447,7 +460,8 @@ class VentanaTest : public QObject {
         b.w->show();
         b.w->txtFields(0).setText(" ");
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F12);  // GRABAR
-        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta", 0) == 0);
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F8);  // CANCELAR: disabled and without action
         QCOMPARE(b.op.llamadas.size(), std::size_t{1});
         b.w->txtFields(0).setText("");
@@ -491,6 +505,8 @@ class VentanaTest : public QObject {
         QCOMPARE(m.size(), std::size_t{1});
         QVERIFY(m[0].find("la base de datos no está abierta") != std::string::npos);
         QCOMPARE(b.w->Label2(0).text(), QString());
+        b.w->FijarMotivoSinConexion("Revise cn000pr.ini");
+        QVERIFY(b.w->LBLPIE().text().startsWith("Sin conexión con la base de datos"));
     }
 };
 
