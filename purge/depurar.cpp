@@ -108,7 +108,6 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
             "Copia de seguridad de la base de datos", true);
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
-        host_.Pie("...");
         u.resultado = resultado::kOk;
     } catch (const Falla& e) {
         cancelada = e.Numero() == err::kCancelado;
@@ -118,6 +117,7 @@ bool Depuracion::HacerCopia(const char* const* purgas, std::size_t n) {
         u.resultado = resultado::kRechazada;
         u.error = e.what();
     }
+    host_.Pie("...");
     u.fin = AhoraDiario();
     Registrar(u);
     if (u.resultado == resultado::kOk) return true;

@@ -20,12 +20,16 @@ std::string SinTerminar(const InformePurga& p) {
     if (p.resultado == resultado::kInterrumpida) return "detenida por un error";
     if (p.resultado == resultado::kDiferencias) return "los saldos no cuadran";
     if (p.resultado == resultado::kPendiente) return "quedó algo pendiente";
-    // The temporaries purge skips a refused statement by design and the run still ends well;
-    // dates of the consolidation refused (undone) leave entries unconsolidated.
-    if (p.resultado == resultado::kConRechazos && p.purga == "asientos")
-        return "la base de datos rechazó fechas";
+    // A purge done with refusals finished: the temporaries purge skips a refused statement by
+    // design, and dates of the consolidation refused are folded in by a later date (what was
+    // left behind is kPendiente).
     if (p.purga == "stock" && p.rechazadas) return "la base de datos rechazó el procedimiento";
     return "";
+}
+
+// Refusals the purge's error trap reported (not only skipped by design) and no retry redid.
+std::string Rechazos(const Informe& i, const InformePurga& p) {
+    return i.errorEnLaCorrida && p.marcada && p.rechazadas > 0 ? "la base de datos rechazó pasos" : "";
 }
 
 }  // namespace
@@ -33,7 +37,7 @@ std::string SinTerminar(const InformePurga& p) {
 Titular TitularDe(const Informe& i) {
     std::string faltan;
     for (const auto& p : i.purgas)
-        if (const std::string por = SinTerminar(p); !por.empty())
+        if (const std::string por = SinTerminar(p).empty() ? Rechazos(i, p) : SinTerminar(p); !por.empty())
             faltan += (faltan.empty() ? "" : "; ") + std::string(Nombre(p.purga)) + " (" + por + ")";
     const std::string repetir = "repita la depuración hasta el " + i.hasta + " para completarla";
     if (!faltan.empty() || ConErrores(i))

@@ -50,6 +50,8 @@ struct Informe {
     long fusiones = 0;  // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;
+    // An error dialog or message of a purge's trap came up during the run (the host's HayError).
+    bool errorEnLaCorrida = false;
 };
 
 Informe ArmarInforme(const Diario& d);

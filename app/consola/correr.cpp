@@ -149,7 +149,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << host.Etiqueta(kRotuloTranscurrido) << "\n"
         << host.Etiqueta(kRotuloFinal) << "\n";
     if (!diario.Escrito()) err << "No se pudo escribir el diario de corridas '" << diario.Ruta() << "'.\n";
-    ImprimirInforme(diario, o.json, out);
+    ImprimirInforme(diario, o.json, host.HayError(), out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
     // numbering's): the run is not a clean one.
     if (host.HayError() || op.Dialogos() > 0 ||

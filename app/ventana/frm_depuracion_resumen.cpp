@@ -35,9 +35,10 @@ void FrmDepuracion::DepurarConDiario() {
         // Before Inicializa clears the flag.
         diario.Terminar(cancelado_);
     }
-    dlgResumen_->Mostrar(
-        "Resumen de la depuración",
-        HtmlResumen(ArmarInforme(diario), std::lround(dialogosAlFinal_ - dialogosAlEmpezar)));
+    Informe informe = ArmarInforme(diario);
+    informe.errorEnLaCorrida = hayError_;
+    dlgResumen_->Mostrar("Resumen de la depuración",
+                         HtmlResumen(informe, std::lround(dialogosAlFinal_ - dialogosAlEmpezar)));
 }
 
 bool FrmDepuracion::ConfirmarCorrida() {
