@@ -23,6 +23,8 @@ void ConsultarCampo(FormServices& fs, LookupServices& ls, CampoConsulta& campo) 
     std::string r;
     if (IgualesSinCaso(k, "FECHA")) {
         r = fs.ElegirFecha(campo.Texto());
+        // Closed without a choice (Esc, the window's close): the field keeps the date it had.
+        if (r.empty()) return;
     } else if (IgualesSinCaso(k, "V_TA_TECNICOS")) {
         ls.CampoCodigo("IDTECNICO");
         ls.AbrirLista("V_TA_TECNICOS", "", "");

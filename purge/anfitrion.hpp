@@ -22,9 +22,16 @@ class Anfitrion {
     virtual void ProcesarEventos() = 0;              // let the window process pending events
     // A consolidation pass begins: "CC" (first) or "FP" (second). The window names it.
     virtual void AvisarPasada(const std::string& tipo) { (void)tipo; }
-    // Runs a long call that cannot yield (the stock procedure). A window keeps repainting while
-    // it runs and acts on no click or key until it returns; the default just runs it.
-    virtual void EsperarSinEntrada(const std::function<void()>& trabajo) { trabajo(); }
+    // Runs a long call that cannot yield (the stock procedure, the backup, the compaction),
+    // named `paso` for the operator; `interrumpible`: the call itself reads the cancel request.
+    // A window keeps repainting while it runs and answers a cancel or a close at once, acting on
+    // them when the call returns; the default just runs it.
+    virtual void EsperarSinEntrada(const std::function<void()>& trabajo, const std::string& paso,
+                                   bool interrumpible) {
+        (void)paso;
+        (void)interrumpible;
+        trabajo();
+    }
     // Whether the operator asked to cancel since the last ProcesarEventos (a console's Ctrl-C),
     // read without serving anything: the engine asks it from inside a step of its own.
     virtual bool CancelacionPedida() const { return false; }

@@ -21,7 +21,9 @@ void Depuracion::DepuraStock() {
             UnidadDiario u(Purga::Stock, TipoUnidad::Sentencia, "EXEC KS_DEPURA_STOCK");
             u.inicio = AhoraDiario();
             try {
-                host_.EsperarSinEntrada([&] { u.filas = cn->Execute(sql); });
+                host_.EsperarSinEntrada(
+                    [&] { u.filas = cn->Execute(sql); },
+                    "Movimientos de Stock, ventas, compras: procedimiento de la base de datos", false);
             } catch (const std::exception& e) {
                 u.fin = AhoraDiario();
                 u.resultado = resultado::kRechazada;

@@ -26,6 +26,9 @@ inline constexpr const char* kFechaIncorrecta = "Fecha incorrecta";
 // LeerFechaCorte does not read, and a day after `hoy` by name: a mistyped year (2202 for 2022)
 // would consolidate every entry and empty the stock at once.
 std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy);
+// Why a text LeerFechaCorte refuses is no usable date, in the operator's words: empty, not
+// written as a date, a day that does not exist, or out of the range the engines hold.
+std::string PorQueFechaIncorrecta(const std::string& texto);
 
 class Depuracion {
   public:

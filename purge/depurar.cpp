@@ -27,6 +27,20 @@ std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy) {
     return "";
 }
 
+std::string PorQueFechaIncorrecta(const std::string& texto) {
+    const std::string t = Recortar(texto);
+    if (t.empty()) return "No se escribió ninguna fecha.";
+    if (const auto f = ReconocerFecha(t))
+        return "La fecha debe estar entre el 01/01/1753 y el 30/12/9999: el comprobante de saldo inicial "
+               "lleva el día siguiente y las bases de datos no guardan fechas fuera de ese rango.";
+    int d = 0, m = 0, a = 0;
+    char s1 = 0, s2 = 0, resto = 0;
+    if (std::sscanf(t.c_str(), "%d%c%d%c%d%c", &d, &s1, &m, &s2, &a, &resto) == 5 && s1 == s2 &&
+        (s1 == '/' || s1 == '-' || s1 == '.'))
+        return "El día " + t + " no existe en el calendario.";
+    return "Escriba la fecha como día/mes/año, por ejemplo 31/12/2021.";
+}
+
 Fecha Depuracion::Ahora() {
     return AhoraLocal();
 }
@@ -81,10 +95,12 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
     bool cancelada = false;
     try {
         host_.PicMsg().Mostrar();
-        BarraProgreso(host_.PicMsg(), Value(0), 255, "Copia de seguridad de la base de datos... Espere");
+        // No share of it can be told while it runs: the footer says it, the bar fills at its end.
+        host_.Pie("Haciendo la copia de seguridad de la base de datos... Espere");
         long long bytes = -1;
         host_.EsperarSinEntrada(
-            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); });
+            [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); },
+            "Copia de seguridad de la base de datos", true);
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
@@ -96,6 +112,7 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
         u.resultado = resultado::kRechazada;
         u.error = e.what();
     }
+    host_.Pie("...");
     u.fin = AhoraDiario();
     Registrar(u);
     if (u.resultado == resultado::kOk) return true;
@@ -109,7 +126,7 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
     }
     // Without the copy the operator asked for, nothing is written.
     host_.FijarHayError(true);
-    const std::string texto = u.error + ". NO SE DEPURO NADA.";
+    const std::string texto = u.error + ". NO SE DEPURÓ NADA.";
     AnotarError("Depurar", texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     for (std::size_t i = 0; i < n; ++i)
@@ -143,7 +160,8 @@ void Depuracion::Compactar() {
         // On the footer line: the progress bar keeps the last purge's own caption.
         host_.Pie("Compactando la base de datos... Espere");
         Compactacion c;
-        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(SeCancelaLaCorrida()); });
+        host_.EsperarSinEntrada([&] { c = s_.datos.Conexion_().Compactar(SeCancelaLaCorrida()); },
+                                "Compactación de la base de datos", true);
         if (c.estado == EstadoCompactacion::kOmitida && !c.nota.empty() && espacioAntes_ >= 0) {
             c.antes = espacioAntes_;
             c.despues = s_.datos.Conexion_().EspacioTablas(TablasDepuradas());

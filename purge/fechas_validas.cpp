@@ -6,19 +6,17 @@ namespace dep {
 
 namespace {
 
-constexpr int kEjemplos = 5;
-
 std::string Condicion() {
     return " WHERE FECHA IS NULL OR ISDATE(FECHA) = 0";
 }
 
-std::string Mostrar(const Value& v) {
+}  // namespace
+
+std::string MostrarLeido(const Value& v) {
     if (v.EsNulo() || v.EsVacio()) return "NULL";
     if (const std::string* t = v.SiTexto()) return "'" + *t + "'";
     return v.ATexto();
 }
-
-}  // namespace
 
 FechasNoValidas BuscarFechasNoValidas(DataServices& datos, const std::string& tabla) {
     FechasNoValidas f;
@@ -28,10 +26,10 @@ FechasNoValidas BuscarFechasNoValidas(DataServices& datos, const std::string& ta
     datos.CerrarRecordset(rs);
     if (f.cantidad == 0) return f;
     Recordset ej;
-    datos.AbrirRecordset(
-        "SELECT TOP " + std::to_string(kEjemplos) + " FECHA FROM " + tabla + " with(nolock)" + Condicion(),
-        ej);
-    for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(Mostrar(ej.Fields("FECHA")));
+    datos.AbrirRecordset("SELECT TOP " + std::to_string(kEjemplosNoValidos) + " FECHA FROM " + tabla +
+                             " with(nolock)" + Condicion(),
+                         ej);
+    for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(MostrarLeido(ej.Fields("FECHA")));
     datos.CerrarRecordset(ej);
     return f;
 }

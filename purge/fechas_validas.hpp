@@ -16,6 +16,12 @@ struct FechasNoValidas {
 };
 
 // Raises Falla when the database refuses the queries (a missing table, for one).
+// How many of the rows a refusal names it shows as examples.
+inline constexpr int kEjemplosNoValidos = 5;
+// A value read for a refusal, as the operator reads it: NULL, a text between quotes, a number as
+// the database gives it.
+std::string MostrarLeido(const Value& v);
+
 FechasNoValidas BuscarFechasNoValidas(DataServices& datos, const std::string& tabla);
 
 // "LA COLUMNA FECHA DE <tabla> TIENE n VALOR(ES) QUE NO SON FECHAS (POR EJEMPLO: ...)".

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "purge/fechas_validas.hpp"
 #include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
 
 namespace {
-
-constexpr int kEjemplos = 5;
 
 // What the consolidation sums: the ordinary entries of every voucher type up to the cut-off.
 std::string Donde(const std::string& corte) {
@@ -18,11 +17,9 @@ std::string Donde(const std::string& corte) {
 }
 
 // As the operator reads it: a text between quotes, a number with a decimal comma.
-std::string Mostrar(const Value& v) {
-    if (v.EsNulo() || v.EsVacio()) return "NULL";
-    if (const std::string* t = v.SiTexto()) return "'" + *t + "'";
-    std::string n = v.ATexto();
-    std::replace(n.begin(), n.end(), '.', ',');
+std::string MostrarImporte(const Value& v) {
+    std::string n = MostrarLeido(v);
+    if (v.SiTexto() == nullptr) std::replace(n.begin(), n.end(), '.', ',');
     return n;
 }
 
@@ -46,10 +43,10 @@ ImportesNoValidos BuscarImportesNoValidos(DataServices& datos, const std::string
     datos.CerrarRecordset(rs);
     if (f.cantidad == 0) return f;
     Recordset ej;
-    datos.AbrirRecordset(
-        "SELECT TOP " + std::to_string(kEjemplos) + " IMPORTE FROM MV_ASIENTOS with(nolock)" + Donde(corte),
-        ej);
-    for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(Mostrar(ej.Fields("IMPORTE")));
+    datos.AbrirRecordset("SELECT TOP " + std::to_string(kEjemplosNoValidos) +
+                             " IMPORTE FROM MV_ASIENTOS with(nolock)" + Donde(corte),
+                         ej);
+    for (; !ej.EOF(); ej.MoveNext()) f.ejemplos.push_back(MostrarImporte(ej.Fields("IMPORTE")));
     datos.CerrarRecordset(ej);
     return f;
 }

@@ -1,6 +1,7 @@
 // The end-of-run report.
 #include "purge/informe.hpp"
 
+#include "purge/desenlace.hpp"
 #include "purge/json.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
@@ -9,17 +10,17 @@ namespace dep {
 
 namespace {
 
-const char* Titulo(Purga purga) {
-    if (purga == Purga::Stock) return "Movimientos de Stock, ventas, compras";
-    if (purga == Purga::Asientos) return "Asientos";
-    return "Temporales e historial cambio de precios";
-}
-
 std::string Duracion(long s) {
     return TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>(s % 86400)));
 }
 
 }  // namespace
+
+const char* TituloDePurga(Purga purga) {
+    if (purga == Purga::Stock) return "Movimientos de Stock, ventas, compras";
+    if (purga == Purga::Asientos) return "Asientos";
+    return "Temporales e historial cambio de precios";
+}
 
 Informe ArmarInforme(const Diario& d) {
     Informe i;
@@ -42,14 +43,29 @@ Informe ArmarInforme(const Diario& d) {
             i.bytesAntes = u.bytesAntes;
             i.bytesDespues = u.bytesDespues;
         }
+    // A unit refused and then done on a retry is a done one: the refusal is only noted.
+    const auto& us = d.Unidades();
+    std::vector<bool> reintentada(us.size(), false);
+    for (std::size_t k = 0; k < us.size(); ++k)
+        for (std::size_t m = k + 1; m < us.size() && us[k].resultado == resultado::kRechazada; ++m)
+            if (us[m].purga == us[k].purga && us[m].tipo == us[k].tipo && us[m].unidad == us[k].unidad &&
+                us[m].pasada == us[k].pasada && us[m].resultado == resultado::kOk) {
+                reintentada[k] = true;
+                break;
+            }
     for (const auto& [nombre, marcada] : purgas) {
         InformePurga p;
         p.purga = nombre;
         p.marcada = marcada;
         std::string general, generalMotivo, primerRechazo, pendiente;
         bool hecha = false;
-        for (const auto& u : d.Unidades()) {
+        for (std::size_t k = 0; k < us.size(); ++k) {
+            const UnidadDiario& u = us[k];
             if (u.purga != nombre) continue;
+            if (reintentada[k]) {
+                ++p.reintentadas;
+                continue;
+            }
             if (u.tipo == TipoUnidad::Purga) {
                 // The most serious word about the purge as a whole stays.
                 if (general.empty() || general == resultado::kOmitida) {
@@ -115,12 +131,12 @@ Informe ArmarInforme(const Diario& d) {
 }
 
 std::string TextoInforme(const Informe& i) {
-    std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n";
+    std::string r = "RESUMEN DE LA DEPURACIÓN HASTA EL " + i.hasta + "\n  " + TitularDe(i).texto + "\n";
     if (!i.copia.empty())
         r += "  Copia de seguridad: " + i.copia +
              (i.copiaBytes >= 0 ? " (" + TextoEntero(i.copiaBytes / 1024) + " KB)" : std::string()) + "\n";
     for (const auto& p : i.purgas) {
-        r += std::string("  ") + Titulo(p.purga) + ": ";
+        r += std::string("  ") + TituloDePurga(p.purga) + ": ";
         if (!p.marcada) {
             r += "no marcada\n";
             continue;
@@ -205,6 +221,7 @@ std::string JsonInforme(const Informe& i) {
                    {"resultado", p.resultado},      {"filas", p.filas},
                    {"unidades", p.unidades},        {"rechazadas", p.rechazadas}};
         if (!p.motivo.empty()) jp["motivo"] = p.motivo;
+        if (p.reintentadas) jp["reintentadas"] = p.reintentadas;
         purgas.push_back(jp);
     }
     Json comprobantes = Json::array();
@@ -219,8 +236,11 @@ std::string JsonInforme(const Informe& i) {
         if (!v.detalle.empty()) jv["detalle"] = v.detalle;
         pasadas.push_back({{"tipo", v.tipo}, {"verificacion", jv}});
     }
+    const Titular titular = TitularDe(i);
     Json j = {{"informe", true},
               {"hasta", i.hasta},
+              {"desenlace", ClaveDesenlace(titular.desenlace)},
+              {"titular", titular.texto},
               {"purgas", purgas},
               {"comprobantes", comprobantes},
               {"fechas_deshechas", i.fechasDeshechas},

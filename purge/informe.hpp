@@ -17,6 +17,7 @@ struct InformePurga {
     long filas = 0;      // rows deleted (asientos: entries consolidated and deleted)
     long unidades = 0;
     long rechazadas = 0;
+    long reintentadas = 0;  // refused, then done when the operator had them tried again
 };
 
 struct InformeComprobante {
@@ -49,9 +50,13 @@ struct Informe {
     long fusiones = 0;  // rows written or updated into the summary vouchers
     long segundos = 0;
     bool cancelado = false, fechaGrabada = false;
+    // An error dialog or message of a purge's trap came up during the run (the host's HayError).
+    bool errorEnLaCorrida = false;
 };
 
 Informe ArmarInforme(const Diario& d);
+// The purge's name in the report's words ("Asientos", "Movimientos de Stock, ventas, compras"...).
+const char* TituloDePurga(Purga purga);
 // A ticked purge that could not start, was refused or stopped, or left something behind: the
 // run is no clean one (the console ends with status 3).
 bool ConErrores(const Informe& i);

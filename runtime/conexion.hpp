@@ -91,6 +91,10 @@ class Conexion {
     // (the embedded engine's compaction reports the whole file instead).
     virtual long long EspacioTablas(const std::vector<std::string>& /*tablas*/) { return -1; }
 
+    // Called between the short waits for another program's lock on the database, on the thread
+    // that waits (empty: none); an engine whose waits happen in the server ignores it.
+    virtual void FijarAlEsperarBloqueo(std::function<void()> f) { (void)f; }
+
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;
     virtual std::string NombreUsuario() const = 0;

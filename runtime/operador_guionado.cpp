@@ -24,6 +24,15 @@ int OperadorGuionado::Mensaje(const std::string& texto, int botones, const std::
     return Siguiente(respuestasMensaje, defectoMensaje);
 }
 
+bool OperadorGuionado::Confirmar(const std::string& texto, const std::string& titulo) {
+    Llamada l;
+    l.tipo = Tipo::Confirmar;
+    l.texto = texto;
+    l.titulo = titulo;
+    llamadas.push_back(std::move(l));
+    return Siguiente(respuestasConfirmar, defectoConfirmar);
+}
+
 int OperadorGuionado::DialogoError(const Falla& e) {
     Llamada l;
     l.tipo = Tipo::DialogoError;

@@ -12,14 +12,14 @@ namespace dep {
 
 class OperadorGuionado : public Operador {
   public:
-    enum class Tipo { Mensaje, DialogoError, ErrorRutina, ElegirFecha, AbrirLista };
+    enum class Tipo { Mensaje, Confirmar, DialogoError, ErrorRutina, ElegirFecha, AbrirLista };
 
     struct Llamada {
         Tipo tipo = Tipo::Mensaje;
-        std::string texto;        // message text, the error's description, or the chooser's start date
-        int botones = 0;          // Mensaje only
-        std::string titulo;       // Mensaje only
-        long numero = 0;          // DialogoError and ErrorRutina: the error's number
+        std::string texto;   // message or question text, the error's description, or the chooser's start date
+        int botones = 0;     // Mensaje only
+        std::string titulo;  // Mensaje only
+        long numero = 0;     // DialogoError and ErrorRutina: the error's number
         std::string descripcion;  // DialogoError and ErrorRutina: the error's description
         std::string rutina;       // ErrorRutina only
         PedidoLista pedido;       // AbrirLista only
@@ -27,12 +27,14 @@ class OperadorGuionado : public Operador {
 
     // Answers, taken in order per kind; when a queue is empty the default answers.
     std::deque<int> respuestasMensaje;
+    std::deque<bool> respuestasConfirmar;
     std::deque<int> respuestasDialogo;
     std::deque<int> respuestasRutina;
     std::deque<std::string> respuestasFecha;
     std::deque<std::string> respuestasLista;
 
     int defectoMensaje = vb::kAceptar;
+    bool defectoConfirmar = true;  // the scripted operator goes on unless told otherwise
     int defectoDialogo = vb::kAbortar;
     int defectoRutina = vb::kAbortar;
 
@@ -40,6 +42,7 @@ class OperadorGuionado : public Operador {
 
     int Mensaje(const std::string& texto, int botones = vb::kSoloAceptar,
                 const std::string& titulo = "") override;
+    bool Confirmar(const std::string& texto, const std::string& titulo) override;
     int DialogoError(const Falla& e) override;
     int ErrorRutina(const Falla& e, const std::string& rutina) override;
     std::string ElegirFecha(const std::string& inicial = {}) override;

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need (skips what is there).
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev unixodbc-dev tdsodbc libsqliteodbc odbcinst xvfb xauth clang-14 libclang-rt-14-dev
+      qt6-base-dev unixodbc-dev tdsodbc libsqliteodbc odbcinst xvfb xauth openbox clang-14 libclang-rt-14-dev
       clang-format-14 sqlfluff libcli11-dev nlohmann-json3-dev scdoc file dpkg-dev lintian netpbm
       locales)
 missing=()

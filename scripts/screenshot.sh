@@ -2,7 +2,7 @@
 # Opens the window under Xvfb on a fresh copy of the demo database through the test-only
 # capture program (tests/app), shows the preview, starts a run and saves pictures:
 #   scripts/screenshot.sh [out.png]      the window with the run in progress (default docs/ventana.png)
-#   scripts/screenshot.sh --dialogos     also docs/vista_previa.png and docs/resumen.png
+#   scripts/screenshot.sh --dialogos     also docs/vista_previa.png, docs/confirmacion.png and docs/resumen.png
 # With --dialogos, the pictures of the preview and of the end-of-run summary go beside out.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +26,8 @@ salida=$(realpath -m "$salida")
 extra=()
 if [ "$dialogos" = 1 ]; then
   carpeta=$(dirname "$salida")
-  extra=(--vista-previa "$carpeta/vista_previa.png" --resumen "$carpeta/resumen.png")
+  extra=(--vista-previa "$carpeta/vista_previa.png" --confirmacion "$carpeta/confirmacion.png"
+    --resumen "$carpeta/resumen.png")
 fi
 # The program folder holds the skins and the settings; the database comes from the environment.
 DEPURACION_BASE="$tmp/demo.db" DEPURACION_CARPETA="$(realpath "$dir/app/ventana")" \

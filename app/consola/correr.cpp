@@ -3,6 +3,7 @@
 
 #include "app/consola/anfitrion_consola.hpp"
 #include "app/consola/resumenes.hpp"
+#include "purge/desenlace.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
 #include "purge/pasada_en_curso.hpp"
@@ -67,6 +68,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // The same date test as the window's GRABAR.
     if (const std::string rechazo = RechazoFechaCorte(o.hasta, Depuracion::Ahora()); !rechazo.empty()) {
         out << rechazo << std::endl;
+        if (rechazo == kFechaIncorrecta) err << PorQueFechaIncorrecta(o.hasta) << "\n";
         return kUsoIncorrecto;
     }
 
@@ -147,10 +149,12 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << host.Etiqueta(kRotuloTranscurrido) << "\n"
         << host.Etiqueta(kRotuloFinal) << "\n";
     if (!diario.Escrito()) err << "No se pudo escribir el diario de corridas '" << diario.Ruta() << "'.\n";
-    ImprimirInforme(diario, o.json, out);
+    ImprimirInforme(diario, o.json, host.HayError(), out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
     // numbering's): the run is not a clean one.
-    if (host.HayError() || op.Dialogos() > 0 || ConErrores(ArmarInforme(diario))) return kConErrores;
+    if (host.HayError() || op.Dialogos() > 0 ||
+        TitularDe(ArmarInforme(diario)).desenlace == Desenlace::kConErrores)
+        return kConErrores;
     if (host.Cancelado()) return kCancelado;
     return kTerminado;
 }

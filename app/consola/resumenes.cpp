@@ -17,8 +17,9 @@ int ImprimirVistaPrevia(Servicios& s, const std::string& hasta, bool stock, bool
     }
 }
 
-void ImprimirInforme(const Diario& d, bool json, std::ostream& out) {
-    const Informe i = ArmarInforme(d);
+void ImprimirInforme(const Diario& d, bool json, bool errorEnLaCorrida, std::ostream& out) {
+    Informe i = ArmarInforme(d);
+    i.errorEnLaCorrida = errorEnLaCorrida;
     out << (json ? JsonInforme(i) : TextoInforme(i)) << std::flush;
 }
 

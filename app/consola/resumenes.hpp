@@ -12,6 +12,7 @@ namespace dep::consola {
 int ImprimirVistaPrevia(Servicios& s, const std::string& hasta, bool stock, bool asientos, bool temporales,
                         bool json, std::ostream& out, std::ostream& err);
 
-void ImprimirInforme(const Diario& d, bool json, std::ostream& out);
+// `errorEnLaCorrida`: a purge's trap reported an error (the report's first line names it).
+void ImprimirInforme(const Diario& d, bool json, bool errorEnLaCorrida, std::ostream& out);
 
 }  // namespace dep::consola

@@ -14,10 +14,13 @@ DlgTexto::DlgTexto(const QString& nombre, QWidget* padre) : QDialog(padre) {
     texto_ = new QTextBrowser(this);
     texto_->setObjectName("Texto");
     texto_->setOpenLinks(false);
+    // The tables take the dialog's width and wrap: there is never anything to scroll sideways.
+    texto_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     capa->addWidget(texto_);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, this);
     botones->button(QDialogButtonBox::Close)->setText("Cerrar");
-    connect(botones, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    // reject() hides it and tells who waits for it to be closed.
+    connect(botones, &QDialogButtonBox::rejected, this, &QDialog::reject);
     capa->addWidget(botones);
     resize(760, 520);
 }

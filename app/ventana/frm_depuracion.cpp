@@ -10,10 +10,13 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
@@ -58,23 +61,47 @@ bool EsEntrada(QEvent::Type t) {
     }
 }
 
-// While installed, the application drops the operator's input and close requests: they are
-// discarded, not kept for later, so nothing acts on a click made while a call could not yield.
+// While installed, the application drops the operator's input to `ventana` and its close
+// requests: they are discarded, not kept for later, so nothing acts on a click made while a
+// call could not yield. A click on `cancelar`, F10 and a close request are handed to `pedido`
+// (true: a close) once the filter has returned; a message box opened meanwhile takes input.
 class DescartarEntrada : public QObject {
   public:
-    DescartarEntrada() { QCoreApplication::instance()->installEventFilter(this); }
+    DescartarEntrada(QWidget* ventana, QWidget* cancelar, std::function<void(bool)> pedido)
+        : ventana_(ventana), cancelar_(cancelar), pedido_(std::move(pedido)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
     ~DescartarEntrada() override { QCoreApplication::instance()->removeEventFilter(this); }
     DescartarEntrada(const DescartarEntrada&) = delete;
     DescartarEntrada& operator=(const DescartarEntrada&) = delete;
 
   protected:
-    bool eventFilter(QObject*, QEvent* ev) override {
+    bool eventFilter(QObject* obj, QEvent* ev) override {
         if (ev->type() == QEvent::Close) {
+            if (obj != ventana_) return false;
             ev->ignore();  // an event left accepted would still close the window
+            Pedir(true);
             return true;
         }
-        return EsEntrada(ev->type());
+        if (!EsEntrada(ev->type()) || !DeLaVentana(obj)) return false;
+        if (ev->type() == QEvent::MouseButtonRelease && obj == cancelar_ && cancelar_->isEnabled())
+            Pedir(false);
+        if (ev->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(ev)->key() == Qt::Key_F10) Pedir(true);
+        return true;
     }
+
+  private:
+    bool DeLaVentana(QObject* obj) const {
+        if (auto* w = qobject_cast<QWidget*>(obj)) return w->window() == ventana_;
+        if (auto* v = qobject_cast<QWindow*>(obj)) return v == ventana_->windowHandle();
+        return false;
+    }
+    void Pedir(bool cerrar) {
+        QTimer::singleShot(0, ventana_, [f = pedido_, cerrar] { f(cerrar); });
+    }
+    QWidget* ventana_;
+    QWidget* cancelar_;
+    std::function<void(bool)> pedido_;
 };
 
 }  // namespace
@@ -142,6 +169,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     }
     cmdCancelar_ = new QPushButton("Cancelar proceso", central);
     cmdCancelar_->setObjectName("CmdCancelar");
+    cmdCancelar_->setEnabled(false);  // only a run has something to cancel
     connect(cmdCancelar_, &QPushButton::clicked, this,
             [this] { Proteger([&] { depuracion_.CmdCancelar_Click(); }); });
     // The preview sits beside the cancel button: it is asked for before GRABAR.
@@ -177,6 +205,10 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     copia->addWidget(cmdCarpetaCopia_);
     copia->addStretch(1);
     casillas->addLayout(copia);
+    lblCarpetaCopia_ = new QLabel(central);
+    lblCarpetaCopia_->setObjectName("LblCarpetaCopia");
+    lblCarpetaCopia_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    casillas->addWidget(lblCarpetaCopia_);
     casillas->addStretch(1);
     medio->addLayout(casillas, 1);
 
@@ -222,12 +254,17 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
     timer1_.setObjectName("Timer1");
     connect(&timer1_, &QTimer::timeout, this, [this] { Proteger([&] { depuracion_.Timer1_Timer(); }); });
     timer1_.start(100);
+    finEsperaBloqueo_.setSingleShot(true);
+    connect(&finEsperaBloqueo_, &QTimer::timeout, this, [this] {
+        if (lblpie_->text().startsWith("Esperando a que otro programa")) lblpie_->setText(pieAntesDeEsperar_);
+    });
 
     // The window sees every key first (it forwards command keys to the toolbar).
     for (QWidget* w : std::initializer_list<QWidget*>{
              fecha, chkStock_[kCasillaStock], chkStock_[kCasillaAsientos], chkStock_[kCasillaTemporales],
              cmdCancelar_, cmdVistaPrevia_, chkCopia_})
         w->installEventFilter(this);
+    FijarCarpetaCopia({});
     dlgVistaPrevia_ = new DlgTexto("DlgVistaPrevia", this);
     dlgResumen_ = new DlgTexto("DlgResumen", this);
     resize(960, 420);
@@ -280,15 +317,35 @@ void FrmDepuracion::AvisarPasada(const std::string& tipo) {
     }
 }
 
-void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo) {
+void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo, const std::string& paso,
+                                      bool interrumpible) {
     std::exception_ptr error;
     QEventLoop bucle;
-    DescartarEntrada descartar;
+    pasoLargo_ = paso;
+    pasoInterrumpible_ = interrumpible;
+    DescartarEntrada descartar(this, cmdCancelar_, [this](bool cerrar) { AtenderDuranteEspera(cerrar); });
+    // The status bar names the step for its length; the pass it showed comes back after it.
     struct Marca {
         bool& b;
-        explicit Marca(bool& x) : b(x) { b = true; }
-        ~Marca() { b = false; }
-    } marca(esperando_);
+        QLabel* panel;
+        QString texto, ayuda;
+        Marca(bool& x, QLabel* p, const std::string& paso) : b(x), panel(p) {
+            b = true;
+            if (!panel) return;
+            texto = panel->text();
+            ayuda = panel->toolTip();
+            panel->setText(Q(paso));
+            panel->setToolTip(Q(paso));
+        }
+        ~Marca() {
+            b = false;
+            if (!panel) return;
+            panel->setText(texto);
+            panel->setToolTip(ayuda);
+        }
+        Marca(const Marca&) = delete;
+        Marca& operator=(const Marca&) = delete;
+    } marca(esperando_, sbStatusBar_->Panel("MENSAJE"), paso);
     {
         // The connection is the worker's alone until it ends: nothing on this thread can reach
         // it, since every command comes from the input that is being dropped.
@@ -313,6 +370,8 @@ bool FrmDepuracion::Casilla(CasillaPurga c) const {
 
 void FrmDepuracion::Etiqueta(RotuloHora r, const std::string& texto) {
     Label2(r).setText(Q(texto));
+    // The run's duration ends here; a dialog answered later is no part of it.
+    if (r == kRotuloFinal && !texto.empty()) dialogosAlFinal_ = s_.operador.SegundosEnDialogos();
 }
 
 std::string FrmDepuracion::Etiqueta(RotuloHora r) const {
@@ -350,10 +409,18 @@ int FrmDepuracion::IndiceDe(QObject* obj) const {
 
 void FrmDepuracion::FijarCarpetaCopia(std::string carpeta) {
     carpetaCopia_ = std::move(carpeta);
-    if (chkCopia_)
-        chkCopia_->setToolTip(QString::fromStdString(carpetaCopia_.empty()
-                                                         ? "La copia se hará junto a la base de datos"
-                                                         : "La copia se hará en " + carpetaCopia_));
+    const QString donde =
+        QString::fromStdString(carpetaCopia_.empty() ? "La copia se hará junto a la base de datos"
+                                                     : "La copia se hará en " + carpetaCopia_);
+    chkCopia_->setToolTip(donde);
+    lblCarpetaCopia_->setText(donde);
+    lblCarpetaCopia_->setToolTip(donde);
+}
+
+void FrmDepuracion::FijarMotivoSinConexion(std::string motivo) {
+    sinConexion_ = std::move(motivo);
+    lblpie_->setText("Sin conexión con la base de datos: no se puede depurar ni calcular la vista previa.");
+    lblpie_->setStyleSheet("QLabel { color: #a12a1a; font-weight: bold; }");
 }
 
 }  // namespace dep

@@ -2,6 +2,7 @@
 // FrmDepuracion: the program's only window. It holds the controls, the form fields Cancelado,
 // HayError and IndiceCampo, the toolbar and field handlers, and hosts the purge run.
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -58,7 +59,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void txtFields_MouseDown(int indice, int boton, int shift, int x, int y);
 
     // Why the database could not be opened at start-up; GRABAR then refuses to run.
-    void FijarMotivoSinConexion(std::string motivo) { sinConexion_ = std::move(motivo); }
+    // The footer says so for as long as the window is open.
+    void FijarMotivoSinConexion(std::string motivo);
     // The run journal's file; empty (the default): beside KSERR.LOG.
     void FijarDiario(std::string ruta) { rutaDiario_ = std::move(ruta); }
     // What ending the program does (the program exits; tests only record it).
@@ -81,9 +83,12 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void IntervaloTemporizador(int ms) override;
     void TextoBotonCancelar(const std::string& texto) override;
     void AvisarPasada(const std::string& tipo) override;
-    // `trabajo` on a thread of its own; meanwhile the window repaints (animation, clock) and
-    // drops every click, key and close request. What `trabajo` throws is thrown here.
-    void EsperarSinEntrada(const std::function<void()>& trabajo) override;
+    // `trabajo` on a thread of its own; meanwhile the window repaints (animation, clock), names
+    // `paso` in the status bar and drops every click and key, except that the cancel button,
+    // F10 and a close request are answered at once (a step that cannot be interrupted says so)
+    // and acted on when `trabajo` returns. What `trabajo` throws is thrown here.
+    void EsperarSinEntrada(const std::function<void()>& trabajo, const std::string& paso,
+                           bool interrumpible) override;
 
     // The controls, for the start-up code and the tests.
     UtilKit& UtilKit1() { return *utilKit1_; }
@@ -97,6 +102,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton& CmdCancelar() { return *cmdCancelar_; }
     QPushButton& CmdVistaPrevia() { return *cmdVistaPrevia_; }
     QCheckBox& ChkCopia() { return *chkCopia_; }
+    QLabel& LblCarpetaCopia() { return *lblCarpetaCopia_; }
     // Where the backup goes when ChkCopia is ticked; empty (the default): beside the database.
     void FijarCarpetaCopia(std::string carpeta);
     DlgTexto& DlgVistaPrevia() { return *dlgVistaPrevia_; }
@@ -122,10 +128,17 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     class Corrida;
     void Grabar();
     // During a run: the question whether to stop it, and the cancel when the answer is yes.
-    void PedirCierreEnCorrida();
+    // `aviso`: added to the question (a step that cannot be interrupted is running).
+    void PedirCierreEnCorrida(const std::string& aviso = {});
+    // A cancel (or, `cerrar`, a close) asked while a long step runs on its thread.
+    void AtenderDuranteEspera(bool cerrar);
+    // Between the short waits for another program's lock: the window repaints and says so.
+    void AlEsperarBloqueo();
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
+    // The question before GRABAR deletes anything, with the preview's figures: true for "Sí".
+    bool ConfirmarCorrida();
     // Database open and a valid date, or the operator is told why not: `que` "depurar", ...
     bool ListoPara(const std::string& que);
     void ColorearCampo(int indice, std::uint32_t bgr);
@@ -136,11 +149,14 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
 
     Servicios& s_;
     Depuracion depuracion_;
-    bool cancelado_ = false;
+    std::atomic<bool> cancelado_{false};  // also read by the stock step's thread
     bool hayError_ = false;
     int indiceCampo_ = 0;
     bool enCorrida_ = false;
     bool esperando_ = false;
+    bool atendiendo_ = false;  // a question asked during a long step is open
+    std::string pasoLargo_;
+    bool pasoInterrumpible_ = true;
     bool cerrarAlTerminar_ = false;
     // What GRABAR validated: the run's cut-off date and purges, whatever the controls show.
     std::string fechaCorrida_;
@@ -165,6 +181,7 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     QPushButton* cmdVistaPrevia_ = nullptr;
     QCheckBox* chkCopia_ = nullptr;
     QPushButton* cmdCarpetaCopia_ = nullptr;
+    QLabel* lblCarpetaCopia_ = nullptr;
     DlgTexto* dlgVistaPrevia_ = nullptr;
     DlgTexto* dlgResumen_ = nullptr;
     dep::PicMsg* picMsg_ = nullptr;
@@ -172,6 +189,9 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     BarraEstado* sbStatusBar_ = nullptr;
     SkinFramework skinFramework1_;
     QTimer timer1_;
+    QTimer finEsperaBloqueo_;  // brings the footer back once the waits have stopped
+    QString pieAntesDeEsperar_;
+    double dialogosAlFinal_ = 0;  // the operator's dialog seconds when the run showed "Final:"
 };
 
 }  // namespace dep

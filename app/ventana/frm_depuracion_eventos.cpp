@@ -1,4 +1,5 @@
 // FrmDepuracion: load and unload, the toolbar command, the validation and the field events.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -7,9 +8,12 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QThread>
+#include <vector>
 
 #include "app/ventana/animacion.hpp"
 #include "app/ventana/barra_estado.hpp"
+#include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/entrada.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/pic_msg.hpp"
@@ -105,8 +109,12 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
         return false;
     }
     if (const std::string rechazo = RechazoFechaCorte(TextoFecha(), Depuracion::Ahora()); !rechazo.empty()) {
-        s_.operador.Mensaje(
-            rechazo, rechazo == kFechaIncorrecta ? vb::kSoloAceptar : vb::kSoloAceptar | vb::kExclamacion);
+        // "Fecha incorrecta" first, as the operator knows it, then why.
+        if (rechazo == kFechaIncorrecta)
+            s_.operador.Mensaje(rechazo + std::string("\n\n") + PorQueFechaIncorrecta(TextoFecha()),
+                                vb::kSoloAceptar | vb::kExclamacion, kFechaIncorrecta);
+        else
+            s_.operador.Mensaje(rechazo, vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
     return true;
@@ -126,17 +134,24 @@ class FrmDepuracion::Corrida {
         for (std::size_t i = 0; i < f_.chkStock_.size(); ++i)
             f_.casillasCorrida_[i] = f_.chkStock_[i]->isChecked();
         f_.enCorrida_ = true;
+        // What takes no input during the run looks so; the cancel button is the run's own.
         f_.txtFields_[0]->setReadOnly(true);
-        for (QCheckBox* c : f_.chkStock_) c->setEnabled(false);
-        f_.chkCopia_->setEnabled(false);
-        f_.cmdCarpetaCopia_->setEnabled(false);
+        for (QWidget* w : Bloqueados()) w->setEnabled(false);
+        if (QAction* g = f_.utilKit1_->Accion("GRABAR")) {
+            grabar_ = g->isEnabled();
+            g->setEnabled(false);
+        }
+        f_.cmdCancelar_->setEnabled(true);
+        if (f_.s_.datos.EstaConectado())
+            f_.s_.datos.Conexion_().FijarAlEsperarBloqueo([&f = f_] { f.AlEsperarBloqueo(); });
     }
     ~Corrida() {
         f_.enCorrida_ = false;
         f_.txtFields_[0]->setReadOnly(false);
-        for (QCheckBox* c : f_.chkStock_) c->setEnabled(true);
-        f_.chkCopia_->setEnabled(true);
-        f_.cmdCarpetaCopia_->setEnabled(true);
+        for (QWidget* w : Bloqueados()) w->setEnabled(true);
+        if (QAction* g = f_.utilKit1_->Accion("GRABAR")) g->setEnabled(grabar_);
+        f_.cmdCancelar_->setEnabled(false);
+        if (f_.s_.datos.EstaConectado()) f_.s_.datos.Conexion_().FijarAlEsperarBloqueo({});
         if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
             m->clear();
             m->setToolTip({});
@@ -146,30 +161,47 @@ class FrmDepuracion::Corrida {
     Corrida& operator=(const Corrida&) = delete;
 
   private:
+    std::vector<QWidget*> Bloqueados() const {
+        std::vector<QWidget*> v(f_.chkStock_.begin(), f_.chkStock_.end());
+        v.insert(v.end(), {f_.txtFields_[0], f_.chkCopia_, f_.cmdCarpetaCopia_, f_.cmdVistaPrevia_});
+        return v;
+    }
     FrmDepuracion& f_;
+    bool grabar_ = true;
 };
 
 void FrmDepuracion::Grabar() {
-    if (enCorrida_) return;  // a GRABAR that arrives at a yield of the run in progress
+    // A GRABAR that arrives at a yield of the run in progress, or once a close was confirmed.
+    if (enCorrida_ || cerrarAlTerminar_) return;
     if (!ListoPara("depurar")) return;
     bool valido = false;
     Datosvalidos(valido);
     if (!valido) return;
+    if (!ConfirmarCorrida()) return;  // "No": nothing changes
 
-    // A close the operator confirmed during the run happens once the run has ended.
+    // A close the operator confirmed during the run happens once the run has ended, and once
+    // the operator has read its summary.
     auto cerrarSiSePidio = [this] {
-        if (cerrarAlTerminar_) Form_Unload();
+        if (!cerrarAlTerminar_) return;
+        if (!dlgResumen_->isVisible()) {
+            Form_Unload();
+            return;
+        }
+        connect(
+            dlgResumen_, &QDialog::finished, this, [this] { Form_Unload(); }, Qt::SingleShotConnection);
     };
     try {
-        Corrida corrida(*this);
-        aniGIF1_->show();
-        aniGIF1_->Iniciar();
-        try {
-            DepurarConDiario();
-        } catch (...) {
-            aniGIF1_->Detener();
-            aniGIF1_->hide();
-            throw;
+        {
+            Corrida corrida(*this);
+            aniGIF1_->show();
+            aniGIF1_->Iniciar();
+            try {
+                DepurarConDiario();
+            } catch (...) {
+                aniGIF1_->Detener();
+                aniGIF1_->hide();
+                throw;
+            }
         }
         if (!hayError_) {
             Inicializa();
@@ -235,16 +267,53 @@ void FrmDepuracion::Form_Unload() {
     if (terminar_) terminar_();
 }
 
-void FrmDepuracion::PedirCierreEnCorrida() {
+void FrmDepuracion::PedirCierreEnCorrida(const std::string& aviso) {
     if (cerrarAlTerminar_) return;  // already asked, and the run is stopping
     const int r = s_.operador.Mensaje(
         "Hay una depuración en curso.\n\n¿Desea detenerla y cerrar el programa?\n\n"
         "Si responde «Sí», la depuración se cancela como con el botón de cancelar: termina lo que "
-        "está haciendo, deja los datos en orden y el programa se cierra al terminar.",
+        "está haciendo, deja los datos en orden y el programa se cierra al terminar." +
+            (aviso.empty() ? std::string() : "\n\n" + aviso),
         vb::kSiNo | vb::kPregunta);
     if (r != vb::kSi) return;
     cerrarAlTerminar_ = true;
     depuracion_.CmdCancelar_Click();
+}
+
+void FrmDepuracion::AtenderDuranteEspera(bool cerrar) {
+    if (atendiendo_ || !enCorrida_) return;
+    struct Marca {
+        bool& b;
+        explicit Marca(bool& x) : b(x) { b = true; }
+        ~Marca() { b = false; }
+    } marca(atendiendo_);
+    // Said when the step cannot stop: the operator sees why nothing happens yet.
+    const std::string aviso =
+        esperando_ && !pasoInterrumpible_
+            ? "Ahora la base de datos ejecuta «" + pasoLargo_ +
+                  "», que no se puede interrumpir: la depuración se detiene en cuanto termine."
+            : std::string();
+    if (cerrar) {
+        PedirCierreEnCorrida(aviso + (aviso.empty() ? "" : " Después, el programa se cierra."));
+        return;
+    }
+    if (cancelado_) return;
+    depuracion_.CmdCancelar_Click();
+    if (!aviso.empty())
+        s_.operador.Mensaje("Depuración cancelada por el operador.\n\n" + aviso +
+                                " No seguirá con las otras purgas ni grabará la fecha de última depuración.",
+                            vb::kSoloAceptar | vb::kInformacion, "Cancelar proceso");
+}
+
+void FrmDepuracion::AlEsperarBloqueo() {
+    // The stock step's own thread waits too: the window's loop runs meanwhile anyway.
+    if (QThread::currentThread() != thread()) return;
+    if (!finEsperaBloqueo_.isActive()) {
+        pieAntesDeEsperar_ = lblpie_->text();
+        lblpie_->setText("Esperando a que otro programa termine de escribir en la base de datos...");
+    }
+    finEsperaBloqueo_.start(300);
+    ProcesarEventos();
 }
 
 void FrmDepuracion::FijarEstadoConsulta(int indice) {

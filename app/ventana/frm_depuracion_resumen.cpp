@@ -1,10 +1,14 @@
 // FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
+#include <cmath>
+
 #include <QCheckBox>
 #include <QPushButton>
 
+#include "app/ventana/confirmacion.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/informe_html.hpp"
+#include "common/configuracion.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
 #include "purge/vista_previa.hpp"
@@ -14,6 +18,8 @@ namespace dep {
 
 void FrmDepuracion::DepurarConDiario() {
     Diario diario(rutaDiario_);
+    const double dialogosAlEmpezar = s_.operador.SegundosEnDialogos();
+    dialogosAlFinal_ = dialogosAlEmpezar;
     {
         DiarioEnCorrida mirando(depuracion_, diario);
         diario.Iniciar(TextoFecha(), Casilla(kCasillaStock), Casilla(kCasillaAsientos),
@@ -29,7 +35,27 @@ void FrmDepuracion::DepurarConDiario() {
         // Before Inicializa clears the flag.
         diario.Terminar(cancelado_);
     }
-    dlgResumen_->Mostrar("Resumen de la depuración", HtmlResumen(ArmarInforme(diario)));
+    Informe informe = ArmarInforme(diario);
+    informe.errorEnLaCorrida = hayError_;
+    dlgResumen_->Mostrar("Resumen de la depuración",
+                         HtmlResumen(informe, std::lround(dialogosAlFinal_ - dialogosAlEmpezar)));
+}
+
+bool FrmDepuracion::ConfirmarCorrida() {
+    dep::VistaPrevia v;
+    v.hasta = TextoFecha();
+    v.stock = Casilla(kCasillaStock);
+    v.asientos = Casilla(kCasillaAsientos);
+    v.temporales = Casilla(kCasillaTemporales);
+    std::string aviso;
+    try {
+        v = CalcularVistaPrevia(s_, TextoFecha(), v.stock, v.asientos, v.temporales);
+    } catch (const std::exception& e) {
+        aviso = e.what();  // still asked: the run reports its own refusals
+    }
+    const std::string ultima = Cfg(s_, "FECHAULTIMADEPURACION");
+    const auto copia = chkCopia_->isChecked() ? std::optional<std::string>(carpetaCopia_) : std::nullopt;
+    return s_.operador.Confirmar(TextoConfirmacion(v, ultima, copia, aviso), "Confirmar la depuración");
 }
 
 void FrmDepuracion::VistaPrevia() {

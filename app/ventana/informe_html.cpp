@@ -1,8 +1,10 @@
 #include "app/ventana/informe_html.hpp"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "purge/desenlace.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
 
@@ -324,12 +326,19 @@ std::vector<std::string> Hechos(const InformePurga& p) {
 
 }  // namespace
 
-std::string HtmlResumen(const Informe& i) {
-    std::string h = Titulo("Resumen de la depuración hasta el " + i.hasta);
+std::string HtmlResumen(const Informe& i, long enDialogos) {
+    // How the run ended comes first, in the colour of what the operator has to do next.
+    const Titular titular = TitularDe(i);
+    const char* color = titular.desenlace == Desenlace::kTerminada   ? "#1b6e20"
+                        : titular.desenlace == Desenlace::kCancelada ? "#9a5800"
+                                                                     : "#a12a1a";
+    std::string h = "<h3 style=\"margin-bottom:4px; color:" + std::string(color) + ";\">" +
+                    Esc(Acentuar(titular.texto)) + "</h3>";
+    h += Parrafo("<b>" + Esc("Resumen de la depuración hasta el " + i.hasta) + "</b>");
     const std::string estado = i.cancelado ? "Proceso cancelado: no se grabó la fecha de última depuración"
                                : i.fechaGrabada ? "Fecha de última depuración grabada: " + i.hasta
                                                 : "No se grabó la fecha de última depuración";
-    h += Parrafo("<b>" + Esc(estado) + "</b>");
+    h += Parrafo(Esc(estado));
     if (i.compactacion == resultado::kOk && i.bytesAntes >= 0 && i.bytesDespues >= 0)
         h += Parrafo("Tamaño de la base de datos: " + Num(i.bytesAntes / 1024) + " KB antes, " +
                      Num(i.bytesDespues / 1024) + " KB después de compactarla");
@@ -348,8 +357,13 @@ std::string HtmlResumen(const Informe& i) {
     // What the run left behind comes first and in red: the operator must act on it.
     for (const auto& q : i.pendientes)
         h += Parrafo("<span style=\"color:#a12a1a;\"><b>Pendiente:</b> " + Esc(Acentuar(q)) + "</span>");
-    h += Parrafo("Duración: " +
-                 Esc(TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>(i.segundos % 86400)))));
+    const long espera = std::min(std::max(enDialogos, 0L), i.segundos);
+    h += Parrafo(
+        "Duración: " +
+        Esc(TextoHora(Fecha::DesdeSerie(0, static_cast<std::int32_t>((i.segundos - espera) % 86400)))) +
+        (espera > 0 ? Esc(" (sin contar " + Plural(espera, "segundo", "segundos") +
+                          " con mensajes esperando respuesta)")
+                    : std::string()));
 
     // The consolidation first: it is what the operator checks.
     std::vector<const InformePurga*> orden;
@@ -376,8 +390,8 @@ std::string HtmlResumen(const Informe& i) {
         c.encabezado = {"Pasada", "Comprobante de saldo inicial", "Renglones"};
         c.numerica = {false, false, true};
         for (const auto& x : i.comprobantes)
-            c.filas.push_back({Esc(x.tipo) + " (" + Esc(QueConsolida(x.tipo)) + ")",
-                               ComprobanteDe(x.tipo, x.clave), Num(x.filas)});
+            c.filas.push_back({Esc(x.tipo) + ": " + Esc(QueConsolida(x.tipo)), ComprobanteDe(x.tipo, x.clave),
+                               Num(x.filas)});
         h += Seccion("Comprobantes de saldo inicial") + c.Html();
     }
     if (!i.verificaciones.empty()) {
@@ -413,7 +427,15 @@ std::string HtmlResumen(const Informe& i) {
     d.numerica = {false, true, true, true};
     for (const InformePurga* p : orden)
         d.filas.push_back({Esc(TituloPurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
-    h += Detalles(Parrafo("Renglones escritos o actualizados en los comprobantes de saldo inicial: " +
+    std::string reintentos;
+    for (const InformePurga* p : orden)
+        if (p->reintentadas)
+            reintentos += (reintentos.empty() ? "" : "; ") + Esc(TituloPurga(p->purga)) + ": " +
+                          Plural(p->reintentadas, "paso", "pasos");
+    if (!reintentos.empty())
+        reintentos = Parrafo("Rechazados por la base de datos y hechos al reintentarlos: " + reintentos);
+    h += Detalles(reintentos +
+                  Parrafo("Renglones escritos o actualizados en los comprobantes de saldo inicial: " +
                           Num(i.fusiones)) +
                   Parrafo("Tablas: MV_ASIENTOS (asientos); procedimiento KS_DEPURA_STOCK (stock).") +
                   d.Html());

@@ -10,7 +10,8 @@
 namespace dep {
 
 std::string HtmlVistaPrevia(const VistaPrevia& v);
-std::string HtmlResumen(const Informe& i);
+// `enDialogos`: seconds the run waited on the operator's answers, left out of its duration.
+std::string HtmlResumen(const Informe& i, long enDialogos = 0);
 
 // A summary voucher key of 13 characters as the operator reads it: "0001-00000012-X".
 std::string ClaveLegible(const std::string& clave);

@@ -1,6 +1,8 @@
 #include "app/ventana/operador_qt.hpp"
 #include "app/ventana/texto_qt.hpp"
 
+#include <chrono>
+
 #include <QCalendarWidget>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -70,32 +72,82 @@ std::string TextoError(const Falla& e) {
 
 }  // namespace
 
+std::string FallaEnPalabras(const std::string& descripcion) {
+    // The engines' own words (SQLite's, the ODBC drivers' and SQL Server's), any case.
+    static const std::pair<const char*, const char*> kFrases[] = {
+        {"database is locked", "La base de datos está bloqueada por otro programa."},
+        {"bloqueada por otro", "La base de datos está bloqueada por otro programa."},
+        {"deadlock", "El servidor detuvo esta operación para destrabar un bloqueo con otro programa."},
+        {"disk is full", "No queda espacio en el disco de la base de datos."},
+        {"disco lleno", "No queda espacio en el disco de la base de datos."},
+        {"no such table", "Falta una tabla en la base de datos."},
+        {"invalid object name", "Falta una tabla en la base de datos."},
+        {"no such column", "Falta una columna en una tabla de la base de datos."},
+        {"invalid column name", "Falta una columna en una tabla de la base de datos."},
+        {"constraint",
+         "La base de datos rechazó el cambio: contradice una de sus reglas (clave repetida o dato "
+         "obligatorio)."},
+        {"readonly", "La base de datos es de solo lectura."},
+        {"solo lectura", "La base de datos es de solo lectura."},
+        {"permission", "El usuario no tiene permiso para esta operación en la base de datos."},
+        {"i/o error", "No se pudo leer o escribir el archivo de la base de datos."},
+        {"timeout", "La base de datos tardó demasiado en responder."},
+        {"communication link", "Se perdió la conexión con la base de datos."},
+        {"could not find stored procedure", "Falta el procedimiento almacenado en la base de datos."},
+        {"no existe el procedimiento", "Falta el procedimiento almacenado en la base de datos."},
+    };
+    std::string t = descripcion;
+    for (char& c : t)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const auto& [clave, frase] : kFrases)
+        if (t.find(clave) != std::string::npos) return frase;
+    return "La base de datos rechazó la operación.";
+}
+
 int OperadorQt::Mensaje(const std::string& texto, int botones, const std::string& titulo) {
     QMessageBox m(IconoDe(botones), Q(titulo.empty() ? kTituloAplicacion : titulo), Q(texto),
                   QMessageBox::NoButton, padre_);
+    return Mostrar(m, botones);
+}
+
+int OperadorQt::Mostrar(QMessageBox& m, int botones) {
     const auto lista = BotonesDe(botones);
     for (const auto& b : lista) m.addButton(b.qt)->setText(QString::fromUtf8(b.texto));
     // Escape answers like the last button that can cancel, or the only one.
     for (const auto& b : lista)
         if (b.respuesta == vb::kCancelar || lista.size() == 1) m.setEscapeButton(m.button(b.qt));
+    // A question before something that cannot be undone: Enter and Esc both answer the second.
+    if ((botones & vb::kBotonDefecto2) && lista.size() > 1) {
+        m.setDefaultButton(lista[1].qt);
+        m.setEscapeButton(m.button(lista[1].qt));
+    }
+    const auto desde = std::chrono::steady_clock::now();
     m.exec();
+    segundosEnDialogos_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - desde).count();
     const auto pulsado = m.standardButton(m.clickedButton());
     for (const auto& b : lista)
         if (b.qt == pulsado) return b.respuesta;
     return lista.size() == 1 ? lista[0].respuesta : vb::kCancelar;
 }
 
-int OperadorQt::Abortar(const std::string& texto, const std::string& titulo) {
-    const int r = Mensaje(texto, vb::kAbortarReintentarIgnorar | vb::kCritico, titulo);
+int OperadorQt::Abortar(const std::string& texto, const std::string& detalle) {
+    const int botones = vb::kAbortarReintentarIgnorar | vb::kCritico;
+    QMessageBox m(
+        IconoDe(botones), Q(kTituloAplicacion),
+        Q(texto + "\n\n«Reintentar» repite el paso, «Ignorar» lo salta y sigue, «Abortar» deja esta "
+                  "purga."),
+        QMessageBox::NoButton, padre_);
+    m.setDetailedText(Q("Detalle técnico:\n" + detalle));
+    const int r = Mostrar(m, botones);
     return r == vb::kCancelar ? vb::kAbortar : r;
 }
 
 int OperadorQt::DialogoError(const Falla& e) {
-    return Abortar(TextoError(e), kTituloAplicacion);
+    return Abortar(FallaEnPalabras(e.Descripcion()), TextoError(e));
 }
 
 int OperadorQt::ErrorRutina(const Falla& e, const std::string& rutina) {
-    return Abortar("Error en la rutina " + rutina + "\n" + TextoError(e), kTituloAplicacion);
+    return Abortar(FallaEnPalabras(e.Descripcion()), "Error en la rutina " + rutina + "\n" + TextoError(e));
 }
 
 std::string OperadorQt::ElegirFecha(const std::string& inicial) {

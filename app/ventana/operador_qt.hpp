@@ -5,6 +5,7 @@
 
 #include "runtime/operador.hpp"
 
+class QMessageBox;
 class QWidget;
 
 namespace dep {
@@ -25,11 +26,20 @@ class OperadorQt : public Operador {
     std::string ElegirFecha(const std::string& inicial = {}) override;
     std::string AbrirLista(const PedidoLista& p) override;
 
+    // Seconds the operator spent with a dialog of this operator open, since the program began.
+    double SegundosEnDialogos() const override { return segundosEnDialogos_; }
+
   private:
-    int Abortar(const std::string& texto, const std::string& titulo);
+    int Abortar(const std::string& texto, const std::string& detalle);
+    int Mostrar(QMessageBox& m, int botones);
+    double segundosEnDialogos_ = 0;
     QWidget* padre_;
     DataServices* datos_ = nullptr;
 };
+
+// What a database refusal means, in the operator's words (the engine's text goes to the
+// dialog's technical detail).
+std::string FallaEnPalabras(const std::string& descripcion);
 
 // The statement a lookup list reads: the select handed over, else the built one, else the
 // whole table with its filter.

@@ -1,5 +1,9 @@
 #include "app/ventana/programa.hpp"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include "runtime/ajustes.hpp"
 
 namespace dep {
@@ -26,6 +30,9 @@ std::string TextoSinConexion(const std::string& motor, const std::string& detall
 }
 
 Programa::Programa() {
+    if (traductor_.load(QLocale(QLocale::Spanish), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&traductor_);
     std::string motor, fallo;
     std::vector<std::string> avisos;
     try {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include <QTranslator>
+
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/operador_qt.hpp"
 #include "runtime/data_services.hpp"
@@ -26,6 +28,8 @@ class Programa {
     Servicios& Servicios_() { return *s_; }
 
   private:
+    // Qt's own dialogs (the folder chooser, a message box's details button) in Spanish.
+    QTranslator traductor_;
     OperadorQt op_;
     std::shared_ptr<Conexion> cn_;
     std::unique_ptr<DataServices> datos_;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
@@ -183,10 +184,24 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
 
 ConexionSqlite::ConexionSqlite(sqlite3* db, const AjustesConexion& a)
     : db_(db),
+      esperaBloqueo_(a.esperaBloqueo > 0 ? a.esperaBloqueo : 0),
       nombreBase_(TextoRuta(Ruta(a.base).stem())),
       usuario_(plataforma::UsuarioDelSistema()),
       baseAdmin_(a.prefijoAdmin),
-      traductor_(*this, a.prefijoAdmin) {}
+      traductor_(*this, a.prefijoAdmin) {
+    sqlite3_busy_handler(db_, &ConexionSqlite::Ocupada, this);
+}
+
+int ConexionSqlite::Ocupada(void* p, int intento) {
+    auto* cn = static_cast<ConexionSqlite*>(p);
+    const auto ahora = std::chrono::steady_clock::now();
+    if (intento == 0) cn->inicioEspera_ = ahora;
+    if (ahora - cn->inicioEspera_ >= std::chrono::milliseconds(cn->esperaBloqueo_)) return 0;
+    // Whoever waits on the window's thread keeps it painted and says what it waits for.
+    if (cn->alEsperar_) cn->alEsperar_();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return 1;
+}
 
 ConexionSqlite::~ConexionSqlite() {
     sentencias_.clear();

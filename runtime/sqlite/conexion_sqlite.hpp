@@ -1,6 +1,7 @@
 #pragma once
 // The embedded engine: a Conexion on a SQLite database file, taking the T-SQL the program sends
 // through the translation of traductor.hpp.
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,8 +55,12 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     // step, both branches of an IF): to check that lookups seek on an index. Runs nothing.
     std::vector<std::string> PlanDeConsulta(const std::string& tsql);
 
+    void FijarAlEsperarBloqueo(std::function<void()> f) override { alEsperar_ = std::move(f); }
+
   private:
     struct Contexto;
+    // The busy handler: the busy time-out's wait in short sleeps, with alEsperar_ between them.
+    static int Ocupada(void* cn, int intento);
 
     ConexionSqlite(sqlite3* db, const AjustesConexion& a);
     class Lote;
@@ -82,6 +87,9 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
 
     sqlite3* db_ = nullptr;
     int nivel_ = 0;
+    int esperaBloqueo_ = 0;  // ms
+    std::chrono::steady_clock::time_point inicioEspera_{};
+    std::function<void()> alEsperar_;
     std::string ruta_, nombreBase_, usuario_, baseAdmin_;
     ArchivoAbierto traza_;
     std::unordered_map<std::string, sqlite::SentenciaGuardada> sentencias_;

@@ -53,6 +53,9 @@ class ConexionEspia : public Conexion {
         espacios.erase(espacios.begin());
         return e;
     }
+    void FijarAlEsperarBloqueo(std::function<void()> f) override {
+        real_->FijarAlEsperarBloqueo(std::move(f));
+    }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }

@@ -6,11 +6,13 @@
 #include <QTemporaryDir>
 
 #include "app/ventana/frm_depuracion.hpp"
+#include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "runtime/ajustes.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/rechazos.hpp"
 
 namespace dep {
 
@@ -26,8 +28,9 @@ struct Banco {
     std::unique_ptr<FrmDepuracion> w;
     int terminado = 0;
 
-    // conBase false: the program started without a database.
-    explicit Banco(bool conBase = true) {
+    // conBase false: the program started without a database. `rechazos`: statements the database
+    // refuses, as ConRechazos reads them.
+    explicit Banco(bool conBase = true, const std::string& rechazos = {}) {
         FormServices::FijarCarpetaPrograma(dir.path().toStdString());
         base = dir.filePath("demo.db").toStdString();
         if (conBase) {
@@ -38,6 +41,7 @@ struct Banco {
             a.motor = "sqlite";
             a.base = base;
             cn = AbrirConexion(a);
+            if (!rechazos.empty()) cn = prueba::ConRechazos(cn, rechazos);
         }
         datos = std::make_unique<DataServices>(cn, op);
         s = std::make_unique<Servicios>(Servicios{*datos, formularios, consultas, op});

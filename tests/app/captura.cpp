@@ -2,9 +2,12 @@
 // a test aid, never installed. On the database the settings name (DEPURACION_BASE), it types
 // the date, opens the preview, runs GRABAR and saves what was asked:
 //   depuracion-captura --fecha 31/12/2022 --ventana v.png [--vista-previa p.png] [--resumen r.png]
+//                      [--confirmacion c.png]
 // --ventana: the window at the 40th yield of the run (at its end when the run is shorter);
-// --vista-previa: the preview before the run; --resumen: the end-of-run summary.
-// Dialogs that wait for an answer are answered with their default button and echoed to stderr.
+// --vista-previa: the preview before the run; --resumen: the end-of-run summary;
+// --confirmacion: GRABAR's question, which is answered "Sí". Other dialogs that wait for an
+// answer are answered with their default button; each is echoed to stderr, and saved as
+// dialogo-N.png in the folder --dialogos names.
 #include <cstdio>
 #include <string>
 
@@ -22,7 +25,7 @@
 namespace {
 
 struct Pedido {
-    std::string fecha = "31/12/2021", ventana, vistaPrevia, resumen;
+    std::string fecha = "31/12/2021", ventana, vistaPrevia, resumen, confirmacion, dialogos;
 };
 
 bool Leer(int argc, char** argv, Pedido& p) {
@@ -36,6 +39,10 @@ bool Leer(int argc, char** argv, Pedido& p) {
             p.vistaPrevia = v;
         else if (k == "--resumen")
             p.resumen = v;
+        else if (k == "--confirmacion")
+            p.confirmacion = v;
+        else if (k == "--dialogos")
+            p.dialogos = v;
         else
             return false;
     }
@@ -49,12 +56,19 @@ bool Guardar(QWidget& w, const std::string& png) {
     return ok;
 }
 
-void ResponderDialogos() {
+void ResponderDialogos(const Pedido& p) {
     QWidget* m = QApplication::activeModalWidget();
     auto* caja = qobject_cast<QMessageBox*>(m);
     if (!caja) return;
     std::fprintf(stderr, "dialogo: %s\n", caja->text().toStdString().c_str());
     QAbstractButton* b = caja->defaultButton();
+    if (caja->windowTitle() == QString::fromUtf8("Confirmar la depuración")) {
+        Guardar(*caja, p.confirmacion);
+        b = caja->button(QMessageBox::Yes);
+    } else if (!p.dialogos.empty()) {
+        static int n = 0;
+        Guardar(*caja, p.dialogos + "/dialogo-" + std::to_string(++n) + ".png");
+    }
     if (!b && !caja->buttons().isEmpty()) b = caja->buttons().first();
     if (b) b->click();
 }
@@ -67,11 +81,11 @@ int main(int argc, char** argv) {
     if (!Leer(argc, argv, p)) {
         std::fprintf(stderr,
                      "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] "
-                     "[--resumen R.png]\n");
+                     "[--resumen R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
         return 2;
     }
     QTimer respuestas;
-    QObject::connect(&respuestas, &QTimer::timeout, &ResponderDialogos);
+    QObject::connect(&respuestas, &QTimer::timeout, [&p] { ResponderDialogos(p); });
     respuestas.start(200);
 
     dep::Programa programa;

@@ -176,6 +176,34 @@ class PiezasTest : public QObject {
         OperadorQt op;
         Responder("No");
         QCOMPARE(op.Mensaje("¿Seguir?", vb::kSiNo | vb::kPregunta), vb::kNo);
+        // The question before a run: "No" is the default, and Esc answers it.
+        for (const auto tecla : {Qt::Key_Escape, Qt::Key_Return}) {
+            QTimer::singleShot(0, [tecla] {
+                QWidget* m = QApplication::activeModalWidget();
+                QVERIFY(m);
+                QTest::keyClick(m, tecla);
+            });
+            QVERIFY(!op.Confirmar("¿Depurar?", "Confirmar la depuración"));
+        }
+        Responder("Sí");
+        QVERIFY(op.Confirmar("¿Depurar?", "Confirmar la depuración"));
+        // A refusal in the operator's words; the engine's text in the technical detail.
+        QTimer::singleShot(0, [] {
+            auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(m);
+            QVERIFY(m->text().startsWith("La base de datos está bloqueada por otro programa."));
+            QVERIFY(m->detailedText().contains("DELETE AUX_TMP: database is locked"));
+            m->button(QMessageBox::Retry)->click();
+        });
+        QCOMPARE(op.DialogoError(Falla(5, "DELETE AUX_TMP: database is locked")), vb::kReintentar);
+        const std::pair<const char*, const char*> frases[] = {
+            {"no such table: V_MV_STOCK", "Falta una tabla"},
+            {"[SQL Server]Transaction (Process ID 52) was deadlocked", "destrabar un bloqueo"},
+            {"database or disk is full", "No queda espacio"},
+            {"algo que nadie previó", "La base de datos rechazó la operación."},
+        };
+        for (const auto& [motor, operador] : frases)
+            QVERIFY2(FallaEnPalabras(motor).find(operador) != std::string::npos, motor);
         Responder("Reintentar");
         QCOMPARE(op.DialogoError(Falla(5, "fallo")), vb::kReintentar);
         Responder("Ignorar");

@@ -11,8 +11,10 @@
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/informe_html.hpp"
 #include "app/ventana/util_kit.hpp"
+#include "purge/desenlace.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
+#include "runtime/sqlite/conexion_sqlite.hpp"
 
 using namespace dep;
 using Json = nlohmann::json;
@@ -75,7 +77,8 @@ class ResumenTest : public QObject {
         b.w->UtilKit1().Pulsar("GRABAR");
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
-        QVERIFY2(Contiene(resumen, "Resumen de la depuración hasta el 31/12/2021"), resumen.c_str());
+        QVERIFY2(resumen.rfind("Depuración terminada\nResumen de la depuración hasta el 31/12/2021", 0) == 0,
+                 resumen.c_str());
         QCOMPARE(v.pasadas.size(), std::size_t{2});
         long long consolidados = 0, renglones = 0;
         for (const auto& p : v.pasadas) {
@@ -116,8 +119,8 @@ class ResumenTest : public QObject {
             Banco b;
             b.w->txtFields(0).setText("31/02/2021");
             b.w->CmdVistaPrevia().click();
-            QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
-            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar);
+            QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+            QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\nEl día 31/02/2021 no existe", 0) == 0);
             QVERIFY(!b.w->DlgVistaPrevia().isVisible());
         }
         Banco sin(false);
@@ -166,13 +169,57 @@ class ResumenTest : public QObject {
         QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
+        // What to do comes first; the consolidation that stopped half-way is no "Hecha".
+        QVERIFY2(resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021 para "
+                               "completarla\n",
+                               0) == 0,
+                 resumen.c_str());
         QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabó la fecha de última depuración"),
                  resumen.c_str());
+        QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Cancelada"})), resumen.c_str());
         QCOMPARE(b.FechaGuardada(), antes);
         const auto diario = LeerDiario(b.RutaDiario());
         QVERIFY(!diario.empty());
         QVERIFY(diario.back().at("cancelado").get<bool>());
         QVERIFY(!diario.back().at("fecha_grabada").get<bool>());
+    }
+
+    // The stock procedure refused and given up on its error dialog (Abortar, Esc, Alt+F4): the run
+    // goes on, and its first line says it did not end well, as the console's status does.
+    void purgaAbandonadaEnElDialogoDeError() {
+        Banco b;
+        b.w->ChkStock(2).setChecked(false);
+        b.w->txtFields(0).setText("31/12/2021");
+        b.cn->Execute("DROP TABLE V_MV_STOCK");
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.Cuantas(OperadorGuionado::Tipo::DialogoError), std::size_t{1});
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(resumen.rfind("Depuración con errores: Movimientos de Stock, ventas, compras", 0) == 0,
+                 resumen.c_str());
+        QVERIFY2(
+            b.w->DlgResumen().Html().find("color:#a12a1a;\">Depuración con errores") != std::string::npos,
+            resumen.c_str());
+        QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Hecha"})), resumen.c_str());
+    }
+
+    // A refusal the operator had tried again, with success: done, the retry noted in the details;
+    // the time the error dialog stayed open is no part of the duration.
+    void pasoReintentadoConExitoEsHecho() {
+        Banco b(true, "KS_DEPURA_STOCK|1|database is locked");
+        for (int k = 0; k < 3; ++k) b.w->ChkStock(k).setChecked(k == 0);
+        b.w->txtFields(0).setText("31/12/2021");
+        b.op.respuestasDialogo = {vb::kReintentar};
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.Cuantas(OperadorGuionado::Tipo::DialogoError), std::size_t{1});
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(resumen.rfind("Depuración terminada", 0) == 0, resumen.c_str());
+        QVERIFY2(Contiene(resumen, Celdas({"Movimientos de Stock, ventas, compras", "Hecha"})),
+                 resumen.c_str());
+        QVERIFY2(Contiene(resumen, "hechos al reintentarlos: Movimientos de Stock, ventas, compras: 1 paso"),
+                 resumen.c_str());
+        Informe i;
+        i.segundos = 44;
+        QVERIFY(Contiene(HtmlResumen(i, 40), "Duración: 00:00:04 (sin contar 40 segundos con mensajes"));
     }
 
     // Each way a purge can fail to do its work reads as such, with why, and what a run left behind
@@ -208,6 +255,11 @@ class ResumenTest : public QObject {
             QVERIFY2(!Contiene(h, ">Hecha<"), h.c_str());
             QVERIFY2(h.find("Pendiente:") < h.find("Purgas"), h.c_str());
             QVERIFY2(Contiene(h, "quedó con fecha 01/01/2022"), h.c_str());
+            // The headline names the purge before anything else, also in the console's report.
+            const std::string titular = TitularDe(i).texto;
+            QVERIFY2(titular.rfind("Depuración con errores: ", 0) == 0, titular.c_str());
+            QVERIFY2(h.find(titular.substr(0, 30)) < h.find("Resumen de la depuración"), h.c_str());
+            QVERIFY(Contiene(TextoInforme(i), titular));
         }
         VistaPrevia v;
         v.corridaEnCurso = "proceso 7 del usuario ana";

@@ -15,6 +15,8 @@
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/pic_msg.hpp"
 #include "app/ventana/util_kit.hpp"
+#include "purge/vista_previa.hpp"
+#include "runtime/conversions.hpp"
 
 using namespace dep;
 using Tipo = OperadorGuionado::Tipo;
@@ -30,14 +32,25 @@ class VentanaTest : public QObject {
     void grabarRechazaFechasInvalidas() {
         Banco b;
         const std::string antes = b.FechaGuardada();
-        for (const char* t : {" ", "31/02/2020", "", "31/12/9999", "31/12/1752"}) {
+        // "Fecha incorrecta" first, then why.
+        const std::pair<const char*, const char*> casos[] = {
+            {" ", "No se escribió ninguna fecha."},
+            {"31/02/2020", "El día 31/02/2020 no existe en el calendario."},
+            {"", "No se escribió ninguna fecha."},
+            {"31/12/9999", "entre el 01/01/1753 y el 30/12/9999"},
+            {"31/12/1752", "entre el 01/01/1753 y el 30/12/9999"},
+            {"3l/12/2021", "Escriba la fecha como día/mes/año"},
+        };
+        for (const auto& [t, por] : casos) {
             b.op.Olvidar();
             b.w->txtFields(0).setText(t);
             std::string tecla = "grabar";  // any letter case
             b.w->UtilKit1_click(tecla);
-            QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
-            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar);
-            QCOMPARE(b.op.llamadas[0].titulo, std::string());
+            QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+            QVERIFY2(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\n", 0) == 0, t);
+            QVERIFY2(b.op.Mensajes()[0].find(por) != std::string::npos, b.op.Mensajes()[0].c_str());
+            QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
+            QCOMPARE(b.op.llamadas[0].titulo, std::string("Fecha incorrecta"));
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
         // A mistyped year: nothing runs, and the operator is told why.
@@ -50,6 +63,37 @@ class VentanaTest : public QObject {
         QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
         QCOMPARE(b.w->Label2(0).text(), QString());
         QCOMPARE(b.FechaGuardada(), antes);
+    }
+
+    // GRABAR asks first, with what the preview computes; "No" changes nothing.
+    void grabarPreguntaAntesDeBorrar() {
+        Banco b;
+        b.cn->Execute("UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
+        b.NuevaVentana();
+        SoloCasilla(*b.w, 1);
+        b.w->ChkStock(2).setChecked(true);
+        b.w->txtFields(0).setText("31/12/2021");
+        const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
+        b.op.Olvidar();
+        b.op.respuestasConfirmar.push_back(false);
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+        const auto& q = b.op.llamadas[0];
+        QVERIFY(q.tipo == Tipo::Confirmar);
+        long long n = 0;
+        for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
+        for (const std::string& t : std::vector<std::string>{
+                 "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
+                 "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
+                 "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
+                 "se consolidarán " + TextoEntero(n) + " asientos, fechados del " + v.pasadas[0].primeraFecha,
+                 "Copia de seguridad: no se hará"})
+            QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
+        QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+        QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
+        QCOMPARE(b.w->Label2(0).text(), QString());
+        QVERIFY(!b.w->DlgResumen().isVisible());
     }
 
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
@@ -66,6 +110,7 @@ class VentanaTest : public QObject {
         // In a folder the operator chose: the next run's copy goes there.
         const QString elegida = b.dir.filePath("copias");
         b.w->FijarCarpetaCopia(elegida.toStdString());
+        QCOMPARE(b.w->LblCarpetaCopia().text(), "La copia se hará en " + elegida);  // shown on the window
         b.w->txtFields(0).setText("31/12/2021");
         b.w->UtilKit1().Pulsar("GRABAR");
         QCOMPARE(QDir(elegida).entryList({"demo-*.db"}, QDir::Files).size(), 1);
@@ -175,11 +220,12 @@ class VentanaTest : public QObject {
 
     void consultarAbreElSelectorDeFecha() {
         Banco b;
-        b.op.respuestasFecha.push_back("");  // cancelled: the empty answer is written too
+        b.op.respuestasFecha.push_back("");  // cancelled: the field keeps its date
+        const QString antes = b.w->txtFields(0).text();
         std::string t = "Consultar";
         b.w->UtilKit1_click(t);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.w->txtFields(0).text(), QString());
+        QCOMPARE(b.w->txtFields(0).text(), antes);
     }
 
     // GRABAR's date and boxes hold for the run: typing, the lookup (CONSULTAR, F3, right click)
@@ -267,6 +313,9 @@ class VentanaTest : public QObject {
             } else {
                 QCOMPARE(b.op.Mensajes().back(), std::string("Proceso Cancelado"));
                 QCOMPARE(b.FechaGuardada(), antes);
+                // The program ends once the operator has closed the run's summary.
+                QCOMPARE(b.terminado, 0);
+                b.w->DlgResumen().reject();
                 QCOMPARE(b.terminado, 1);
                 QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND "
                                 "DETALLE = 'Depuracion'") == "0");
@@ -274,44 +323,99 @@ class VentanaTest : public QObject {
         }
     }
 
-    // The stock procedure's call: on another thread while the window keeps its clock going, with
-    // clicks, keys and close requests dropped (not kept for later), and its failure thrown here.
-    void esperarSinEntradaRepintaDescartaYRelanza() {
+    // A stock procedure that takes its time (a trigger of the database's own): the window keeps
+    // its clock, names the step, drops clicks and keys, and answers the cancel button and a close
+    // at once (the procedure cannot be interrupted); the run stops after it and the program ends
+    // once its summary is closed. "Cancelar proceso" takes no click outside a run.
+    void pasoDeStockLargoContestaCancelarYCerrar() {
         Banco b;
+        demo::Bd(b.base).Ejecutar(
+            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+            "i + 1 FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE "
+            "LENTO_HECHO (I INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT "
+            "EXISTS (SELECT 1 FROM LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT "
+            "SUM(a.I * b.I + c.I) FROM LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
         b.w->show();
-        b.w->Label2(0).setText(QTime::currentTime().toString("hh:mm:ss"));
-        b.w->IntervaloTemporizador(1);
-        std::atomic<bool> soltar{false};
-        QTimer::singleShot(20, [&] {
-            QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);
-            QTest::keyClick(b.w.get(), Qt::Key_F10);
-            QCoreApplication::postEvent(&b.w->CmdVistaPrevia(),
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
-            QCoreApplication::postEvent(
-                &b.w->CmdVistaPrevia(),
-                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
-            b.w->close();
-        });
-        QTimer::singleShot(80, [&] { soltar = true; });
-        std::thread::id hilo;
-        bool esperando = false;
-        b.w->EsperarSinEntrada([&] {
-            hilo = std::this_thread::get_id();
-            while (!soltar) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            esperando = b.w->Esperando();
-        });
-        QCoreApplication::processEvents();
-        QVERIFY(hilo != std::this_thread::get_id());
-        QVERIFY(esperando && !b.w->Esperando());
-        QVERIFY(b.w->Label2(1).text().startsWith("Actual: "));  // Timer1 served during the wait
-        QVERIFY(!b.w->Cancelado());
+        SoloCasilla(*b.w, 0);
+        b.w->ChkStock(1).setChecked(true);
+        b.w->txtFields(0).setText("31/12/2021");
+        QVERIFY(!b.w->CmdCancelar().isEnabled());
+        b.op.respuestasMensaje = {vb::kAceptar, vb::kSi};
+        bool esperando = false, habilitados = true, primera = true;
+        std::string paso;
+        std::size_t respondidas = 0;
+        b.w->alCeder = [&] {
+            if (!primera) return;
+            primera = false;  // right before the stock step
+            QTimer::singleShot(100, [&] {
+                esperando = b.w->Esperando();
+                paso = b.w->SbStatusBar().Texto("MENSAJE");
+                habilitados = b.w->txtFields(0).isEnabled() || b.w->CmdVistaPrevia().isEnabled() ||
+                              b.w->UtilKit1().Accion("GRABAR")->isEnabled();
+                QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);  // dropped
+                QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);
+                QTest::keyClick(b.w.get(), Qt::Key_F10);
+                QTimer::singleShot(50, [&] {
+                    respondidas = b.op.DeTipo(Tipo::Mensaje).size();
+                    esperando = esperando && b.w->Esperando();
+                });
+            });
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(esperando);
+        QVERIFY(!habilitados);
+        QCOMPARE(paso,
+                 std::string("Movimientos de Stock, ventas, compras: procedimiento de la base de datos"));
+        const auto m = b.op.DeTipo(Tipo::Mensaje);
+        QCOMPARE(respondidas, std::size_t{2});  // both answered while the procedure still waited
+        QVERIFY2(m[0].texto.find("que no se puede interrumpir") != std::string::npos, m[0].texto.c_str());
+        QVERIFY(m[1].texto.find("¿Desea detenerla y cerrar el programa?") != std::string::npos);
+        QVERIFY(m[1].texto.find("que no se puede interrumpir") != std::string::npos);
+        QVERIFY(!b.w->ChkStock(2).isChecked());
+        QVERIFY(b.w->Label2(1).text().startsWith("Actual: "));
+        const std::string resumen = b.w->DlgResumen().Texto();
+        QVERIFY2(resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021", 0) == 0,
+                 resumen.c_str());
         QCOMPARE(b.terminado, 0);
-        QVERIFY(b.w->isVisible());
-        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
-        QVERIFY(b.op.llamadas.empty());
-        QVERIFY_THROWS_EXCEPTION(Falla, b.w->EsperarSinEntrada([] { throw Falla(5, "rechazada"); }));
-        QTest::mouseClick(&b.w->CmdCancelar(), Qt::LeftButton);  // input reaches the window again
-        QVERIFY(b.w->Cancelado());
+        b.w->DlgResumen().reject();
+        QCOMPARE(b.terminado, 1);
+        QVERIFY(!b.w->CmdCancelar().isEnabled());
+        QVERIFY_THROWS_EXCEPTION(Falla,
+                                 b.w->EsperarSinEntrada([] { throw Falla(5, "rechazada"); }, "paso", false));
+        QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);  // input reaches the window again
+        QVERIFY(b.w->ChkStock(2).isChecked());
+    }
+
+    // Another program holds the write lock when the consolidation begins: the window keeps its
+    // clock, says what it waits for, and the run goes on once the lock is released.
+    void bloqueoAjenoNoCongelaLaVentana() {
+        Banco b;
+        SoloCasilla(*b.w, 1);
+        b.w->txtFields(0).setText("31/12/2021");
+        AjustesConexion a;
+        a.motor = "sqlite";
+        a.base = b.base;
+        auto otro = AbrirConexion(a);
+        bool tomado = false;
+        QString pie, reloj;
+        b.w->alCeder = [&] {
+            if (tomado) return;
+            tomado = true;  // the first yield, before the consolidation
+            otro->BeginTrans();
+            otro->Execute("UPDATE V_TA_Cajas SET DESCRIPCION = DESCRIPCION");
+            b.w->Label2(1).clear();
+            QTimer::singleShot(300, [&] {
+                pie = b.w->LBLPIE().text();
+                reloj = b.w->Label2(1).text();
+                otro->RollbackTrans();
+            });
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(pie, QString("Esperando a que otro programa termine de escribir en la base de datos..."));
+        QVERIFY(reloj.startsWith("Actual: "));
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QVERIFY(b.w->DlgResumen().Texto().rfind("Depuración terminada", 0) == 0);
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
 
     void comandosSinAccionYCerrar() {
@@ -356,7 +460,8 @@ class VentanaTest : public QObject {
         b.w->show();
         b.w->txtFields(0).setText(" ");
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F12);  // GRABAR
-        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Fecha incorrecta"});
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta", 0) == 0);
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F8);  // CANCELAR: disabled and without action
         QCOMPARE(b.op.llamadas.size(), std::size_t{1});
         b.w->txtFields(0).setText("");
@@ -400,6 +505,8 @@ class VentanaTest : public QObject {
         QCOMPARE(m.size(), std::size_t{1});
         QVERIFY(m[0].find("la base de datos no está abierta") != std::string::npos);
         QCOMPARE(b.w->Label2(0).text(), QString());
+        b.w->FijarMotivoSinConexion("Revise cn000pr.ini");
+        QVERIFY(b.w->LBLPIE().text().startsWith("Sin conexión con la base de datos"));
     }
 };
 

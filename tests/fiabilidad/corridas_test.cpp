@@ -450,7 +450,7 @@ TEST(Copia, UnaCopiaQueNoSePuedeHacerDetieneLaCorridaSinTocarNada) {
                               {"TEMP=" + c.Ruta().string()});
     EXPECT_EQ(s.estado, 3) << s.out << s.err;
     EXPECT_TRUE(Contiene(s.out, "No se pudo hacer la copia de seguridad") &&
-                Contiene(s.out, "NO SE DEPURO NADA"))
+                Contiene(s.out, "NO SE DEPURÓ NADA"))
         << s.out;
     EXPECT_EQ(Huella(base), antes);
     EXPECT_EQ(Cuenta(base,

@@ -62,6 +62,7 @@ TEST_F(Rechazos, UnaFusionOUnBorradoRechazadosUnaVezSeRecuperanEnLaFechaSiguient
         const Salida s = Correr(std::string(patron) + "|4|Rechazo de prueba " + patron);
         EXPECT_EQ(s.estado, 0) << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out, "UNA FECHA POSTERIOR LOS CONSOLIDO")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada\n")) << s.out;
         EXPECT_TRUE(Contiene(s.out, std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << s.out;
         EXPECT_TRUE(Contiene(Log(), std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << Log();
         std::filesystem::remove(c.Ruta() / "KSERR.LOG");
@@ -73,6 +74,8 @@ TEST_F(Rechazos, UnaFusionSiempreRechazadaDejaTodoSinConsolidarLoDiceYTerminaEnT
     const Salida s = Correr("IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|Cuenta bloqueada");
     EXPECT_EQ(s.estado, 3) << s.out << s.err;
     EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "Depuración con errores: Asientos (la base de datos rechazó pasos)"))
+        << s.out;
     EXPECT_TRUE(Contiene(s.out, "PRIMER ERROR: Cuenta bloqueada")) << s.out;
     EXPECT_TRUE(Contiene(Log(), "QUEDARON SIN CONSOLIDAR")) << Log();
     EXPECT_EQ(Pendientes(), antes);

@@ -174,12 +174,12 @@ TEST_F(ConCarpeta, FechaAbreElSelectorYEscribeSinRecortar) {
     EXPECT_EQ(ls_.ArchivoDefiniciones(), fs_.CarpetaConBarra(carpeta_.string()) + "CONSULTAS.KST");
 }
 
-TEST_F(ConCarpeta, FechaCanceladaEscribeVacio) {
+TEST_F(ConCarpeta, FechaCanceladaDejaElCampoComoEstaba) {
     CampoDePrueba c;
     c.tag = "FECHA";
     op_.respuestasFecha.push_back("");
     ConsultarCampo(fs_, ls_, c);
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[]", "enter"}));
+    EXPECT_EQ(c.eventos, std::vector<std::string>{});
 }
 
 TEST_F(ConCarpeta, TecnicosEscribeDosVecesYPulsaEnterDosVeces) {
