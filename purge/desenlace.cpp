@@ -33,8 +33,13 @@ Titular TitularDe(const Informe& i) {
     for (const auto& p : i.purgas)
         if (const std::string por = SinTerminar(p).empty() ? Rechazos(i, p) : SinTerminar(p); !por.empty())
             faltan += (faltan.empty() ? "" : "; ") + std::string(TituloDePurga(p.purga)) + " (" + por + ")";
+    long reintentadas = 0;
+    for (const auto& p : i.purgas) reintentadas += p.reintentadas;
+    // An error the operator was shown that no record explains (a trap outside the purges' own
+    // units, the numbering's for one): no clean run either.
+    const bool sinExplicar = i.errorEnLaCorrida && faltan.empty() && reintentadas == 0;
     const std::string repetir = "repita la depuración hasta el " + i.hasta + " para completarla";
-    if (!faltan.empty() || ConErrores(i))
+    if (!faltan.empty() || ConErrores(i) || sinExplicar)
         return {Desenlace::kConErrores, "Depuración con errores: " +
                                             (!faltan.empty()         ? faltan
                                              : !i.pendientes.empty() ? "quedó algo pendiente"

@@ -149,14 +149,21 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << host.Etiqueta(kRotuloTranscurrido) << "\n"
         << host.Etiqueta(kRotuloFinal) << "\n";
     if (!diario.Escrito()) err << "No se pudo escribir el diario de corridas '" << diario.Ruta() << "'.\n";
-    ImprimirInforme(diario, o.json, host.HayError(), out);
     // An error dialog means a trap ran, also one of a routine that does not set HayError (the
-    // numbering's): the run is not a clean one.
-    if (host.HayError() || op.Dialogos() > 0 ||
-        TitularDe(ArmarInforme(diario)).desenlace == Desenlace::kConErrores)
-        return kConErrores;
-    if (host.Cancelado()) return kCancelado;
-    return kTerminado;
+    // numbering's). The exit status is the report's first line: they never disagree.
+    const bool conError = host.HayError() || op.Dialogos() > 0;
+    ImprimirInforme(diario, o.json, conError, out);
+    Informe informe = ArmarInforme(diario);
+    informe.errorEnLaCorrida = conError;
+    switch (TitularDe(informe).desenlace) {
+        case Desenlace::kConErrores:
+            return kConErrores;
+        case Desenlace::kCancelada:
+            return kCancelado;
+        case Desenlace::kTerminada:
+            break;
+    }
+    return host.Cancelado() ? kCancelado : kTerminado;
 }
 
 }  // namespace dep::consola

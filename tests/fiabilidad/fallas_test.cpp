@@ -69,6 +69,16 @@ TEST_F(Rechazos, UnaFusionOUnBorradoRechazadosUnaVezSeRecuperanEnLaFechaSiguient
     }
 }
 
+TEST_F(Rechazos, UnPasoRechazadoYHechoAlReintentarloTerminaEnCeroComoDiceElTitular) {
+    // The error dialog ran, but the retry did the work: the first line and the exit status agree.
+    const Salida s =
+        Programa({"--hasta", kCorte, "--stock", "--base", base, "--ante-error", "reintentar"},
+                 {"DEPURACION_RECHAZAR=KS_DEPURA_STOCK|1|database is locked", "TEMP=" + c.Ruta().string()});
+    EXPECT_TRUE(Contiene(s.out, "-> Reintentar")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada\n")) << s.out;
+    EXPECT_EQ(s.estado, 0) << s.out << s.err;
+}
+
 TEST_F(Rechazos, UnaFusionSiempreRechazadaDejaTodoSinConsolidarLoDiceYTerminaEnTres) {
     const long long antes = Pendientes();
     const Salida s = Correr("IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|Cuenta bloqueada");
