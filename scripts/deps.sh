@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev unixodbc-dev tdsodbc libsqliteodbc odbcinst xvfb xauth openbox clang-14 libclang-rt-14-dev
       clang-format-14 sqlfluff libcli11-dev nlohmann-json3-dev scdoc file dpkg-dev lintian netpbm
-      locales)
+      locales qt6-translations-l10n)
 missing=()
 for p in "${pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then
