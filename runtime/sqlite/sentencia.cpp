@@ -423,8 +423,8 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
         // No table to look at: the added comparisons cannot be trusted, the wide form always runs.
         if (p_.comprobacion.empty()) p_.comprobacion = "SELECT 1";
     }
-    const bool hayMedia = std::any_of(pares_.begin(), pares_.end(),
-                                      [](const Par& par) { return par.forma != par.formaMedia; });
+    const bool hayMedia =
+        std::any_of(pares_.begin(), pares_.end(), [](const Par& par) { return par.forma != par.formaMedia; });
     if (hayMedia && p_.comprobacion != "SELECT 1") {
         p_.comprobacionMedia = Comprobacion(true);
         std::vector<std::pair<std::size_t, std::string>> guardadas;
