@@ -25,6 +25,7 @@ struct Args {
     std::string carpeta = "/tmp/depuracion-bench";
     std::string hasta = "31/12/2022";
     std::vector<long long> tamanos{50000, 200000, 1000000};
+    std::vector<long long> tamanosStock;  // sizes measured for the stock procedure only
     std::string csv;
     std::string soloRecorrido;  // walk this file once (for a profiler) and stop
     bool ventana = true;
@@ -34,7 +35,7 @@ struct Args {
 void Ayuda() {
     std::cout << "Uso: depuracion-bench [--carpeta DIR] [--hasta dd/mm/aaaa] [--tamanos 50000,200000]\n"
                  "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n"
-                 "                      [--indices-planos-hasta N]\n";
+                 "                      [--indices-planos-hasta N] [--stock-tamanos 2000000]\n";
 }
 
 bool Leer(int argc, char** argv, Args& a) {
@@ -53,17 +54,18 @@ bool Leer(int argc, char** argv, Args& a) {
             a.planosHasta = std::stoll(valor());
         } else if (s == "--solo-recorrido") {
             a.soloRecorrido = valor();
-        } else if (s == "--tamanos") {
-            a.tamanos.clear();
+        } else if (s == "--tamanos" || s == "--stock-tamanos") {
+            auto& lista = s == "--tamanos" ? a.tamanos : a.tamanosStock;
+            lista.clear();
             std::stringstream in(valor());
             std::string t;
             while (std::getline(in, t, ','))
-                if (!t.empty()) a.tamanos.push_back(std::stoll(t));
+                if (!t.empty()) lista.push_back(std::stoll(t));
         } else {
             return false;
         }
     }
-    return !a.tamanos.empty();
+    return !a.tamanos.empty() || !a.tamanosStock.empty();
 }
 
 // A fresh copy of the demo file (its log files are left behind by nobody, but be sure).
@@ -160,6 +162,37 @@ Resultados CorridaYPisos(const Args& a, const std::string& demo, long long n) {
     return r;
 }
 
+// The demo file of `n` entries in the benchmark's folder, generated once and kept there.
+bool Demo(const Args& a, long long n, std::string& demo) {
+    demo = a.carpeta + "/demo-" + std::to_string(n) + ".db";
+    if (fs::exists(demo)) return true;
+    dep::OpcionesDemo o;
+    o.asientos = n;
+    Medida g = dep::bench::EnHijo([&](std::vector<double>&) {
+        dep::GenerarDemo(demo, o);
+        return 0.0;
+    });
+    if (!g.ok) std::printf("%lld asientos: no se pudo generar la base: %s\n", n, g.nota.c_str());
+    return g.ok;
+}
+
+// The stock procedure alone against plain SQLite on the same six deletes (the sizes where the
+// whole benchmark would take too long).
+bool SoloStock(const Args& a, long long n) {
+    using namespace dep::bench;
+    std::string demo;
+    if (!Demo(a, n, demo)) return false;
+    std::printf("\n%lld asientos, solo la purga de stock\n", n);
+    const std::string purga = Copia(demo, a.carpeta + "/stock-" + std::to_string(n) + ".db");
+    const std::string piso = Copia(demo, a.carpeta + "/piso-stock-" + std::to_string(n) + ".db");
+    const Medida m = EnHijo([&](std::vector<double>& v) { return Purga(purga, a.hasta, "--stock", v); });
+    const Medida p = EnHijo([&](std::vector<double>& v) { return PisoStock(piso, a.hasta, v); });
+    Comparar("stock", m, "SQLite solo, mismas sentencias", p);
+    for (const std::string& f : {purga, piso})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(f + x);
+    return m.ok && p.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,19 +221,10 @@ int main(int argc, char** argv) {
     std::printf("Corte: %s. Cada medida corre en un proceso propio; pico = ru_maxrss de ese proceso.\n",
                 a.hasta.c_str());
     for (long long n : a.tamanos) {
-        const std::string demo = a.carpeta + "/demo-" + std::to_string(n) + ".db";
-        if (!fs::exists(demo)) {
-            dep::OpcionesDemo o;
-            o.asientos = n;
-            Medida g = dep::bench::EnHijo([&](std::vector<double>&) {
-                dep::GenerarDemo(demo, o);
-                return 0.0;
-            });
-            if (!g.ok) {
-                std::printf("%lld asientos: no se pudo generar la base: %s\n", n, g.nota.c_str());
-                todoBien = false;
-                continue;
-            }
+        std::string demo;
+        if (!Demo(a, n, demo)) {
+            todoBien = false;
+            continue;
         }
         Medida c =
             dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Contar(demo, a.hasta, v); });
@@ -317,6 +341,7 @@ int main(int argc, char** argv) {
         for (const std::string& s : {rec, piso})
             for (const char* sufijo : {"", "-wal", "-shm"}) fs::remove(s + sufijo);
     }
+    for (long long n : a.tamanosStock) todoBien = SoloStock(a, n) && todoBien;
     if (tiempos.count(200000) && tiempos.count(1000000))
         std::printf("\ncrecimiento 1.000.000 / 200.000: %.2f\n", tiempos[1000000] / tiempos[200000]);
     return todoBien ? 0 : 1;
