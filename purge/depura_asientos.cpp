@@ -243,9 +243,30 @@ bool Consolidacion::Recorrer() {
     }
     if (!GrabarEnCurso()) return false;
     do {
+        const Fecha anterior = fecha_;
         if (!PasoFecha()) return false;
-    } while (!(fecha_ > corte_) && !host_.Cancelado() && !detenida_);
+        if (fecha_ > corte_ || host_.Cancelado() || detenida_) break;
+        if (sinRestos_ && !SaltarFechasVacias(anterior)) return false;
+    } while (!(fecha_ > corte_));
     return true;
+}
+
+bool Consolidacion::SaltarFechasVacias(const Fecha& anterior) {
+    std::optional<Fecha> siguiente;
+    if (!Paso([&] {
+            Recordset rs;
+            s_.datos.AbrirRecordset(SqlSiguienteFechaConAsientos(TextoFecha(anterior), filtro_), rs);
+            if (!rs.EOF() && !rs.Fields("FECHA").EsNulo()) siguiente = FechaDeValor(rs.Fields("FECHA"));
+            s_.datos.CerrarRecordset(rs);
+        }))
+        return false;
+    // Nothing left up to the cut-off date: the walk ends where stepping day by day would end it.
+    Fecha fin = PasoNoAntesDe(fecha_, corte_);
+    if (!(fin > corte_)) fin = fin.SumarDias(1);
+    const Fecha destino = siguiente ? std::min(PasoNoAntesDe(fecha_, *siguiente), fin) : fin;
+    if (!(fecha_ < destino)) return true;
+    fecha_ = destino;
+    return Paso([&] { host_.Pie("Procesando la fecha: " + TextoFecha(fecha_)); });
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {

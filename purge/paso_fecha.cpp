@@ -41,6 +41,8 @@ bool Consolidacion::CuadraBorrado(const std::string& fecha, const Centavos& fusi
 bool Consolidacion::PasoFecha() {
     const std::string fecha = TextoFecha(fecha_);
     fusionado_ = false;
+    sinRestos_ = false;
+    bool agrupada = false, borrada = false, confirmada = false;
     bool fallo = false;
     std::string errorFecha;
     fechaAbierta_ = UnidadDiario{};
@@ -54,6 +56,7 @@ bool Consolidacion::PasoFecha() {
     Recordset rs;
     if (!Paso([&] {
             s_.datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(fecha), filtro_), true), rs);
+            agrupada = true;
         }))
         return false;
 
@@ -126,7 +129,8 @@ bool Consolidacion::PasoFecha() {
                         fallo = true;
                         errorFecha = Cn().Errors()[0].descripcion;
                         if (primerError_.empty()) primerError_ = errorFecha;
-                    } else if (filas > 0) {
+                    } else {
+                        borrada = true;
                         fechaAbierta_->filas += filas;
                         fechaAbierta_->borradas += filas;
                     }
@@ -148,7 +152,13 @@ bool Consolidacion::PasoFecha() {
 
     if (!fallo) {
         if (!Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
-        if (!Paso([&] { Confirmar(); })) return false;
+        if (!Paso([&] {
+                Confirmar();
+                confirmada = true;
+            }))
+            return false;
+        // Nothing of the pass is left up to this date: no group found, or all of it deleted.
+        sinRestos_ = confirmada && agrupada && (fusionado_ ? borrada : vacio);
         if (fusionado_) ultimaBorrada_ = fecha_;
         borradasPasada_ += fechaAbierta_->borradas;
         fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;

@@ -212,6 +212,38 @@ TEST_F(Asientos_, LaHoraDelPrimerAsientoGuiaElRecorrido) {
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00000003'"), 1);
 }
 
+TEST_F(Asientos_, UnAsientoDe1900NoHaceRecorrerLasFechasVaciasYDejaLaMismaBase) {
+    // The same books with their earliest entries far back or on the day before the others: the
+    // database after the run is the same, and the far one walks no more dates than the near one
+    // (one day at a time it would walk 44,000 empty dates a pass).
+    auto correr = [&](const std::string& primera, std::size_t& fechas) {
+        const std::string base = (carpeta / ("p" + primera.substr(6, 4) + ".db")).string();
+        CrearEsquema(base);
+        Abrir(base);
+        Datos();
+        Entrada("FC", "00000009", "1.1.01", "D", 7, primera);
+        Entrada("FC", "00000009", "4.1.01", "H", 7, primera);
+        Entrada("FP", "00000009", "2.1.01", "H", 3, primera);
+        Entrada("FP", "00000009", "5.1.01", "D", 3, primera, "NULL", 1);
+        Correr("03/03/2021");
+        fechas = espia->Con("'Depuracion' AS detalle").size();
+        std::string volcado;
+        for (const auto& a : Asientos())
+            volcado += std::to_string(a.id) + "|" + a.cuenta + "|" + a.tc + "|" + a.sucursal + a.numero +
+                       a.letra + "|" + a.dh + "|" + TextoNumero(a.importe) + "|" +
+                       std::to_string(a.secuencia) + "|" + TextoFecha(a.fecha) + "|" + a.detalle + "|" +
+                       std::to_string(a.periodo) + "|" + std::to_string(a.mes) + "|" +
+                       std::to_string(a.nroAsiento) + "\n";
+        return volcado;
+    };
+    std::size_t lejanas = 0, cercanas = 0;
+    const std::string lejana = correr("01/01/1900", lejanas);
+    const std::string cercana = correr("28/02/2021", cercanas);
+    EXPECT_EQ(lejana, cercana);
+    EXPECT_EQ(lejanas, cercanas);
+    EXPECT_FALSE(espia->Con("Fecha <= '03/03/2021'").empty()) << "the walk still reaches the cut-off date";
+}
+
 TEST_F(Asientos_, UnaCuentaConComillaSeConsolida) {
     Tipos();
     Ejercicios();
