@@ -242,13 +242,16 @@ bool Consolidacion::Recorrer() {
         return false;
     }
     if (!GrabarEnCurso()) return false;
+    // Each date stays atomic without its own sync; the walk is made durable once, at its end,
+    // before anything reports it done.
+    SincronizacionDiferida diferida(Cn());
     do {
         const Fecha anterior = fecha_;
         if (!PasoFecha()) return false;
         if (fecha_ > corte_ || host_.Cancelado() || detenida_) break;
         if (sinRestos_ && !SaltarFechasVacias(anterior)) return false;
     } while (!(fecha_ > corte_));
-    return true;
+    return Paso([&] { diferida.Terminar(); });
 }
 
 bool Consolidacion::SaltarFechasVacias(const Fecha& anterior) {

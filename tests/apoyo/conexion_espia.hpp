@@ -48,6 +48,8 @@ class ConexionEspia : public Conexion {
         espacios.erase(espacios.begin());
         return e;
     }
+    void DiferirSincronizacion(bool d) override { real_->DiferirSincronizacion(d); }
+    void Sincronizar() override { real_->Sincronizar(); }
     std::string NombreServidor() const override { return real_->NombreServidor(); }
     std::string NombreBaseDatos() const override { return real_->NombreBaseDatos(); }
     std::string NombreUsuario() const override { return real_->NombreUsuario(); }
