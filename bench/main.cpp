@@ -14,6 +14,7 @@
 
 #include "bench/corrida.hpp"
 #include "bench/medidas.hpp"
+#include "bench/viajes.hpp"
 #include "demo/demo.hpp"
 
 namespace fs = std::filesystem;
@@ -26,6 +27,7 @@ struct Args {
     std::string hasta = "31/12/2022";
     std::vector<long long> tamanos{50000, 200000, 1000000};
     std::vector<long long> tamanosStock;  // sizes measured for the stock procedure only
+    long long fechasVacias = 2000;        // the demo that gets one entry dated 1900 (0: none)
     std::string csv;
     std::string soloRecorrido;  // walk this file once (for a profiler) and stop
     bool ventana = true;
@@ -35,7 +37,8 @@ struct Args {
 void Ayuda() {
     std::cout << "Uso: depuracion-bench [--carpeta DIR] [--hasta dd/mm/aaaa] [--tamanos 50000,200000]\n"
                  "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n"
-                 "                      [--indices-planos-hasta N] [--stock-tamanos 2000000]\n";
+                 "                      [--indices-planos-hasta N] [--stock-tamanos 2000000]\n"
+                 "                      [--fechas-vacias 2000]\n";
 }
 
 bool Leer(int argc, char** argv, Args& a) {
@@ -52,6 +55,8 @@ bool Leer(int argc, char** argv, Args& a) {
             a.ventana = false;
         } else if (s == "--indices-planos-hasta") {
             a.planosHasta = std::stoll(valor());
+        } else if (s == "--fechas-vacias") {
+            a.fechasVacias = std::stoll(valor());
         } else if (s == "--solo-recorrido") {
             a.soloRecorrido = valor();
         } else if (s == "--tamanos" || s == "--stock-tamanos") {
@@ -65,7 +70,7 @@ bool Leer(int argc, char** argv, Args& a) {
             return false;
         }
     }
-    return !a.tamanos.empty() || !a.tamanosStock.empty();
+    return !a.tamanos.empty() || !a.tamanosStock.empty() || a.fechasVacias > 0;
 }
 
 // A fresh copy of the demo file (its log files are left behind by nobody, but be sure).
@@ -193,6 +198,57 @@ bool SoloStock(const Args& a, long long n) {
     return m.ok && p.ok;
 }
 
+// Round trips a whole run would make to a server, per 1,000 entries up to the cut-off date.
+void ViajesAlServidor(const Args& a, const std::string& demo, long long n, double hastaCorte) {
+    const std::string base = Copia(demo, a.carpeta + "/viajes-" + std::to_string(n) + ".db");
+    const Medida m =
+        dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Viajes(base, a.hasta, v); });
+    Informar("viajes al servidor", m);
+    if (m.ok && hastaCorte > 0) {
+        const double k = hastaCorte / 1000;
+        std::printf(
+            "  viajes al servidor por 1.000 asientos: %.0f (%.0f sentencias); un día por vez serían %.0f "
+            "(%.0f "
+            "sentencias, %.0f fechas vacías)\n",
+            m.valores[0] / k, m.valores[1] / k, m.valores[2] / k, m.valores[3] / k, m.valores[4]);
+    }
+    for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(base + x);
+}
+
+// The demo with one entry dated 01/01/1900: the walk passes over the empty dates; stepping one day
+// at a time would add one empty date's cost (measured) for each of them.
+bool FechasVacias(const Args& a) {
+    using namespace dep::bench;
+    std::string demo;
+    if (a.fechasVacias <= 0 || !Demo(a, a.fechasVacias, demo)) return a.fechasVacias <= 0;
+    std::printf("\n%lld asientos y uno del 01/01/1900\n", a.fechasVacias);
+    const std::string sin = Copia(demo, a.carpeta + "/sin1900.db");
+    const std::string con = Copia(demo, a.carpeta + "/con1900.db");
+    const std::string viajes = Copia(demo, a.carpeta + "/viajes1900.db");
+    const std::string vacias = Copia(demo, a.carpeta + "/vacias.db");
+    const Medida s = EnHijo([&](std::vector<double>& v) { return Purga(sin, a.hasta, "--asientos", v); });
+    const Medida c = EnHijo([&](std::vector<double>& v) {
+        AsientoDe1900(con);
+        return Purga(con, a.hasta, "--asientos", v);
+    });
+    const Medida t = EnHijo([&](std::vector<double>& v) {
+        AsientoDe1900(viajes);
+        return Viajes(viajes, a.hasta, v);
+    });
+    const Medida f = EnHijo([&](std::vector<double>&) { return FechaVacia(vacias, 2000); });
+    for (const auto* m : {&s, &c, &t, &f}) Informar("fechas vacías", *m);
+    if (s.ok && c.ok && t.ok && f.ok) {
+        const double saltadas = t.valores[4];
+        std::printf(
+            "  recorrido sin el asiento de 1900 %.2f s; con él %.2f s pasando por alto %.0f fechas vacías; "
+            "una fecha vacía cuesta %.3f ms, así que un día por vez serían %.2f s\n",
+            s.segundos, c.segundos, saltadas, 1000 * f.segundos, c.segundos + saltadas * f.segundos);
+    }
+    for (const std::string& b : {sin, con, viajes, vacias})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(b + x);
+    return s.ok && c.ok && t.ok && f.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -266,6 +322,8 @@ int main(int argc, char** argv) {
                 "  comprobación: quedan %.0f / %.0f asientos, %.0f filas resumen, importe total %.2f / "
                 "%.2f\n",
                 cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
+
+        ViajesAlServidor(a, demo, n, hastaCorte);
 
         // What the guard of each walk date adds: its query against the delete it protects.
         const std::string gu = Copia(demo, a.carpeta + "/guardia-" + std::to_string(n) + ".db");
@@ -342,6 +400,7 @@ int main(int argc, char** argv) {
             for (const char* sufijo : {"", "-wal", "-shm"}) fs::remove(s + sufijo);
     }
     for (long long n : a.tamanosStock) todoBien = SoloStock(a, n) && todoBien;
+    todoBien = FechasVacias(a) && todoBien;
     if (tiempos.count(200000) && tiempos.count(1000000))
         std::printf("\ncrecimiento 1.000.000 / 200.000: %.2f\n", tiempos[1000000] / tiempos[200000]);
     return todoBien ? 0 : 1;
