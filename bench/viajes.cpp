@@ -51,7 +51,7 @@ double Viajes(const std::string& base, const std::string& hasta, std::vector<dou
             if (tipo == "BeginTrans" || tipo == "CommitTrans" || tipo == "RollbackTrans") ++transacciones;
             continue;
         }
-        if (linea.find("SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS Where") != std::string::npos) ++siguientes;
+        if (linea.find("SELECT DISTINCT FECHA FROM MV_ASIENTOS Where") != std::string::npos) ++siguientes;
         if (linea.find("'Depuracion' AS detalle") == std::string::npos) continue;
         Recorrido& r = pasadas[linea.find(kPasadas[1].filtro) != std::string::npos ? 1 : 0];
         ++r.fechas;
@@ -64,8 +64,8 @@ double Viajes(const std::string& base, const std::string& hasta, std::vector<dou
         if (r.primera && corte) saltadas += corte->Dias() - r.primera->Dias() + 1 - r.fechas;
     const double viajes = static_cast<double>(sentencias + transacciones);
     const double antes = viajes - static_cast<double>(siguientes) + kViajesPorFechaVacia * saltadas;
-    const double sentenciasAntes =
-        static_cast<double>(sentencias - siguientes) + (kViajesPorFechaVacia - 2) * static_cast<double>(saltadas);
+    const double sentenciasAntes = static_cast<double>(sentencias - siguientes) +
+                                   (kViajesPorFechaVacia - 2) * static_cast<double>(saltadas);
     v = {viajes, static_cast<double>(sentencias), antes, sentenciasAntes, static_cast<double>(saltadas)};
     return t;
 }
@@ -75,13 +75,14 @@ void AsientoDe1900(const std::string& base) {
     if (sqlite3_open_v2(base.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         throw Falla(1, "no se pudo abrir " + base, "bench");
     char* msg = nullptr;
-    const int rc = sqlite3_exec(db,
-                                "CREATE TEMP TABLE UNO AS SELECT * FROM MV_ASIENTOS WHERE ID = (SELECT MIN(ID) FROM "
-                                "MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0);"
-                                "UPDATE UNO SET ID = (SELECT MAX(ID) + 1 FROM MV_ASIENTOS), FECHA = '1900-01-01 "
-                                "00:00:00';"
-                                "INSERT INTO MV_ASIENTOS SELECT * FROM UNO;",
-                                nullptr, nullptr, &msg);
+    const int rc =
+        sqlite3_exec(db,
+                     "CREATE TEMP TABLE UNO AS SELECT * FROM MV_ASIENTOS WHERE ID = (SELECT MIN(ID) FROM "
+                     "MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0);"
+                     "UPDATE UNO SET ID = (SELECT MAX(ID) + 1 FROM MV_ASIENTOS), FECHA = '1900-01-01 "
+                     "00:00:00';"
+                     "INSERT INTO MV_ASIENTOS SELECT * FROM UNO;",
+                     nullptr, nullptr, &msg);
     const std::string error = msg ? msg : "";
     sqlite3_free(msg);
     sqlite3_close_v2(db);

@@ -95,11 +95,12 @@ class Consolidacion {
     Fecha corte_;
     Fecha fecha_;  // the walk date
     bool fusionado_ = false;
-    bool sinRestos_ = false;              // the last walk date committed and left no ordinary entry up to it
-    std::vector<Fecha> deshechas_;        // walk dates whose transaction was rolled back
-    std::string primerError_;             // first refusal of the pass
-    std::optional<Fecha> ultimaBorrada_;  // last walk date whose delete committed
-    bool enCurso_ = false;                // the pass's record is written and its voucher not re-dated
+    bool sinRestos_ = false;  // the last walk date committed and left no ordinary entry up to it
+    std::optional<std::vector<Fecha>> fechasConAsientos_;  // sorted, read at the pass's first skip
+    std::vector<Fecha> deshechas_;                         // walk dates whose transaction was rolled back
+    std::string primerError_;                              // first refusal of the pass
+    std::optional<Fecha> ultimaBorrada_;                   // last walk date whose delete committed
+    bool enCurso_ = false;                      // the pass's record is written and its voucher not re-dated
     std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
     bool apagadosTx_ = false;                   // triggers off in the open transaction
     bool apagados_ = false;                     // triggers off as committed

@@ -1,5 +1,6 @@
 // The accounting entries consolidation: passes, summary voucher, re-dating and the report of
 // dates that the database refused.
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/barra_progreso.hpp"
@@ -102,6 +103,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     libros_.reset();
     filasAntes_ = -1;
     borradasPasada_ = 0;
+    fechasConAsientos_.reset();
     registrada_ = false;
     detenida_ = false;
     sinLibros_.clear();
@@ -255,14 +257,26 @@ bool Consolidacion::Recorrer() {
 }
 
 bool Consolidacion::SaltarFechasVacias(const Fecha& anterior) {
-    std::optional<Fecha> siguiente;
-    if (!Paso([&] {
-            Recordset rs;
-            s_.datos.AbrirRecordset(SqlSiguienteFechaConAsientos(TextoFecha(anterior), filtro_), rs);
-            if (!rs.EOF() && !rs.Fields("FECHA").EsNulo()) siguiente = FechaDeValor(rs.Fields("FECHA"));
-            s_.datos.CerrarRecordset(rs);
-        }))
-        return false;
+    if (!fechasConAsientos_) {
+        std::vector<Fecha> fechas;
+        bool leidas = false;
+        if (!Paso([&] {
+                Recordset rs;
+                s_.datos.AbrirRecordset(
+                    SqlFechasConAsientos(TextoFecha(anterior), TextoFecha(corte_), filtro_), rs);
+                for (; !rs.EOF(); rs.MoveNext())
+                    if (!rs.Fields("FECHA").EsNulo()) fechas.push_back(FechaDeValor(rs.Fields("FECHA")));
+                s_.datos.CerrarRecordset(rs);
+                leidas = true;
+            }))
+            return false;
+        if (!leidas) return true;  // a failed look passed over by the operator: the next day, as always
+        std::sort(fechas.begin(), fechas.end());
+        fechasConAsientos_ = std::move(fechas);
+    }
+    const auto despues = std::upper_bound(fechasConAsientos_->begin(), fechasConAsientos_->end(), anterior);
+    const std::optional<Fecha> siguiente =
+        despues == fechasConAsientos_->end() ? std::nullopt : std::optional<Fecha>(*despues);
     // Nothing left up to the cut-off date: the walk ends where stepping day by day would end it.
     Fecha fin = PasoNoAntesDe(fecha_, corte_);
     if (!(fin > corte_)) fin = fin.SumarDias(1);

@@ -47,12 +47,14 @@ inline std::string SqlBorrarFecha(const std::string& fecha, std::string_view fil
     return "Delete MV_ASIENTOS where " + CondicionBorrado(HastaFecha(fecha, "fecha"), filtro);
 }
 
-// The earliest ordinary entry of the pass after a walk date that left none up to it: the first
-// later walk date whose grouping (SqlAgrupacion) returns a row is the first one on or after it.
-// The same marks and filter as the grouping, so that no date holding entries is passed over.
-inline std::string SqlSiguienteFechaConAsientos(const std::string& fecha, std::string_view filtro) {
-    return "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS Where " + std::string(kOrdinarios) +
-           " and Fecha > '" + fecha + "'" + std::string(filtro);
+// The dates of the pass's ordinary entries after a walk date that left none up to it, up to the
+// cut-off date: the first later walk date whose grouping (SqlAgrupacion) returns a row is the first
+// one on or after the earliest of them. The same marks and filter as the grouping, so that no date
+// holding entries is passed over; read once a pass, as one round trip.
+inline std::string SqlFechasConAsientos(const std::string& fecha, const std::string& corte,
+                                        std::string_view filtro) {
+    return "SELECT DISTINCT FECHA FROM MV_ASIENTOS Where " + std::string(kOrdinarios) + " and Fecha > '" +
+           fecha + "' and " + HastaFecha(corte) + std::string(filtro);
 }
 
 // The first walk date (a whole number of days after `paso`) on or after `destino`.
