@@ -4,6 +4,8 @@
 #include "base.hpp"
 #include "demo/demo.hpp"
 #include "purge/diario.hpp"
+#include "purge/pasadas.hpp"
+#include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep::prueba {
@@ -225,8 +227,17 @@ TEST_F(Asientos_, UnAsientoDe1900NoHaceRecorrerLasFechasVaciasYDejaLaMismaBase) 
         Entrada("FC", "00000009", "4.1.01", "H", 7, primera);
         Entrada("FP", "00000009", "2.1.01", "H", 3, primera);
         Entrada("FP", "00000009", "5.1.01", "D", 3, primera, "NULL", 1);
+        const VistaPrevia previa = CalcularVistaPrevia(*s, "03/03/2021", false, true, false);
         Correr("03/03/2021");
         fechas = espia->Con("'Depuracion' AS detalle").size();
+        // The preview counts the dates the walk visits.
+        EXPECT_EQ(previa.pasadas.size(), 2u);
+        for (const auto& p : previa.pasadas) {
+            long long visitadas = 0;
+            for (const auto& q : espia->Con("'Depuracion' AS detalle"))
+                visitadas += Contiene(q, kPasadas[p.tipo == "FP" ? 1 : 0].filtro);
+            EXPECT_EQ(p.fechas, visitadas) << p.tipo;
+        }
         std::string volcado;
         for (const auto& a : Asientos())
             volcado += std::to_string(a.id) + "|" + a.cuenta + "|" + a.tc + "|" + a.sucursal + a.numero +
