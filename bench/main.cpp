@@ -14,6 +14,7 @@
 
 #include "bench/corrida.hpp"
 #include "bench/medidas.hpp"
+#include "bench/piso_sentencias.hpp"
 #include "bench/viajes.hpp"
 #include "demo/demo.hpp"
 
@@ -198,6 +199,34 @@ bool SoloStock(const Args& a, long long n) {
     return m.ok && p.ok;
 }
 
+// The consolidation against its own statements replayed through plain SQLite.
+void PisoDeLasSentencias(const Args& a, const std::string& demo, long long n, const Medida& w) {
+    using namespace dep::bench;
+    const std::string capturada = Copia(demo, a.carpeta + "/captura-" + std::to_string(n) + ".db");
+    const std::string repetida = Copia(demo, a.carpeta + "/repeticion-" + std::to_string(n) + ".db");
+    const std::string archivo = a.carpeta + "/sentencias-" + std::to_string(n) + ".bin";
+    const Medida c =
+        EnHijo([&](std::vector<double>& v) { return CapturarConsolidacion(capturada, a.hasta, archivo, v); });
+    const Medida r = EnHijo([&](std::vector<double>& v) { return PisoDeSentencias(repetida, archivo, v); });
+    Informar("captura de las sentencias", c);
+    Informar("piso de sentencias", r);
+    if (r.ok && w.ok)
+        std::printf(
+            "  piso de sentencias (las %.0f sentencias SQLite del recorrido, %.0f textos preparados una vez) "
+            "%6.2f s   recorrido / piso de sentencias %6.2f\n",
+            r.valores[0], r.valores[1], r.segundos, w.segundos / r.segundos);
+    // Both copies must end alike: the replay did the walk's work.
+    const Medida cc = EnHijo([&](std::vector<double>& v) { return Contar(capturada, a.hasta, v); });
+    const Medida cr = EnHijo([&](std::vector<double>& v) { return Contar(repetida, a.hasta, v); });
+    if (cc.ok && cr.ok)
+        std::printf(
+            "  comprobación de la repetición: quedan %.0f / %.0f asientos, importe total %.2f / %.2f\n",
+            cc.valores[0], cr.valores[0], cc.valores[4], cr.valores[4]);
+    for (const std::string& b : {capturada, repetida})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(b + x);
+    fs::remove(archivo);
+}
+
 // Round trips a whole run would make to a server, per 1,000 entries up to the cut-off date.
 void ViajesAlServidor(const Args& a, const std::string& demo, long long n, double hastaCorte) {
     const std::string base = Copia(demo, a.carpeta + "/viajes-" + std::to_string(n) + ".db");
@@ -324,6 +353,7 @@ int main(int argc, char** argv) {
                 cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
 
         ViajesAlServidor(a, demo, n, hastaCorte);
+        PisoDeLasSentencias(a, demo, n, w);
 
         // What the guard of each walk date adds: its query against the delete it protects.
         const std::string gu = Copia(demo, a.carpeta + "/guardia-" + std::to_string(n) + ".db");
