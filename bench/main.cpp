@@ -14,6 +14,8 @@
 
 #include "bench/corrida.hpp"
 #include "bench/medidas.hpp"
+#include "bench/piso_sentencias.hpp"
+#include "bench/viajes.hpp"
 #include "demo/demo.hpp"
 
 namespace fs = std::filesystem;
@@ -25,6 +27,8 @@ struct Args {
     std::string carpeta = "/tmp/depuracion-bench";
     std::string hasta = "31/12/2022";
     std::vector<long long> tamanos{50000, 200000, 1000000};
+    std::vector<long long> tamanosStock;  // sizes measured for the stock procedure only
+    long long fechasVacias = 2000;        // the demo that gets one entry dated 1900 (0: none)
     std::string csv;
     std::string soloRecorrido;  // walk this file once (for a profiler) and stop
     bool ventana = true;
@@ -34,7 +38,8 @@ struct Args {
 void Ayuda() {
     std::cout << "Uso: depuracion-bench [--carpeta DIR] [--hasta dd/mm/aaaa] [--tamanos 50000,200000]\n"
                  "                      [--csv ARCHIVO] [--sin-ventana] [--solo-recorrido BASE]\n"
-                 "                      [--indices-planos-hasta N]\n";
+                 "                      [--indices-planos-hasta N] [--stock-tamanos 2000000]\n"
+                 "                      [--fechas-vacias 2000]\n";
 }
 
 bool Leer(int argc, char** argv, Args& a) {
@@ -51,19 +56,22 @@ bool Leer(int argc, char** argv, Args& a) {
             a.ventana = false;
         } else if (s == "--indices-planos-hasta") {
             a.planosHasta = std::stoll(valor());
+        } else if (s == "--fechas-vacias") {
+            a.fechasVacias = std::stoll(valor());
         } else if (s == "--solo-recorrido") {
             a.soloRecorrido = valor();
-        } else if (s == "--tamanos") {
-            a.tamanos.clear();
+        } else if (s == "--tamanos" || s == "--stock-tamanos") {
+            auto& lista = s == "--tamanos" ? a.tamanos : a.tamanosStock;
+            lista.clear();
             std::stringstream in(valor());
             std::string t;
             while (std::getline(in, t, ','))
-                if (!t.empty()) a.tamanos.push_back(std::stoll(t));
+                if (!t.empty()) lista.push_back(std::stoll(t));
         } else {
             return false;
         }
     }
-    return !a.tamanos.empty();
+    return !a.tamanos.empty() || !a.tamanosStock.empty() || a.fechasVacias > 0;
 }
 
 // A fresh copy of the demo file (its log files are left behind by nobody, but be sure).
@@ -160,6 +168,116 @@ Resultados CorridaYPisos(const Args& a, const std::string& demo, long long n) {
     return r;
 }
 
+// The demo file of `n` entries in the benchmark's folder, generated once and kept there.
+bool Demo(const Args& a, long long n, std::string& demo) {
+    demo = a.carpeta + "/demo-" + std::to_string(n) + ".db";
+    if (fs::exists(demo)) return true;
+    dep::OpcionesDemo o;
+    o.asientos = n;
+    Medida g = dep::bench::EnHijo([&](std::vector<double>&) {
+        dep::GenerarDemo(demo, o);
+        return 0.0;
+    });
+    if (!g.ok) std::printf("%lld asientos: no se pudo generar la base: %s\n", n, g.nota.c_str());
+    return g.ok;
+}
+
+// The stock procedure alone against plain SQLite on the same six deletes (the sizes where the
+// whole benchmark would take too long).
+bool SoloStock(const Args& a, long long n) {
+    using namespace dep::bench;
+    std::string demo;
+    if (!Demo(a, n, demo)) return false;
+    std::printf("\n%lld asientos, solo la purga de stock\n", n);
+    const std::string purga = Copia(demo, a.carpeta + "/stock-" + std::to_string(n) + ".db");
+    const std::string piso = Copia(demo, a.carpeta + "/piso-stock-" + std::to_string(n) + ".db");
+    const Medida m = EnHijo([&](std::vector<double>& v) { return Purga(purga, a.hasta, "--stock", v); });
+    const Medida p = EnHijo([&](std::vector<double>& v) { return PisoStock(piso, a.hasta, v); });
+    Comparar("stock", m, "SQLite solo, mismas sentencias", p);
+    for (const std::string& f : {purga, piso})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(f + x);
+    return m.ok && p.ok;
+}
+
+// The consolidation against its own statements replayed through plain SQLite.
+void PisoDeLasSentencias(const Args& a, const std::string& demo, long long n, const Medida& w) {
+    using namespace dep::bench;
+    const std::string capturada = Copia(demo, a.carpeta + "/captura-" + std::to_string(n) + ".db");
+    const std::string repetida = Copia(demo, a.carpeta + "/repeticion-" + std::to_string(n) + ".db");
+    const std::string archivo = a.carpeta + "/sentencias-" + std::to_string(n) + ".bin";
+    const Medida c =
+        EnHijo([&](std::vector<double>& v) { return CapturarConsolidacion(capturada, a.hasta, archivo, v); });
+    const Medida r = EnHijo([&](std::vector<double>& v) { return PisoDeSentencias(repetida, archivo, v); });
+    Informar("captura de las sentencias", c);
+    Informar("piso de sentencias", r);
+    if (r.ok && w.ok)
+        std::printf(
+            "  piso de sentencias (las %.0f sentencias SQLite del recorrido, %.0f textos preparados una vez) "
+            "%6.2f s   recorrido / piso de sentencias %6.2f\n",
+            r.valores[0], r.valores[1], r.segundos, w.segundos / r.segundos);
+    // Both copies must end alike: the replay did the walk's work.
+    const Medida cc = EnHijo([&](std::vector<double>& v) { return Contar(capturada, a.hasta, v); });
+    const Medida cr = EnHijo([&](std::vector<double>& v) { return Contar(repetida, a.hasta, v); });
+    if (cc.ok && cr.ok)
+        std::printf(
+            "  comprobación de la repetición: quedan %.0f / %.0f asientos, importe total %.2f / %.2f\n",
+            cc.valores[0], cr.valores[0], cc.valores[4], cr.valores[4]);
+    for (const std::string& b : {capturada, repetida})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(b + x);
+    fs::remove(archivo);
+}
+
+// Round trips a whole run would make to a server, per 1,000 entries up to the cut-off date.
+void ViajesAlServidor(const Args& a, const std::string& demo, long long n, double hastaCorte) {
+    const std::string base = Copia(demo, a.carpeta + "/viajes-" + std::to_string(n) + ".db");
+    const Medida m =
+        dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Viajes(base, a.hasta, v); });
+    Informar("viajes al servidor", m);
+    if (m.ok && hastaCorte > 0) {
+        const double k = hastaCorte / 1000;
+        std::printf(
+            "  viajes al servidor por 1.000 asientos: %.0f (%.0f sentencias); un día por vez serían %.0f "
+            "(%.0f "
+            "sentencias, %.0f fechas vacías)\n",
+            m.valores[0] / k, m.valores[1] / k, m.valores[2] / k, m.valores[3] / k, m.valores[4]);
+    }
+    for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(base + x);
+}
+
+// The demo with one entry dated 01/01/1900: the walk passes over the empty dates; stepping one day
+// at a time would add one empty date's cost (measured) for each of them.
+bool FechasVacias(const Args& a) {
+    using namespace dep::bench;
+    std::string demo;
+    if (a.fechasVacias <= 0 || !Demo(a, a.fechasVacias, demo)) return a.fechasVacias <= 0;
+    std::printf("\n%lld asientos y uno del 01/01/1900\n", a.fechasVacias);
+    const std::string sin = Copia(demo, a.carpeta + "/sin1900.db");
+    const std::string con = Copia(demo, a.carpeta + "/con1900.db");
+    const std::string viajes = Copia(demo, a.carpeta + "/viajes1900.db");
+    const std::string vacias = Copia(demo, a.carpeta + "/vacias.db");
+    const Medida s = EnHijo([&](std::vector<double>& v) { return Purga(sin, a.hasta, "--asientos", v); });
+    const Medida c = EnHijo([&](std::vector<double>& v) {
+        AsientoDe1900(con);
+        return Purga(con, a.hasta, "--asientos", v);
+    });
+    const Medida t = EnHijo([&](std::vector<double>& v) {
+        AsientoDe1900(viajes);
+        return Viajes(viajes, a.hasta, v);
+    });
+    const Medida f = EnHijo([&](std::vector<double>&) { return FechaVacia(vacias, 2000); });
+    for (const auto* m : {&s, &c, &t, &f}) Informar("fechas vacías", *m);
+    if (s.ok && c.ok && t.ok && f.ok) {
+        const double saltadas = t.valores[4];
+        std::printf(
+            "  recorrido sin el asiento de 1900 %.2f s; con él %.2f s pasando por alto %.0f fechas vacías; "
+            "una fecha vacía cuesta %.3f ms, así que un día por vez serían %.2f s\n",
+            s.segundos, c.segundos, saltadas, 1000 * f.segundos, c.segundos + saltadas * f.segundos);
+    }
+    for (const std::string& b : {sin, con, viajes, vacias})
+        for (const char* x : {"", "-wal", "-shm", "-corrida"}) fs::remove(b + x);
+    return s.ok && c.ok && t.ok && f.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,19 +306,10 @@ int main(int argc, char** argv) {
     std::printf("Corte: %s. Cada medida corre en un proceso propio; pico = ru_maxrss de ese proceso.\n",
                 a.hasta.c_str());
     for (long long n : a.tamanos) {
-        const std::string demo = a.carpeta + "/demo-" + std::to_string(n) + ".db";
-        if (!fs::exists(demo)) {
-            dep::OpcionesDemo o;
-            o.asientos = n;
-            Medida g = dep::bench::EnHijo([&](std::vector<double>&) {
-                dep::GenerarDemo(demo, o);
-                return 0.0;
-            });
-            if (!g.ok) {
-                std::printf("%lld asientos: no se pudo generar la base: %s\n", n, g.nota.c_str());
-                todoBien = false;
-                continue;
-            }
+        std::string demo;
+        if (!Demo(a, n, demo)) {
+            todoBien = false;
+            continue;
         }
         Medida c =
             dep::bench::EnHijo([&](std::vector<double>& v) { return dep::bench::Contar(demo, a.hasta, v); });
@@ -242,6 +351,9 @@ int main(int argc, char** argv) {
                 "  comprobación: quedan %.0f / %.0f asientos, %.0f filas resumen, importe total %.2f / "
                 "%.2f\n",
                 cw.valores[0], cf.valores[0], cw.valores[3], cw.valores[4], cf.valores[4]);
+
+        ViajesAlServidor(a, demo, n, hastaCorte);
+        PisoDeLasSentencias(a, demo, n, w);
 
         // What the guard of each walk date adds: its query against the delete it protects.
         const std::string gu = Copia(demo, a.carpeta + "/guardia-" + std::to_string(n) + ".db");
@@ -317,6 +429,8 @@ int main(int argc, char** argv) {
         for (const std::string& s : {rec, piso})
             for (const char* sufijo : {"", "-wal", "-shm"}) fs::remove(s + sufijo);
     }
+    for (long long n : a.tamanosStock) todoBien = SoloStock(a, n) && todoBien;
+    todoBien = FechasVacias(a) && todoBien;
     if (tiempos.count(200000) && tiempos.count(1000000))
         std::printf("\ncrecimiento 1.000.000 / 200.000: %.2f\n", tiempos[1000000] / tiempos[200000]);
     return todoBien ? 0 : 1;

@@ -47,10 +47,14 @@ class Consolidacion {
     bool Preparar();                  // the summary voucher of the pass; false: the call ends
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
-    bool FechasLegibles();            // MV_ASIENTOS.FECHA holds dates only; false: the call ends
-    bool ImportesLegibles();          // the amounts to fold keep their cents; false: the call ends
-    bool RecuperarInterrumpida();     // the recorded pass a dead run left; false: the call ends
-    bool GrabarEnCurso();             // the record of this pass, before its walk; false: call ends
+    // After a walk date that left no ordinary entry of the pass up to it, the walk goes on at the
+    // first date whose grouping has a row (or past the cut-off date): the dates between would merge
+    // and delete nothing. False: the call ends.
+    bool SaltarFechasVacias(const Fecha& anterior);
+    bool FechasLegibles();         // MV_ASIENTOS.FECHA holds dates only; false: the call ends
+    bool ImportesLegibles();       // the amounts to fold keep their cents; false: the call ends
+    bool RecuperarInterrumpida();  // the recorded pass a dead run left; false: the call ends
+    bool GrabarEnCurso();          // the record of this pass, before its walk; false: call ends
     // Moves the rows `donde` of the summary voucher `clave` (standing on `dia`) to `corte` and
     // removes the pass's record in the same transaction; a refusal names them as `que`. False: the
     // call ends.
@@ -91,9 +95,11 @@ class Consolidacion {
     Fecha corte_;
     Fecha fecha_;  // the walk date
     bool fusionado_ = false;
-    std::vector<Fecha> deshechas_;              // walk dates whose transaction was rolled back
-    std::string primerError_;                   // first refusal of the pass
-    std::optional<Fecha> ultimaBorrada_;        // last walk date whose delete committed
+    bool sinRestos_ = false;  // the last walk date committed and left no ordinary entry up to it
+    std::optional<std::vector<Fecha>> fechasConAsientos_;  // sorted, read at the pass's first skip
+    std::vector<Fecha> deshechas_;                         // walk dates whose transaction was rolled back
+    std::string primerError_;                              // first refusal of the pass
+    std::optional<Fecha> ultimaBorrada_;                   // last walk date whose delete committed
     bool enCurso_ = false;                      // the pass's record is written and its voucher not re-dated
     std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
     bool apagadosTx_ = false;                   // triggers off in the open transaction

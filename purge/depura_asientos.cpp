@@ -1,5 +1,6 @@
 // The accounting entries consolidation: passes, summary voucher, re-dating and the report of
 // dates that the database refused.
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/barra_progreso.hpp"
@@ -102,6 +103,7 @@ bool Consolidacion::Pasada(const DefPasada& p) {
     libros_.reset();
     filasAntes_ = -1;
     borradasPasada_ = 0;
+    fechasConAsientos_.reset();
     registrada_ = false;
     detenida_ = false;
     sinLibros_.clear();
@@ -243,10 +245,46 @@ bool Consolidacion::Recorrer() {
         return false;
     }
     if (!GrabarEnCurso()) return false;
+    // Each date stays atomic without its own sync; the walk is made durable once, at its end,
+    // before anything reports it done.
+    SincronizacionDiferida diferida(Cn());
     do {
+        const Fecha anterior = fecha_;
         if (!PasoFecha()) return false;
-    } while (!(fecha_ > corte_) && !host_.Cancelado() && !detenida_);
-    return true;
+        if (fecha_ > corte_ || host_.Cancelado() || detenida_) break;
+        if (sinRestos_ && !SaltarFechasVacias(anterior)) return false;
+    } while (!(fecha_ > corte_));
+    return Paso([&] { diferida.Terminar(); });
+}
+
+bool Consolidacion::SaltarFechasVacias(const Fecha& anterior) {
+    if (!fechasConAsientos_) {
+        std::vector<Fecha> fechas;
+        bool leidas = false;
+        if (!Paso([&] {
+                Recordset rs;
+                s_.datos.AbrirRecordset(
+                    SqlFechasConAsientos(TextoFecha(anterior), TextoFecha(corte_), filtro_), rs);
+                for (; !rs.EOF(); rs.MoveNext())
+                    if (!rs.Fields("FECHA").EsNulo()) fechas.push_back(FechaDeValor(rs.Fields("FECHA")));
+                s_.datos.CerrarRecordset(rs);
+                leidas = true;
+            }))
+            return false;
+        if (!leidas) return true;  // a failed look passed over by the operator: the next day, as always
+        std::sort(fechas.begin(), fechas.end());
+        fechasConAsientos_ = std::move(fechas);
+    }
+    const auto despues = std::upper_bound(fechasConAsientos_->begin(), fechasConAsientos_->end(), anterior);
+    const std::optional<Fecha> siguiente =
+        despues == fechasConAsientos_->end() ? std::nullopt : std::optional<Fecha>(*despues);
+    // Nothing left up to the cut-off date: the walk ends where stepping day by day would end it.
+    Fecha fin = PasoNoAntesDe(fecha_, corte_);
+    if (!(fin > corte_)) fin = fin.SumarDias(1);
+    const Fecha destino = siguiente ? std::min(PasoNoAntesDe(fecha_, *siguiente), fin) : fin;
+    if (!(fecha_ < destino)) return true;
+    fecha_ = destino;
+    return Paso([&] { host_.Pie("Procesando la fecha: " + TextoFecha(fecha_)); });
 }
 
 void Consolidacion::Anotar(const std::string& mensaje) {

@@ -47,6 +47,23 @@ inline std::string SqlBorrarFecha(const std::string& fecha, std::string_view fil
     return "Delete MV_ASIENTOS where " + CondicionBorrado(HastaFecha(fecha, "fecha"), filtro);
 }
 
+// The dates of the pass's ordinary entries after a walk date that left none up to it, up to the
+// cut-off date: the first later walk date whose grouping (SqlAgrupacion) returns a row is the first
+// one on or after the earliest of them. The same marks and filter as the grouping, so that no date
+// holding entries is passed over; read once a pass, as one round trip.
+inline std::string SqlFechasConAsientos(const std::string& fecha, const std::string& corte,
+                                        std::string_view filtro) {
+    return "SELECT DISTINCT FECHA FROM MV_ASIENTOS Where " + std::string(kOrdinarios) + " and Fecha > '" +
+           fecha + "' and " + HastaFecha(corte) + std::string(filtro);
+}
+
+// The first walk date (a whole number of days after `paso`) on or after `destino`.
+inline Fecha PasoNoAntesDe(const Fecha& paso, const Fecha& destino) {
+    if (!(paso < destino)) return paso;
+    Fecha r = paso.SumarDias(static_cast<int>(destino.Dias() - paso.Dias()));
+    return r < destino ? r.SumarDias(1) : r;
+}
+
 // The guard of a walk date, run after its merges and before its delete: the amount the delete
 // would take of every row that is not marked as a closing or opening entry. It must equal what the
 // date merged; a row whose marks are neither (null, say) counts, so that it cannot go unsummed.

@@ -41,6 +41,8 @@ bool Consolidacion::CuadraBorrado(const std::string& fecha, const Centavos& fusi
 bool Consolidacion::PasoFecha() {
     const std::string fecha = TextoFecha(fecha_);
     fusionado_ = false;
+    sinRestos_ = false;
+    bool agrupada = false, borrada = false, confirmada = false;
     bool fallo = false;
     std::string errorFecha;
     fechaAbierta_.emplace(Purga::Asientos, TipoUnidad::Fecha, fecha);
@@ -52,6 +54,7 @@ bool Consolidacion::PasoFecha() {
     Recordset rs;
     if (!Paso([&] {
             s_.datos.AbrirRecordset(SqlAgrupacion(CondicionAgrupacion(HastaFecha(fecha), filtro_), true), rs);
+            agrupada = true;
         }))
         return false;
 
@@ -118,7 +121,8 @@ bool Consolidacion::PasoFecha() {
         if (!fallo && fusionado_) {
             if (!Paso([&] {
                     Ejecucion e = s_.datos.Ejecutar(SqlBorrarFecha(fecha, filtro_));
-                    if (e.Hecha() && e.filas > 0) {
+                    if (e.Hecha()) {
+                        borrada = true;
                         fechaAbierta_->filas += e.filas;
                         fechaAbierta_->borradas += e.filas;
                     }
@@ -139,7 +143,13 @@ bool Consolidacion::PasoFecha() {
 
     if (!fallo) {
         if (!Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
-        if (!Paso([&] { Confirmar(); })) return false;
+        if (!Paso([&] {
+                Confirmar();
+                confirmada = true;
+            }))
+            return false;
+        // Nothing of the pass is left up to this date: no group found, or all of it deleted.
+        sinRestos_ = confirmada && agrupada && (fusionado_ ? borrada : vacio);
         if (fusionado_) ultimaBorrada_ = fecha_;
         borradasPasada_ += fechaAbierta_->borradas;
         fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;

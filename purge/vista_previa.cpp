@@ -1,6 +1,8 @@
 // The preview of a run: counts with the run's own statements' filters, nothing written.
 #include "purge/vista_previa.hpp"
 
+#include <set>
+
 #include "common/periodo.hpp"
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
@@ -38,6 +40,24 @@ long long CuentaAsientos(Servicios& s, const std::string& donde) {
 std::optional<Fecha> FechaODesconocida(const Value& v) {
     if (v.EsNulo() || v.EsVacio()) return std::nullopt;
     return FechaDeValor(v);
+}
+
+// The dates the walk visits from `primera` to `ultima`: its first one, then, as it passes over
+// the dates that hold nothing, the first walk date at or after each later ordinary entry of the
+// pass (`filtro`), and at or after `otra` (re-dated rows) when there is one.
+long long FechasVisitadas(Servicios& s, const Fecha& primera, const Fecha& ultima, std::string_view filtro,
+                          const std::optional<Fecha>& otra) {
+    std::set<Fecha> pasos{primera};
+    if (otra && !(ultima < *otra)) pasos.insert(PasoNoAntesDe(primera, *otra));
+    Recordset rs;
+    s.datos.AbrirRecordset(std::string("SELECT DISTINCT FECHA FROM MV_ASIENTOS with(nolock) Where ") +
+                               kOrdinarios + " and Fecha > '" + TextoFecha(primera) + "'" +
+                               CondicionAgrupacion(HastaFecha(TextoFecha(ultima)), filtro),
+                           rs);
+    for (; !rs.EOF(); rs.MoveNext())
+        if (const auto f = FechaODesconocida(rs.Fields("FECHA"))) pasos.insert(PasoNoAntesDe(primera, *f));
+    s.datos.CerrarRecordset(rs);
+    return static_cast<long long>(pasos.size());
 }
 
 // The summary voucher key the pass would take: the talonario's branch and the next number.
@@ -189,11 +209,12 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
             const long long dias =
                 corte.Dias() - primera->Dias() - (corte.SegundosDelDia() < primera->SegundosDelDia() ? 1 : 0);
             ultima = primera->SumarDias(static_cast<int>(dias));
-            p.fechas = dias + 1;
             p.primeraFecha = TextoFecha(*primera);
             p.ultimaFecha = TextoFecha(ultima);
             // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
             const bool conVarados = fechaVarados && !(ultima < *fechaVarados);
+            p.fechas = FechasVisitadas(s, *primera, ultima, f.filtro,
+                                       conVarados ? fechaVarados : std::optional<Fecha>());
             auto hastaDia = [&](const Fecha& d) {
                 const std::string c = HastaFecha(TextoFecha(d));
                 return conVarados ? "(" + c + " OR (" + varados + "))" : c;

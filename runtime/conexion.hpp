@@ -95,6 +95,13 @@ class Conexion {
     // that waits (empty: none); an engine whose waits happen in the server ignores it.
     virtual void FijarAlEsperarBloqueo(std::function<void()> f) { (void)f; }
 
+    // While `diferir`, commits need not wait for the disk one by one where the engine keeps each
+    // of them atomic anyway (the embedded engine's write-ahead log): a crash loses the last ones
+    // whole, never half of one. Sincronizar then makes every commit so far durable, raising Falla
+    // when it cannot. An engine that makes each commit durable has nothing to do.
+    virtual void DiferirSincronizacion(bool /*diferir*/) {}
+    virtual void Sincronizar() {}
+
     virtual std::string NombreServidor() const = 0;
     virtual std::string NombreBaseDatos() const = 0;
     virtual std::string NombreUsuario() const = 0;
@@ -124,6 +131,33 @@ class TransaccionDeshecha {
   private:
     Conexion& cn_;
     int nivel_;
+};
+
+// Deferred syncs for a scope (Conexion::DiferirSincronizacion). Terminar makes every commit durable
+// and raises when it cannot; leaving the scope without it still tries, and puts the connection back
+// to syncing each commit.
+class SincronizacionDiferida {
+  public:
+    explicit SincronizacionDiferida(Conexion& cn) : cn_(cn) { cn_.DiferirSincronizacion(true); }
+    ~SincronizacionDiferida() {
+        try {
+            Terminar();
+        } catch (...) {
+            // Said by whoever called Terminar; here only the scope's end.
+        }
+    }
+    SincronizacionDiferida(const SincronizacionDiferida&) = delete;
+    SincronizacionDiferida& operator=(const SincronizacionDiferida&) = delete;
+    void Terminar() {
+        if (terminada_) return;
+        cn_.DiferirSincronizacion(false);
+        cn_.Sincronizar();
+        terminada_ = true;
+    }
+
+  private:
+    Conexion& cn_;
+    bool terminada_ = false;
 };
 
 }  // namespace dep

@@ -166,6 +166,7 @@ std::shared_ptr<ConexionSqlite> ConexionSqlite::Abrir(const AjustesConexion& a) 
     ajustes.prefijoAdmin = esquemaAdmin;
     std::shared_ptr<ConexionSqlite> cn(new ConexionSqlite(db, ajustes));
     cn->ruta_ = ruta;
+    cn->wal_ = sqlite::MayusculasAscii(modo) == "WAL";
     if (!a.traza.empty()) {
         if (EsArchivoDeLaBase(a.traza, ruta)) {
             sqlite3_close_v2(cn->db_);
@@ -201,6 +202,28 @@ int ConexionSqlite::Ocupada(void* p, int intento) {
     if (cn->alEsperar_) cn->alEsperar_();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return 1;
+}
+
+// In a write-ahead log each commit is one appended record that a crash either keeps whole or loses
+// whole, so synchronous=NORMAL keeps every commit atomic and only defers its sync to the disk. A
+// rollback journal needs FULL for that, and keeps it.
+void ConexionSqlite::DiferirSincronizacion(bool diferir) {
+    if (!wal_ || !db_) return;
+    sqlite3_exec(db_, diferir ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL", nullptr, nullptr,
+                 nullptr);
+}
+
+void ConexionSqlite::Sincronizar() {
+    if (!wal_ || !db_) return;
+    // The checkpoint syncs the log and copies it into the file where no reader holds it back; the
+    // log's own sync then covers what a reader kept it from copying.
+    sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    sqlite3_file* log = nullptr;
+    int rc = sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
+    if (rc == SQLITE_OK && log && log->pMethods) rc = log->pMethods->xSync(log, SQLITE_SYNC_FULL);
+    if (rc != SQLITE_OK)
+        Rehusar("No se pudieron asegurar en el disco los cambios confirmados: " + MotivoSqlite(rc, nullptr),
+                "HY000");
 }
 
 ConexionSqlite::~ConexionSqlite() {

@@ -44,6 +44,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::string CopiaDeSeguridad(const std::string& carpeta, long long& bytes,
                                  const SeCancela& cancelar) override;
     Compactacion Compactar(const SeCancela& cancelar) override;
+    void DiferirSincronizacion(bool diferir) override;
+    void Sincronizar() override;
     std::string NombreServidor() const override { return "(local)"; }
     std::string NombreBaseDatos() const override { return nombreBase_; }
     std::string NombreUsuario() const override { return usuario_; }
@@ -86,6 +88,7 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     void Trazar(const char* que, const std::string& sql, const std::string& resultado);
 
     sqlite3* db_ = nullptr;
+    bool wal_ = false;  // the file's journal mode is a write-ahead log
     int nivel_ = 0;
     int esperaBloqueo_ = 0;  // ms
     std::chrono::steady_clock::time_point inicioEspera_{};

@@ -114,6 +114,16 @@ void ConexionSqlite::MarcarIndicesSinBlancos(const std::string& base, const std:
                     c.indiceSinBlancos = true;
         }
     }
+    sqlite::SentenciaPreparada planos(db_,
+                                      "SELECT ii.name FROM pragma_index_list(?1, ?2) AS il, "
+                                      "pragma_index_xinfo(il.name, ?2) AS ii WHERE ii.key AND ii.cid >= 0");
+    planos.Texto(1, tabla);
+    planos.Texto(2, base.empty() ? std::string("main") : base);
+    while (planos.Fila()) {
+        const std::string nombre = sqlite::MayusculasAscii(planos.Columna(0));
+        for (auto& c : cols)
+            if (sqlite::MayusculasAscii(c.nombre) == nombre) c.indicePlano = true;
+    }
 }
 
 const std::vector<sqlite::Columna>* ConexionSqlite::Columnas(const std::string& base,
@@ -310,8 +320,13 @@ const std::string& ConexionSqlite::SqlParaLiterales(const Paso& p, const std::ve
             return p.sqlAmplio;
     if (!p.comprobacion.empty()) {
         // A check that cannot run counts as texts out of form: the wide form is always right.
-        sqlite::SentenciaEnUso st(Preparada(p.comprobacion));
-        if (!st.Fila() || sqlite3_column_int(st.get(), 0) != 0) return p.sqlAmplio;
+        auto enForma = [&](const std::string& comprobacion) {
+            sqlite::SentenciaEnUso st(Preparada(comprobacion));
+            return st.Fila() && sqlite3_column_int(st.get(), 0) == 0;
+        };
+        if (enForma(p.comprobacion)) return p.sql;
+        if (!p.comprobacionMedia.empty() && enForma(p.comprobacionMedia)) return p.sqlMedio;
+        return p.sqlAmplio;
     }
     return p.sql;
 }

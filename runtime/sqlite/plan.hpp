@@ -47,6 +47,11 @@ struct Paso {
     // text of those columns is in a form the plain comparison would judge otherwise than the
     // server (see colacion.hpp); then `sqlAmplio` runs instead.
     std::string comprobacion;
+    // Where a pair is compared both as rtrim under NOCASE and plainly: the statement with the rtrim
+    // comparison alone, run when `comprobacion` finds texts out of form and `comprobacionMedia`
+    // (the same look for the rtrim comparison's form) does not.
+    std::string sqlMedio;
+    std::string comprobacionMedia;
     std::vector<Parametro> params;
     bool cambiaEsquema = false;  // CREATE/DROP/ALTER: cached shapes and column types go stale
     std::vector<Paso> entonces, sino;

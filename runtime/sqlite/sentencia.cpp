@@ -63,7 +63,7 @@ class Sentencia {
     bool IgualdadBuscable(std::size_t k, const InfoColumna& info);
     bool ParBuscable(std::size_t k, std::size_t s);
     std::string Piezas(std::size_t desde, std::size_t hasta) const;
-    std::string Comprobacion();
+    std::string Comprobacion(bool media);
     std::size_t Simbolo(std::size_t k);
 
     [[noreturn]] void No(const std::string& motivo) { NoTraducible(t_, texto_, a_, b_, motivo); }
@@ -138,15 +138,18 @@ class Sentencia {
     struct Par {
         std::string a, b;  // the two columns' names
         FormaDeTexto forma;
+        FormaDeTexto formaMedia;  // what the rtrim seek alone needs (forma when it is the only one)
     };
     std::vector<Par> pares_;
     std::set<std::string> sinBlancosEnAlguna_;  // names with an rtrim index in some table
+    std::set<std::string> planoEnAlguna_;       // names with an index on the plain column
     bool paresBuscables_ = false;  // the statement writes no column it compares (see ParBuscable)
     std::map<std::size_t, std::string> valoresInsert_;
     std::vector<Nivel> niveles_{Nivel{}};
     std::string pendienteIn_;
     std::string limite_;
     std::vector<std::pair<std::size_t, std::string>> amplios_;  // piece -> its text in sqlAmplio
+    std::vector<std::pair<std::size_t, std::string>> medios_;   // piece -> its text in sqlMedio
 };
 
 void Sentencia::AgregarTabla(const RefTabla& r) {
@@ -164,6 +167,7 @@ void Sentencia::AgregarTabla(const RefTabla& r) {
         const bool texto = tipo.find("CHAR") != std::string::npos || tipo.find("TEXT") != std::string::npos ||
                            tipo.find("CLOB") != std::string::npos;
         if (c.indiceSinBlancos) sinBlancosEnAlguna_.insert(MayusculasAscii(c.nombre));
+        if (c.indicePlano) planoEnAlguna_.insert(MayusculasAscii(c.nombre));
         const bool fecha = ColumnaLeidaComoFecha(r.tabla, c.nombre, c.tipo);
         const auto [it, nueva] = columnas_.emplace(
             MayusculasAscii(c.nombre),
@@ -283,6 +287,9 @@ void Sentencia::TrasNombre(std::size_t k) {
 // result while every text in those columns has the form it needs; `comprobacion` looks before
 // each run and the wide form runs otherwise. Only where the statement writes none of them
 // (SELECT, DELETE, IF conditions), so the look holds for the whole statement.
+// Where a table indexes the column both ways, both comparisons are added: the planner then sees
+// every term the statement as written offers it (an rtrim term alone would hide a key index on
+// the plain columns and leave it a worse one); texts with trailing blanks run the rtrim one alone.
 bool Sentencia::ParBuscable(std::size_t k, std::size_t s) {
     const std::size_t fin = s - 2, ini = Sim(fin - 1, ".") ? fin - 2 : fin;
     if (!paresBuscables_ || enSet_ || !Sim(s - 1, "=") || !pieza_.count(ini) || !pieza_.count(fin))
@@ -294,27 +301,43 @@ bool Sentencia::ParBuscable(std::size_t k, std::size_t s) {
     const InfoColumna& b = y->second;
     if (!a.texto || !b.texto || a.fecha || b.fecha) return false;
     const std::string izq = Piezas(ini, fin), der = Piezas(s, k);
-    std::string estrecha;
-    FormaDeTexto forma;
-    if (sinBlancosEnAlguna_.count(x->first) || sinBlancosEnAlguna_.count(y->first)) {
-        forma = FormaDeTexto::SinPliegue;
-        estrecha = "rtrim(" + izq + ") COLLATE NOCASE = rtrim(" + der + ")";
-    } else if (a.colacion == "NOCASE" || b.colacion == "NOCASE") {
-        forma = FormaDeTexto::Nocase;
-        estrecha = izq + " = " + der + " COLLATE NOCASE";
+    const bool sinBlancos = sinBlancosEnAlguna_.count(x->first) || sinBlancosEnAlguna_.count(y->first);
+    const bool plano = planoEnAlguna_.count(x->first) || planoEnAlguna_.count(y->first);
+    std::optional<FormaDeTexto> formaPlana;
+    std::string comparacionPlana;
+    if (a.colacion == "NOCASE" || b.colacion == "NOCASE") {
+        formaPlana = FormaDeTexto::Nocase;
+        comparacionPlana = izq + " = " + der + " COLLATE NOCASE";
     } else if (a.colacion == "BINARY" && b.colacion == "BINARY") {
-        forma = FormaDeTexto::Binaria;
-        estrecha = izq + " = " + der + " COLLATE BINARY";
+        formaPlana = FormaDeTexto::Binaria;
+        comparacionPlana = izq + " = " + der + " COLLATE BINARY";
+    }
+    const std::string comparacionSinBlancos = "rtrim(" + izq + ") COLLATE NOCASE = rtrim(" + der + ")";
+    std::string estrecha, media;
+    FormaDeTexto forma, formaMedia;
+    if (sinBlancos && formaPlana && plano) {
+        forma = *formaPlana;
+        formaMedia = FormaDeTexto::SinPliegue;
+        estrecha = comparacionSinBlancos + " AND " + comparacionPlana;
+        media = comparacionSinBlancos;
+    } else if (sinBlancos) {
+        forma = formaMedia = FormaDeTexto::SinPliegue;
+        estrecha = media = comparacionSinBlancos;
+    } else if (formaPlana) {
+        forma = formaMedia = *formaPlana;
+        estrecha = media = comparacionPlana;
     } else {
         return false;
     }
     std::string& primera = salida_[pieza_.at(ini)];
     std::string& ultima = salida_[pieza_.at(k)];
+    const std::string amplia = ultima + " " + std::string(kColacion);
     amplios_.emplace_back(pieza_.at(ini), primera);
-    amplios_.emplace_back(pieza_.at(k), ultima + " " + std::string(kColacion));
+    amplios_.emplace_back(pieza_.at(k), amplia);
+    medios_.emplace_back(pieza_.at(k), amplia + " AND " + media + ")");
     primera = "(" + primera;
-    ultima += " " + std::string(kColacion) + " AND " + estrecha + ")";
-    pares_.push_back(Par{t_[fin].texto, t_[k].texto, forma});
+    ultima = amplia + " AND " + estrecha + ")";
+    pares_.push_back(Par{t_[fin].texto, t_[k].texto, forma, formaMedia});
     return true;
 }
 
@@ -326,12 +349,13 @@ std::string Sentencia::Piezas(std::size_t desde, std::size_t hasta) const {
 
 // SELECT 1 when a text of a compared column, in any table of the statement that has it, is not in
 // its pair's form. Each column once, under the strictest form asked of it.
-std::string Sentencia::Comprobacion() {
+std::string Sentencia::Comprobacion(bool media) {
     std::map<std::string, std::pair<std::string, FormaDeTexto>> columnas;  // upper-case name
     for (const Par& par : pares_)
         for (const std::string* nombre : {&par.a, &par.b}) {
-            auto [it, nueva] = columnas.emplace(MayusculasAscii(*nombre), std::pair{*nombre, par.forma});
-            if (!nueva && par.forma > it->second.second) it->second.second = par.forma;
+            const FormaDeTexto forma = media ? par.formaMedia : par.forma;
+            auto [it, nueva] = columnas.emplace(MayusculasAscii(*nombre), std::pair{*nombre, forma});
+            if (!nueva && forma > it->second.second) it->second.second = forma;
         }
     std::string r;
     for (const RefTabla& tabla : tablas_) {
@@ -397,9 +421,21 @@ void Sentencia::Traducir(const std::string& prefijo, const std::string& sufijo) 
     }
     p_.sql = Unir(prefijo, sufijo);
     if (!pares_.empty()) {
-        p_.comprobacion = Comprobacion();
+        p_.comprobacion = Comprobacion(false);
         // No table to look at: the added comparisons cannot be trusted, the wide form always runs.
         if (p_.comprobacion.empty()) p_.comprobacion = "SELECT 1";
+    }
+    const bool hayMedia =
+        std::any_of(pares_.begin(), pares_.end(), [](const Par& par) { return par.forma != par.formaMedia; });
+    if (hayMedia && p_.comprobacion != "SELECT 1") {
+        p_.comprobacionMedia = Comprobacion(true);
+        std::vector<std::pair<std::size_t, std::string>> guardadas;
+        for (auto& [pieza, texto] : medios_) {
+            guardadas.emplace_back(pieza, salida_[pieza]);
+            salida_[pieza] = texto;
+        }
+        p_.sqlMedio = Unir(prefijo, sufijo);
+        for (auto& [pieza, texto] : guardadas) salida_[pieza] = texto;
     }
     if (!amplios_.empty()) {
         for (auto& [pieza, texto] : amplios_) std::swap(salida_[pieza], texto);

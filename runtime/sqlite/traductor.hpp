@@ -38,6 +38,8 @@ struct Columna {
     // Some index of the table holds "rtrim(column) COLLATE NOCASE": the server's own ordering
     // of the column (trailing blanks and letter case ignored), which equality can seek on.
     bool indiceSinBlancos = false;
+    // Some index of the table holds the column itself: the plain statement's equality seeks there.
+    bool indicePlano = false;
 };
 
 // The columns of the tables a statement names, so that date literals can be recognised.

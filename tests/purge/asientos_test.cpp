@@ -4,6 +4,8 @@
 #include "base.hpp"
 #include "demo/demo.hpp"
 #include "purge/diario.hpp"
+#include "purge/pasadas.hpp"
+#include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep::prueba {
@@ -210,6 +212,47 @@ TEST_F(Asientos_, LaHoraDelPrimerAsientoGuiaElRecorrido) {
     ASSERT_EQ(r.size(), 1u);
     EXPECT_DOUBLE_EQ(r[0].importe, 120);
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00000003'"), 1);
+}
+
+TEST_F(Asientos_, UnAsientoDe1900NoHaceRecorrerLasFechasVaciasYDejaLaMismaBase) {
+    // The same books with their earliest entries far back or on the day before the others: the
+    // database after the run is the same, and the far one walks no more dates than the near one
+    // (one day at a time it would walk 44,000 empty dates a pass).
+    auto correr = [&](const std::string& primera, std::size_t& fechas) {
+        const std::string base = (carpeta / ("p" + primera.substr(6, 4) + ".db")).string();
+        CrearEsquema(base);
+        Abrir(base);
+        Datos();
+        Entrada("FC", "00000009", "1.1.01", "D", 7, primera);
+        Entrada("FC", "00000009", "4.1.01", "H", 7, primera);
+        Entrada("FP", "00000009", "2.1.01", "H", 3, primera);
+        Entrada("FP", "00000009", "5.1.01", "D", 3, primera, "NULL", 1);
+        const VistaPrevia previa = CalcularVistaPrevia(*s, "03/03/2021", false, true, false);
+        Correr("03/03/2021");
+        fechas = espia->Con("'Depuracion' AS detalle").size();
+        // The preview counts the dates the walk visits.
+        EXPECT_EQ(previa.pasadas.size(), 2u);
+        for (const auto& p : previa.pasadas) {
+            long long visitadas = 0;
+            for (const auto& q : espia->Con("'Depuracion' AS detalle"))
+                visitadas += Contiene(q, kPasadas[p.tipo == "FP" ? 1 : 0].filtro);
+            EXPECT_EQ(p.fechas, visitadas) << p.tipo;
+        }
+        std::string volcado;
+        for (const auto& a : Asientos())
+            volcado += std::to_string(a.id) + "|" + a.cuenta + "|" + a.tc + "|" + a.sucursal + a.numero +
+                       a.letra + "|" + a.dh + "|" + TextoNumero(a.importe) + "|" +
+                       std::to_string(a.secuencia) + "|" + TextoFecha(a.fecha) + "|" + a.detalle + "|" +
+                       std::to_string(a.periodo) + "|" + std::to_string(a.mes) + "|" +
+                       std::to_string(a.nroAsiento) + "\n";
+        return volcado;
+    };
+    std::size_t lejanas = 0, cercanas = 0;
+    const std::string lejana = correr("01/01/1900", lejanas);
+    const std::string cercana = correr("28/02/2021", cercanas);
+    EXPECT_EQ(lejana, cercana);
+    EXPECT_EQ(lejanas, cercanas);
+    EXPECT_FALSE(espia->Con("Fecha <= '03/03/2021'").empty()) << "the walk still reaches the cut-off date";
 }
 
 TEST_F(Asientos_, UnaCuentaConComillaSeConsolida) {

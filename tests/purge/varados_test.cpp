@@ -368,7 +368,7 @@ TEST_F(Recuperacion, UnaCorridaMuertaConCorteLejanoNoDescuadraElSaldoDeUnaCorrid
     CortarRefechado("CC");
     int cedidas = 0;
     host.alProcesar = [&](AnfitrionPrueba& h) {
-        if (++cedidas == 60) h.cancelado = true;
+        if (++cedidas == 33) h.cancelado = true;
     };
     Consolidar("31/05/2021");
     host.alProcesar = nullptr;

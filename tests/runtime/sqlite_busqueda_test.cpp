@@ -239,6 +239,66 @@ TEST_P(SqlitePares, UnTextoQueLlegaDespuesLoVeLaSiguienteVez) {
     EXPECT_GT(Esperados().size(), antes.size());
 }
 
+// A table indexed both on its plain key and on rtrim of its first column, with statistics that
+// make the rtrim index and the date index look better than they are: each shape the engine
+// rewrites must still take the index the statement as written takes, as long as the texts allow.
+struct CasoPlan {
+    const char* nombre;
+    const char* columna;  // X's and Y's declaration in P and H
+    const char* blanco;   // a text put into P.X ("" none): trailing blanks leave the rtrim seek alone
+    const char* indice;   // the index the translated statement must take
+};
+
+class SqlitePlanes : public ::testing::TestWithParam<CasoPlan> {};
+
+TEST_P(SqlitePlanes, ElPlanEsElDeLaSentenciaEscrita) {
+    const CasoPlan& c = GetParam();
+    BaseTemporal b(
+        std::string("CREATE TABLE P (ID INTEGER PRIMARY KEY, X ") + c.columna + ", Y " + c.columna +
+        ", FECHA DATETIME); CREATE TABLE H (ID INTEGER PRIMARY KEY, X " + c.columna + ", Y " + c.columna +
+        ");"
+        "CREATE INDEX IX_P_CLAVE ON P (X, Y); CREATE INDEX IX_P_FECHA ON P (FECHA);"
+        "CREATE INDEX IX_P_SB ON P (rtrim(X) COLLATE NOCASE, FECHA);"
+        "CREATE INDEX IX_H ON H (X, Y);"
+        "INSERT INTO P (X, Y, FECHA) VALUES ('FA', '0001', '2022-01-01'), ('FB', '0002', '2023-01-01');"
+        "INSERT INTO H (X, Y) VALUES ('FA', '0001'), ('FB', '0002'), ('FC', '0003');"
+        "ANALYZE; DELETE FROM sqlite_stat1;"
+        "INSERT INTO sqlite_stat1 VALUES ('P', 'IX_P_CLAVE', '200000 1000 1'),"
+        " ('P', 'IX_P_FECHA', '200000 2'), ('P', 'IX_P_SB', '200000 10 2'), ('H', 'IX_H', '600000 3000 3');");
+    if (*c.blanco) b.Exec(std::string("UPDATE P SET X = '") + c.blanco + "' WHERE ID = 1");
+    auto cn = b.Abrir();
+    const std::string pares = "P.X = H.X AND P.Y = H.Y";
+    const std::vector<std::pair<std::string, std::string>> formas = {
+        // T-SQL as sent, the statement as SQLite would take it written by hand
+        {"SELECT ID FROM H WHERE EXISTS (SELECT 1 FROM P WHERE " + pares + " AND P.FECHA <= '31/12/2022')",
+         "SELECT ID FROM H WHERE EXISTS (SELECT 1 FROM P WHERE " + pares + " AND P.FECHA <= '2022-12-31')"},
+        {"DELETE H WHERE EXISTS (SELECT 1 FROM P WHERE " + pares + " AND P.FECHA <= '31/12/2022')",
+         "DELETE FROM H WHERE EXISTS (SELECT 1 FROM P WHERE " + pares + " AND P.FECHA <= '2022-12-31')"},
+        {"IF EXISTS (SELECT 1 FROM P, H WHERE " + pares + ") PRINT 'si'",
+         "SELECT CASE WHEN EXISTS (SELECT 1 FROM P, H WHERE " + pares + ") THEN 1 ELSE 0 END"},
+    };
+    for (const auto& [tsql, escrita] : formas) {
+        std::string planEscrita, planTraducida;
+        for (const auto& f : b.Filas("EXPLAIN QUERY PLAN " + escrita)) planEscrita += f[3] + "\n";
+        for (const auto& p : cn->PlanDeConsulta(tsql)) planTraducida += p + "\n";
+        EXPECT_NE(planTraducida.find(c.indice), std::string::npos) << tsql << "\n" << planTraducida;
+        if (std::string(c.indice) == "IX_P_CLAVE") {
+            EXPECT_EQ(planTraducida, planEscrita) << tsql;
+        }
+    }
+    // Whichever form runs, the rows are the server's: FA (with or without its blanks) is on or
+    // before the cut-off date, FB after it, FC has no head.
+    cn->Execute(formas[1].first);
+    EXPECT_EQ(b.Uno("SELECT group_concat(X, ',') FROM (SELECT X FROM H ORDER BY ID)"), "FB,FC");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formas, SqlitePlanes,
+                         ::testing::Values(CasoPlan{"Nocase", "TEXT COLLATE NOCASE", "", "IX_P_CLAVE"},
+                                           CasoPlan{"Binaria", "TEXT", "", "IX_P_CLAVE"},
+                                           CasoPlan{"BlancosFinales", "TEXT COLLATE NOCASE", "fa  ",
+                                                    "IX_P_SB"}),
+                         [](const auto& i) { return std::string(i.param.nombre); });
+
 INSTANTIATE_TEST_SUITE_P(
     Indices, SqlitePares,
     ::testing::Values(
