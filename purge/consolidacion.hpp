@@ -71,7 +71,11 @@ class Consolidacion {
     void Registrar(UnidadDiario u) const;
     // The trigger statements and the ends of the transactions they run in, keeping track of
     // whether the table's triggers are off for good (the trap may go past a refused ENABLE).
-    void Disparar(const char* sql);
+    // The switch of MV_ASIENTOS's triggers: each sends its statement and keeps the state it leaves
+    // (in the open transaction, and as committed). `alCerrar`: the statement as a walk date's
+    // commit and the consolidation's end write it.
+    void ApagarDisparadores();
+    void EncenderDisparadores(bool alCerrar = false);
     void Confirmar();
     void Deshacer();
     void AvisarDisparadores();

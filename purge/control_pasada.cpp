@@ -120,10 +120,16 @@ void Consolidacion::Verificar() {
     Registrar(u);
 }
 
-void Consolidacion::Disparar(const char* sql) {
-    Cn().Execute(sql);
-    apagadosTx_ = std::string_view(sql).find("DISABLE") != std::string_view::npos;
-    if (Cn().NivelTransaccion() == 0) apagados_ = apagadosTx_;
+void Consolidacion::ApagarDisparadores() {
+    Cn().Execute(kApagarDisparadores);
+    apagadosTx_ = true;
+    if (Cn().NivelTransaccion() == 0) apagados_ = true;
+}
+
+void Consolidacion::EncenderDisparadores(bool alCerrar) {
+    Cn().Execute(alCerrar ? "ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL" : kEncenderDisparadores);
+    apagadosTx_ = false;
+    if (Cn().NivelTransaccion() == 0) apagados_ = false;
 }
 
 void Consolidacion::Confirmar() {
@@ -142,9 +148,8 @@ void Consolidacion::AvisarDisparadores() {
     host_.FijarHayError(true);
     const std::string texto =
         "ATENCION: LA BASE DE DATOS RECHAZO VOLVER A ACTIVAR LOS DISPARADORES DE MV_ASIENTOS: QUEDARON "
-        "DESACTIVADOS. ACTIVELOS CON \"ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL\" ANTES DE VOLVER A USAR "
-        "EL "
-        "SISTEMA.";
+        "DESACTIVADOS. ACTIVELOS CON \"" +
+        std::string(kEncenderDisparadores) + "\" ANTES DE VOLVER A USAR EL SISTEMA.";
     Anotar(texto);
     s_.operador.Mensaje(texto, vb::kSoloAceptar | vb::kCritico);
     d_.RegistrarPendiente(Purga::Asientos, "los disparadores de MV_ASIENTOS quedaron desactivados");

@@ -45,7 +45,7 @@ void Consolidacion::Restablecer() {
         // The table's triggers are switched inside the transaction; enable them anyway before the
         // rollback, as the failure path of a date does, so no engine is left without them.
         try {
-            cn->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
+            cn->Execute(kEncenderDisparadores);
             apagadosTx_ = false;
             if (cn->NivelTransaccion() == 0) apagados_ = false;
         } catch (const std::exception&) {
@@ -84,7 +84,7 @@ void Consolidacion::Correr() {
     if (!FechasLegibles() || !ImportesLegibles()) return;
     for (const DefPasada& p : kPasadas)
         if (!Pasada(p)) return;
-    const bool seguir = Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); });
+    const bool seguir = Paso([&] { EncenderDisparadores(true); });
     AvisarDisparadores();
     if (!seguir) return;
     Paso([&] { host_.Pie("..."); });

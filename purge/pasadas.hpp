@@ -24,6 +24,10 @@ inline constexpr DefPasada kPasadas[] = {
 };
 
 // Entries that are neither closing nor opening-balance ones: the ones a pass sums.
+// The switch of MV_ASIENTOS's triggers around each transaction of the consolidation.
+inline constexpr const char* kApagarDisparadores = "ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL";
+inline constexpr const char* kEncenderDisparadores = "ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL";
+
 inline constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTURA = 0)";
 
 // The date test of a walk date (date text): the rows up to it. `columna` is the column as the

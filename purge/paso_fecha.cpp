@@ -49,7 +49,7 @@ bool Consolidacion::PasoFecha() {
     fechaAbierta_->pasada = ctx_.tipo;
     fechaAbierta_->inicio = d_.AhoraDiario();
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
-    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { ApagarDisparadores(); })) return false;
 
     Recordset rs;
     if (!Paso([&] {
@@ -142,7 +142,7 @@ bool Consolidacion::PasoFecha() {
     if (!Paso([&] { s_.datos.CerrarRecordset(rs); })) return false;
 
     if (!fallo) {
-        if (!Paso([&] { Disparar("ALTER TABLE mv_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+        if (!Paso([&] { EncenderDisparadores(true); })) return false;
         if (!Paso([&] {
                 Confirmar();
                 confirmada = true;
@@ -155,7 +155,7 @@ bool Consolidacion::PasoFecha() {
         fechaAbierta_->resultado = fusionado_ ? resultado::kOk : resultado::kOmitida;
         host_.ProcesarEventos();
     } else {
-        if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+        if (!Paso([&] { EncenderDisparadores(); })) return false;
         if (!Paso([&] { Deshacer(); })) return false;
         deshechas_.push_back(fecha_);
         fechaAbierta_->resultado = resultado::kRechazada;

@@ -106,7 +106,7 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& corte,
     u.inicio = d_.AhoraDiario();
     std::string error;
     if (!Paso([&] { Cn().BeginTrans(); })) return false;
-    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { ApagarDisparadores(); })) return false;
     if (!Paso([&] {
             Ejecucion e = s_.datos.Ejecutar("update MV_ASIENTOS set Fecha = '" + corte + "' WHERE " + donde);
             u.filas = e.filas;
@@ -121,7 +121,7 @@ bool Consolidacion::Refechar(const std::string& donde, const std::string& corte,
             error = e.Error();
         }))
         return false;
-    if (!Paso([&] { Disparar("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL"); })) return false;
+    if (!Paso([&] { EncenderDisparadores(); })) return false;
     if (!Paso([&] {
             if (!error.empty())
                 Deshacer();

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/clave_comprobante.hpp"
 #include "purge/desenlace.hpp"
 #include "purge/verificacion.hpp"
 #include "runtime/conversions.hpp"
@@ -196,8 +197,9 @@ long long Faltan(const std::vector<ConteoTabla>& v) {
 }  // namespace
 
 std::string ClaveLegible(const std::string& clave) {
-    if (clave.size() != 13) return clave;
-    return clave.substr(0, 4) + "-" + clave.substr(4, 8) + "-" + clave.substr(12);
+    if (clave.size() != ClaveComprobante::kLargo) return clave;
+    const ClaveComprobante c = ClaveComprobante::Leer(clave);
+    return c.sucursal + "-" + c.numero + "-" + c.letra;
 }
 
 std::string HtmlVistaPrevia(const VistaPrevia& v) {
