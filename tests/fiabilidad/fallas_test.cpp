@@ -62,7 +62,7 @@ TEST_F(Rechazos, UnaFusionOUnBorradoRechazadosUnaVezSeRecuperanEnLaFechaSiguient
         const Salida s = Correr(std::string(patron) + "|4|Rechazo de prueba " + patron);
         EXPECT_EQ(s.estado, 0) << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out, "UNA FECHA POSTERIOR LOS CONSOLIDO")) << s.out;
-        EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada\n")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada")) << s.out;
         EXPECT_TRUE(Contiene(s.out, std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << s.out;
         EXPECT_TRUE(Contiene(Log(), std::string("PRIMER ERROR: Rechazo de prueba ") + patron)) << Log();
         std::filesystem::remove(c.Ruta() / "KSERR.LOG");
@@ -75,7 +75,7 @@ TEST_F(Rechazos, UnPasoRechazadoYHechoAlReintentarloTerminaEnCeroComoDiceElTitul
         Programa({"--hasta", kCorte, "--stock", "--base", base, "--ante-error", "reintentar"},
                  {"DEPURACION_RECHAZAR=KS_DEPURA_STOCK|1|database is locked", "TEMP=" + c.Ruta().string()});
     EXPECT_TRUE(Contiene(s.out, "-> Reintentar")) << s.out;
-    EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada\n")) << s.out;
+    EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada")) << s.out;
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
 }
 
