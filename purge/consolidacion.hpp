@@ -26,7 +26,29 @@ struct Centavos {
     bool valido = true;
 };
 
-class Consolidacion {
+// What one consolidation pass knows: each pass starts from a fresh one, so nothing of the pass
+// before can leak into it.
+struct EstadoPasada {
+    std::string filtro_;
+    ContextoFusion ctx_;
+    Fecha fecha_;  // the walk date
+    bool fusionado_ = false;
+    bool sinRestos_ = false;  // the last walk date committed and left no ordinary entry up to it
+    std::optional<std::vector<Fecha>> fechasConAsientos_;  // sorted, read at the pass's first skip
+    std::vector<Fecha> deshechas_;                         // walk dates whose transaction was rolled back
+    std::string primerError_;                              // first refusal of the pass
+    std::optional<Fecha> ultimaBorrada_;                   // last walk date whose delete committed
+    bool enCurso_ = false;                 // the pass's record is written and its voucher not re-dated
+    bool refechado_ = false;               // the pass's own voucher stands on the cut-off date
+    std::optional<SumasPorClave> libros_;  // the family's sums before the walk
+    std::string sinLibros_;                // why they could not be taken
+    long long filasAntes_ = -1;            // family rows up to the cut-off before the walk
+    long long borradasPasada_ = 0;         // rows the pass's committed dates deleted
+    bool registrada_ = false;              // the pass's record is in TA_CONFIGURACION
+    bool detenida_ = false;                // a walk date's delete did not match its merges
+};
+
+class Consolidacion : private EstadoPasada {
   public:
     // `d` records the units of work and the outcome.
     Consolidacion(Servicios& s, Anfitrion& host, Trampa trampa, const Depuracion& d)
@@ -93,28 +115,10 @@ class Consolidacion {
     Trampa trampa_;
     const Depuracion& d_;
 
-    // State of the current pass.
-    std::string filtro_;
-    ContextoFusion ctx_;
     Fecha corte_;
-    Fecha fecha_;  // the walk date
-    bool fusionado_ = false;
-    bool sinRestos_ = false;  // the last walk date committed and left no ordinary entry up to it
-    std::optional<std::vector<Fecha>> fechasConAsientos_;  // sorted, read at the pass's first skip
-    std::vector<Fecha> deshechas_;                         // walk dates whose transaction was rolled back
-    std::string primerError_;                              // first refusal of the pass
-    std::optional<Fecha> ultimaBorrada_;                   // last walk date whose delete committed
-    bool enCurso_ = false;                      // the pass's record is written and its voucher not re-dated
     std::optional<UnidadDiario> fechaAbierta_;  // the walk date whose transaction is open
     bool apagadosTx_ = false;                   // triggers off in the open transaction
     bool apagados_ = false;                     // triggers off as committed
-    bool refechado_ = false;                    // the pass's own voucher stands on the cut-off date
-    std::optional<SumasPorClave> libros_;       // the family's sums before the walk
-    std::string sinLibros_;                     // why they could not be taken
-    long long filasAntes_ = -1;                 // family rows up to the cut-off before the walk
-    long long borradasPasada_ = 0;              // rows the pass's committed dates deleted
-    bool registrada_ = false;                   // the pass's record is in TA_CONFIGURACION
-    bool detenida_ = false;                     // a walk date's delete did not match its merges
     bool canceladaRegistrada_ = false;          // the purge is recorded as cancelled (once per call)
 };
 

@@ -91,22 +91,10 @@ void Consolidacion::Correr() {
 }
 
 bool Consolidacion::Pasada(const DefPasada& p) {
+    static_cast<EstadoPasada&>(*this) = EstadoPasada{};
     filtro_ = p.filtro;
-    ctx_ = ContextoFusion{};
     ctx_.tipo = p.tipo;
     host_.AvisarPasada(ctx_.tipo);
-    deshechas_.clear();
-    primerError_.clear();
-    ultimaBorrada_.reset();
-    enCurso_ = false;
-    refechado_ = false;
-    libros_.reset();
-    filasAntes_ = -1;
-    borradasPasada_ = 0;
-    fechasConAsientos_.reset();
-    registrada_ = false;
-    detenida_ = false;
-    sinLibros_.clear();
     if (!Preparar()) return false;
     if (!Recorrer()) return false;
     // A walk that stopped short of the cut-off date (cancelled, stopped by its guard, or whose
