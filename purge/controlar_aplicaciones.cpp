@@ -38,9 +38,10 @@ class ControlAplicaciones {
           soloFP_(soloFP),
           tipo_(soloFP ? "FP" : "CC"),
           id_(DoblarComillas(idNuevo)),
-          sucursal_(DoblarComillas(ClaveComprobante::Leer(idNuevo).sucursal)),
-          numero_(DoblarComillas(ClaveComprobante::Leer(idNuevo).numero)),
-          letra_(DoblarComillas(ClaveComprobante::Leer(idNuevo).letra)) {}
+          clave_(ClaveComprobante::Leer(idNuevo)),
+          sucursal_(DoblarComillas(clave_.sucursal)),
+          numero_(DoblarComillas(clave_.numero)),
+          letra_(DoblarComillas(clave_.letra)) {}
 
     // Every application of the pass's vouchers; false when there was none or the operator
     // cancelled, and then nothing more is done.
@@ -205,7 +206,9 @@ class ControlAplicaciones {
     const Fecha hasta_;
     const bool soloFP_;
     // The new voucher's type and key, each ready to go between single quotes.
-    const std::string tipo_, id_, sucursal_, numero_, letra_;
+    const std::string tipo_, id_;
+    const ClaveComprobante clave_;  // the summary voucher's key; its parts quoted below
+    const std::string sucursal_, numero_, letra_;
     long borrados_ = 0, modificados_ = 0, ignorados_ = 0;
     int noHallados_ = 0;
     Recordset busca_;

@@ -272,13 +272,6 @@ std::string HtmlVistaPrevia(const VistaPrevia& v) {
 
 namespace {
 
-std::string TituloPurga(Purga purga) {
-    if (purga == Purga::Stock) return kStock;
-    if (purga == Purga::Asientos) return kAsientos;
-    if (purga == Purga::Temporales) return kTemporales;
-    return NombrePurga(purga);
-}
-
 // The report's states in the operator's words; a state this window does not know yet is shown
 // as the report gives it.
 std::string EnPalabras(const InformePurga& p) {
@@ -382,7 +375,7 @@ std::string HtmlResumen(const Informe& i, long enDialogos) {
         // Green when the purge did its whole work, dark red when it did not; grey when not ticked.
         const char* color = !p->marcada ? "#666666" : p->resultado == resultado::kOk ? "#1b6e20" : "#a12a1a";
         t.filas.push_back(
-            {"<b>" + Esc(TituloPurga(p->purga)) + "</b>",
+            {"<b>" + Esc(TituloDePurga(p->purga)) + "</b>",
              std::string("<span style=\"color:") + color + ";\">" + Esc(EnPalabras(*p)) + "</span>", hechos});
     }
     h += Seccion("Purgas") + t.Html();
@@ -428,11 +421,12 @@ std::string HtmlResumen(const Informe& i, long enDialogos) {
     d.encabezado = {"Purga", "Pasos", "Rechazados", "Filas"};
     d.numerica = {false, true, true, true};
     for (const InformePurga* p : orden)
-        d.filas.push_back({Esc(TituloPurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
+        d.filas.push_back(
+            {Esc(TituloDePurga(p->purga)), Num(p->unidades), Num(p->rechazadas), Num(p->filas)});
     std::string reintentos;
     for (const InformePurga* p : orden)
         if (p->reintentadas)
-            reintentos += (reintentos.empty() ? "" : "; ") + Esc(TituloPurga(p->purga)) + ": " +
+            reintentos += (reintentos.empty() ? "" : "; ") + Esc(TituloDePurga(p->purga)) + ": " +
                           Plural(p->reintentadas, "paso", "pasos");
     if (!reintentos.empty())
         reintentos = Parrafo("Rechazados por la base de datos y hechos al reintentarlos: " + reintentos);

@@ -74,22 +74,31 @@ void RevisarLibros(const std::string& base, const Sumas& originales, int dispara
     EXPECT_TRUE(d.empty()) << cuando << ": " << d.size() << " grupos descuadrados, el primero " << d.front();
 }
 
+// The demo the kills and power cuts are tried on, its books, and the length of the trace of a
+// whole run on a copy of it ("completa.db").
+struct Modelo {
+    explicit Modelo(const Carpeta& c) : ruta(c / "modelo.db") {
+        Demo(ruta, 1500, 11);
+        originales = Originales(ruta, kCorteIso);
+        disparadores = DisparadoresDeAsientos(ruta);
+        std::filesystem::copy_file(ruta, c / "completa.db");
+        EXPECT_FALSE(CorrerYMatar(Consolidacion(c / "completa.db"), c / "completa.traza", 1LL << 60));
+        total = Sentencias(Leer(c / "completa.traza"));
+    }
+    std::string ruta;
+    Sumas originales;
+    int disparadores = 0;
+    long long total = 0;
+};
+
 TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTerminaDespues) {
     Carpeta c;
-    const std::string modelo = c / "modelo.db";
-    Demo(modelo, 1500, 11);
-    const Sumas originales = Originales(modelo, kCorteIso);
-    const int disparadores = DisparadoresDeAsientos(modelo);
+    const Modelo m(c);
+    const auto& [modelo, originales, disparadores, total] = m;
     ASSERT_GT(disparadores, 0);
     ASSERT_GT(originales.size(), 20u);
-
-    // A whole run gives the length of the trace.
-    const std::string completa = c / "completa.db";
-    std::filesystem::copy_file(modelo, completa);
-    ASSERT_FALSE(CorrerYMatar(Consolidacion(completa), c / "completa.traza", 1LL << 60));
-    const long long total = Sentencias(Leer(c / "completa.traza"));
     ASSERT_GT(total, 200);
-    RevisarLibros(completa, originales, disparadores, "corrida completa");
+    RevisarLibros(c / "completa.db", originales, disparadores, "corrida completa");
 
     const int kMomentos = 24;
 #ifdef _WIN32
@@ -137,14 +146,8 @@ TEST(Choques, UnCorteDeLuzEnMedioDelRecorridoDejaLasFechasEnterasYSeTerminaDespu
     // and its write-ahead log as they stood, or with the log's last write torn. Either copy opens
     // sound, with the books balanced, and a further run finishes the work.
     Carpeta c;
-    const std::string modelo = c / "modelo.db";
-    Demo(modelo, 1500, 11);
-    const Sumas originales = Originales(modelo, kCorteIso);
-    const int disparadores = DisparadoresDeAsientos(modelo);
-    const std::string completa = c / "completa.db";
-    std::filesystem::copy_file(modelo, completa);
-    ASSERT_FALSE(CorrerYMatar(Consolidacion(completa), c / "completa.traza", 1LL << 60));
-    const long long total = Sentencias(Leer(c / "completa.traza"));
+    const Modelo m(c);
+    const auto& [modelo, originales, disparadores, total] = m;
     int conLog = 0;
     for (int k = 1; k <= 4; ++k) {
         const long long n = total * k / 5;
