@@ -23,11 +23,11 @@ inline constexpr DefPasada kPasadas[] = {
     {" AND (TC='FP' OR TC='CBFP' OR TC='FPC' OR TC='PGFP') ", "FP"},
 };
 
-// Entries that are neither closing nor opening-balance ones: the ones a pass sums.
 // The switch of MV_ASIENTOS's triggers around each transaction of the consolidation.
 inline constexpr const char* kApagarDisparadores = "ALTER TABLE MV_ASIENTOS DISABLE TRIGGER ALL";
 inline constexpr const char* kEncenderDisparadores = "ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL";
 
+// Entries that are neither closing nor opening-balance ones: the ones a pass sums.
 inline constexpr const char* kOrdinarios = "(EsCierre = 0) And (ES_SALDO_APERTURA = 0)";
 
 // The date test of a walk date (date text): the rows up to it. `columna` is the column as the
@@ -54,11 +54,13 @@ inline std::string SqlBorrarFecha(const std::string& fecha, std::string_view fil
 // The dates of the pass's ordinary entries after a walk date that left none up to it, up to the
 // cut-off date: the first later walk date whose grouping (SqlAgrupacion) returns a row is the first
 // one on or after the earliest of them. The same marks and filter as the grouping, so that no date
-// holding entries is passed over; read once a pass, as one round trip.
+// holding entries is passed over; read once a pass, as one round trip. The preview counts the
+// dates the walk visits from the same statement, read without locks (`sinBloqueo`).
 inline std::string SqlFechasConAsientos(const std::string& fecha, const std::string& corte,
-                                        std::string_view filtro) {
-    return "SELECT DISTINCT FECHA FROM MV_ASIENTOS Where " + std::string(kOrdinarios) + " and Fecha > '" +
-           fecha + "' and " + HastaFecha(corte) + std::string(filtro);
+                                        std::string_view filtro, bool sinBloqueo = false) {
+    return std::string("SELECT DISTINCT FECHA FROM MV_ASIENTOS") + (sinBloqueo ? " with(nolock)" : "") +
+           " Where " + kOrdinarios + " and Fecha > '" + fecha + "'" +
+           CondicionAgrupacion(HastaFecha(corte), filtro);
 }
 
 // The first walk date (a whole number of days after `paso`) on or after `destino`.

@@ -50,10 +50,7 @@ long long FechasVisitadas(Servicios& s, const Fecha& primera, const Fecha& ultim
     std::set<Fecha> pasos{primera};
     if (otra && !(ultima < *otra)) pasos.insert(PasoNoAntesDe(primera, *otra));
     Recordset rs;
-    s.datos.AbrirRecordset(std::string("SELECT DISTINCT FECHA FROM MV_ASIENTOS with(nolock) Where ") +
-                               kOrdinarios + " and Fecha > '" + TextoFecha(primera) + "'" +
-                               CondicionAgrupacion(HastaFecha(TextoFecha(ultima)), filtro),
-                           rs);
+    s.datos.AbrirRecordset(SqlFechasConAsientos(TextoFecha(primera), TextoFecha(ultima), filtro, true), rs);
     for (; !rs.EOF(); rs.MoveNext())
         if (const auto f = FechaODesconocida(rs.Fields("FECHA"))) pasos.insert(PasoNoAntesDe(primera, *f));
     s.datos.CerrarRecordset(rs);
