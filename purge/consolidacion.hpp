@@ -7,6 +7,7 @@
 
 #include "common/trampa.hpp"
 #include "purge/anfitrion.hpp"
+#include "purge/decision_pasada.hpp"
 #include "purge/diario.hpp"
 #include "purge/fusion.hpp"
 #include "purge/pasadas.hpp"
@@ -30,6 +31,7 @@ struct Centavos {
 // before can leak into it.
 struct EstadoPasada {
     std::string filtro_;
+    DecisionPasada decision_;  // whether the pass runs, its key and its walk dates
     ContextoFusion ctx_;
     Fecha fecha_;  // the walk date
     bool fusionado_ = false;
@@ -67,6 +69,7 @@ class Consolidacion : private EstadoPasada {
     void Restablecer();
     bool Pasada(const DefPasada& p);  // false: the call ends
     bool Preparar();                  // the summary voucher of the pass; false: the call ends
+    bool Impedida();                  // says why decision_ stops the pass; false
     bool Recorrer();                  // the date walk; false: the call ends
     bool PasoFecha();                 // one walk date; false: the call ends
     // After a walk date that left no ordinary entry of the pass up to it, the walk goes on at the
@@ -108,7 +111,6 @@ class Consolidacion : private EstadoPasada {
     void InformarFechasDeshechas();
     void Anotar(const std::string& mensaje);
     Conexion& Cn() { return s_.datos.Conexion_(); }
-    std::string Clave(std::size_t desde, std::size_t largo) const;
 
     Servicios& s_;
     Anfitrion& host_;

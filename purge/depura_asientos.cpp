@@ -28,10 +28,6 @@ Fecha FechaDeValor(const Value& v) {
     return v.AFecha();
 }
 
-std::string Consolidacion::Clave(std::size_t desde, std::size_t largo) const {
-    return desde < ctx_.clave.size() ? ctx_.clave.substr(desde, largo) : std::string();
-}
-
 void Consolidacion::Restablecer() {
     Conexion* cn = nullptr;
     try {
@@ -93,6 +89,7 @@ void Consolidacion::Correr() {
 bool Consolidacion::Pasada(const DefPasada& p) {
     static_cast<EstadoPasada&>(*this) = EstadoPasada{};
     filtro_ = p.filtro;
+    decision_ = DecisionPasada(p.tipo);
     ctx_.tipo = p.tipo;
     host_.AvisarPasada(ctx_.tipo);
     if (!Preparar()) return false;
@@ -146,15 +143,7 @@ bool Consolidacion::Preparar() {
 
     bool existe = false;
     if (!Paso([&] { existe = s_.datos.ExisteRegistro("V_TA_CPTE", tipo, "Codigo", 8); })) return false;
-    if (!existe) {
-        s_.operador.Mensaje(
-            "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO " + tipo + " PARA SALDO INICIAL...",
-            vb::kSoloAceptar);
-        d_.RegistrarPurga(
-            Purga::Asientos, resultado::kNoEjecutada,
-            "pasada " + tipo + ": falta el codigo " + tipo + " en la tabla de comprobantes (V_TA_CPTE)");
-        return false;
-    }
+    if (!decision_.ConTipo(existe)) return Impedida();
 
     std::string sucursal, numero, letra;
     bool modifica = false;
@@ -162,18 +151,7 @@ bool Consolidacion::Preparar() {
             Obtener_Nro_Comprobante(s_, tipo, sucursal, numero, letra, modifica, true, ctx_.fechaResumen, "");
         }))
         return false;
-    if (sucursal.size() != 4) {
-        // Without a four-character branch the summary key would shift number and letter.
-        host_.FijarHayError(true);
-        s_.operador.Mensaje("NO SE PUDO OBTENER LA SUCURSAL DEL COMPROBANTE " + tipo +
-                                " PARA SALDO INICIAL (SE OBTUVO '" + sucursal +
-                                "'). REVISE EL TALONARIO DE " + tipo + ": NO SE DEPURARON LOS ASIENTOS.",
-                            vb::kSoloAceptar | vb::kCritico);
-        d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada,
-                          "pasada " + tipo + ": no se pudo obtener la sucursal del comprobante (se obtuvo '" +
-                              sucursal + "')");
-        return false;
-    }
+    if (!decision_.ConSucursal(sucursal)) return Impedida();
 
     double siguiente = 0;  // a read failed and ignored gives number 00000000
     if (!Paso([&] {
@@ -183,18 +161,8 @@ bool Consolidacion::Preparar() {
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (siguiente > kMayorNumeroResumen) {
-        host_.FijarHayError(true);
-        s_.operador.Mensaje("EL COMPROBANTE " + tipo + " DE SALDO INICIAL DE LA SUCURSAL " + sucursal +
-                                " YA LLEGO AL NUMERO 99999999: NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. "
-                                "NO SE DEPURARON LOS ASIENTOS.",
-                            vb::kSoloAceptar | vb::kCritico);
-        d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada,
-                          "pasada " + tipo + ": el comprobante de la sucursal " + sucursal +
-                              " ya llego al numero 99999999");
-        return false;
-    }
-    ctx_.clave = ClaveComprobanteResumen(sucursal, siguiente);
+    if (!decision_.ConSiguienteNumero(siguiente)) return Impedida();
+    ctx_.clave = decision_.Clave();
 
     if (!Paso([&] { ctx_.periodo = TextoEntero(Obtener_Periodo(s_, ctx_.fechaResumen)); })) return false;
     if (!Paso([&] {
@@ -205,6 +173,20 @@ bool Consolidacion::Preparar() {
     return true;
 }
 
+bool Consolidacion::Impedida() {
+    if (decision_.impedimento() == Impedimento::SinAsientosHastaLaFecha)
+        Paso([&] { BarraProgreso(host_.PicMsg(), Value(100), 255, "No hay datos"); });
+    const std::string mensaje = decision_.MensajeOperador();
+    if (decision_.Grave()) {
+        host_.FijarHayError(true);
+        Anotar(mensaje);
+    }
+    if (!mensaje.empty())
+        s_.operador.Mensaje(mensaje, vb::kSoloAceptar | (decision_.Grave() ? vb::kCritico : 0));
+    d_.RegistrarPurga(Purga::Asientos, decision_.ResultadoDiario(), decision_.TextoDiario());
+    return false;
+}
+
 bool Consolidacion::Recorrer() {
     if (!Paso([&] { host_.PicMsg().Mostrar(); })) return false;
     if (!Paso([&] { corte_ = FechaDeValor(Value(host_.TextoFecha())); })) return false;
@@ -212,26 +194,16 @@ bool Consolidacion::Recorrer() {
     TomarLibros();
     if (!RecuperarInterrumpida()) return false;
 
-    bool vacia = false;
+    std::optional<Fecha> primera;
     if (!Paso([&] {
             Recordset rs;
             s_.datos.AbrirRecordset("select min(fecha) as Fecha from MV_ASIENTOS", rs);
-            vacia = rs.EOF() || rs.Fields("fecha").EsNulo();
-            if (!vacia) fecha_ = FechaDeValor(rs.Fields("fecha"));
+            if (!rs.EOF() && !rs.Fields("fecha").EsNulo()) primera = FechaDeValor(rs.Fields("fecha"));
             s_.datos.CerrarRecordset(rs);
         }))
         return false;
-    if (vacia) {
-        d_.RegistrarPurga(Purga::Asientos, resultado::kOmitida, "no hay asientos");
-        return false;
-    }
-
-    if (fecha_ > corte_) {
-        Paso([&] { BarraProgreso(host_.PicMsg(), Value(100), 255, "No hay datos"); });
-        d_.RegistrarPurga(Purga::Asientos, resultado::kOmitida,
-                          "no hay asientos hasta la fecha (No hay datos)");
-        return false;
-    }
+    if (!decision_.ConPrimeraFecha(primera, corte_)) return Impedida();
+    fecha_ = decision_.Primera();
     if (!GrabarEnCurso()) return false;
     // Each date stays atomic without its own sync; the walk is made durable once, at its end,
     // before anything reports it done.
@@ -263,13 +235,7 @@ bool Consolidacion::SaltarFechasVacias(const Fecha& anterior) {
         std::sort(fechas.begin(), fechas.end());
         fechasConAsientos_ = std::move(fechas);
     }
-    const auto despues = std::upper_bound(fechasConAsientos_->begin(), fechasConAsientos_->end(), anterior);
-    const std::optional<Fecha> siguiente =
-        despues == fechasConAsientos_->end() ? std::nullopt : std::optional<Fecha>(*despues);
-    // Nothing left up to the cut-off date: the walk ends where stepping day by day would end it.
-    Fecha fin = PasoNoAntesDe(fecha_, corte_);
-    if (!(fin > corte_)) fin = fin.SumarDias(1);
-    const Fecha destino = siguiente ? std::min(PasoNoAntesDe(fecha_, *siguiente), fin) : fin;
+    const Fecha destino = PasoTrasFechaVacia(anterior, *fechasConAsientos_, corte_);
     if (!(fecha_ < destino)) return true;
     fecha_ = destino;
     return Paso([&] { host_.Pie("Procesando la fecha: " + TextoFecha(fecha_)); });

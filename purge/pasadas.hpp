@@ -3,9 +3,11 @@
 // voucher-type filter and summary voucher type, the grouping of the ordinary entries into the
 // merge's keys, what a walk date deletes, and the summary voucher's key. One text each, so that
 // the three never drift apart.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/conversions.hpp"
 #include "runtime/value.hpp"
@@ -68,6 +70,23 @@ inline Fecha PasoNoAntesDe(const Fecha& paso, const Fecha& destino) {
     if (!(paso < destino)) return paso;
     Fecha r = paso.SumarDias(static_cast<int>(destino.Dias() - paso.Dias()));
     return r < destino ? r.SumarDias(1) : r;
+}
+
+// The last walk date (a whole number of days after `paso`) on or before `corte`, for `paso` on or
+// before it: the walk's last date, and the day before the one it ends at.
+inline Fecha UltimoPasoHasta(const Fecha& paso, const Fecha& corte) {
+    const Fecha r = PasoNoAntesDe(paso, corte);
+    return corte < r ? r.SumarDias(-1) : r;
+}
+
+// The walk date after `anterior` when that date left no ordinary entry of the pass up to it: the
+// first one on or after the earliest of `fechas` (SqlFechasConAsientos, sorted) later than
+// `anterior`, or, with none left, the first one after `corte`, where the walk ends. The dates
+// between would merge and delete nothing.
+inline Fecha PasoTrasFechaVacia(const Fecha& anterior, const std::vector<Fecha>& fechas, const Fecha& corte) {
+    const Fecha fin = UltimoPasoHasta(anterior, corte).SumarDias(1);
+    const auto siguiente = std::upper_bound(fechas.begin(), fechas.end(), anterior);
+    return siguiente == fechas.end() ? fin : std::min(PasoNoAntesDe(anterior, *siguiente), fin);
 }
 
 // The guard of a walk date, run after its merges and before its delete: the amount the delete

@@ -31,11 +31,8 @@ bool Consolidacion::RecuperarInterrumpida() {
             }
             return Paso([&] { s_.datos.Ejecutar(SqlBorrarPasadaEnCurso(ctx_.tipo)).Exigir(); });
         case Recuperacion::Accion::Rehusar:
-            host_.FijarHayError(true);
-            Anotar(plan.motivo);
-            s_.operador.Mensaje(plan.motivo, vb::kSoloAceptar | vb::kCritico);
-            d_.RegistrarPurga(Purga::Asientos, resultado::kNoEjecutada, plan.motivo);
-            return false;
+            decision_.ConRecuperacion(plan);
+            return Impedida();
         case Recuperacion::Accion::Mover:
             break;
     }

@@ -1,11 +1,12 @@
 // The preview of a run: counts with the run's own statements' filters, nothing written.
 #include "purge/vista_previa.hpp"
 
-#include <set>
+#include <algorithm>
 
 #include "common/periodo.hpp"
 #include "numbering/ast.hpp"
 #include "purge/consolidacion.hpp"
+#include "purge/decision_pasada.hpp"
 #include "purge/depuracion.hpp"
 #include "purge/fechas_validas.hpp"
 #include "purge/fusion.hpp"
@@ -42,51 +43,122 @@ std::optional<Fecha> FechaODesconocida(const Value& v) {
     return FechaDeValor(v);
 }
 
-// The dates the walk visits from `primera` to `ultima`: its first one, then, as it passes over
-// the dates that hold nothing, the first walk date at or after each later ordinary entry of the
-// pass (`filtro`), and at or after `otra` (re-dated rows) when there is one.
+// The dates the walk visits from `primera` to `ultima`, as the run steps over the dates that hold
+// nothing: the ordinary entries of the pass (`filtro`) and `otra` (re-dated rows), when there is one.
 long long FechasVisitadas(Servicios& s, const Fecha& primera, const Fecha& ultima, std::string_view filtro,
                           const std::optional<Fecha>& otra) {
-    std::set<Fecha> pasos{primera};
-    if (otra && !(ultima < *otra)) pasos.insert(PasoNoAntesDe(primera, *otra));
+    std::vector<Fecha> fechas;
+    if (otra) fechas.push_back(*otra);
     Recordset rs;
     s.datos.AbrirRecordset(SqlFechasConAsientos(TextoFecha(primera), TextoFecha(ultima), filtro, true), rs);
     for (; !rs.EOF(); rs.MoveNext())
-        if (const auto f = FechaODesconocida(rs.Fields("FECHA"))) pasos.insert(PasoNoAntesDe(primera, *f));
+        if (const auto f = FechaODesconocida(rs.Fields("FECHA"))) fechas.push_back(*f);
     s.datos.CerrarRecordset(rs);
-    return static_cast<long long>(pasos.size());
+    std::sort(fechas.begin(), fechas.end());
+    long long n = 1;
+    for (Fecha d = PasoTrasFechaVacia(primera, fechas, ultima); !(ultima < d);
+         d = PasoTrasFechaVacia(d, fechas, ultima))
+        ++n;
+    return n;
 }
 
 // The summary voucher key the pass would take: the talonario's branch and the next number.
-std::string ClaveResumen(Servicios& s, const std::string& tipo, const Fecha& corte, std::string& motivo) {
+bool DecidirClave(Servicios& s, DecisionPasada& d, const std::string& tipo, bool existe, const Fecha& corte) {
+    if (!d.ConTipo(existe)) return false;
     std::string sucursal, numero, letra;
     bool modifica = false;
     Obtener_Nro_Comprobante(s, tipo, sucursal, numero, letra, modifica, true, TextoFecha(corte.SumarDias(1)),
                             "");
-    if (sucursal.size() != 4) {
-        motivo = "no se pudo obtener la sucursal del comprobante " + tipo + " (se obtuvo '" + sucursal + "')";
-        return {};
-    }
-    const double n = SiguienteNumeroResumen(Uno(s, SqlMayorNumeroResumen(sucursal, tipo), "NUMERO"));
-    if (n > kMayorNumeroResumen) {
-        motivo = "el comprobante " + tipo + " de la sucursal " + sucursal + " ya llego al numero 99999999";
-        return {};
-    }
-    return ClaveComprobanteResumen(sucursal, n);
+    if (!d.ConSucursal(sucursal)) return false;
+    return d.ConSiguienteNumero(
+        SiguienteNumeroResumen(Uno(s, SqlMayorNumeroResumen(sucursal, tipo), "NUMERO")));
 }
 
 // Lists in `p` the summary voucher the pass would re-date before its walk (the one a dead run
 // recorded); returns the condition on its rows ("" when none) and sets `fecha` to where it goes.
-// When the run would refuse the record, `p.motivo` says why.
-std::string BuscarVarados(Servicios& s, PreviaPasada& p, const Fecha& corte, std::optional<Fecha>& fecha) {
+// False when the run would refuse the record.
+bool BuscarVarados(Servicios& s, DecisionPasada& d, PreviaPasada& p, const Fecha& corte, std::string& varados,
+                   std::optional<Fecha>& fecha) {
     const auto rec = LeerPasadaEnCurso(s.datos, p.tipo);
-    if (!rec) return {};
+    if (!rec) return true;
     const Recuperacion r = PlanearRecuperacion(s.datos, *rec, corte);
-    if (r.accion == Recuperacion::Accion::Rehusar) p.motivo = r.motivo;
-    if (r.accion != Recuperacion::Accion::Mover) return {};
+    if (!d.ConRecuperacion(r)) return false;
+    if (r.accion != Recuperacion::Accion::Mover) return true;
     fecha = r.destino;
     p.varados.push_back({rec->clave, r.filas, TextoFecha(r.destino)});
-    return CondicionComprobante(p.tipo, rec->clave);
+    varados = CondicionComprobante(p.tipo, rec->clave);
+    return true;
+}
+
+// What the pass before left for the next one: the rows its last delete took, and whether it
+// wrote a summary voucher on the cut-off date.
+struct LoQueDejo {
+    std::string filtro;
+    std::optional<Fecha> borrado;
+    bool resumen = false;
+};
+
+// The earliest date the walk would find: the earliest entry left by the previous pass, or the
+// cut-off date where that pass's summary voucher or this pass's re-dated ones stand.
+std::optional<Fecha> PrimeraFecha(Servicios& s, const LoQueDejo& antes, const Fecha& corte,
+                                  const std::optional<Fecha>& fechaVarados) {
+    std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
+    if (antes.borrado)
+        sql += " WHERE NOT (" + CondicionBorrado(HastaFecha(TextoFecha(*antes.borrado)), antes.filtro) + ")";
+    std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
+    if (antes.resumen && (!primera || corte < *primera)) primera = corte;
+    if (fechaVarados && (!primera || *fechaVarados < *primera)) primera = *fechaVarados;
+    return primera;
+}
+
+// Counts, in `p`, what the pass `f` would do; false when the run would stop at it. `antes` comes
+// in as the pass before left the table and goes out as this one leaves it.
+bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& corte, PreviaPasada& p,
+                  LoQueDejo& antes) {
+    DecisionPasada d(f.tipo);
+    std::string varados;
+    std::optional<Fecha> fechaVarados;
+    const bool corre = DecidirClave(s, d, p.tipo, existe, corte) &&
+                       BuscarVarados(s, d, p, corte, varados, fechaVarados) &&
+                       d.ConPrimeraFecha(PrimeraFecha(s, antes, corte, fechaVarados), corte);
+    p.comprobante = d.Clave();
+    p.motivo = d.Motivo();
+    if (!corre) return false;
+    p.correria = true;
+    const Fecha primera = d.Primera(), ultima = d.Ultima();
+    p.primeraFecha = TextoFecha(primera);
+    p.ultimaFecha = TextoFecha(ultima);
+    // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
+    const bool conVarados = fechaVarados && !(ultima < *fechaVarados);
+    if (!conVarados) fechaVarados.reset();
+    p.fechas = FechasVisitadas(s, primera, ultima, f.filtro, fechaVarados);
+    auto hastaDia = [&](const Fecha& dia) {
+        const std::string c = HastaFecha(TextoFecha(dia));
+        return conVarados ? "(" + c + " OR (" + varados + "))" : c;
+    };
+    const std::string hastaUltima = CondicionAgrupacion(hastaDia(ultima), f.filtro);
+    p.asientos = CuentaAsientos(s, kOrdinarios + hastaUltima);
+    {
+        Recordset rs;
+        s.datos.AbrirRecordset(SqlAgrupacion(hastaUltima), rs);
+        p.grupos = rs.RecordCount();
+        s.datos.CerrarRecordset(rs);
+    }
+    // A date deletes only when it merged something: the last delete is the first walk date at or
+    // after the latest ordinary entry.
+    std::optional<Fecha> borrado;
+    std::optional<Fecha> m =
+        FechaODesconocida(Uno(s,
+                              std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
+                                  kOrdinarios + CondicionAgrupacion(HastaFecha(TextoFecha(ultima)), f.filtro),
+                              "FECHA"));
+    if (conVarados && (!m || *m < *fechaVarados)) m = *fechaVarados;
+    if (m) {
+        borrado = PasoNoAntesDe(primera, *m);
+        p.cierres = CuentaAsientos(s, CondicionBorrado(hastaDia(*borrado), f.filtro)) - p.asientos;
+    }
+    antes = {f.filtro, borrado, p.grupos > 0};
+    return true;
 }
 
 }  // namespace
@@ -158,93 +230,16 @@ VistaPrevia CalcularVistaPrevia(Servicios& s, const std::string& hasta, bool sto
 
     // The numbering may write (its check deletes a control row): everything it does is undone.
     const TransaccionDeshecha deshecha(s.datos.Conexion_());
-    {
-        std::string anteriorFiltro;
-        std::optional<Fecha> anteriorBorrado;
-        bool anteriorResumen = false;
-        bool sigue = true;
-        for (const DefPasada& f : kPasadas) {
-            PreviaPasada p;
-            p.tipo = f.tipo;
-            const bool existe = p.tipo == "CC" ? v.existeCC : v.existeFP;
-            if (!sigue) {
-                p.motivo = "la pasada anterior termina la consolidacion";
-            } else if (!existe) {
-                p.motivo = "falta el codigo " + p.tipo + " en la tabla de comprobantes (V_TA_CPTE)";
-            } else {
-                p.comprobante = ClaveResumen(s, p.tipo, corte, p.motivo);
-            }
-            if (!sigue || !existe || p.comprobante.empty()) {
-                sigue = false;
-                v.pasadas.push_back(p);
-                continue;
-            }
-            std::optional<Fecha> fechaVarados;
-            const std::string varados = BuscarVarados(s, p, corte, fechaVarados);
-            if (!p.motivo.empty()) {
-                sigue = false;
-                v.pasadas.push_back(p);
-                continue;
-            }
-            // The walk starts at the earliest entry left by the previous pass, or at the cut-off
-            // date where that pass's summary voucher or this pass's re-dated ones stand.
-            std::string sql = "SELECT MIN(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock)";
-            if (anteriorBorrado)
-                sql += " WHERE NOT (" +
-                       CondicionBorrado(HastaFecha(TextoFecha(*anteriorBorrado)), anteriorFiltro) + ")";
-            std::optional<Fecha> primera = FechaODesconocida(Uno(s, sql, "FECHA"));
-            if (anteriorResumen && (!primera || corte < *primera)) primera = corte;
-            if (fechaVarados && (!primera || *fechaVarados < *primera)) primera = *fechaVarados;
-            if (!primera || *primera > corte) {
-                p.motivo = primera ? "no hay asientos hasta la fecha" : "no hay asientos";
-                sigue = false;
-                v.pasadas.push_back(p);
-                continue;
-            }
-            p.correria = true;
-            Fecha ultima = *primera;
-            const long long dias =
-                corte.Dias() - primera->Dias() - (corte.SegundosDelDia() < primera->SegundosDelDia() ? 1 : 0);
-            ultima = primera->SumarDias(static_cast<int>(dias));
-            p.primeraFecha = TextoFecha(*primera);
-            p.ultimaFecha = TextoFecha(ultima);
-            // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
-            const bool conVarados = fechaVarados && !(ultima < *fechaVarados);
-            p.fechas = FechasVisitadas(s, *primera, ultima, f.filtro,
-                                       conVarados ? fechaVarados : std::optional<Fecha>());
-            auto hastaDia = [&](const Fecha& d) {
-                const std::string c = HastaFecha(TextoFecha(d));
-                return conVarados ? "(" + c + " OR (" + varados + "))" : c;
-            };
-            const std::string hastaUltima = CondicionAgrupacion(hastaDia(ultima), f.filtro);
-            p.asientos = CuentaAsientos(s, kOrdinarios + hastaUltima);
-            {
-                Recordset rs;
-                s.datos.AbrirRecordset(SqlAgrupacion(hastaUltima), rs);
-                p.grupos = rs.RecordCount();
-                s.datos.CerrarRecordset(rs);
-            }
-            // A date deletes only when it merged something: the last delete is the first walk
-            // date at or after the latest ordinary entry.
-            std::optional<Fecha> borrado;
-            std::optional<Fecha> m = FechaODesconocida(
-                Uno(s,
-                    std::string("SELECT MAX(FECHA) AS FECHA FROM MV_ASIENTOS with(nolock) WHERE ") +
-                        kOrdinarios + CondicionAgrupacion(HastaFecha(TextoFecha(ultima)), f.filtro),
-                    "FECHA"));
-            if (conVarados && (!m || *m < *fechaVarados)) m = *fechaVarados;
-            if (m) {
-                Fecha d = *primera;
-                while (d < *m) d = d.SumarDias(1);
-                borrado = d;
-                const long long todos = CuentaAsientos(s, CondicionBorrado(hastaDia(d), f.filtro));
-                p.cierres = todos - p.asientos;
-            }
-            anteriorFiltro = f.filtro;
-            anteriorBorrado = borrado;
-            anteriorResumen = p.grupos > 0;
-            v.pasadas.push_back(p);
-        }
+    LoQueDejo antes;
+    bool sigue = true;
+    for (const DefPasada& f : kPasadas) {
+        PreviaPasada p;
+        p.tipo = f.tipo;
+        if (sigue)
+            sigue = PreverPasada(s, f, p.tipo == "CC" ? v.existeCC : v.existeFP, corte, p, antes);
+        else
+            p.motivo = DecisionPasada::TrasUnaDetenida(p.tipo).Motivo();
+        v.pasadas.push_back(p);
     }
     return v;
 }

@@ -1,10 +1,13 @@
 // The preview, the run journal and the end-of-run report against a real run on demo databases.
+#include <algorithm>
 #include <clocale>
 #include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "base.hpp"
+#include "common/clave_comprobante.hpp"
 #include "common/configuracion.hpp"
 #include "demo/demo.hpp"
 #include "purge/diario.hpp"
@@ -47,7 +50,7 @@ class Previa : public BasePurga {
         for (const char* t : {"MV_ASIENTOS", "V_MV_CTROL_CPTE", "V_TA_CPTE", "TA_CONFIGURACION", "AUX_TMP",
                               "MV_TRANSMISIONESLOG", "V_MV_PRECIOSHIS"})
             h += std::string(t) + "=" + Uno(std::string("SELECT COUNT(*) FROM ") + t).ATexto() + ";";
-        h += Uno("SELECT SUM(IMPORTE) FROM MV_ASIENTOS").ATexto();
+        h += Uno("SELECT TOTAL(IMPORTE) FROM MV_ASIENTOS").ATexto();
         return h;
     }
     std::vector<UnidadDiario> De(Purga purga, const std::string& pasada = "") {
@@ -174,25 +177,69 @@ TEST_F(Previa, UnaSegundaVistaPreviaDespuesDeLaCorridaVeLaNuevaClaveYNadaDeTempo
     ASSERT_EQ(i.comprobantes.size(), 2u);
     // The next summary voucher takes the next number of the same branch.
     const std::string previa = v.pasadas[0].comprobante, hecha = i.comprobantes[0].clave;
-    EXPECT_EQ(previa.substr(0, 4), hecha.substr(0, 4));
-    EXPECT_EQ(LeerNumero(previa.substr(4, 8)), LeerNumero(hecha.substr(4, 8)) + 1);
+    const auto previa_ = ClaveComprobante::Leer(previa), hecha_ = ClaveComprobante::Leer(hecha);
+    EXPECT_EQ(previa_.sucursal, hecha_.sucursal);
+    EXPECT_EQ(LeerNumero(previa_.numero), LeerNumero(hecha_.numero) + 1);
 }
 
-TEST_F(Previa, SinCodigoCCNoSeConsolidaNiLaSegundaPasada) {
-    Demo(800, 2);
-    Sql("DELETE FROM V_TA_CPTE WHERE CODIGO = 'CC'");
-    const VistaPrevia v = CalcularVistaPrevia(*s, "30/06/2022", false, true, false);
-    EXPECT_FALSE(v.existeCC);
-    ASSERT_EQ(v.pasadas.size(), 2u);
-    EXPECT_FALSE(v.pasadas[0].correria);
-    EXPECT_NE(v.pasadas[0].motivo.find("CC"), std::string::npos);
-    EXPECT_FALSE(v.pasadas[1].correria);
-    EXPECT_TRUE(v.trabajo.empty());
-    // And indeed the run writes no summary voucher.
-    host.casillas[0] = host.casillas[2] = false;
-    CorrerConDiario("30/06/2022");
-    EXPECT_TRUE(Resumen(false).empty());
-    EXPECT_TRUE(Resumen(true).empty());
+TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCorrida) {
+    const auto cc = [this](const std::string& numero, const std::string& fecha) {
+        Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA) "
+            "VALUES ('1', 'CC', '0001', '" +
+            numero + "', 'X', 'D', 1, '" + fecha + "')");
+    };
+    struct Caso {
+        const char* nombre;
+        std::function<void()> preparar;
+        const char* motivo;     // part of what the preview says, and the journal with it
+        const char* resultado;  // the consolidation's outcome in the journal
+    };
+    const Caso casos[] = {
+        {"sin tipo CC", [&] { Tipos(false, true); }, "falta el codigo CC", resultado::kNoEjecutada},
+        {"sucursal de cinco", [&] { Tipos(true, true, 12345); }, "(se obtuvo '12345')",
+         resultado::kNoEjecutada},
+        {"numero agotado", [&] { Tipos(), cc("99999999", "01/01/2023"); }, "ya llego al numero 99999999",
+         resultado::kNoEjecutada},
+        {"tabla vacia", [&] { Tipos(); }, "no hay asientos", resultado::kOmitida},
+        {"todo despues", [&] { Tipos(), cc("00000001", "05/03/2021"); }, "no hay asientos hasta la fecha",
+         resultado::kOmitida},
+        {"registro ajeno",
+         [&] {
+             Tipos(), cc("00000077", "01/01/2021");
+             Sql("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
+                 "('DEPURACION_EN_CURSO_CC', '000100000077X', '31/12/2020', 'DATOS')");
+         },
+         "DEPURACION INTERRUMPIDA", resultado::kNoEjecutada},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const std::string base = (carpeta / (std::string(c.nombre) + ".db")).string();
+        CrearEsquema(base);
+        Abrir(base);
+        Ejercicios();
+        c.preparar();
+        const VistaPrevia v = CalcularVistaPrevia(*s, "02/03/2021", false, true, false);
+        ASSERT_EQ(v.pasadas.size(), 2u);
+        const PreviaPasada& p = v.pasadas[0];
+        EXPECT_FALSE(p.correria);
+        EXPECT_TRUE(Contiene(p.motivo, c.motivo)) << p.motivo;
+        EXPECT_FALSE(v.pasadas[1].correria);
+        EXPECT_EQ(v.pasadas[1].motivo, "la pasada anterior termina la consolidacion");
+        const auto asientos = [this] {
+            return Uno("SELECT COUNT(*) || ';' || TOTAL(IMPORTE) FROM MV_ASIENTOS").ATexto();
+        };
+        const std::string antes = asientos();
+        host.casillas[0] = host.casillas[2] = false;
+        CorrerConDiario("02/03/2021");
+        EXPECT_EQ(asientos(), antes) << "the run stops where the preview said";
+        const auto& u = diario->Unidades();
+        const auto purga = std::find_if(u.begin(), u.end(), [](const UnidadDiario& x) {
+            return x.purga == Purga::Asientos && x.tipo == TipoUnidad::Purga;
+        });
+        ASSERT_NE(purga, u.end());
+        EXPECT_EQ(purga->resultado, c.resultado);
+        EXPECT_TRUE(Contiene(purga->error, p.motivo)) << purga->error << " / " << p.motivo;
+    }
 }
 
 TEST_F(Previa, UnaFechaRechazadaQuedaEnElDiarioYEnElInforme) {
