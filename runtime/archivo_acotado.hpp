@@ -29,9 +29,17 @@ class ArchivoAbierto {
 
     ArchivoAbierto() = default;
     explicit ArchivoAbierto(Nativo n, bool creado = false) : n_(n), creado_(creado) {}
-    ~ArchivoAbierto();
+    ~ArchivoAbierto() { Cerrar(n_); }
     ArchivoAbierto(ArchivoAbierto&& o) noexcept : n_(o.n_), creado_(o.creado_) { o.n_ = kCerrado; }
-    ArchivoAbierto& operator=(ArchivoAbierto&& o) noexcept;
+    ArchivoAbierto& operator=(ArchivoAbierto&& o) noexcept {
+        if (this != &o) {
+            Cerrar(n_);
+            n_ = o.n_;
+            creado_ = o.creado_;
+            o.n_ = kCerrado;
+        }
+        return *this;
+    }
     ArchivoAbierto(const ArchivoAbierto&) = delete;
     ArchivoAbierto& operator=(const ArchivoAbierto&) = delete;
 
@@ -48,6 +56,7 @@ class ArchivoAbierto {
     std::optional<IdentidadArchivo> Identidad() const;
 
   private:
+    static void Cerrar(Nativo n);  // kCerrado: nothing
     Nativo n_ = kCerrado;
     bool creado_ = false;
 };

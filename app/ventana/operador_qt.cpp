@@ -150,6 +150,16 @@ int OperadorQt::ErrorRutina(const Falla& e, const std::string& rutina) {
     return Abortar(FallaEnPalabras(e.Descripcion()), "Error en la rutina " + rutina + "\n" + TextoError(e));
 }
 
+// Aceptar and Cancelar at the foot of `d`, in the suite's language.
+static void BotonesAceptarCancelar(QDialog& d, QLayout* lay) {
+    auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    bb->button(QDialogButtonBox::Ok)->setText("Aceptar");
+    bb->button(QDialogButtonBox::Cancel)->setText("Cancelar");
+    lay->addWidget(bb);
+    QObject::connect(bb, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(bb, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+}
+
 std::string OperadorQt::ElegirFecha(const std::string& inicial) {
     QDialog d(padre_);
     d.setObjectName("ElegirFecha");
@@ -166,12 +176,7 @@ std::string OperadorQt::ElegirFecha(const std::string& inicial) {
     cal->setSelectedDate(desde);
     cal->setCurrentPage(desde.year(), desde.month());
     lay->addWidget(cal);
-    auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-    bb->button(QDialogButtonBox::Ok)->setText("Aceptar");
-    bb->button(QDialogButtonBox::Cancel)->setText("Cancelar");
-    lay->addWidget(bb);
-    QObject::connect(bb, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    QObject::connect(bb, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    BotonesAceptarCancelar(d, lay);
     QObject::connect(cal, &QCalendarWidget::activated, &d, &QDialog::accept);
     if (d.exec() != QDialog::Accepted) return {};
     return cal->selectedDate().toString("dd/MM/yyyy").toStdString();
@@ -233,12 +238,7 @@ std::string OperadorQt::AbrirLista(const PedidoLista& p) {
         }
     tabla->horizontalHeader()->setStretchLastSection(true);
     lay->addWidget(tabla);
-    auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-    bb->button(QDialogButtonBox::Ok)->setText("Aceptar");
-    bb->button(QDialogButtonBox::Cancel)->setText("Cancelar");
-    lay->addWidget(bb);
-    QObject::connect(bb, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    QObject::connect(bb, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    BotonesAceptarCancelar(d, lay);
     QObject::connect(tabla, &QTableWidget::cellDoubleClicked, &d, &QDialog::accept);
     // The search shows the rows where any column contains the text, without regard to case.
     QObject::connect(buscar, &QLineEdit::textChanged, &d, [tabla](const QString& t) {

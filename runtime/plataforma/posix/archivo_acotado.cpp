@@ -59,18 +59,8 @@ void Estrechar(int fd, mode_t bits) {
 
 }  // namespace
 
-ArchivoAbierto::~ArchivoAbierto() {
-    if (n_ != kCerrado) ::close(static_cast<int>(n_));
-}
-
-ArchivoAbierto& ArchivoAbierto::operator=(ArchivoAbierto&& o) noexcept {
-    if (this != &o) {
-        if (n_ != kCerrado) ::close(static_cast<int>(n_));
-        n_ = o.n_;
-        creado_ = o.creado_;
-        o.n_ = kCerrado;
-    }
-    return *this;
+void ArchivoAbierto::Cerrar(Nativo n) {
+    if (n != kCerrado) ::close(static_cast<int>(n));
 }
 
 bool ArchivoAbierto::Escribir(std::string_view texto) {

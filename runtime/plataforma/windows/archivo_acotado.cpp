@@ -117,18 +117,8 @@ HANDLE Abrir(const std::string& ruta, DWORD acceso, DWORD disposicion, SECURITY_
 
 }  // namespace
 
-ArchivoAbierto::~ArchivoAbierto() {
-    if (n_ != kCerrado) ::CloseHandle(reinterpret_cast<HANDLE>(n_));
-}
-
-ArchivoAbierto& ArchivoAbierto::operator=(ArchivoAbierto&& o) noexcept {
-    if (this != &o) {
-        if (n_ != kCerrado) ::CloseHandle(reinterpret_cast<HANDLE>(n_));
-        n_ = o.n_;
-        creado_ = o.creado_;
-        o.n_ = kCerrado;
-    }
-    return *this;
+void ArchivoAbierto::Cerrar(Nativo n) {
+    if (n != kCerrado) ::CloseHandle(reinterpret_cast<HANDLE>(n));
 }
 
 bool ArchivoAbierto::Escribir(std::string_view texto) {
