@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* kTabla = "V_TA_CPTE";
 
-bool ContieneSinCaso(const std::string& texto, const std::string& buscado) {
-    return Mayusculas(texto).find(Mayusculas(buscado)) != std::string::npos;
-}
-
 // The first character of a UTF-8 text (a letter may be an accented one).
 std::string PrimerCaracter(const std::string& t) {
     if (t.empty()) return "";

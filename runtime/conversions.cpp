@@ -311,6 +311,10 @@ bool IgualesSinCaso(std::string_view a, std::string_view b) {
     return std::memcmp(x, y, a.size()) == 0;
 }
 
+bool ContieneSinCaso(std::string_view texto, std::string_view buscado) {
+    return Mayusculas(texto).find(Mayusculas(buscado)) != std::string::npos;
+}
+
 std::string DoblarComillas(std::string_view s) {
     std::string r;
     r.reserve(s.size());

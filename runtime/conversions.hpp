@@ -47,6 +47,7 @@ Fecha AhoraLocal();
 std::string EntradaTraza(const char* que, const std::string& sql, const std::string& resultado);
 std::string Mayusculas(std::string_view s);  // ASCII and the Spanish accented letters
 bool IgualesSinCaso(std::string_view a, std::string_view b);
+bool ContieneSinCaso(std::string_view texto, std::string_view buscado);  // under Mayusculas
 // Doubles every single quote, for a text that goes between single quotes in a statement.
 std::string DoblarComillas(std::string_view s);
 // `largo` characters from `desde` (0-based), or fewer; nothing past the end.

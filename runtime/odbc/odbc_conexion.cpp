@@ -25,17 +25,6 @@ SQLPOINTER Entero(SQLULEN n) {
     return reinterpret_cast<SQLPOINTER>(n);
 }
 
-bool ContieneSinCaso(std::string_view s, std::string_view parte) {
-    for (size_t i = 0; i + parte.size() <= s.size(); ++i) {
-        size_t k = 0;
-        while (k < parte.size() && std::tolower(static_cast<unsigned char>(s[i + k])) ==
-                                       std::tolower(static_cast<unsigned char>(parte[k])))
-            ++k;
-        if (k == parte.size()) return true;
-    }
-    return false;
-}
-
 // Raises the first refusal of `errores` (or a generic one) as the platform's failure.
 [[noreturn]] void LanzarPrimera(const std::vector<ErrorBD>& errores) {
     for (const ErrorBD& e : errores)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/odbc/odbc_interno.hpp"
 #include "runtime/odbc/odbc_texto.hpp"
@@ -56,23 +57,9 @@ bool Anotar(const std::vector<Diagnostico>& ds, std::vector<ErrorBD>& destino) {
     return error;
 }
 
-namespace {
-
-bool Contiene(std::string_view s, std::string_view parte) {
-    if (parte.size() > s.size()) return false;
-    for (size_t i = 0; i + parte.size() <= s.size(); ++i) {
-        size_t k = 0;
-        while (k < parte.size() && std::tolower(static_cast<unsigned char>(s[i + k])) == parte[k]) ++k;
-        if (k == parte.size()) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 Lectura LecturaDe(SQLSMALLINT tipoSql, std::string_view nombreTipo) {
     // The SQL Server driver reports money as a decimal of scale 4; only its name tells it apart.
-    if (Contiene(nombreTipo, "money")) return Lectura::Moneda;
+    if (ContieneSinCaso(nombreTipo, "money")) return Lectura::Moneda;
     switch (tipoSql) {
         case SQL_BIT:
             return Lectura::Logico;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/lexico.hpp"
 
@@ -15,14 +16,6 @@ std::string Recortado(std::string_view s) {
     while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
     while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
     return std::string(s.substr(a, b - a));
-}
-
-bool Iguales(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // One "key=value" attribute of a connection string, as positions in it.
@@ -82,7 +75,7 @@ std::string OcultarClave(std::string_view cadena) {
     size_t i = 0;
     while (i < cadena.size()) {
         const Atributo a = LeerAtributo(cadena, i);
-        if (a.tieneIgual && (Iguales(a.clave, "PWD") || Iguales(a.clave, "Password"))) {
+        if (a.tieneIgual && (IgualesSinCaso(a.clave, "PWD") || IgualesSinCaso(a.clave, "Password"))) {
             r.append(cadena.substr(i, a.inicioValor - i));
             r.append("***");
             r.append(cadena.substr(a.finValor, a.fin - a.finValor));
@@ -99,7 +92,7 @@ std::string AtributoCadena(std::string_view cadena, std::string_view clave) {
     size_t i = 0;
     while (i < cadena.size()) {
         const Atributo a = LeerAtributo(cadena, i);
-        if (a.tieneIgual && Iguales(a.clave, clave)) {
+        if (a.tieneIgual && IgualesSinCaso(a.clave, clave)) {
             std::string v = Recortado(cadena.substr(a.inicioValor, a.finValor - a.inicioValor));
             if (v.size() >= 2 && v.front() == '{' && v.back() == '}') {
                 std::string sin;
