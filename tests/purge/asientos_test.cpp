@@ -159,20 +159,6 @@ TEST_F(Asientos_, UnGrupoSiempreRechazadoDejaLaPasadaSinConsolidarYLoDice) {
     EXPECT_EQ(espia->NivelTransaccion(), 0);
 }
 
-TEST_F(Asientos_, SinDatosHastaElCorteOTablaVacia) {
-    Tipos();
-    Ejercicios();
-    Correr("02/03/2021");  // empty table: nothing shown, nothing written
-    EXPECT_TRUE(op.Mensajes().empty());
-    EXPECT_TRUE(host.leyendas.empty());
-    Entrada("FC", "00000001", "1.1.01", "D", 100, "05/03/2021");
-    Correr("02/03/2021");
-    EXPECT_EQ(host.leyendas, std::vector<std::string>{"No hay datos 100%"});
-    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS"), 1);
-    EXPECT_TRUE(espia->Con("TC = 'FP'").empty());  // the call ended before pass 2
-    EXPECT_FALSE(host.hayError);
-}
-
 TEST_F(Asientos_, FaltaFPPeroNoCC) {
     Datos();
     Sql("DELETE FROM V_TA_CPTE WHERE CODIGO = 'FP'");
@@ -335,29 +321,6 @@ TEST_F(Asientos_, UnRefechadoRechazadoSeInforma) {
     EXPECT_TRUE(Contiene(m[0], "03/03/2021")) << m[0];
     for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");
     EXPECT_EQ(espia->NivelTransaccion(), 0);
-}
-
-TEST_F(Asientos_, SucursalSinCuatroCaracteresONumeroAgotadoTerminanConMensaje) {
-    Datos();
-    Sql("UPDATE V_TA_CPTE SET X_SUC_DEFAULT = 12345 WHERE CODIGO = 'CC'");
-    Correr("02/03/2021");
-    EXPECT_TRUE(host.hayError);
-    ASSERT_EQ(op.Mensajes().size(), 1u);
-    EXPECT_TRUE(Contiene(op.Mensajes()[0], "COMPROBANTE CC")) << op.Mensajes()[0];
-    EXPECT_TRUE(Resumen(false).empty());
-    EXPECT_TRUE(espia->Con("GROUP BY").empty());
-
-    Sql("UPDATE V_TA_CPTE SET X_SUC_DEFAULT = 1 WHERE CODIGO = 'CC'");
-    host.hayError = false;
-    op.Olvidar();
-    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA) VALUES "
-        "('1', 'CC', '0001', '99999999', 'X', 'D', 1, '01/01/2023')");
-    Correr("02/03/2021");
-    EXPECT_TRUE(host.hayError);
-    ASSERT_EQ(op.Mensajes().size(), 1u);
-    EXPECT_TRUE(Contiene(op.Mensajes()[0], "99999999")) << op.Mensajes()[0];
-    EXPECT_TRUE(Resumen(false).empty());
-    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE LENGTH(NUMERO) > 8"), 0);
 }
 
 TEST_F(Asientos_, ElNumeroSigueAlMayorDelTipo) {

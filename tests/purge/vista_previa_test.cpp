@@ -188,28 +188,31 @@ TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCo
             "VALUES ('1', 'CC', '0001', '" +
             numero + "', 'X', 'D', 1, '" + fecha + "')");
     };
+    const auto ajeno = [this] {
+        Sql("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
+            "('DEPURACION_EN_CURSO_CC', '000100000077X', '31/12/2020', 'DATOS')");
+    };
     struct Caso {
         const char* nombre;
         std::function<void()> preparar;
         const char* motivo;     // part of what the preview says, and the journal with it
         const char* resultado;  // the consolidation's outcome in the journal
+        const char* dialogo;    // part of the run's one message box ("": none)
+        bool error;             // the run reports an error
+        const char* leyenda;    // the progress bar's ("": none)
     };
     const Caso casos[] = {
-        {"sin tipo CC", [&] { Tipos(false, true); }, "falta el codigo CC", resultado::kNoEjecutada},
+        {"sin tipo CC", [&] { Tipos(false, true); }, "falta el codigo CC", resultado::kNoEjecutada,
+         "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO CC PARA SALDO INICIAL...", false, ""},
         {"sucursal de cinco", [&] { Tipos(true, true, 12345); }, "(se obtuvo '12345')",
-         resultado::kNoEjecutada},
+         resultado::kNoEjecutada, "COMPROBANTE CC PARA SALDO INICIAL (SE OBTUVO '12345')", true, ""},
         {"numero agotado", [&] { Tipos(), cc("99999999", "01/01/2023"); }, "ya llego al numero 99999999",
-         resultado::kNoEjecutada},
-        {"tabla vacia", [&] { Tipos(); }, "no hay asientos", resultado::kOmitida},
+         resultado::kNoEjecutada, "YA LLEGO AL NUMERO 99999999", true, ""},
+        {"tabla vacia", [&] { Tipos(); }, "no hay asientos", resultado::kOmitida, "", false, ""},
         {"todo despues", [&] { Tipos(), cc("00000001", "05/03/2021"); }, "no hay asientos hasta la fecha",
-         resultado::kOmitida},
-        {"registro ajeno",
-         [&] {
-             Tipos(), cc("00000077", "01/01/2021");
-             Sql("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
-                 "('DEPURACION_EN_CURSO_CC', '000100000077X', '31/12/2020', 'DATOS')");
-         },
-         "DEPURACION INTERRUMPIDA", resultado::kNoEjecutada},
+         resultado::kOmitida, "", false, "No hay datos 100%"},
+        {"registro ajeno", [&] { Tipos(), cc("00000077", "01/01/2021"), ajeno(); }, "DEPURACION INTERRUMPIDA",
+         resultado::kNoEjecutada, "DEPURACION INTERRUMPIDA", true, ""},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -225,13 +228,26 @@ TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCo
         EXPECT_TRUE(Contiene(p.motivo, c.motivo)) << p.motivo;
         EXPECT_FALSE(v.pasadas[1].correria);
         EXPECT_EQ(v.pasadas[1].motivo, "la pasada anterior termina la consolidacion");
+
         const auto asientos = [this] {
             return Uno("SELECT COUNT(*) || ';' || TOTAL(IMPORTE) FROM MV_ASIENTOS").ATexto();
         };
         const std::string antes = asientos();
+        op.Olvidar();
+        espia->sentencias.clear();
+        host.hayError = false;
+        host.leyendas.clear();
         host.casillas[0] = host.casillas[2] = false;
         CorrerConDiario("02/03/2021");
         EXPECT_EQ(asientos(), antes) << "the run stops where the preview said";
+        EXPECT_TRUE(espia->Con("'Depuracion' AS detalle").empty()) << "no date walked";
+        EXPECT_TRUE(espia->Con("TC = 'FP'").empty()) << "the run ended before the second pass";
+        EXPECT_EQ(host.hayError, c.error);
+        EXPECT_EQ(host.leyendas,
+                  *c.leyenda ? std::vector<std::string>{c.leyenda} : std::vector<std::string>{});
+        const auto m = op.Mensajes();
+        ASSERT_EQ(m.size(), *c.dialogo ? 1u : 0u);
+        for (const auto& t : m) EXPECT_TRUE(Contiene(t, c.dialogo)) << t;
         const auto& u = diario->Unidades();
         const auto purga = std::find_if(u.begin(), u.end(), [](const UnidadDiario& x) {
             return x.purga == Purga::Asientos && x.tipo == TipoUnidad::Purga;
