@@ -94,6 +94,10 @@ class Conexion {
     // Called between the short waits for another program's lock on the database, on the thread
     // that waits (empty: none); an engine whose waits happen in the server ignores it.
     virtual void FijarAlEsperarBloqueo(std::function<void()> f) { (void)f; }
+    // Called now and then while a statement runs, on its thread (empty: none), so that a window
+    // stays painted through a long count; it must not use this connection. An engine that cannot
+    // call back during a statement ignores it.
+    virtual void FijarAlProgresar(std::function<void()> f) { (void)f; }
 
     // While `diferir`, commits need not wait for the disk one by one where the engine keeps each
     // of them atomic anyway (the embedded engine's write-ahead log): a crash loses the last ones

@@ -115,7 +115,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     Depuracion& Purgas() { return depuracion_; }
     int IndiceCampo() const { return indiceCampo_; }
     bool EnCorrida() const { return enCorrida_; }
-    bool Esperando() const { return esperando_; }  // inside EsperarSinEntrada
+    bool Esperando() const { return esperando_; }    // inside EsperarSinEntrada
+    bool Calculando() const { return calculando_; }  // inside Calcular
     // The background of txtFields(indice) as 0x00BBGGRR.
     std::uint32_t ColorCampo(int indice) const;
 
@@ -137,6 +138,10 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();
+    // A count that may take seconds on years of entries (the preview): the window stays painted,
+    // names `que` in the status bar and shows the wait cursor; input waits until it ends, and a
+    // close asked meanwhile is carried out then.
+    void Calcular(const std::string& que, const std::function<void()>& trabajo);
     // The question before GRABAR deletes anything, with the preview's figures: true for "Sí".
     bool ConfirmarCorrida();
     // Database open and a valid date, or the operator is told why not: `que` "depurar", ...
@@ -154,6 +159,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     int indiceCampo_ = 0;
     bool enCorrida_ = false;
     bool esperando_ = false;
+    bool calculando_ = false;
+    bool cerrarTrasCalculo_ = false;
     bool atendiendo_ = false;  // a question asked during a long step is open
     std::string pasoLargo_;
     bool pasoInterrumpible_ = true;

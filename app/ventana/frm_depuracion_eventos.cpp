@@ -258,6 +258,11 @@ bool FrmDepuracion::Form_KeyDown(int codigoTecla, int) {
 
 void FrmDepuracion::Form_Unload() {
     if (descargada_) return;
+    if (calculando_) {
+        // The count runs inside the database's call: the window closes once it returns.
+        cerrarTrasCalculo_ = true;
+        return;
+    }
     if (enCorrida_) {
         PedirCierreEnCorrida();
         return;

@@ -1,7 +1,9 @@
 // FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
 #include <cmath>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/ventana/confirmacion.hpp"
@@ -49,13 +51,46 @@ bool FrmDepuracion::ConfirmarCorrida() {
     v.temporales = Casilla(kCasillaTemporales);
     std::string aviso;
     try {
-        v = CalcularVistaPrevia(s_, TextoFecha(), v.stock, v.asientos, v.temporales);
+        Calcular("Calculando lo que hará la depuración...",
+                 [&] { v = CalcularVistaPrevia(s_, TextoFecha(), v.stock, v.asientos, v.temporales); });
     } catch (const std::exception& e) {
         aviso = e.what();  // still asked: the run reports its own refusals
     }
+    if (cerrarTrasCalculo_) return false;  // closed meanwhile: nothing is asked, nothing runs
     const std::string ultima = Cfg(s_, "FECHAULTIMADEPURACION");
     const auto copia = chkCopia_->isChecked() ? std::optional<std::string>(carpetaCopia_) : std::nullopt;
     return s_.operador.Confirmar(TextoConfirmacion(v, ultima, copia, aviso), "Confirmar la depuración");
+}
+
+void FrmDepuracion::Calcular(const std::string& que, const std::function<void()>& trabajo) {
+    if (!s_.datos.EstaConectado()) return trabajo();
+    Conexion& cn = s_.datos.Conexion_();
+    QLabel* panel = sbStatusBar_->Panel("MENSAJE");
+    struct Marca {
+        FrmDepuracion& f;
+        Conexion& cn;
+        QLabel* panel;
+        QString antes;
+        Marca(FrmDepuracion& x, Conexion& c, QLabel* p, const std::string& que) : f(x), cn(c), panel(p) {
+            f.calculando_ = true;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            if (panel) antes = panel->text(), panel->setText(Q(que));
+            // Painting and timers only: a click now would start a second count inside this one.
+            cn.FijarAlProgresar([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        ~Marca() {
+            cn.FijarAlProgresar({});
+            if (panel) panel->setText(antes);
+            QApplication::restoreOverrideCursor();
+            f.calculando_ = false;
+            if (f.cerrarTrasCalculo_) QMetaObject::invokeMethod(&f, &QWidget::close, Qt::QueuedConnection);
+        }
+        Marca(const Marca&) = delete;
+        Marca& operator=(const Marca&) = delete;
+    };
+    const Marca marca(*this, cn, panel, que);
+    trabajo();
 }
 
 void FrmDepuracion::VistaPrevia() {
@@ -64,14 +99,17 @@ void FrmDepuracion::VistaPrevia() {
     if (!ListoPara("calcular la vista previa")) return;
     std::string texto;
     try {
-        texto = HtmlVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(kCasillaStock),
+        Calcular("Calculando la vista previa...", [&] {
+            texto =
+                HtmlVistaPrevia(CalcularVistaPrevia(s_, TextoFecha(), Casilla(kCasillaStock),
                                                     Casilla(kCasillaAsientos), Casilla(kCasillaTemporales)));
+        });
     } catch (const std::exception& e) {
         s_.operador.Mensaje(std::string("No se pudo calcular la vista previa: ") + e.what(),
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
         return;
     }
-    dlgVistaPrevia_->Mostrar("Vista previa", texto);
+    if (!cerrarTrasCalculo_) dlgVistaPrevia_->Mostrar("Vista previa", texto);
 }
 
 }  // namespace dep

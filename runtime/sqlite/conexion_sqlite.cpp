@@ -204,6 +204,26 @@ int ConexionSqlite::Ocupada(void* p, int intento) {
     return 1;
 }
 
+void ConexionSqlite::FijarAlProgresar(std::function<void()> f) {
+    // Some thousands of virtual machine steps take well under a millisecond.
+    constexpr int kInstrucciones = 20000;
+    alProgresar_ = std::move(f);
+    ultimoProgreso_ = {};
+    if (alProgresar_)
+        sqlite3_progress_handler(db_, kInstrucciones, &ConexionSqlite::Progreso, this);
+    else
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+}
+
+int ConexionSqlite::Progreso(void* p) {
+    auto* cn = static_cast<ConexionSqlite*>(p);
+    const auto ahora = std::chrono::steady_clock::now();
+    if (ahora - cn->ultimoProgreso_ < std::chrono::milliseconds(30)) return 0;
+    cn->ultimoProgreso_ = ahora;
+    cn->alProgresar_();
+    return 0;  // never interrupts the statement
+}
+
 // In a write-ahead log each commit is one appended record that a crash either keeps whole or loses
 // whole, so synchronous=NORMAL keeps every commit atomic and only defers its sync to the disk. A
 // rollback journal needs FULL for that, and keeps it.

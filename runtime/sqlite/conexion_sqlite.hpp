@@ -58,11 +58,13 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     std::vector<std::string> PlanDeConsulta(const std::string& tsql);
 
     void FijarAlEsperarBloqueo(std::function<void()> f) override { alEsperar_ = std::move(f); }
+    void FijarAlProgresar(std::function<void()> f) override;
 
   private:
     struct Contexto;
     // The busy handler: the busy time-out's wait in short sleeps, with alEsperar_ between them.
     static int Ocupada(void* cn, int intento);
+    static int Progreso(void* cn);  // the progress handler: alProgresar_ at most every few ms
 
     ConexionSqlite(sqlite3* db, const AjustesConexion& a);
     class Lote;
@@ -93,6 +95,8 @@ class ConexionSqlite final : public Conexion, private sqlite::Esquema {
     int esperaBloqueo_ = 0;  // ms
     std::chrono::steady_clock::time_point inicioEspera_{};
     std::function<void()> alEsperar_;
+    std::function<void()> alProgresar_;
+    std::chrono::steady_clock::time_point ultimoProgreso_{};
     std::string ruta_, nombreBase_, usuario_, baseAdmin_;
     ArchivoAbierto traza_;
     std::unordered_map<std::string, sqlite::SentenciaGuardada> sentencias_;

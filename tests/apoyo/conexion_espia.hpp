@@ -56,6 +56,7 @@ class ConexionEspia : public Conexion {
     void FijarAlEsperarBloqueo(std::function<void()> f) override {
         real_->FijarAlEsperarBloqueo(std::move(f));
     }
+    void FijarAlProgresar(std::function<void()> f) override { real_->FijarAlProgresar(std::move(f)); }
     void DiferirSincronizacion(bool d) override { real_->DiferirSincronizacion(d); }
     void Sincronizar() override { real_->Sincronizar(); }
     std::string NombreServidor() const override { return real_->NombreServidor(); }

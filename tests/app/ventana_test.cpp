@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "apoyo.hpp"
@@ -94,6 +95,38 @@ class VentanaTest : public QObject {
         QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
         QCOMPARE(b.w->Label2(0).text(), QString());
         QVERIFY(!b.w->DlgResumen().isVisible());
+    }
+
+    // The count before the question keeps the window painted and says so; a close asked during
+    // it waits for it and then closes, without asking or running anything.
+    void laCuentaAntesDePreguntarNoCongelaLaVentana() {
+        for (const bool cerrar : {false, true}) {
+            Banco b;
+            SoloCasilla(*b.w, 1);
+            b.w->txtFields(0).setText("31/12/2021");
+            const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+            b.op.Olvidar();
+            b.op.respuestasConfirmar.push_back(false);
+            QString durante;
+            bool cursor = false;
+            // The first timer runs when the count starts; the one it posts, only while a statement runs.
+            QTimer::singleShot(0, [&] {
+                QTimer::singleShot(0, [&] {
+                    if (!b.w->Calculando()) return;
+                    durante = b.w->SbStatusBar().Panel("MENSAJE")->text();
+                    cursor = QApplication::overrideCursor() != nullptr;
+                    if (cerrar) b.w->close();
+                });
+            });
+            b.w->UtilKit1().Pulsar("GRABAR");
+            QCOMPARE(durante, QString::fromUtf8("Calculando lo que hará la depuración..."));
+            QVERIFY(cursor);
+            QVERIFY(!QApplication::overrideCursor());
+            QCOMPARE(b.op.llamadas.size(), cerrar ? std::size_t{0} : std::size_t{1});
+            QCoreApplication::processEvents();
+            QCOMPARE(b.terminado, cerrar ? 1 : 0);
+            QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+        }
     }
 
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
