@@ -75,12 +75,16 @@ void FrmDepuracion::Calcular(const std::string& que, const std::function<void()>
             f.calculando_ = true;
             QApplication::setOverrideCursor(Qt::WaitCursor);
             if (panel) antes = panel->text(), panel->setText(Q(que));
-            // Painting and timers only: a click now would start a second count inside this one.
-            cn.FijarAlProgresar([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+            // Painting and timers only, during a long statement or a wait for another program's
+            // write lock (the count's numbering writes): a click now would start a second count.
+            const auto pintar = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+            cn.FijarAlProgresar(pintar);
+            cn.FijarAlEsperarBloqueo(pintar);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
         ~Marca() {
             cn.FijarAlProgresar({});
+            cn.FijarAlEsperarBloqueo({});
             if (panel) panel->setText(antes);
             QApplication::restoreOverrideCursor();
             f.calculando_ = false;

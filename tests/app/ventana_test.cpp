@@ -18,6 +18,7 @@
 #include "app/ventana/util_kit.hpp"
 #include "purge/vista_previa.hpp"
 #include "runtime/conversions.hpp"
+#include "tests/apoyo/conexion_espia.hpp"
 
 using namespace dep;
 using Tipo = OperadorGuionado::Tipo;
@@ -127,6 +128,42 @@ class VentanaTest : public QObject {
             QCOMPARE(b.terminado, cerrar ? 1 : 0);
             QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
         }
+    }
+
+    // The preview's numbering waits for another program's write lock with the window painted: the
+    // other program, told by the window's timer, lets go, and the preview is shown.
+    void laVistaPreviaEsperaElBloqueoDeOtroProgramaPintada() {
+        Banco b;
+        // The count's transaction begins where it waits for the lock.
+        struct Espia : prueba::ConexionEspia {
+            using ConexionEspia::ConexionEspia;
+            bool empezada = false;
+            void BeginTrans() override {
+                empezada = true;
+                ConexionEspia::BeginTrans();
+            }
+        };
+        auto espia = std::make_shared<Espia>(b.cn);
+        b.cn = espia;
+        b.datos = std::make_unique<DataServices>(b.cn, b.op);
+        b.s = std::make_unique<Servicios>(Servicios{*b.datos, b.formularios, b.consultas, b.op});
+        b.NuevaVentana();
+        b.w->txtFields(0).setText("31/12/2021");
+        demo::Bd otro(b.base);
+        otro.Ejecutar("BEGIN IMMEDIATE");
+        bool soltado = false;
+        QTimer reloj;
+        QObject::connect(&reloj, &QTimer::timeout, [&] {
+            if (!espia->empezada || soltado || !b.w->Calculando()) return;
+            otro.Ejecutar("COMMIT");
+            soltado = true;
+        });
+        reloj.start(10);
+        b.op.Olvidar();
+        b.w->CmdVistaPrevia().click();
+        QVERIFY(soltado);
+        QVERIFY2(b.op.Mensajes().empty(), b.op.Mensajes().empty() ? "" : b.op.Mensajes()[0].c_str());
+        QVERIFY(b.w->DlgVistaPrevia().isVisible());
     }
 
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
