@@ -261,6 +261,8 @@ void FrmDepuracion::Form_Unload() {
     if (calculando_) {
         // The count runs inside the database's call: the window closes once it returns.
         cerrarTrasCalculo_ = true;
+        if (QLabel* m = sbStatusBar_->Panel("MENSAJE"))
+            m->setText("El programa se cerrará al terminar el cálculo...");
         return;
     }
     if (enCorrida_) {

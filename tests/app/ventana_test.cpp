@@ -116,11 +116,14 @@ class VentanaTest : public QObject {
                     if (!b.w->Calculando()) return;
                     durante = b.w->SbStatusBar().Panel("MENSAJE")->text();
                     cursor = QApplication::overrideCursor() != nullptr;
-                    if (cerrar) b.w->close();
+                    if (!cerrar) return;
+                    b.w->close();
+                    durante = b.w->SbStatusBar().Panel("MENSAJE")->text();
                 });
             });
             b.w->UtilKit1().Pulsar("GRABAR");
-            QCOMPARE(durante, QString::fromUtf8("Calculando lo que hará la depuración..."));
+            QCOMPARE(durante, QString::fromUtf8(cerrar ? "El programa se cerrará al terminar el cálculo..."
+                                                       : "Calculando lo que hará la depuración..."));
             QVERIFY(cursor);
             QVERIFY(!QApplication::overrideCursor());
             QCOMPARE(b.op.llamadas.size(), cerrar ? std::size_t{0} : std::size_t{1});
