@@ -311,7 +311,7 @@ TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
             antesDelCommit = Cuenta(base, registro) == 1;
         }
         ASSERT_TRUE(antesDelCommit) << cuando << ": in five tries the kill never came before the commit";
-        const Salida s = Programa(Consolidacion(base), {"TEMP=" + c.Ruta().string()});
+        const Salida s = ProgramaEn(c, Consolidacion(base));
         EXPECT_EQ(s.estado, 0) << cuando << "\n" << s.out << s.err;
         RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
         EXPECT_EQ(Cuenta(base, registro), 0) << cuando;

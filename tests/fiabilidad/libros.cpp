@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
@@ -174,6 +175,31 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
     s.out = Leer(c / "out");
     s.err = Leer(c / "err");
     return s;
+}
+
+Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args, std::vector<std::string> entorno) {
+    entorno.push_back("TEMP=" + c.Ruta().string());
+    return Programa(args, entorno);
+}
+
+std::string DemoEn(const Carpeta& c, long long asientos) {
+    const std::string base = c / "demo.db";
+    Demo(base, asientos);
+    return base;
+}
+
+bool FechaGrabada(const std::string& base, const std::string& fecha) {
+    return Cuenta(
+               base,
+               "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR = '" +
+                   fecha + "'") == 1;
+}
+
+std::string ClaveResumenCC(const std::string& base) {
+    const auto f = demo::Bd(base).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    return f.empty() ? std::string() : f[0][0];
 }
 
 std::string PorQueNoMonta() {

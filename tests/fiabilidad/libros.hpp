@@ -48,6 +48,17 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
 
 std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
 
+class Carpeta;
+// Programa with the temporary folder (KSERR.LOG, the default journal) in `c`.
+Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args,
+                  std::vector<std::string> entorno = {});
+// A demo file "demo.db" of `asientos` entries in `c`; its path.
+std::string DemoEn(const Carpeta& c, long long asientos);
+// Whether TA_CONFIGURACION holds `fecha` (dd/mm/yyyy) as the last purge's date.
+bool FechaGrabada(const std::string& base, const std::string& fecha);
+// The key (branch, number, letter) of a CC summary voucher, "" when there is none.
+std::string ClaveResumenCC(const std::string& base);
+
 // The console program started in the background with `args` and the extra environment
 // `entorno`, its output dropped; killed with the object unless Esperar() gave its exit status.
 class EnSegundoPlano : public prueba::Proceso {
