@@ -40,13 +40,10 @@ TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraT
     Carpeta c;
     const std::string base = DemoEn(c, 2000);
     const Sumas originales = Originales(base, "2021-10-31");
-    const fs::path pausa = c / "pausa";
-    std::ofstream(pausa) << "\n";
     // Held between two dates of its walk: its summary voucher stands on the day after the cut-off.
-    EnSegundoPlano primera(
-        {"--hasta", "31/10/2021", "--asientos", "--base", base},
-        {"DEPURACION_PAUSA=" + pausa.string(), "DEPURACION_PAUSA_CEDIDA=20", "TEMP=" + c.Ruta().string()});
-    ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+    Retenida primera(c, {"--hasta", "31/10/2021", "--asientos", "--base", base},
+                     {"DEPURACION_PAUSA_CEDIDA=20"});
+    ASSERT_TRUE(primera.EnPausa());
     const std::string antes = Huella(base);
     ASSERT_GT(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion'"), 0);
     const std::string clave = ClaveResumenCC(base);
@@ -67,7 +64,7 @@ TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraT
     EXPECT_EQ(previa.estado, 0) << previa.err;
     EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << previa.out;
 
-    fs::remove(pausa);
+    primera.Soltar();
     EXPECT_EQ(primera.Esperar(), 0);
     Cuadra(base, originales, "2021-10-31", "tras la corrida retenida");
     EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE LIKE 'DEPURACION_EN_CURSO%'"),
@@ -98,18 +95,13 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         const std::string base = DemoEn(c, 600);
         const long long aux = Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP");
         ASSERT_GT(aux, 0);
-        const fs::path pausa = c / "pausa";
-        std::ofstream(pausa) << "\n";
         std::vector<std::string> args = {"--hasta", "30/06/2021", "--base", base, "--formato", "json"};
         for (const auto& a : k.extra) args.push_back(a == "copias" ? c / "copias" : a);
-        std::vector<std::string> entorno = {"DEPURACION_PAUSA=" + pausa.string(),
-                                            "TEMP=" + c.Ruta().string()};
-        entorno.insert(entorno.end(), k.pausa.begin(), k.pausa.end());
         const std::string antes = Huella(base);
-        EnSegundoPlano corrida(args, entorno);
-        ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+        Retenida corrida(c, args, k.pausa);
+        ASSERT_TRUE(corrida.EnPausa());
         corrida.Interrumpir();
-        fs::remove(pausa);
+        corrida.Soltar();
         EXPECT_EQ(corrida.Esperar(), 1);
         EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";
         EXPECT_FALSE(FechaGrabada(base, "30/06/2021"));

@@ -202,6 +202,26 @@ std::string ClaveResumenCC(const std::string& base) {
     return f.empty() ? std::string() : f[0][0];
 }
 
+namespace {
+std::vector<std::string> EntornoRetenido(const Carpeta& c, std::vector<std::string> entorno) {
+    std::ofstream(c / "pausa") << "\n";
+    entorno.insert(entorno.end(), {"DEPURACION_PAUSA=" + (c / "pausa"), "TEMP=" + c.Ruta().string()});
+    return entorno;
+}
+}  // namespace
+
+Retenida::Retenida(const Carpeta& c, const std::vector<std::string>& args,
+                   const std::vector<std::string>& entorno)
+    : EnSegundoPlano(args, EntornoRetenido(c, entorno)), pausa_(c / "pausa") {}
+
+bool Retenida::EnPausa() const {
+    return EsperarArchivo(pausa_ + ".en-pausa");
+}
+
+void Retenida::Soltar() const {
+    std::filesystem::remove(pausa_);
+}
+
 std::string PorQueNoMonta() {
 #ifdef __linux__
     return ::geteuid() == 0 ? std::string() : "montar un tmpfs pequeño requiere ser root";

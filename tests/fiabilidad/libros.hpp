@@ -93,4 +93,16 @@ class Carpeta : public prueba::Carpeta {
     Carpeta() : prueba::Carpeta("dep-fiab") {}
 };
 
+// The console started in the background in `c` (its temporary folder) and held at the pause file
+// c/"pausa", where the extra `entorno` says; Soltar() lets it go on.
+class Retenida : public EnSegundoPlano {
+  public:
+    Retenida(const Carpeta& c, const std::vector<std::string>& args, const std::vector<std::string>& entorno);
+    bool EnPausa() const;  // whether it reached the pause within a minute
+    void Soltar() const;
+
+  private:
+    std::string pausa_;
+};
+
 }  // namespace dep::fiabilidad
