@@ -76,18 +76,15 @@ class SqliteSentencias : public ::testing::Test {
   protected:
     void SetUp() override {
         cn_ = b_.Abrir();
+        const std::string alta =
+            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
+            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\nVALUES ";
         cn_->Execute(
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('1101','FC','0001','00000010','A','D',100.5,'1',1,NULL,'    ','01','', "
-            "'30/12/2020',0,0)\r\n"
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('1101','fc','0001','00000011','A','D',20,'1',1,NULL,'','01','','31/12/2020 "
-            "10:30:00',0,0)\r\n"
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('2101','FP','0002','00000005','X','H',7,'1',1,'B1','','01','','01/01/2021',0,0)");
+            alta +
+            "('1101','FC','0001','00000010','A','D',100.5,'1',1,NULL,'    ','01','', '30/12/2020',0,0)\r\n" +
+            alta +
+            "('1101','fc','0001','00000011','A','D',20,'1',1,NULL,'','01','','31/12/2020 10:30:00',0,0)\r\n" +
+            alta + "('2101','FP','0002','00000005','X','H',7,'1',1,'B1','','01','','01/01/2021',0,0)");
     }
     BaseTemporal b_{kEsquemaAsientos};
     std::shared_ptr<ConexionSqlite> cn_;
