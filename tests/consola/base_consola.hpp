@@ -72,6 +72,12 @@ class Consola : public ::testing::Test {
         if (p && sqlite3_step(p.get()) == SQLITE_ROW) n = sqlite3_column_int64(p.get(), 0);
         return n;
     }
+    // Whether the run stored `fecha` as the last purge's date.
+    bool FechaGrabada(const std::string& fecha) {
+        return Uno("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR = "
+                   "'" +
+                   fecha + "'") == 1;
+    }
     std::filesystem::path carpeta;
     std::string base;
     std::ostringstream out, err;
