@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     Pedido p;
     if (!Leer(argc, argv, p)) {
         std::fprintf(stderr,
-                     "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] "
-                     "[--resumen R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
+                     "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] [--resumen "
+                     "R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
         return 2;
     }
     QTimer respuestas;

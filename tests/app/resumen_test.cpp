@@ -170,10 +170,10 @@ class ResumenTest : public QObject {
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
         // What to do comes first; the consolidation that stopped half-way is no "Hecha".
-        QVERIFY2(resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021 para "
-                               "completarla\n",
-                               0) == 0,
-                 resumen.c_str());
+        QVERIFY2(
+            resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021 para completarla\n",
+                          0) == 0,
+            resumen.c_str());
         QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabó la fecha de última depuración"),
                  resumen.c_str());
         QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Cancelada"})), resumen.c_str());

@@ -308,8 +308,8 @@ class VentanaTest : public QObject {
                 QCOMPARE(b.terminado, 0);
                 b.w->DlgResumen().reject();
                 QCOMPARE(b.terminado, 1);
-                QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND "
-                                "DETALLE = 'Depuracion'") == "0");
+                QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND DETALLE = "
+                                "'Depuracion'") == "0");
             }
         }
     }
@@ -321,11 +321,11 @@ class VentanaTest : public QObject {
     void pasoDeStockLargoContestaCancelarYCerrar() {
         Banco b;
         demo::Bd(b.base).Ejecutar(
-            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-            "i + 1 FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE "
-            "LENTO_HECHO (I INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT "
-            "EXISTS (SELECT 1 FROM LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT "
-            "SUM(a.I * b.I + c.I) FROM LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
+            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+            "FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE LENTO_HECHO (I "
+            "INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT EXISTS (SELECT 1 FROM "
+            "LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT SUM(a.I * b.I + c.I) FROM "
+            "LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
         b.w->show();
         SoloCasilla(*b.w, 0);
         b.w->ChkStock(1).setChecked(true);

@@ -16,9 +16,8 @@ class ConfiguracionBD : public ::testing::Test {
     void SetUp() override {
         bd.Crudo(
             "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo, PoliticaNegocio) VALUES "
-            "('FECHAULTIMADEPURACION', '31/12/2019', 'previo', 'DATOS', 0),"
-            "('[FECHA HASTA]', '30/06/2020', NULL, 'DATOS', 0),"
-            "('THEME', '   ', NULL, 'VISUAL', 0);");
+            "('FECHAULTIMADEPURACION', '31/12/2019', 'previo', 'DATOS', 0),('[FECHA HASTA]', '30/06/2020', "
+            "NULL, 'DATOS', 0),('THEME', '   ', NULL, 'VISUAL', 0);");
     }
     std::string Campo(const std::string& col, const std::string& clave) {
         return bd.Uno("SELECT " + col + " FROM TA_CONFIGURACION WHERE CLAVE = '" + clave + "'")

@@ -37,8 +37,7 @@ TEST_F(TrataErrorTest, ConRutinaMuestraElTituloYDejaUnaLineaEnElRegistro) {
     const std::string linea = LeerArchivo(log());
     const std::regex forma(
         "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error "
-        "\\(13\\) "
-        "No coinciden los tipos Respondió : Ignorar\n");
+        "\\(13\\) No coinciden los tipos Respondió : Ignorar\n");
     EXPECT_TRUE(std::regex_match(linea, forma)) << linea;
 }
 
@@ -58,8 +57,7 @@ TEST_F(TrataErrorTest, SinRutinaElCampoQuedaVacioYLasLineasSeAgregan) {
     const std::string texto = LeerArchivo(log());
     const std::regex forma(
         "(\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje Ha ocurrido el Siguiente Error \\(5\\) "
-        "uno "
-        "Respondió : (Reintentar|Sí|)\n){3}");
+        "uno Respondió : (Reintentar|Sí|)\n){3}");
     EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
     EXPECT_NE(texto.find("Respondió : Reintentar\n"), std::string::npos);
     EXPECT_NE(texto.find("Respondió : Sí\n"), std::string::npos);
@@ -90,8 +88,8 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
     EXPECT_TRUE(e.op.llamadas.empty());
     const std::regex forma(
         "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - DepuraStock Mensaje Ha ocurrido el Siguiente "
-        "Error \\(50000\\) sin permiso Respondió : \n"
-        "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje otro Respondió : \n");
+        "Error \\(50000\\) sin permiso Respondió : \n\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  "
+        "Mensaje otro Respondió : \n");
     const std::string texto = LeerArchivo(log());
     EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
 }

@@ -30,9 +30,8 @@ TEST(EsquemaSqlServer, MismosObjetosQueElEsquemaEmbebido) {
     prueba::CarpetaTemporal dir;
     CrearEsquema(dir.Ruta("e.db"));
     prueba::Lector l(dir.Ruta("e.db"));
-    for (const auto& f :
-         l.Filas("SELECT upper(type), upper(name) FROM sqlite_master WHERE sql IS NOT NULL AND "
-                 "name NOT IN ('DEP_PROCEDIMIENTOS') AND name NOT LIKE 'sqlite_%'"))
+    for (const auto& f : l.Filas("SELECT upper(type), upper(name) FROM sqlite_master WHERE sql IS NOT NULL "
+                                 "AND name NOT IN ('DEP_PROCEDIMIENTOS') AND name NOT LIKE 'sqlite_%'"))
         EXPECT_TRUE(servidor.count(f[0] + " " + f[1])) << f[0] << " " << f[1];
     EXPECT_TRUE(servidor.count("PROCEDURE KS_DEPURA_STOCK"));
     EXPECT_EQ(servidor.count("TABLE DEP_PROCEDIMIENTOS"), 0u) << "the server keeps real procedures";

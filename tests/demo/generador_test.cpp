@@ -45,29 +45,25 @@ TEST_F(Demo, CantidadExactaDeAsientosEnTresEjercicios) {
     EXPECT_EQ(Bd().Valor("SELECT min(FECHA) FROM MV_ASIENTOS"), "2021-01-01 00:00:00");
     EXPECT_EQ(Bd().Valor("SELECT substr(max(FECHA), 1, 10) FROM MV_ASIENTOS"), "2023-12-31");
     // Every entry belongs to the fiscal year of its date, with its month as operating month.
-    EXPECT_EQ(
-        N("SELECT count(*) FROM MV_ASIENTOS A WHERE NOT EXISTS (SELECT 1 FROM MV_EJERCICIOS E "
-          "WHERE A.FECHA >= E.[FECHA DESDE] AND substr(A.FECHA, 1, 10) <= substr(E.[FECHA HASTA], 1, 10) "
-          "AND E.Periodo = A.PERIODO) OR A.MES_OPERATIVO <> CAST(substr(A.FECHA, 6, 2) AS INTEGER)"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOS A WHERE NOT EXISTS (SELECT 1 FROM MV_EJERCICIOS E WHERE "
+                "A.FECHA >= E.[FECHA DESDE] AND substr(A.FECHA, 1, 10) <= substr(E.[FECHA HASTA], 1, 10) AND "
+                "E.Periodo = A.PERIODO) OR A.MES_OPERATIVO <> CAST(substr(A.FECHA, 6, 2) AS INTEGER)"),
+              0);
     EXPECT_EQ(N("SELECT count(*) FROM MV_EJERCICIOS WHERE Periodo = 2024"), 1);  // day after a late cut-off
 }
 
 TEST_F(Demo, CadaComprobanteBalanceaYTieneUnaSolaFechaYNumeroDeAsiento) {
-    EXPECT_EQ(
-        N("SELECT count(*) FROM (SELECT 1 FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA HAVING "
-          "sum(CASE WHEN [DEBE-HABER] = 'D' THEN round(IMPORTE * 100) ELSE -round(IMPORTE * 100) END) <> 0 "
-          "OR count(DISTINCT FECHA) > 1 OR count(DISTINCT [NUMERO ASIENTO]) > 1)"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM (SELECT 1 FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA HAVING "
+                "sum(CASE WHEN [DEBE-HABER] = 'D' THEN round(IMPORTE * 100) ELSE -round(IMPORTE * 100) END) "
+                "<> 0 OR count(DISTINCT FECHA) > 1 OR count(DISTINCT [NUMERO ASIENTO]) > 1)"),
+              0);
     EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOS WHERE IMPORTE <= 0 OR abs(IMPORTE * 100 - round(IMPORTE * "
-                "100)) > 1e-9 * IMPORTE * 100 + 1e-6 "
-                "OR [DEBE-HABER] NOT IN ('D', 'H')"),
+                "100)) > 1e-9 * IMPORTE * 100 + 1e-6 OR [DEBE-HABER] NOT IN ('D', 'H')"),
               0);
     // Entry numbers run from 1 without gaps in each month, register and period.
     EXPECT_EQ(N("SELECT count(*) FROM (SELECT PERIODO, MES_OPERATIVO, TIPO_REG, count(DISTINCT [NUMERO "
-                "ASIENTO]) n, "
-                "min([NUMERO ASIENTO]) lo, max([NUMERO ASIENTO]) hi FROM MV_ASIENTOS GROUP BY 1, 2, 3) "
-                "WHERE lo <> 1 OR hi <> n"),
+                "ASIENTO]) n, min([NUMERO ASIENTO]) lo, max([NUMERO ASIENTO]) hi FROM MV_ASIENTOS GROUP BY "
+                "1, 2, 3) WHERE lo <> 1 OR hi <> n"),
               0);
 }
 
@@ -175,8 +171,8 @@ TEST_F(Demo, AplicacionesDeCadaClase) {
                 "length(IDCOMPROBANTE) <> 13"),
               0);
     // Pending credits for the summary vouchers a consolidation of these data will write.
-    EXPECT_EQ(N("SELECT count(*) FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'CC' AND SUCURSAL = '0001' "
-                "AND NUMERO = '00000001' AND LETRA = 'X'"),
+    EXPECT_EQ(N("SELECT count(*) FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'CC' AND SUCURSAL = '0001' AND "
+                "NUMERO = '00000001' AND LETRA = 'X'"),
               2);
     EXPECT_EQ(
         Bd().Valor("SELECT NUMERO FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'FP'"),
@@ -198,15 +194,14 @@ TEST_F(Demo, MovimientosHistorialYTemporalesAntesYDespuesDeUnCorte) {
                           "AUX_SALDOSMENSUALES", "AUX_SUBDIARIOS", "AUX_TMP", "AUX_TOTALES_DET",
                           "AUX_BORRADOR_PRECIOS", "AUX_ERR", "AUX_MV_APLICACION_TR"})
         EXPECT_GT(N(std::string("SELECT count(*) FROM ") + t), 0) << t;
-    EXPECT_EQ(N("SELECT count(*) FROM V_MV_STOCK_ITEMS I WHERE NOT EXISTS (SELECT 1 FROM V_MV_STOCK S "
-                "WHERE S.TC = I.TC AND S.IDCOMPROBANTE = I.IDCOMPROBANTE)"),
+    EXPECT_EQ(N("SELECT count(*) FROM V_MV_STOCK_ITEMS I WHERE NOT EXISTS (SELECT 1 FROM V_MV_STOCK S WHERE "
+                "S.TC = I.TC AND S.IDCOMPROBANTE = I.IDCOMPROBANTE)"),
               0);
     // Cost-centre rows repeat the entry number of their entry.
-    EXPECT_EQ(
-        N("SELECT count(*) FROM MV_ASIENTOSCCOSTO C WHERE NOT EXISTS (SELECT 1 FROM MV_ASIENTOS A WHERE "
-          "A.TC = C.TC AND A.SUCURSAL = C.SUCURSAL AND A.NUMERO = C.NUMERO AND A.LETRA = C.LETRA AND "
-          "A.SECUENCIA = C.SECUENCIA AND A.[NUMERO ASIENTO] = C.[NUMERO ASIENTO])"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOSCCOSTO C WHERE NOT EXISTS (SELECT 1 FROM MV_ASIENTOS A "
+                "WHERE A.TC = C.TC AND A.SUCURSAL = C.SUCURSAL AND A.NUMERO = C.NUMERO AND A.LETRA = C.LETRA "
+                "AND A.SECUENCIA = C.SECUENCIA AND A.[NUMERO ASIENTO] = C.[NUMERO ASIENTO])"),
+              0);
 }
 
 TEST_F(Demo, IndicesYDisparadoresVuelvenTrasLaCarga) {

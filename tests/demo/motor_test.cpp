@@ -40,8 +40,7 @@ TEST_F(Motor, DepuraStockBorraHastaLaFechaInclusiveYLosDetalles) {
         Lector l(ruta_);
         l.Ejecutar(
             "INSERT INTO V_MV_STOCK (TC, IDCOMPROBANTE, FECHA) VALUES ('AJP', '000900000001X', '2022-06-30 "
-            "00:00:00'),"
-            " ('AJP', '000900000002X', '2022-06-30 10:30:00')");
+            "00:00:00'), ('AJP', '000900000002X', '2022-06-30 10:30:00')");
         for (const char* t : {"V_MV_STOCK", "V_MV_CPTE", "C_MV_CPTE"}) {
             antes += l.Numero(std::string("SELECT count(*) FROM ") + t + " WHERE FECHA <= " + corte);
             despues += l.Numero(std::string("SELECT count(*) FROM ") + t + " WHERE FECHA > " + corte);

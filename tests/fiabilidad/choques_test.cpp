@@ -126,10 +126,10 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
         RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
         // A kill between a date's commit and the re-dating leaves summary rows dated the day after
         // the cut-off date; the run after it moves them back to the cut-off date.
-        const long long quedan =
-            Cuenta(base, std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND "
-                                     "FECHA >= date('") +
-                             kCorteIso + "', '+1 day')");
+        const long long quedan = Cuenta(
+            base,
+            std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA >= date('") +
+                kCorteIso + "', '+1 day')");
         EXPECT_EQ(quedan, 0) << cuando;
         varadas += quedan;
         std::filesystem::remove(base);

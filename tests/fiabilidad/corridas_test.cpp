@@ -162,9 +162,9 @@ TEST(FechasDeOtrasHerramientas, UnaColumnaTextoOSinTipoConFechasSeConsolidaComoU
         const Salida s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base});
         EXPECT_EQ(s.estado, 0) << tipo << "\n" << s.out << s.err;
         Cuadra(base, originales, "2021-06-30", "FECHA " + tipo);
-        const std::string h = Huella(base) + std::to_string(Cuenta(base,
-                                                                   "SELECT COUNT(*) FROM MV_ASIENTOS WHERE "
-                                                                   "FECHA > '2021-06-30 00:00:00'"));
+        const std::string h =
+            Huella(base) + std::to_string(Cuenta(
+                               base, "SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA > '2021-06-30 00:00:00'"));
         if (referencia.empty()) referencia = h;
         EXPECT_EQ(h, referencia) << "FECHA " << tipo;
     }
@@ -180,12 +180,11 @@ TEST(FechasDeOtrasHerramientas, ValoresQueNoSonFechasDetienenSoloLoQueBorraPorFe
             demo::Bd bd(base);
             bd.Ejecutar(
                 "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], "
-                "IMPORTE, "
-                "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES "
-                "('1.1.01', 'FC', '0001', '00000901', 'A', 1, 'D', 5, 2021, '15/12/2023', 12, 'raro'), "
-                "('1.1.01', 'FC', '0001', '00000902', 'A', 1, 'D', 6, 2021, 45000, 12, 'raro'), "
-                "('1.1.01', 'FC', '0001', '00000903', 'A', 1, 'D', 7, 2021, '', 12, 'raro');"
-                "INSERT INTO MV_TRANSMISIONESLOG (FECHA, TERMINAL) VALUES ('01-01-2020', 'T1');");
+                "IMPORTE, PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', 'FC', '0001', "
+                "'00000901', 'A', 1, 'D', 5, 2021, '15/12/2023', 12, 'raro'), ('1.1.01', 'FC', '0001', "
+                "'00000902', 'A', 1, 'D', 6, 2021, 45000, 12, 'raro'), ('1.1.01', 'FC', '0001', '00000903', "
+                "'A', 1, 'D', 7, 2021, '', 12, 'raro');INSERT INTO MV_TRANSMISIONESLOG (FECHA, TERMINAL) "
+                "VALUES ('01-01-2020', 'T1');");
         }
         const long long asientos = Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS");
         const long long log = Cuenta(base, "SELECT COUNT(*) FROM MV_TRANSMISIONESLOG");
@@ -334,11 +333,9 @@ TEST(Verificacion, UnaCorridaLimpiaCuadraTambienConDatosIncomodos) {
         "UPDATE MV_ASIENTOS SET CUENTA = 'CAJA CHICA  ' WHERE ID % 11 = 2;"
         "UPDATE MV_ASIENTOS SET CUENTA = 'caja chica' WHERE ID % 11 = 3;"
         "UPDATE MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL, IdCajas = NULL, COTIZACION = "
-        "NULL "
-        "  WHERE ID % 11 = 4;"
-        "UPDATE MV_ASIENTOS SET NroComprobanteBancario = '' WHERE ID % 11 = 5;"
-        "UPDATE MV_ASIENTOS SET FECHA = datetime(FECHA, '+10 hours', '+30 minutes') WHERE ID = "
-        "  (SELECT ID FROM MV_ASIENTOS ORDER BY FECHA LIMIT 1);");
+        "NULL   WHERE ID % 11 = 4;UPDATE MV_ASIENTOS SET NroComprobanteBancario = '' WHERE ID % 11 = "
+        "5;UPDATE MV_ASIENTOS SET FECHA = datetime(FECHA, '+10 hours', '+30 minutes') WHERE ID =   (SELECT "
+        "ID FROM MV_ASIENTOS ORDER BY FECHA LIMIT 1);");
     const Salida s =
         ProgramaEn(c, {"--hasta", "31/08/2021", "--asientos", "--base", base, "--formato", "json"});
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
@@ -356,13 +353,11 @@ TEST(Verificacion, LibrosDaniadosOAsientosAjenosDuranteLaCorridaSeDicenYTerminan
         const char* esperado;
     } casos[] = {
         {"UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + 1.25 WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE "
-         "DETALLE = "
-         "'Depuracion' AND TC = 'CC')",
+         "DETALLE = 'Depuracion' AND TC = 'CC')",
          "\"diferencia\":1.25,\"estado\":\"diferencias\",\"filas_nuevas\":0"},
         {"INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-         "PERIODO, "
-         "FECHA, MES_OPERATIVO, DETALLE) VALUES ('9.9.99', 'FC', '0009', '00000001', 'A', 1, 'D', 7, 2021, "
-         "'10/01/2021', 1, 'otro programa')",
+         "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('9.9.99', 'FC', '0009', '00000001', 'A', 1, 'D', "
+         "7, 2021, '10/01/2021', 1, 'otro programa')",
          "\"estado\":\"diferencias\",\"filas_nuevas\":1"},
     };
     int n = 0;

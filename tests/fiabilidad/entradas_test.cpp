@@ -30,15 +30,14 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
         demo::Bd bd(base);
         bd.Ejecutar(
             "UPDATE MV_ASIENTOS SET CUENTA = 'O''Brien 100% [caja]' WHERE ID % 7 = 0;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'Año ñandú ' || char(255) || ' _%' WHERE ID % 7 = 1;"
-            "UPDATE MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL, "
-            "  TIPO_REG = NULL, IdCajas = NULL, UNEGOCIO = NULL WHERE ID % 7 = 2;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE' || ID, IMPORTE = 1234567890.12 WHERE ID % 50 = 3;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE-PAR', IMPORTE = 4999999999.99 WHERE ID IN "
-            "  (SELECT ID FROM MV_ASIENTOS WHERE ID % 50 = 4 AND EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND "
-            "  FECHA < '2021-06-01' ORDER BY ID LIMIT 2);"
-            "UPDATE MV_ASIENTOS SET IMPORTE = 0.3333333333 WHERE ID % 7 = 4 AND ID % 3 = 0;"
-            "UPDATE MV_ASIENTOS SET CUENTA = '''' WHERE ID % 97 = 5;");
+            "UPDATE MV_ASIENTOS SET CUENTA = 'Año ñandú ' || char(255) || ' _%' WHERE ID % 7 = 1;UPDATE "
+            "MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL,   TIPO_REG = NULL, IdCajas = "
+            "NULL, UNEGOCIO = NULL WHERE ID % 7 = 2;UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE' || ID, IMPORTE "
+            "= 1234567890.12 WHERE ID % 50 = 3;UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE-PAR', IMPORTE = "
+            "4999999999.99 WHERE ID IN   (SELECT ID FROM MV_ASIENTOS WHERE ID % 50 = 4 AND EsCierre = 0 AND "
+            "ES_SALDO_APERTURA = 0 AND   FECHA < '2021-06-01' ORDER BY ID LIMIT 2);UPDATE MV_ASIENTOS SET "
+            "IMPORTE = 0.3333333333 WHERE ID % 7 = 4 AND ID % 3 = 0;UPDATE MV_ASIENTOS SET CUENTA = '''' "
+            "WHERE ID % 97 = 5;");
     }
     const Sumas originales = Originales(base, "2021-06-30");
     const Salida s = Programa({"--hasta", "30/06/2021", "--asientos", "--base", base});
@@ -52,16 +51,16 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
     for (const char* cuenta :
          {"'O''Brien 100% [caja]'", "'Año ñandú ' || char(255) || ' _%'", "''''", "'GRANDE-PAR'"})
         EXPECT_GT(
-            Cuenta(base, std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND "
-                                     "CUENTA = ") +
+            Cuenta(base, std::string(
+                             "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND CUENTA = ") +
                              cuenta),
             0)
             << cuenta;
     // The cents of the largest amounts the consolidation takes (below 1e10) survive exactly, as
     // text too.
     EXPECT_EQ(Cuenta(base,
-                     "SELECT printf('%.2f', SUM(IMPORTE)) = '9999999999.98' FROM MV_ASIENTOS WHERE "
-                     "DETALLE = 'Depuracion' AND CUENTA = 'GRANDE-PAR'"),
+                     "SELECT printf('%.2f', SUM(IMPORTE)) = '9999999999.98' FROM MV_ASIENTOS WHERE DETALLE = "
+                     "'Depuracion' AND CUENTA = 'GRANDE-PAR'"),
               1);
     EXPECT_GT(Cuenta(base,
                      "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND CUENTA LIKE "
@@ -125,8 +124,8 @@ TEST(Fechas, LaMismaFechaEscritaDeOtraFormaDejaLosMismosLibros) {
     EXPECT_EQ(Programa({"--hasta", "30-6-21", "--asientos", "--base", c / "b.db"}).estado, 0);
     EXPECT_EQ(Actuales(c / "a.db", "2021-06-30"), Actuales(c / "b.db", "2021-06-30"));
     EXPECT_EQ(Cuenta(c / "b.db",
-                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> "
-                     "'2021-06-30 00:00:00'"),
+                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> '2021-06-30 "
+                     "00:00:00'"),
               0);
 }
 

@@ -131,8 +131,8 @@ TEST_F(Rechazos, LaEscrituraDeLaConfiguracionRechazadaNoPierdeNada) {
     EXPECT_NE(s.estado, 2) << s.out << s.err;
     EXPECT_EQ(Pendientes(), 0);
     EXPECT_EQ(Cuenta(base,
-                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
-                     "VALOR = '31/03/2021'"),
+                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR "
+                     "= '31/03/2021'"),
               0);
 }
 

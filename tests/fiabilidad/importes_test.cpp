@@ -34,8 +34,7 @@ std::string Fijar(const std::string& importe, int n, int desde = 0) {
     return "UPDATE MV_ASIENTOS SET IMPORTE = " + importe +
            ", CUENTA = '9.9.01', [DEBE-HABER] = 'D', MONEDA = '$', COTIZACION = 1, NroComprobanteBancario = "
            "NULL, TIPO_REG = 'A', IdCajas = '1', UNEGOCIO = '1' WHERE ID IN (SELECT ID FROM MV_ASIENTOS "
-           "WHERE "
-           "EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA <= '2021-06-30' AND TC NOT IN "
+           "WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA <= '2021-06-30' AND TC NOT IN "
            "('FP','CBFP','FPC','PGFP') ORDER BY ID LIMIT " +
            std::to_string(n) + " OFFSET " + std::to_string(desde) + ");";
 }
@@ -79,8 +78,7 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
         {"columna que admite nulos sin nulos que sumar",
          "REAL",
          "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE EsCierre = "
-         "1) "
-         "OR ID = (SELECT MAX(ID) FROM MV_ASIENTOS WHERE FECHA > '2021-07-01');",
+         "1) OR ID = (SELECT MAX(ID) FROM MV_ASIENTOS WHERE FECHA > '2021-07-01');",
          0,
          {}},
         {"columna de texto con numeros en texto",

@@ -93,9 +93,10 @@ TEST_F(Talonarios, LetraConEstrellaFiltraPorLetra) {
     EXPECT_EQ(p.let, "B");
     EXPECT_EQ(p.num, "00000008");
     EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(Consultas(),
-                ElementsAre("SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  "
-                            "ORDER BY TALONARIO"));
+    EXPECT_THAT(
+        Consultas(),
+        ElementsAre(
+            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  ORDER BY TALONARIO"));
 }
 
 TEST_F(Talonarios, SucursalConEstrellaFiltraOSeDescarta) {
@@ -107,9 +108,9 @@ TEST_F(Talonarios, SucursalConEstrellaFiltraOSeDescarta) {
     EXPECT_EQ(p.num, "00000008");
     EXPECT_THAT(
         Consultas(),
-        ElementsAre("SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = '0002'",
-                    "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY "
-                    "TALONARIO"));
+        ElementsAre(
+            "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = '0002'",
+            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY TALONARIO"));
 
     // No talonario of branch 0005: the filter is dropped and the first talonario is taken.
     Olvidar();
@@ -153,9 +154,8 @@ TEST_F(Talonarios, UnidadDeNegocioConSusTalonariosYSinEllos) {
     Pedido p{.let = "A"};
     Pedir("CC", p, "", "U1");
     EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(Consultas(),
-                ElementsAre("SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = 'U1' OR "
-                            "(UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO"));
+    EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = 'U1' "
+                                         "OR (UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO"));
 
     // A unit with no talonario of its own nor of every unit: all talonarios of the code again.
     Olvidar();

@@ -40,8 +40,7 @@ Resultado Estado(Conexion& cn) {
     Resultado r = cn.Consultar(
         "SELECT CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, FECHA, PERIODO, "
         "MES_OPERATIVO, [NUMERO ASIENTO], DETALLE FROM MV_ASIENTOS ORDER BY TC, SUCURSAL, NUMERO, LETRA, "
-        "SECUENCIA, "
-        "CUENTA, [DEBE-HABER], IMPORTE");
+        "SECUENCIA, CUENTA, [DEBE-HABER], IMPORTE");
     for (const char* t : {"V_MV_STOCK", "V_MV_CPTE", "C_MV_CPTE", "AUX_TMP", "MV_ASIENTOS_AUDITORIA"}) {
         const Resultado n = cn.Consultar(std::string("SELECT COUNT(*) FROM ") + t);
         r.filas.push_back({Value(t), n.filas.at(0).at(0)});
