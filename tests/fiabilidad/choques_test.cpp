@@ -219,15 +219,12 @@ TEST(Choques, ElControlDeAplicacionesMatadoDejaCadaAplicacionEnteraYSeVuelveACor
     const std::string modelo = c / "modelo.db";
     Demo(modelo, 1500, 11);
     ASSERT_EQ(Programa(Consolidacion(modelo)).estado, 0);
-    const auto id = demo::Bd(modelo).Filas(
-        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
-        "LIMIT 1");
-    ASSERT_EQ(id.size(), 1u);
+    const std::string id = ClaveResumenCC(modelo);
+    ASSERT_FALSE(id.empty());
     const auto antes = Filas(modelo, "MV_APLICACION");
     const std::string completa = c / "completa.db";
     auto args = [&](const std::string& base) {
-        return std::vector<std::string>{"--aplicaciones", id[0][0], "--cc", "--hasta",
-                                        kCorte,           "--base", base};
+        return std::vector<std::string>{"--aplicaciones", id, "--cc", "--hasta", kCorte, "--base", base};
     };
     MatarEnMomentos(c, modelo, completa, args, 6, [&](const std::string& base, const std::string& cuando) {
         // Each application is as it was or as a whole run leaves it, never half re-pointed.
@@ -260,12 +257,6 @@ TEST(Choques, LosTemporalesMatadosVacianCadaTablaEnteraYSeVuelvenACorrer) {
     });
 }
 
-}  // namespace
-}  // namespace dep::fiabilidad
-
-namespace dep::fiabilidad {
-namespace {
-
 TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
@@ -275,8 +266,7 @@ TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
     // A run whose own re-dating of CC is refused leaves its record and its voucher on the day
     // after the cut-off date, as a kill just before that re-dating would.
     const Salida primera =
-        Programa(Consolidacion(modelo),
-                 {"TEMP=" + c.Ruta().string(), "DEPURACION_RECHAZAR=update MV_ASIENTOS set Fecha|1|x"});
+        ProgramaEn(c, Consolidacion(modelo), {"DEPURACION_RECHAZAR=update MV_ASIENTOS set Fecha|1|x"});
     ASSERT_EQ(primera.estado, 3) << primera.out << primera.err;
     const std::string registro =
         "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_CC'";

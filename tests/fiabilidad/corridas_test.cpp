@@ -140,15 +140,6 @@ TEST(Recuperacion, UnComprobanteTerminadoNoSeMueveEnUnaCorridaConCorteAnterior) 
     Cuadra(base, originales, "2021-03-15", "corte anterior");
 }
 
-// MV_ASIENTOS.FECHA declared as another tool would: the stored values stay as they are.
-void DeclararFecha(const std::string& base, const std::string& tipo) {
-    demo::Bd bd(base);
-    bd.Ejecutar(
-        "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'FECHA DATETIME NOT NULL', "
-        "'FECHA " +
-        tipo + " NOT NULL') WHERE name = 'MV_ASIENTOS'; PRAGMA writable_schema=OFF;");
-}
-
 TEST(FechasDeOtrasHerramientas, UnaColumnaTextoOSinTipoConFechasSeConsolidaComoUnaDatetime) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
@@ -158,7 +149,7 @@ TEST(FechasDeOtrasHerramientas, UnaColumnaTextoOSinTipoConFechasSeConsolidaComoU
     for (const std::string tipo : {"DATETIME", "TEXT", ""}) {
         const std::string base = c / ("f" + tipo + ".db");
         fs::copy_file(modelo, base);
-        if (tipo != "DATETIME") DeclararFecha(base, tipo);
+        if (tipo != "DATETIME") Redeclarar(base, "FECHA DATETIME NOT NULL", "FECHA " + tipo + " NOT NULL");
         const Salida s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base});
         EXPECT_EQ(s.estado, 0) << tipo << "\n" << s.out << s.err;
         Cuadra(base, originales, "2021-06-30", "FECHA " + tipo);
@@ -175,7 +166,7 @@ TEST(FechasDeOtrasHerramientas, ValoresQueNoSonFechasDetienenSoloLoQueBorraPorFe
     for (const std::string tipo : {"DATETIME", "TEXT"}) {
         const std::string base = c / ("r" + tipo + ".db");
         Demo(base, 800);
-        if (tipo != "DATETIME") DeclararFecha(base, tipo);
+        if (tipo != "DATETIME") Redeclarar(base, "FECHA DATETIME NOT NULL", "FECHA " + tipo + " NOT NULL");
         {
             demo::Bd bd(base);
             bd.Ejecutar(

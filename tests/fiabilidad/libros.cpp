@@ -182,6 +182,11 @@ Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args, std::v
     return Programa(args, entorno);
 }
 
+void Redeclarar(const std::string& base, const std::string& de, const std::string& a) {
+    demo::Bd(base).Ejecutar("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, '" + de +
+                            "', '" + a + "') WHERE name = 'MV_ASIENTOS'; PRAGMA writable_schema=OFF;");
+}
+
 std::string DemoEn(const Carpeta& c, long long asientos) {
     const std::string base = c / "demo.db";
     Demo(base, asientos);

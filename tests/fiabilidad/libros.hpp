@@ -52,6 +52,9 @@ class Carpeta;
 // Programa with the temporary folder (KSERR.LOG, the default journal) in `c`.
 Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args,
                   std::vector<std::string> entorno = {});
+// The column declared `de` in MV_ASIENTOS of `base` declared `a` instead, as another tool would
+// declare it: the stored values stay as they are.
+void Redeclarar(const std::string& base, const std::string& de, const std::string& a);
 // A demo file "demo.db" of `asientos` entries in `c`; its path.
 std::string DemoEn(const Carpeta& c, long long asientos);
 // Whether TA_CONFIGURACION holds `fecha` (dd/mm/yyyy) as the last purge's date.
