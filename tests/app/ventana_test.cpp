@@ -175,27 +175,24 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->EnCorrida());
     }
 
-    void clicDerechoAbreElSelectorYClicIzquierdoNo() {
+    // The date chooser: CONSULTAR opens it (cancelled, the field keeps its date), a right click
+    // too, on the field's date, a left click does not.
+    void selectorDeFechaPorConsultarYClicDerecho() {
         Banco b;
         b.w->show();
-        b.op.respuestasFecha.push_back("05/05/2022");
+        b.op.respuestasFecha = {"", "05/05/2022"};
+        const std::string antes = b.w->txtFields(0).text().toStdString();
+        Orden(b, "Consultar");
+        QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
+        QCOMPARE(b.w->txtFields(0).text().toStdString(), antes);
+        b.op.Olvidar();
         QTest::mouseClick(&b.w->txtFields(0), Qt::LeftButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{0});
         QCOMPARE(b.w->IndiceCampo(), 0);
-        const std::string antes = b.w->txtFields(0).text().toStdString();
         QTest::mouseClick(&b.w->txtFields(0), Qt::RightButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.op.llamadas[0].texto, antes);  // the chooser opens on the field's date
+        QCOMPARE(b.op.llamadas[0].texto, antes);
         QCOMPARE(b.w->txtFields(0).text(), QString("05/05/2022"));
-    }
-
-    void consultarAbreElSelectorDeFecha() {
-        Banco b;
-        b.op.respuestasFecha.push_back("");  // cancelled: the field keeps its date
-        const QString antes = b.w->txtFields(0).text();
-        Orden(b, "Consultar");
-        QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.w->txtFields(0).text(), antes);
     }
 
     // GRABAR's date and boxes hold for the run: typing, the lookup (CONSULTAR, F3, right click)
@@ -388,9 +385,7 @@ class VentanaTest : public QObject {
     void comandosSinAccionYCerrar() {
         Banco b;
         const QString antes = b.w->txtFields(0).text();
-        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) {
-            Orden(b, t);
-        }
+        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
         QVERIFY(b.op.llamadas.empty());
         QCOMPARE(b.w->txtFields(0).text(), antes);
         QCOMPARE(b.terminado, 0);
@@ -450,15 +445,12 @@ class VentanaTest : public QObject {
         CargaBarraEstado(sb, "hola", *b.s);
         QCOMPARE(sb.Texto("MENSAJE"), std::string("hola"));
         QCOMPARE(sb.Texto("CAJA"), caja);
-    }
-
-    void cajaInexistenteSeCrea() {
-        Banco b;
+        // A box that does not exist is made.
         b.cn->Execute("DELETE FROM V_TA_Cajas WHERE IDCAJAS='1'");
-        BarraEstado sb;
-        CargaBarraEstado(sb, "", *b.s);
+        BarraEstado nueva;
+        CargaBarraEstado(nueva, "", *b.s);
         QCOMPARE(b.Valor("SELECT DESCRIPCION FROM V_TA_Cajas WHERE IDCAJAS='1'"), std::string("CAJA 1"));
-        QCOMPARE(sb.Texto("CAJA"), std::string("1 CAJA 1"));
+        QCOMPARE(nueva.Texto("CAJA"), std::string("1 CAJA 1"));
     }
 
     void sinBaseLaVentanaAbreYGrabarSeNiega() {
