@@ -6,17 +6,9 @@
 #include <stdexcept>
 
 #include "runtime/plataforma/rutas.hpp"
-#include "tests/apoyo/carpeta.hpp"
 #include "tests/apoyo/proceso.hpp"
 
 namespace dep::prueba {
-
-CarpetaTemporal::CarpetaTemporal() : ruta_(CarpetaNueva("dep-common")) {}
-
-CarpetaTemporal::~CarpetaTemporal() {
-    std::error_code ec;
-    std::filesystem::remove_all(ruta_, ec);
-}
 
 VariableEntorno::VariableEntorno(std::string nombre, const char* valor) : nombre_(std::move(nombre)) {
     if (const char* v = std::getenv(nombre_.c_str())) antes_ = v;

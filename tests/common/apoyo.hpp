@@ -14,6 +14,7 @@
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "runtime/servicios.hpp"
+#include "tests/apoyo/carpeta.hpp"
 
 namespace dep::prueba {
 
@@ -79,17 +80,6 @@ struct Entorno {
     FormServices formularios;
     LookupServices consultas;
     Servicios s{datos, formularios, consultas, op};
-};
-
-// A fresh folder removed at the end of the test.
-class CarpetaTemporal {
-  public:
-    CarpetaTemporal();
-    ~CarpetaTemporal();
-    const std::filesystem::path& ruta() const { return ruta_; }
-
-  private:
-    std::filesystem::path ruta_;
 };
 
 // Sets an environment variable for the life of the object, restoring it afterwards.

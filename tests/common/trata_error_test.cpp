@@ -10,17 +10,17 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using prueba::Carpeta;
 using prueba::Entorno;
 using prueba::LeerArchivo;
 using prueba::VariableEntorno;
 
 class TrataErrorTest : public ::testing::Test {
   protected:
-    CarpetaTemporal carpeta;
-    VariableEntorno temp{"TEMP", carpeta.ruta()};
+    Carpeta carpeta;
+    VariableEntorno temp{"TEMP", carpeta.Ruta()};
     Entorno e{nullptr};
-    std::filesystem::path log() const { return carpeta.ruta() / "KSERR.LOG"; }
+    std::filesystem::path log() const { return carpeta.Ruta() / "KSERR.LOG"; }
 };
 
 TEST_F(TrataErrorTest, ConRutinaMuestraElTituloYDejaUnaLineaEnElRegistro) {
@@ -74,7 +74,7 @@ TEST_F(TrataErrorTest, SinErrorNoPreguntaNiEscribePeroCreaElRegistro) {
 }
 
 TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
-    const auto noHay = carpeta.ruta() / "no" / "existe";
+    const auto noHay = carpeta.Ruta() / "no" / "existe";
     VariableEntorno otra{"TEMP", noHay};
     e.op.respuestasMensaje = {vb::kAbortar};
     const Falla f(3021, "sin fila");

@@ -16,7 +16,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 using prueba::Lector;
 
 std::set<std::string> Columnas(const Lector& l, const std::string& tabla) {
@@ -39,7 +39,7 @@ std::vector<std::string> Lista(const std::string& texto) {
 class Esquema : public ::testing::Test {
   protected:
     void SetUp() override {
-        ruta_ = dir_.Ruta("suite.db");
+        ruta_ = dir_ / "suite.db";
         CrearEsquema(ruta_);
     }
     CarpetaTemporal dir_;
@@ -183,7 +183,7 @@ TEST_F(Esquema, ProcedimientoDeDepuracionDeStock) {
 
 TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
     CarpetaTemporal dir;
-    std::string ruta = dir.Ruta("existente.db");
+    std::string ruta = dir / "existente.db";
     { std::ofstream(ruta) << "datos del usuario"; }
     try {
         CrearEsquema(ruta);
@@ -198,7 +198,7 @@ TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
 
 TEST(CrearEsquemaArchivo, CarpetaInexistenteFallaSinDejarNada) {
     CarpetaTemporal dir;
-    std::string ruta = dir.Ruta("no/hay/carpeta.db");
+    std::string ruta = dir / "no/hay/carpeta.db";
     EXPECT_THROW(CrearEsquema(ruta), Falla);
     EXPECT_FALSE(std::filesystem::exists(ruta));
     EXPECT_THROW(CrearEsquema(""), Falla);

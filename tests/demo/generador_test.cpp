@@ -14,7 +14,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 using prueba::Lector;
 
 class Demo : public ::testing::Test {
@@ -24,8 +24,8 @@ class Demo : public ::testing::Test {
         OpcionesDemo o;
         o.asientos = 6000;
         o.semilla = 7;
-        GenerarDemo(dir_->Ruta("demo.db"), o);
-        bd_ = new Lector(dir_->Ruta("demo.db"));
+        GenerarDemo(*dir_ / "demo.db", o);
+        bd_ = new Lector(*dir_ / "demo.db");
     }
     static void TearDownTestSuite() {
         delete bd_;
@@ -218,13 +218,13 @@ TEST(GenerarDemoSemilla, MismaSemillaMismaBaseOtraSemillaOtra) {
     OpcionesDemo o;
     o.asientos = 1500;
     o.semilla = 42;
-    GenerarDemo(dir.Ruta("a.db"), o);
-    GenerarDemo(dir.Ruta("b.db"), o);
+    GenerarDemo(dir / "a.db", o);
+    GenerarDemo(dir / "b.db", o);
     o.semilla = 43;
-    GenerarDemo(dir.Ruta("c.db"), o);
-    auto a = Lector(dir.Ruta("a.db")).HuellaContenido();
-    EXPECT_EQ(a, Lector(dir.Ruta("b.db")).HuellaContenido());
-    EXPECT_NE(a, Lector(dir.Ruta("c.db")).HuellaContenido());
+    GenerarDemo(dir / "c.db", o);
+    auto a = Lector(dir / "a.db").HuellaContenido();
+    EXPECT_EQ(a, Lector(dir / "b.db").HuellaContenido());
+    EXPECT_NE(a, Lector(dir / "c.db").HuellaContenido());
 }
 
 TEST(GenerarDemoSemilla, ElMinimoDeAsientosTambienEsExacto) {
@@ -232,8 +232,8 @@ TEST(GenerarDemoSemilla, ElMinimoDeAsientosTambienEsExacto) {
     OpcionesDemo o;
     o.asientos = kMinimoAsientosDemo;
     o.anioInicial = 2005;
-    GenerarDemo(dir.Ruta("chica.db"), o);
-    Lector l(dir.Ruta("chica.db"));
+    GenerarDemo(dir / "chica.db", o);
+    Lector l(dir / "chica.db");
     EXPECT_EQ(l.Numero("SELECT count(*) FROM MV_ASIENTOS"), kMinimoAsientosDemo);
     EXPECT_EQ(l.Valor("SELECT min(FECHA) FROM MV_ASIENTOS"), "2005-01-01 00:00:00");
     EXPECT_EQ(l.Valor("SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION'"),
@@ -244,16 +244,16 @@ TEST(GenerarDemoSemilla, OpcionesInvalidasOArchivoExistenteNoDejanNada) {
     CarpetaTemporal dir;
     OpcionesDemo o;
     o.asientos = kMinimoAsientosDemo - 1;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("x.db"), o), Falla);
-    EXPECT_FALSE(std::filesystem::exists(dir.Ruta("x.db")));
+    EXPECT_THROW(GenerarDemo(dir / "x.db", o), Falla);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.db"));
     o.asientos = 1000;
     o.anioInicial = 1800;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("x.db"), o), Falla);
-    EXPECT_FALSE(std::filesystem::exists(dir.Ruta("x.db")));
-    CrearEsquema(dir.Ruta("y.db"));
+    EXPECT_THROW(GenerarDemo(dir / "x.db", o), Falla);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.db"));
+    CrearEsquema(dir / "y.db");
     o.anioInicial = 2021;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("y.db"), o), Falla);
-    EXPECT_EQ(Lector(dir.Ruta("y.db")).Numero("SELECT count(*) FROM MV_ASIENTOS"), 0);
+    EXPECT_THROW(GenerarDemo(dir / "y.db", o), Falla);
+    EXPECT_EQ(Lector(dir / "y.db").Numero("SELECT count(*) FROM MV_ASIENTOS"), 0);
 }
 
 }  // namespace

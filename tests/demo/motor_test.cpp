@@ -12,13 +12,13 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 using prueba::Lector;
 
 class Motor : public ::testing::Test {
   protected:
     void SetUp() override {
-        ruta_ = dir_.Ruta("demo.db");
+        ruta_ = dir_ / "demo.db";
         OpcionesDemo o;
         o.asientos = 3000;
         GenerarDemo(ruta_, o);
