@@ -15,6 +15,7 @@
 #include "runtime/operador_guionado.hpp"
 #include "runtime/servicios.hpp"
 #include "tests/apoyo/carpeta.hpp"
+#include "tests/apoyo/proceso.hpp"
 
 namespace dep::prueba {
 
@@ -80,18 +81,6 @@ struct Entorno {
     FormServices formularios;
     LookupServices consultas;
     Servicios s{datos, formularios, consultas, op};
-};
-
-// Sets an environment variable for the life of the object, restoring it afterwards.
-class VariableEntorno {
-  public:
-    VariableEntorno(std::string nombre, const char* valor);
-    VariableEntorno(std::string nombre, const std::filesystem::path& valor);
-    ~VariableEntorno();
-
-  private:
-    std::string nombre_;
-    std::optional<std::string> antes_;
 };
 
 std::string LeerArchivo(const std::filesystem::path& p);

@@ -8,6 +8,7 @@
 #include "lookup/consultar_campo.hpp"
 #include "lookup/definir_consulta.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/carpeta.hpp"
 
 namespace dep {
 namespace {
@@ -76,20 +77,13 @@ TEST(BuscarDefinicion, ReglasDePrefijo) {
 // A program folder of its own for each test, with or without the definition file.
 class ConCarpeta : public ::testing::Test {
   protected:
-    void SetUp() override {
-        carpeta_ =
-            fs::temp_directory_path() /
-            ("dep_lookup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(carpeta_);
-        fs::create_directories(carpeta_);
-        FormServices::FijarCarpetaPrograma(carpeta_.string());
-    }
-    void TearDown() override { fs::remove_all(carpeta_); }
+    void SetUp() override { FormServices::FijarCarpetaPrograma(carpeta_.string()); }
     void ConArchivo(const std::string& nombre = "CONSULTAS.KST") {
         std::ofstream(carpeta_ / nombre) << "x\n";
     }
 
-    fs::path carpeta_;
+    prueba::Carpeta dir_{"dep_lookup"};
+    fs::path carpeta_ = dir_.Ruta();
     OperadorGuionado op_;
     FormServices fs_{op_};
     LookupServices ls_{op_};
