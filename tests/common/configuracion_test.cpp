@@ -115,7 +115,7 @@ TEST_F(CfgTest, UnaFallaPasaPorTrataErrorYSoloIgnorarSigue) {
     EXPECT_EQ(Cfg(e.s, "THEME"), "");
     EXPECT_EQ(cn->sentencias.size(), 1u);
     EXPECT_EQ(e.op.llamadas.size(), 1u);
-    cn->guion.clear();
+    cn->resultados.clear();
 
     e.op.respuestasMensaje = {vb::kAbortar};
     cn->Fallar(caida);

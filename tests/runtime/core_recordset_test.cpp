@@ -4,8 +4,8 @@
 
 #include "runtime/conversions.hpp"
 #include "runtime/recordset.hpp"
+#include "tests/apoyo/conexion_grabadora.hpp"
 #include "tests/apoyo/falla.hpp"
-#include "tests/runtime/core_conexion_grabadora.hpp"
 
 namespace dep {
 namespace {
