@@ -20,6 +20,10 @@ class Talonarios : public BaseNumeracion {
         std::string suc = {}, num = "77", let = {};
         bool mod = true;
         std::string hasta = "99999999";
+        bool operator==(const Pedido&) const = default;
+        friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
+            return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod << "|" << p.hasta;
+        }
     };
     void Pedir(const std::string& tc, Pedido& p, const std::string& fecha = "", const std::string& un = "") {
         Obtener_Nro_Comprobante_Contable(*s, tc, p.suc, p.num, p.let, p.mod, fecha, un, p.hasta);
@@ -32,11 +36,7 @@ TEST_F(Talonarios, SinTalonarioDaUnoUnoX) {
     Talonario("OTRO", 1, "A", kA, "5, 10, 1");
     Pedido p{.suc = "0003", .num = "00000009", .let = "B", .mod = false, .hasta = "00000050"};
     Pedir("CC", p);
-    EXPECT_EQ(p.suc, "1");
-    EXPECT_EQ(p.num, "1");
-    EXPECT_EQ(p.let, "X");
-    EXPECT_FALSE(p.mod);  // left as it came
-    EXPECT_EQ(p.hasta, "00000050");
+    EXPECT_EQ(p, (Pedido{"1", "1", "X", false, "00000050"}));  // mod and hasta left as they came
     EXPECT_TRUE(op.llamadas.empty());
 }
 
@@ -45,11 +45,7 @@ TEST_F(Talonarios, ElPrimeroLlenoYElSegundoConLugar) {
     Talonario("CC", 2, "A", kA, "17, 500, 2", "", "N");
     Pedido p{.let = "A"};
     Pedir("CC", p);
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_EQ(p.num, "00000017");
-    EXPECT_EQ(p.hasta, "00000500");
-    EXPECT_EQ(p.let, "A");
-    EXPECT_FALSE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0002", "00000017", "A", false, "00000500"}));
     EXPECT_TRUE(op.Mensajes().empty());
     EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' ORDER BY TALONARIO"));
 }
@@ -66,23 +62,15 @@ TEST_F(Talonarios, TodosLlenosAvisaYDejaLoQueVino) {
     const auto m = op.DeTipo(OperadorGuionado::Tipo::Mensaje)[0];
     EXPECT_EQ(m.botones, vb::kSoloAceptar);
     EXPECT_EQ(m.titulo, "");
-    EXPECT_EQ(p.num, "00000042");
-    EXPECT_EQ(p.hasta, "00000099");
-    EXPECT_FALSE(p.mod);
-    EXPECT_EQ(p.suc, "0009");
     // The letter fit took " " from " B " on the first row, which became "X" and then the "A" of the second.
-    EXPECT_EQ(p.let, "A");
+    EXPECT_EQ(p, (Pedido{"0009", "00000042", "A", false, "00000099"}));
 }
 
 TEST_F(Talonarios, UltimoNumeroCeroDaElUno) {
     Talonario("CC", 1, "X", kX, "0, 10, 4");
     Pedido p;
     Pedir("CC", p);
-    EXPECT_EQ(p.let, "X");  // an empty letter is X
-    EXPECT_EQ(p.num, "00000001");
-    EXPECT_EQ(p.suc, "0004");
-    EXPECT_EQ(p.hasta, "00000010");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0004", "00000001", "X", true, "00000010"}));  // an empty letter is X
 }
 
 TEST_F(Talonarios, LetraConEstrellaFiltraPorLetra) {
