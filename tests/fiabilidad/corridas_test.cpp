@@ -3,18 +3,14 @@
 // tools or holding values that are no dates, inputs that must be refused before anything is
 // written, and the test aids that the shipped console must ignore.
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "demo/bd_sqlite.hpp"
-#include "demo/demo.hpp"
 #include "purge/vista_previa.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
@@ -451,39 +447,6 @@ TEST(Compactacion, SinEspacioNoSeHaceLoDiceYNoPierdeNada) {
     EXPECT_EQ(Integridad(base), "ok");
     EXPECT_TRUE(Filas(base) == Filas(testigo));
     Desmontar(temporal);
-}
-
-TEST(Compactacion, UnaTablaSinClaveConFilasSeDiceYLaCorridaTerminaBien) {
-    Carpeta c;
-    const std::string base = DemoEn(c, 600);
-    // As another tool copies a table: no key, and row numbers with gaps that a VACUUM would close.
-    demo::Bd(base).Ejecutar(
-        "CREATE TABLE COPIA_CLIENTES AS SELECT CUENTA FROM MV_ASIENTOS LIMIT 50;"
-        "DELETE FROM COPIA_CLIENTES WHERE rowid % 2 = 0;");
-    const std::string filas = "SELECT group_concat(rowid) FROM COPIA_CLIENTES";
-    const auto antes = demo::Bd(base).Filas(filas);
-    const Salida s = ProgramaEn(c, {"--hasta", "30/06/2021", "--base", base, "--formato", "json"});
-    EXPECT_EQ(s.estado, 0) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "\"compactacion\":{\"estado\":\"omitida\"") &&
-                Contiene(s.out, "la tabla COPIA_CLIENTES no declara clave primaria"))
-        << s.out;
-    EXPECT_EQ(demo::Bd(base).Filas(filas), antes);
-}
-
-TEST(ModoDeDiario, ElDelArchivoSeRespetaYUnaVistaPreviaNoCambiaNiUnByte) {
-    Carpeta c;
-    for (const std::string modo : {"delete", "wal"}) {
-        const std::string base = c / (modo + ".db");
-        Demo(base, 600);
-        demo::Bd(base).Ejecutar("PRAGMA journal_mode = " + modo);
-        const std::string antes = Leer(base);
-        const Salida previa = ProgramaEn(c, {"--hasta", "30/06/2021", "--base", base, "--vista-previa"});
-        EXPECT_EQ(previa.estado, 0) << previa.err;
-        EXPECT_TRUE(Leer(base) == antes) << modo << ": a preview changed the file";
-        const Salida s = ProgramaEn(c, {"--hasta", "30/06/2021", "--base", base});
-        EXPECT_EQ(s.estado, 0) << s.out << s.err;
-        EXPECT_EQ(demo::Bd(base).Filas("PRAGMA journal_mode").at(0).at(0), modo);
-    }
 }
 
 TEST(Entradas, UnNumeroDesbordadoEnLosAjustesValeElValorPorDefectoConUnAviso) {
