@@ -36,12 +36,7 @@ class Rechazos : public ::testing::Test {
         return s;
     }
     void Revisar(const std::string& cuando) {
-        EXPECT_EQ(Integridad(base), "ok") << cuando;
-        EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << cuando;
-        EXPECT_EQ(DisparadoresGuardados(base), 0) << cuando;
-        const auto d = Diferencias(originales, Actuales(base, kCorteIso));
-        EXPECT_TRUE(d.empty()) << cuando << ": " << d.size() << " grupos descuadrados, el primero "
-                               << (d.empty() ? "" : d.front());
+        RevisarLibros(base, originales, kCorteIso, disparadores, cuando);
     }
     std::string Log() { return Leer(c.Ruta() / "KSERR.LOG"); }
     long long Pendientes() {

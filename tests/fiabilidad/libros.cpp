@@ -127,6 +127,13 @@ void Cuadra(const std::string& base, const Sumas& originales, const std::string&
                            << (d.empty() ? "" : d.front());
 }
 
+void RevisarLibros(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+                   int disparadores, const std::string& que) {
+    Cuadra(base, originales, hastaIso, que);
+    EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << que;
+    EXPECT_EQ(DisparadoresGuardados(base), 0) << que;
+}
+
 std::string Integridad(const std::string& base) {
     sqlite3* db = AbrirLectura(base);
     std::string r = "no se pudo abrir";

@@ -30,6 +30,9 @@ void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla = 3
 // The books of `base` balance against `originales` and the file is sound; `que` names the case.
 void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
             const std::string& que);
+// As Cuadra, and MV_ASIENTOS keeps its `disparadores` triggers with none left aside by the engine.
+void RevisarLibros(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+                   int disparadores, const std::string& que);
 inline bool Contiene(const std::string& s, const std::string& t) {
     return s.find(t) != std::string::npos;
 }
