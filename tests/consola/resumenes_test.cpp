@@ -50,15 +50,6 @@ TEST(Opciones, VistaPreviaFormatoYDiario) {
     o = LeerOpciones({"--hasta", "31/12/2021", "--formato", "tabla"}, e);
     ASSERT_TRUE(o);
     EXPECT_FALSE(o->json);
-    for (const std::vector<std::string>& malo :
-         {std::vector<std::string>{"--hasta", "1/1/2021", "--formato", "xml"},
-          {"--hasta", "1/1/2021", "--formato"},
-          {"--hasta", "1/1/2021", "--diario"},
-          {"--aplicaciones", "000100000007X", "--fp", "--hasta", "1/1/2021", "--vista-previa"}}) {
-        e.clear();
-        EXPECT_FALSE(LeerOpciones(malo, e)) << malo.back();
-        EXPECT_FALSE(e.empty());
-    }
     for (const char* opcion : {"--vista-previa", "--formato", "--diario"})
         EXPECT_TRUE(Contiene(TextoAyuda(), opcion)) << opcion;
 }
