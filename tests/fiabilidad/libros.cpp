@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -52,11 +53,13 @@ void Sumar(sqlite3* db, const std::string& condicion, Sumas& m) {
     }
 }
 
-sqlite3* AbrirLectura(const std::string& base) {
+// A read-only handle on `base`, closed with the object.
+using Lectura = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+Lectura AbrirLectura(const std::string& base) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(base.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_busy_timeout(db, 5000);
-    return db;
+    return Lectura(db, &sqlite3_close);
 }
 
 std::string Ordinarias(const std::string& hastaIso) {
@@ -68,18 +71,16 @@ std::string Ordinarias(const std::string& hastaIso) {
 
 Sumas Originales(const std::string& base, const std::string& hastaIso) {
     Sumas m;
-    sqlite3* db = AbrirLectura(base);
-    Sumar(db, Ordinarias(hastaIso), m);
-    sqlite3_close(db);
+    Sumar(AbrirLectura(base).get(), Ordinarias(hastaIso), m);
     return m;
 }
 
 Sumas Actuales(const std::string& base, const std::string& hastaIso) {
     Sumas m;
-    sqlite3* db = AbrirLectura(base);
+    const Lectura l = AbrirLectura(base);
+    sqlite3* db = l.get();
     Sumar(db, Ordinarias(hastaIso), m);
     Sumar(db, kResumen, m);
-    sqlite3_close(db);
     for (auto it = m.begin(); it != m.end();) it = it->second == 0 ? m.erase(it) : std::next(it);
     return m;
 }
@@ -102,14 +103,9 @@ std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora) {
 }
 
 long long Cuenta(const std::string& base, const std::string& sql) {
-    sqlite3* db = AbrirLectura(base);
-    long long n = -1;
-    {
-        const sqlite::SentenciaPreparada st(db, sql);
-        if (st && sqlite3_step(st.get()) == SQLITE_ROW) n = sqlite3_column_int64(st.get(), 0);
-    }
-    sqlite3_close(db);
-    return n;
+    const Lectura db = AbrirLectura(base);
+    const sqlite::SentenciaPreparada st(db.get(), sql);
+    return st && sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : -1;
 }
 
 void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla) {
@@ -135,7 +131,8 @@ void RevisarLibros(const std::string& base, const Sumas& originales, const std::
 }
 
 std::string Integridad(const std::string& base) {
-    sqlite3* db = AbrirLectura(base);
+    const Lectura l = AbrirLectura(base);
+    sqlite3* db = l.get();
     std::string r = "no se pudo abrir";
     if (const sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check"); st) {
         r.clear();
@@ -144,7 +141,6 @@ std::string Integridad(const std::string& base) {
     } else {
         r = sqlite3_errmsg(db);
     }
-    sqlite3_close(db);
     return r;
 }
 
