@@ -25,29 +25,11 @@ void ConexionEspia::Filtro(const std::string& sql) {
 }
 
 long ConexionEspia::Execute(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        const long n = real_->Execute(sql);
-        errores_ = real_->Errors();
-        return n;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
+    return Pasar(sql, [&] { return real_->Execute(sql); });
 }
 
 Resultado ConexionEspia::Consultar(const std::string& sql) {
-    Filtro(sql);
-    errores_.clear();
-    try {
-        Resultado r = real_->Consultar(sql);
-        errores_ = real_->Errors();
-        return r;
-    } catch (...) {
-        errores_ = real_->Errors();
-        throw;
-    }
+    return Pasar(sql, [&] { return real_->Consultar(sql); });
 }
 
 std::vector<std::string> ConexionEspia::Con(const std::string& texto) const {

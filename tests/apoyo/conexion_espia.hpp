@@ -69,6 +69,21 @@ class ConexionEspia : public Conexion {
 
   private:
     void Filtro(const std::string& sql);
+    // Runs `enviar` once the statement passed the filter, this connection's Errors() those of
+    // the real one afterwards, whether it succeeded or raised.
+    template <class F>
+    auto Pasar(const std::string& sql, F enviar) {
+        Filtro(sql);
+        errores_.clear();
+        try {
+            auto r = enviar();
+            errores_ = real_->Errors();
+            return r;
+        } catch (...) {
+            errores_ = real_->Errors();
+            throw;
+        }
+    }
     std::shared_ptr<Conexion> real_;
 };
 

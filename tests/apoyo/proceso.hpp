@@ -2,6 +2,8 @@
 // Programs the tests start and control: killed, interrupted as by Ctrl-C, waited for. One
 // interface; POSIX (fork, exec, signals) and Windows (CreateProcess, TerminateProcess,
 // GenerateConsoleCtrlEvent) behind it.
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +42,19 @@ int Ejecutar(const Lanzamiento& l);
 // Sets (or, with no value, removes) a variable of this process's environment.
 void FijarVariable(const std::string& nombre, const std::string& valor);
 void QuitarVariable(const std::string& nombre);
+
+// Sets (null: removes) an environment variable for the life of the object, restoring it after.
+class VariableEntorno {
+  public:
+    VariableEntorno(std::string nombre, const char* valor);
+    VariableEntorno(std::string nombre, const std::filesystem::path& valor);
+    ~VariableEntorno();
+    VariableEntorno(const VariableEntorno&) = delete;
+    VariableEntorno& operator=(const VariableEntorno&) = delete;
+
+  private:
+    std::string nombre_;
+    std::optional<std::string> antes_;
+};
 
 }  // namespace dep::prueba

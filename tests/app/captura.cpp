@@ -9,6 +9,7 @@
 // answer are answered with their default button; each is echoed to stderr, and saved as
 // dialogo-N.png in the folder --dialogos names.
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include <QAbstractButton>
@@ -29,22 +30,13 @@ struct Pedido {
 };
 
 bool Leer(int argc, char** argv, Pedido& p) {
+    const std::map<std::string, std::string*> opciones = {
+        {"--fecha", &p.fecha},     {"--ventana", &p.ventana},           {"--vista-previa", &p.vistaPrevia},
+        {"--resumen", &p.resumen}, {"--confirmacion", &p.confirmacion}, {"--dialogos", &p.dialogos}};
     for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string k = argv[i], v = argv[i + 1];
-        if (k == "--fecha")
-            p.fecha = v;
-        else if (k == "--ventana")
-            p.ventana = v;
-        else if (k == "--vista-previa")
-            p.vistaPrevia = v;
-        else if (k == "--resumen")
-            p.resumen = v;
-        else if (k == "--confirmacion")
-            p.confirmacion = v;
-        else if (k == "--dialogos")
-            p.dialogos = v;
-        else
-            return false;
+        const auto o = opciones.find(argv[i]);
+        if (o == opciones.end()) return false;
+        *o->second = argv[i + 1];
     }
     return argc % 2 == 1 && !p.ventana.empty();
 }
@@ -80,8 +72,8 @@ int main(int argc, char** argv) {
     Pedido p;
     if (!Leer(argc, argv, p)) {
         std::fprintf(stderr,
-                     "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] "
-                     "[--resumen R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
+                     "uso: depuracion-captura [--fecha F] --ventana V.png [--vista-previa P.png] [--resumen "
+                     "R.png] [--confirmacion C.png] [--dialogos CARPETA]\n");
         return 2;
     }
     QTimer respuestas;

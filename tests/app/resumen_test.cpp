@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 #include "apoyo.hpp"
+#include "app/ventana/animacion.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/informe_html.hpp"
 #include "app/ventana/util_kit.hpp"
@@ -156,24 +157,33 @@ class ResumenTest : public QObject {
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
 
+    // Cancelled during the consolidation: the animation ran, the button said so, and the window
+    // is back to its initial state with the previous date (no error trap ran).
     void corridaCanceladaMuestraElResumen() {
         Banco b;
         const std::string antes = b.FechaGuardada();
         for (int k = 0; k < 3; ++k) b.w->ChkStock(k).setChecked(k == 1);
         b.w->txtFields(0).setText("31/12/2021");
         int cedidas = 0;
+        bool animaba = false;
         b.w->alCeder = [&] {
-            if (++cedidas == 3) b.w->CmdCancelar().click();
+            if (++cedidas != 3) return;
+            animaba = b.w->AniGIF1().Animando() && !b.w->AniGIF1().isHidden();
+            b.w->CmdCancelar().click();
+            QCOMPARE(b.w->CmdCancelar().text(), QString("CANCELANDO Espere..."));
         };
         b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(cedidas >= 3 && animaba);
+        QVERIFY(!b.w->Cancelado());
+        QCOMPARE(b.w->txtFields(0).text().toStdString(), antes);
         QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
         QVERIFY(b.w->DlgResumen().isVisible());
         const std::string resumen = b.w->DlgResumen().Texto();
         // What to do comes first; the consolidation that stopped half-way is no "Hecha".
-        QVERIFY2(resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021 para "
-                               "completarla\n",
-                               0) == 0,
-                 resumen.c_str());
+        QVERIFY2(
+            resumen.rfind("Depuración cancelada: repita la depuración hasta el 31/12/2021 para completarla\n",
+                          0) == 0,
+            resumen.c_str());
         QVERIFY2(Contiene(resumen, "Proceso cancelado: no se grabó la fecha de última depuración"),
                  resumen.c_str());
         QVERIFY2(Contiene(resumen, Celdas({"Asientos", "Cancelada"})), resumen.c_str());

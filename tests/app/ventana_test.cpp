@@ -29,41 +29,41 @@ class VentanaTest : public QObject {
     static void SoloCasilla(FrmDepuracion& w, int i) {
         for (int k = 0; k < 3; ++k) w.ChkStock(k).setChecked(k == i);
     }
+    // Only box `i` ticked and the date 31/12/2021 typed, ready for GRABAR.
+    static void Preparar(Banco& b, int i) {
+        SoloCasilla(*b.w, i);
+        b.w->txtFields(0).setText("31/12/2021");
+    }
+    static void Orden(Banco& b, std::string orden) { b.w->UtilKit1_click(orden); }
 
   private slots:
     void grabarRechazaFechasInvalidas() {
         Banco b;
         const std::string antes = b.FechaGuardada();
-        // "Fecha incorrecta" first, then why.
-        const std::pair<const char*, const char*> casos[] = {
-            {" ", "No se escribió ninguna fecha."},
-            {"31/02/2020", "El día 31/02/2020 no existe en el calendario."},
-            {"", "No se escribió ninguna fecha."},
-            {"31/12/9999", "entre el 01/01/1753 y el 30/12/9999"},
-            {"31/12/1752", "entre el 01/01/1753 y el 30/12/9999"},
-            {"3l/12/2021", "Escriba la fecha como día/mes/año"},
+        // "Fecha incorrecta" first, then why; a mistyped year says so.
+        const char* const kIncorrecta = "Fecha incorrecta\n\n";
+        const struct {
+            const char *t, *inicio, *por;
+        } casos[] = {
+            {" ", kIncorrecta, "No se escribió ninguna fecha."},
+            {"31/02/2020", kIncorrecta, "El día 31/02/2020 no existe en el calendario."},
+            {"", kIncorrecta, "No se escribió ninguna fecha."},
+            {"31/12/9999", kIncorrecta, "entre el 01/01/1753 y el 30/12/9999"},
+            {"31/12/1752", kIncorrecta, "entre el 01/01/1753 y el 30/12/9999"},
+            {"3l/12/2021", kIncorrecta, "Escriba la fecha como día/mes/año"},
+            {"30/06/2202", "La fecha de corte no puede ser posterior a hoy (", ""},
         };
-        for (const auto& [t, por] : casos) {
+        for (const auto& [t, inicio, por] : casos) {
             b.op.Olvidar();
             b.w->txtFields(0).setText(t);
-            std::string tecla = "grabar";  // any letter case
-            b.w->UtilKit1_click(tecla);
+            Orden(b, "grabar");  // any letter case
             QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
-            QVERIFY2(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\n", 0) == 0, t);
+            QVERIFY2(b.op.Mensajes()[0].rfind(inicio, 0) == 0, t);
             QVERIFY2(b.op.Mensajes()[0].find(por) != std::string::npos, b.op.Mensajes()[0].c_str());
             QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
-            QCOMPARE(b.op.llamadas[0].titulo, std::string("Fecha incorrecta"));
+            if (inicio == kIncorrecta) QCOMPARE(b.op.llamadas[0].titulo, std::string("Fecha incorrecta"));
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
-        // A mistyped year: nothing runs, and the operator is told why.
-        b.op.Olvidar();
-        b.w->txtFields(0).setText("30/06/2202");
-        std::string tecla = "GRABAR";
-        b.w->UtilKit1_click(tecla);
-        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
-        QVERIFY(b.op.Mensajes()[0].rfind("La fecha de corte no puede ser posterior a hoy (", 0) == 0);
-        QCOMPARE(b.op.llamadas[0].botones, vb::kSoloAceptar | vb::kExclamacion);
-        QCOMPARE(b.w->Label2(0).text(), QString());
         QCOMPARE(b.FechaGuardada(), antes);
     }
 
@@ -172,8 +172,7 @@ class VentanaTest : public QObject {
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
     void copiaDeSeguridadAntesDeLaCorrida() {
         Banco b;
-        SoloCasilla(*b.w, 2);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 2);
         b.w->ChkCopia().setChecked(true);
         b.w->UtilKit1().Pulsar("GRABAR");
         const QStringList copias = QDir(b.dir.path()).entryList({"demo-*.db"}, QDir::Files);
@@ -191,8 +190,7 @@ class VentanaTest : public QObject {
 
     void soloTemporalesMuestraSuFinal() {
         Banco b;
-        SoloCasilla(*b.w, 2);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 2);
         b.w->UtilKit1().TeclaAbajo(123);  // F12: GRABAR
         QVERIFY(b.w->PicMsg_().Visible());
         QCOMPARE(b.w->PicMsg_().Ultimo().leyenda, std::string(" Finalizado Temporales 100%"));
@@ -203,34 +201,9 @@ class VentanaTest : public QObject {
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
 
-    void cancelarDuranteLaConsolidacion() {
-        Banco b;
-        const std::string antes = b.FechaGuardada();
-        SoloCasilla(*b.w, 1);
-        b.w->txtFields(0).setText("31/12/2021");
-        int cedidas = 0;
-        bool animaba = false;
-        b.w->alCeder = [&] {
-            if (++cedidas == 3) {
-                animaba = b.w->AniGIF1().Animando() && !b.w->AniGIF1().isHidden();
-                b.w->CmdCancelar().click();
-                QCOMPARE(b.w->CmdCancelar().text(), QString("CANCELANDO Espere..."));
-            }
-        };
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QVERIFY(cedidas >= 3);
-        QVERIFY(animaba);
-        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
-        QCOMPARE(b.FechaGuardada(), antes);
-        // No error trap ran: the window is back to its initial state with the previous date.
-        QVERIFY(!b.w->Cancelado());
-        QCOMPARE(b.w->txtFields(0).text().toStdString(), antes);
-    }
-
     void corridaSinErrorGuardaLaFechaYLaMuestra() {
         Banco b;
-        SoloCasilla(*b.w, 1);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 1);
         b.w->CmdCancelar().click();  // while no run goes on: not the next run's cancel
         b.w->UtilKit1().Pulsar("GRABAR");
         QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
@@ -244,8 +217,7 @@ class VentanaTest : public QObject {
 
     void errorDeUnaPurgaConservaElEstado() {
         Banco b;
-        SoloCasilla(*b.w, 1);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 1);
         int cedidas = 0;
         b.w->alCeder = [&] {
             if (++cedidas != 2) return;
@@ -262,8 +234,7 @@ class VentanaTest : public QObject {
 
     void segundoGrabarDuranteUnaCorridaSeIgnora() {
         Banco b;
-        SoloCasilla(*b.w, 1);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 1);
         int cedidas = 0, profundidad = 0, maxima = 0;
         b.w->alCeder = [&] {
             ++profundidad;
@@ -277,28 +248,24 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->EnCorrida());
     }
 
-    void clicDerechoAbreElSelectorYClicIzquierdoNo() {
+    // The date chooser: CONSULTAR opens it (cancelled, the field keeps its date), a right click
+    // too, on the field's date, a left click does not.
+    void selectorDeFechaPorConsultarYClicDerecho() {
         Banco b;
         b.w->show();
-        b.op.respuestasFecha.push_back("05/05/2022");
+        b.op.respuestasFecha = {"", "05/05/2022"};
+        const std::string antes = b.w->txtFields(0).text().toStdString();
+        Orden(b, "Consultar");
+        QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
+        QCOMPARE(b.w->txtFields(0).text().toStdString(), antes);
+        b.op.Olvidar();
         QTest::mouseClick(&b.w->txtFields(0), Qt::LeftButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{0});
         QCOMPARE(b.w->IndiceCampo(), 0);
-        const std::string antes = b.w->txtFields(0).text().toStdString();
         QTest::mouseClick(&b.w->txtFields(0), Qt::RightButton);
         QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.op.llamadas[0].texto, antes);  // the chooser opens on the field's date
+        QCOMPARE(b.op.llamadas[0].texto, antes);
         QCOMPARE(b.w->txtFields(0).text(), QString("05/05/2022"));
-    }
-
-    void consultarAbreElSelectorDeFecha() {
-        Banco b;
-        b.op.respuestasFecha.push_back("");  // cancelled: the field keeps its date
-        const QString antes = b.w->txtFields(0).text();
-        std::string t = "Consultar";
-        b.w->UtilKit1_click(t);
-        QCOMPARE(b.op.Cuantas(Tipo::ElegirFecha), std::size_t{1});
-        QCOMPARE(b.w->txtFields(0).text(), antes);
     }
 
     // GRABAR's date and boxes hold for the run: typing, the lookup (CONSULTAR, F3, right click)
@@ -322,8 +289,7 @@ class VentanaTest : public QObject {
             QTest::keyClick(&f, Qt::Key_Backspace);
             QTest::keyClick(&f, Qt::Key_F3);
             QTest::mouseClick(&f, Qt::RightButton);
-            std::string t = "CONSULTAR";
-            b.w->UtilKit1_click(t);
+            Orden(b, "CONSULTAR");
             QTest::mouseClick(&b.w->ChkStock(1), Qt::LeftButton);
             QTest::mouseClick(&b.w->ChkStock(2), Qt::LeftButton);
             QCOMPARE(f.text(), QString("31/12/2021"));
@@ -357,8 +323,7 @@ class VentanaTest : public QObject {
             Banco b;
             b.w->show();
             const std::string antes = b.FechaGuardada();
-            SoloCasilla(*b.w, 1);
-            b.w->txtFields(0).setText("31/12/2021");
+            Preparar(b, 1);
             b.op.respuestasMensaje.push_back(c.respuesta);
             int cedidas = 0, terminadoEnCorrida = 0;
             bool visible = false;
@@ -390,8 +355,8 @@ class VentanaTest : public QObject {
                 QCOMPARE(b.terminado, 0);
                 b.w->DlgResumen().reject();
                 QCOMPARE(b.terminado, 1);
-                QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND "
-                                "DETALLE = 'Depuracion'") == "0");
+                QVERIFY(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS WHERE FECHA >= '2022-01-01' AND DETALLE = "
+                                "'Depuracion'") == "0");
             }
         }
     }
@@ -403,11 +368,11 @@ class VentanaTest : public QObject {
     void pasoDeStockLargoContestaCancelarYCerrar() {
         Banco b;
         demo::Bd(b.base).Ejecutar(
-            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-            "i + 1 FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE "
-            "LENTO_HECHO (I INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT "
-            "EXISTS (SELECT 1 FROM LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT "
-            "SUM(a.I * b.I + c.I) FROM LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
+            "CREATE TABLE LENTO_PRUEBA (I INTEGER); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+            "FROM n WHERE i < 300) INSERT INTO LENTO_PRUEBA SELECT i FROM n; CREATE TABLE LENTO_HECHO (I "
+            "INTEGER); CREATE TRIGGER LENTO BEFORE DELETE ON V_MV_STOCK_ITEMS WHEN NOT EXISTS (SELECT 1 FROM "
+            "LENTO_HECHO) BEGIN INSERT INTO LENTO_HECHO VALUES (1); SELECT SUM(a.I * b.I + c.I) FROM "
+            "LENTO_PRUEBA a, LENTO_PRUEBA b, LENTO_PRUEBA c; END");
         b.w->show();
         SoloCasilla(*b.w, 0);
         b.w->ChkStock(1).setChecked(true);
@@ -463,8 +428,7 @@ class VentanaTest : public QObject {
     // clock, says what it waits for, and the run goes on once the lock is released.
     void bloqueoAjenoNoCongelaLaVentana() {
         Banco b;
-        SoloCasilla(*b.w, 1);
-        b.w->txtFields(0).setText("31/12/2021");
+        Preparar(b, 1);
         AjustesConexion a;
         a.motor = "sqlite";
         a.base = b.base;
@@ -494,15 +458,11 @@ class VentanaTest : public QObject {
     void comandosSinAccionYCerrar() {
         Banco b;
         const QString antes = b.w->txtFields(0).text();
-        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) {
-            std::string k = t;
-            b.w->UtilKit1_click(k);
-        }
+        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
         QVERIFY(b.op.llamadas.empty());
         QCOMPARE(b.w->txtFields(0).text(), antes);
         QCOMPARE(b.terminado, 0);
-        std::string k = "cErRaR";
-        b.w->UtilKit1_click(k);
+        Orden(b, "cErRaR");
         QCOMPARE(b.terminado, 1);
     }
 
@@ -558,15 +518,12 @@ class VentanaTest : public QObject {
         CargaBarraEstado(sb, "hola", *b.s);
         QCOMPARE(sb.Texto("MENSAJE"), std::string("hola"));
         QCOMPARE(sb.Texto("CAJA"), caja);
-    }
-
-    void cajaInexistenteSeCrea() {
-        Banco b;
+        // A box that does not exist is made.
         b.cn->Execute("DELETE FROM V_TA_Cajas WHERE IDCAJAS='1'");
-        BarraEstado sb;
-        CargaBarraEstado(sb, "", *b.s);
+        BarraEstado nueva;
+        CargaBarraEstado(nueva, "", *b.s);
         QCOMPARE(b.Valor("SELECT DESCRIPCION FROM V_TA_Cajas WHERE IDCAJAS='1'"), std::string("CAJA 1"));
-        QCOMPARE(sb.Texto("CAJA"), std::string("1 CAJA 1"));
+        QCOMPARE(nueva.Texto("CAJA"), std::string("1 CAJA 1"));
     }
 
     void sinBaseLaVentanaAbreYGrabarSeNiega() {

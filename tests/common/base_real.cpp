@@ -9,7 +9,7 @@
 
 namespace dep::prueba {
 
-BaseReal::BaseReal() : ruta((carpeta.ruta() / "suite.db").string()) {
+BaseReal::BaseReal() : ruta((carpeta.Ruta() / "suite.db").string()) {
     CrearEsquema(ruta);
     AjustesConexion a;
     a.motor = "sqlite";

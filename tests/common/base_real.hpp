@@ -24,7 +24,7 @@ class BaseReal {
     std::optional<std::string> Uno(const std::string& sql);
     long long Cuenta(const std::string& sql);
 
-    CarpetaTemporal carpeta;
+    Carpeta carpeta;
     std::string ruta;
     std::shared_ptr<Conexion> cn;
     std::unique_ptr<Entorno> e;

@@ -16,9 +16,8 @@ class ConfiguracionBD : public ::testing::Test {
     void SetUp() override {
         bd.Crudo(
             "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo, PoliticaNegocio) VALUES "
-            "('FECHAULTIMADEPURACION', '31/12/2019', 'previo', 'DATOS', 0),"
-            "('[FECHA HASTA]', '30/06/2020', NULL, 'DATOS', 0),"
-            "('THEME', '   ', NULL, 'VISUAL', 0);");
+            "('FECHAULTIMADEPURACION', '31/12/2019', 'previo', 'DATOS', 0),('[FECHA HASTA]', '30/06/2020', "
+            "NULL, 'DATOS', 0),('THEME', '   ', NULL, 'VISUAL', 0);");
     }
     std::string Campo(const std::string& col, const std::string& clave) {
         return bd.Uno("SELECT " + col + " FROM TA_CONFIGURACION WHERE CLAVE = '" + clave + "'")
@@ -32,9 +31,6 @@ TEST_F(ConfiguracionBD, CfgLeeLaFilaSinImportarMayusculasNiBlancos) {
     EXPECT_EQ(aux, "previo");
     EXPECT_EQ(Cfg(s, "[fecha hasta]", aux), "30/06/2020");  // sent entirely in upper case
     EXPECT_EQ(aux, "");
-    EXPECT_EQ(Cfg(s, "NO_ESTA", aux), " ");
-    EXPECT_EQ(aux, "");
-    EXPECT_EQ(Cfg(s, "THEME"), "1");
     EXPECT_TRUE(bd.e->op.llamadas.empty());
 }
 
@@ -84,20 +80,6 @@ TEST_F(ConfiguracionBD, GrabaDfgSobreUnaTablaQueNoExisteNoAvisaNiEscribe) {
     TablaConfig() = antes;
     EXPECT_TRUE(bd.e->op.llamadas.empty());
     EXPECT_EQ(bd.Cuenta("SELECT COUNT(*) FROM TA_CONFIGURACION"), 3);
-}
-
-TEST_F(ConfiguracionBD, CfgSobreUnaTablaQueNoExistePreguntaYRegistra) {
-    prueba::VariableEntorno t{"TEMP", bd.carpeta.ruta()};
-    const std::string antes = TablaConfig();
-    TablaConfig() = "TA_NO_EXISTE";
-    bd.e->op.respuestasMensaje = {vb::kAbortar};
-    EXPECT_EQ(Cfg(s, "THEME"), "");
-    TablaConfig() = antes;
-    ASSERT_EQ(bd.e->op.llamadas.size(), 1u);
-    EXPECT_NE(bd.e->op.llamadas[0].titulo.find(" - Cfg Aviso al operador!!! - 2 "), std::string::npos);
-    const std::string log = prueba::LeerArchivo(bd.carpeta.ruta() / "KSERR.LOG");
-    EXPECT_NE(log.find("Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error ("), std::string::npos) << log;
-    EXPECT_NE(log.find(" Respondió : Abortar\n"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using prueba::Carpeta;
 using prueba::ConexionGrabadora;
 using prueba::Entorno;
 using prueba::VariableEntorno;
@@ -19,8 +19,8 @@ Resultado Fila(Value valor, Value aux) {
 
 class CfgTest : public ::testing::Test {
   protected:
-    CarpetaTemporal carpeta;  // KSERR.LOG goes here
-    VariableEntorno temp{"TEMP", carpeta.ruta()};
+    Carpeta carpeta;  // KSERR.LOG goes here
+    VariableEntorno temp{"TEMP", carpeta.Ruta()};
     std::shared_ptr<ConexionGrabadora> cn = std::make_shared<ConexionGrabadora>();
     Entorno e{cn};
 };
@@ -103,7 +103,7 @@ TEST_F(CfgTest, UnaFallaPasaPorTrataErrorYSoloIgnorarSigue) {
     EXPECT_EQ(
         msj[0].texto,
         "Ha ocurrido el Siguiente Error (-2147217900) El nombre de objeto 'TA_CONFIGURACION' no es válido.");
-    EXPECT_NE(prueba::LeerArchivo(carpeta.ruta() / "KSERR.LOG").find("Rutina: - Cfg Mensaje"),
+    EXPECT_NE(prueba::LeerArchivo(carpeta.Ruta() / "KSERR.LOG").find("Rutina: - Cfg Mensaje"),
               std::string::npos);
 
     // Retry is not offered: it ends the read with "" and does not run the statement again.
@@ -115,7 +115,7 @@ TEST_F(CfgTest, UnaFallaPasaPorTrataErrorYSoloIgnorarSigue) {
     EXPECT_EQ(Cfg(e.s, "THEME"), "");
     EXPECT_EQ(cn->sentencias.size(), 1u);
     EXPECT_EQ(e.op.llamadas.size(), 1u);
-    cn->guion.clear();
+    cn->resultados.clear();
 
     e.op.respuestasMensaje = {vb::kAbortar};
     cn->Fallar(caida);

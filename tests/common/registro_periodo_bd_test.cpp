@@ -55,14 +55,6 @@ TEST_F(RegistroBD, ElRecordsetDelQueLlamaSeReabreConSusTipos) {
     EXPECT_EQ(rs.LockType(), ado::kOptimista);
 }
 
-TEST_F(RegistroBD, UnaTablaQueNoExisteVaAlOperador) {
-    bd.e->op.respuestasMensaje = {vb::kAbortar};
-    EXPECT_FALSE(BuscarRegistro(s, "TA_NO_EXISTE", "ana", "Nombre", nullptr, 8));
-    ASSERT_EQ(bd.e->op.llamadas.size(), 1u);
-    EXPECT_EQ(bd.e->op.llamadas[0].titulo, "Aviso al Operador");
-    EXPECT_EQ(bd.e->op.llamadas[0].botones, vb::kAbortarReintentarIgnorar + vb::kCritico);
-}
-
 TEST_F(RegistroBD, PeriodoConLimitesInclusivosYFueraDeLosEjercicios) {
     EXPECT_EQ(Obtener_Periodo(s, "01/01/2020"), 2020);
     EXPECT_EQ(Obtener_Periodo(s, "31/12/2020"), 2020);

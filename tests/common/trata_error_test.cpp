@@ -10,17 +10,17 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using prueba::Carpeta;
 using prueba::Entorno;
 using prueba::LeerArchivo;
 using prueba::VariableEntorno;
 
 class TrataErrorTest : public ::testing::Test {
   protected:
-    CarpetaTemporal carpeta;
-    VariableEntorno temp{"TEMP", carpeta.ruta()};
+    Carpeta carpeta;
+    VariableEntorno temp{"TEMP", carpeta.Ruta()};
     Entorno e{nullptr};
-    std::filesystem::path log() const { return carpeta.ruta() / "KSERR.LOG"; }
+    std::filesystem::path log() const { return carpeta.Ruta() / "KSERR.LOG"; }
 };
 
 TEST_F(TrataErrorTest, ConRutinaMuestraElTituloYDejaUnaLineaEnElRegistro) {
@@ -37,8 +37,7 @@ TEST_F(TrataErrorTest, ConRutinaMuestraElTituloYDejaUnaLineaEnElRegistro) {
     const std::string linea = LeerArchivo(log());
     const std::regex forma(
         "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error "
-        "\\(13\\) "
-        "No coinciden los tipos Respondió : Ignorar\n");
+        "\\(13\\) No coinciden los tipos Respondió : Ignorar\n");
     EXPECT_TRUE(std::regex_match(linea, forma)) << linea;
 }
 
@@ -58,8 +57,7 @@ TEST_F(TrataErrorTest, SinRutinaElCampoQuedaVacioYLasLineasSeAgregan) {
     const std::string texto = LeerArchivo(log());
     const std::regex forma(
         "(\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje Ha ocurrido el Siguiente Error \\(5\\) "
-        "uno "
-        "Respondió : (Reintentar|Sí|)\n){3}");
+        "uno Respondió : (Reintentar|Sí|)\n){3}");
     EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
     EXPECT_NE(texto.find("Respondió : Reintentar\n"), std::string::npos);
     EXPECT_NE(texto.find("Respondió : Sí\n"), std::string::npos);
@@ -76,7 +74,7 @@ TEST_F(TrataErrorTest, SinErrorNoPreguntaNiEscribePeroCreaElRegistro) {
 }
 
 TEST_F(TrataErrorTest, UnRegistroQueNoSePuedeAbrirSeSaltaYLaRespuestaLlega) {
-    const auto noHay = carpeta.ruta() / "no" / "existe";
+    const auto noHay = carpeta.Ruta() / "no" / "existe";
     VariableEntorno otra{"TEMP", noHay};
     e.op.respuestasMensaje = {vb::kAbortar};
     const Falla f(3021, "sin fila");
@@ -90,8 +88,8 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
     EXPECT_TRUE(e.op.llamadas.empty());
     const std::regex forma(
         "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina: - DepuraStock Mensaje Ha ocurrido el Siguiente "
-        "Error \\(50000\\) sin permiso Respondió : \n"
-        "\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  Mensaje otro Respondió : \n");
+        "Error \\(50000\\) sin permiso Respondió : \n\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Rutina:  "
+        "Mensaje otro Respondió : \n");
     const std::string texto = LeerArchivo(log());
     EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
 }

@@ -15,11 +15,8 @@
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "runtime/plataforma/rutas.hpp"
-#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "tests/apoyo/carpeta.hpp"
 #include "tests/apoyo/proceso.hpp"
-
-#include <sqlite3.h>
 
 namespace dep::consola {
 
@@ -65,12 +62,12 @@ class Consola : public ::testing::Test {
         err.str("");
         return Correr(args, out, err, false, alProcesar);
     }
-    long long Uno(const std::string& sql) {
-        demo::Bd bd(base);
-        long long n = -1;
-        const sqlite::SentenciaPreparada p(bd.Manejador(), sql);
-        if (p && sqlite3_step(p.get()) == SQLITE_ROW) n = sqlite3_column_int64(p.get(), 0);
-        return n;
+    long long Uno(const std::string& sql) { return std::stoll(demo::Bd(base).Filas(sql).at(0).at(0)); }
+    // Whether the run stored `fecha` as the last purge's date.
+    bool FechaGrabada(const std::string& fecha) {
+        return Uno("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR = "
+                   "'" +
+                   fecha + "'") == 1;
     }
     std::filesystem::path carpeta;
     std::string base;

@@ -1,25 +1,10 @@
 #include "ayuda_bd.hpp"
 
-#include <atomic>
 #include <stdexcept>
 
-#include "runtime/plataforma/identidad.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep::prueba {
-
-CarpetaTemporal::CarpetaTemporal() {
-    static std::atomic<int> contador{0};
-    dir_ = std::filesystem::temp_directory_path() /
-           ("dep_demo_" + std::to_string(plataforma::IdProceso()) + "_" + std::to_string(contador++));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-}
-
-CarpetaTemporal::~CarpetaTemporal() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
 
 Lector::Lector(const std::string& ruta) {
     if (sqlite3_open_v2(ruta.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {

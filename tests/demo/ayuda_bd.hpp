@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers for the demo tests: a scratch folder and direct SQLite queries.
+// Direct SQLite queries for the demo tests (their folders: tests/apoyo/carpeta.hpp).
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -7,18 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/apoyo/carpeta.hpp"
+
 namespace dep::prueba {
-
-// A folder of its own for one test, removed at the end.
-class CarpetaTemporal {
-  public:
-    CarpetaTemporal();
-    ~CarpetaTemporal();
-    std::string Ruta(const std::string& nombre) const { return (dir_ / nombre).string(); }
-
-  private:
-    std::filesystem::path dir_;
-};
 
 // A read-only connection to a database file made by the tests.
 class Lector {

@@ -27,12 +27,11 @@ TEST(EsquemaSqlServer, MismosObjetosQueElEsquemaEmbebido) {
     for (std::sregex_iterator it(texto.begin(), texto.end(), crear), fin; it != fin; ++it)
         servidor.insert((*it)[1].str() + " " + Mayus((*it)[2].str()));
 
-    prueba::CarpetaTemporal dir;
-    CrearEsquema(dir.Ruta("e.db"));
-    prueba::Lector l(dir.Ruta("e.db"));
-    for (const auto& f :
-         l.Filas("SELECT upper(type), upper(name) FROM sqlite_master WHERE sql IS NOT NULL AND "
-                 "name NOT IN ('DEP_PROCEDIMIENTOS') AND name NOT LIKE 'sqlite_%'"))
+    prueba::Carpeta dir;
+    CrearEsquema(dir / "e.db");
+    prueba::Lector l(dir / "e.db");
+    for (const auto& f : l.Filas("SELECT upper(type), upper(name) FROM sqlite_master WHERE sql IS NOT NULL "
+                                 "AND name NOT IN ('DEP_PROCEDIMIENTOS') AND name NOT LIKE 'sqlite_%'"))
         EXPECT_TRUE(servidor.count(f[0] + " " + f[1])) << f[0] << " " << f[1];
     EXPECT_TRUE(servidor.count("PROCEDURE KS_DEPURA_STOCK"));
     EXPECT_EQ(servidor.count("TABLE DEP_PROCEDIMIENTOS"), 0u) << "the server keeps real procedures";

@@ -2,10 +2,12 @@
 // and the stored procedure of the stock purge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "ayuda_bd.hpp"
 #include "demo/demo.hpp"
@@ -14,7 +16,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 using prueba::Lector;
 
 std::set<std::string> Columnas(const Lector& l, const std::string& tabla) {
@@ -24,10 +26,20 @@ std::set<std::string> Columnas(const Lector& l, const std::string& tabla) {
     return c;
 }
 
+// The names of a comma-separated list.
+std::vector<std::string> Lista(const std::string& texto) {
+    std::vector<std::string> v;
+    for (std::size_t i = 0, j; i <= texto.size(); i = j + 1) {
+        j = std::min(texto.find(',', i), texto.size());
+        v.push_back(texto.substr(i, j - i));
+    }
+    return v;
+}
+
 class Esquema : public ::testing::Test {
   protected:
     void SetUp() override {
-        ruta_ = dir_.Ruta("suite.db");
+        ruta_ = dir_ / "suite.db";
         CrearEsquema(ruta_);
     }
     CarpetaTemporal dir_;
@@ -36,44 +48,17 @@ class Esquema : public ::testing::Test {
 
 TEST_F(Esquema, CreaCadaObjetoQueElProgramaUsa) {
     Lector l(ruta_);
-    const char* tablas[] = {"MV_ASIENTOS",
-                            "MV_ASIENTOS_AUDITORIA",
-                            "MV_ASIENTOSCCOSTO",
-                            "MV_APLICACION",
-                            "VE_CPTES_CREDITOS_PENDIENTES",
-                            "AUX_MAYORES",
-                            "AUX_ANEXOA",
-                            "AUX_EstadisticaCta",
-                            "Aux_MV_Cpte",
-                            "AUX_SALDOSMENSUALES",
-                            "AUX_SUBDIARIOS",
-                            "AUX_TMP",
-                            "AUX_TOTALES_DET",
-                            "AUX_BORRADOR_PRECIOS",
-                            "AUX_ERR",
-                            "AUX_MV_APLICACION_TR",
-                            "MV_TRANSMISIONESLOG",
-                            "V_MV_PRECIOSHIS",
-                            "V_TA_CPTE",
-                            "MV_EJERCICIOS",
-                            "TA_CONFIGURACION",
-                            "TA_Usuarios",
-                            "MV_VIAJES",
-                            "V_MV_STOCK",
-                            "V_MV_STOCK_ITEMS",
-                            "V_MV_CPTE",
-                            "V_MV_CPTE_ITEMS",
-                            "C_MV_CPTE",
-                            "C_MV_CPTE_ITEMS",
-                            "V_MV_CTROL_CPTE",
-                            "V_TA_Cajas",
-                            "V_TA_TECNICOS",
-                            "DEP_PROCEDIMIENTOS"};
-    for (const char* t : tablas)
-        EXPECT_EQ(
-            l.Numero(std::string("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '") + t +
-                     "' COLLATE NOCASE"),
-            1)
+    const std::string tablas =
+        "MV_ASIENTOS,MV_ASIENTOS_AUDITORIA,MV_ASIENTOSCCOSTO,MV_APLICACION,VE_CPTES_CREDITOS_PENDIENTES,AUX_"
+        "MAYORES,AUX_ANEXOA,AUX_EstadisticaCta,Aux_MV_Cpte,AUX_SALDOSMENSUALES,AUX_SUBDIARIOS,AUX_TMP,AUX_"
+        "TOTALES_DET,AUX_BORRADOR_PRECIOS,AUX_ERR,AUX_MV_APLICACION_TR,MV_TRANSMISIONESLOG,V_MV_PRECIOSHIS,V_"
+        "TA_CPTE,MV_EJERCICIOS,TA_CONFIGURACION,TA_Usuarios,MV_VIAJES,V_MV_STOCK,V_MV_STOCK_ITEMS,V_MV_CPTE,"
+        "V_MV_CPTE_ITEMS,C_MV_CPTE,C_MV_CPTE_ITEMS,V_MV_CTROL_CPTE,V_TA_Cajas,V_TA_TECNICOS,DEP_"
+        "PROCEDIMIENTOS";
+    for (const auto& t : Lista(tablas))
+        EXPECT_EQ(l.Numero("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '" + t +
+                           "' COLLATE NOCASE"),
+                  1)
             << t;
     EXPECT_EQ(l.Numero("SELECT count(*) FROM sqlite_master WHERE type = 'view' AND name = 'VT_TA_Cpte'"), 1);
     EXPECT_GE(
@@ -84,27 +69,9 @@ TEST_F(Esquema, CreaCadaObjetoQueElProgramaUsa) {
 TEST_F(Esquema, ColumnasDeLasFilasCompartidas) {
     Lector l(ruta_);
     auto asientos = Columnas(l, "MV_ASIENTOS");
-    for (const char* c : {"CUENTA",
-                          "TC",
-                          "SUCURSAL",
-                          "NUMERO",
-                          "LETRA",
-                          "SECUENCIA",
-                          "DEBE-HABER",
-                          "IMPORTE",
-                          "MONEDA",
-                          "COTIZACION",
-                          "NROCOMPROBANTEBANCARIO",
-                          "TIPO_REG",
-                          "IDCAJAS",
-                          "UNEGOCIO",
-                          "PERIODO",
-                          "FECHA",
-                          "MES_OPERATIVO",
-                          "NUMERO ASIENTO",
-                          "DETALLE",
-                          "ESCIERRE",
-                          "ES_SALDO_APERTURA"})
+    for (const auto& c : Lista("CUENTA,TC,SUCURSAL,NUMERO,LETRA,SECUENCIA,DEBE-HABER,IMPORTE,MONEDA,"
+                               "COTIZACION,NROCOMPROBANTEBANCARIO,TIPO_REG,IDCAJAS,UNEGOCIO,PERIODO,FECHA,"
+                               "MES_OPERATIVO,NUMERO ASIENTO,DETALLE,ESCIERRE,ES_SALDO_APERTURA"))
         EXPECT_TRUE(asientos.count(c)) << c;
     auto talonarios = Columnas(l, "V_TA_CPTE");
     for (std::string letra : {"A", "B", "C", "E", "M", "R", "X"})
@@ -216,7 +183,7 @@ TEST_F(Esquema, ProcedimientoDeDepuracionDeStock) {
 
 TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
     CarpetaTemporal dir;
-    std::string ruta = dir.Ruta("existente.db");
+    std::string ruta = dir / "existente.db";
     { std::ofstream(ruta) << "datos del usuario"; }
     try {
         CrearEsquema(ruta);
@@ -231,7 +198,7 @@ TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
 
 TEST(CrearEsquemaArchivo, CarpetaInexistenteFallaSinDejarNada) {
     CarpetaTemporal dir;
-    std::string ruta = dir.Ruta("no/hay/carpeta.db");
+    std::string ruta = dir / "no/hay/carpeta.db";
     EXPECT_THROW(CrearEsquema(ruta), Falla);
     EXPECT_FALSE(std::filesystem::exists(ruta));
     EXPECT_THROW(CrearEsquema(""), Falla);

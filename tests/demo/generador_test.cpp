@@ -14,7 +14,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 using prueba::Lector;
 
 class Demo : public ::testing::Test {
@@ -24,8 +24,8 @@ class Demo : public ::testing::Test {
         OpcionesDemo o;
         o.asientos = 6000;
         o.semilla = 7;
-        GenerarDemo(dir_->Ruta("demo.db"), o);
-        bd_ = new Lector(dir_->Ruta("demo.db"));
+        GenerarDemo(*dir_ / "demo.db", o);
+        bd_ = new Lector(*dir_ / "demo.db");
     }
     static void TearDownTestSuite() {
         delete bd_;
@@ -45,29 +45,25 @@ TEST_F(Demo, CantidadExactaDeAsientosEnTresEjercicios) {
     EXPECT_EQ(Bd().Valor("SELECT min(FECHA) FROM MV_ASIENTOS"), "2021-01-01 00:00:00");
     EXPECT_EQ(Bd().Valor("SELECT substr(max(FECHA), 1, 10) FROM MV_ASIENTOS"), "2023-12-31");
     // Every entry belongs to the fiscal year of its date, with its month as operating month.
-    EXPECT_EQ(
-        N("SELECT count(*) FROM MV_ASIENTOS A WHERE NOT EXISTS (SELECT 1 FROM MV_EJERCICIOS E "
-          "WHERE A.FECHA >= E.[FECHA DESDE] AND substr(A.FECHA, 1, 10) <= substr(E.[FECHA HASTA], 1, 10) "
-          "AND E.Periodo = A.PERIODO) OR A.MES_OPERATIVO <> CAST(substr(A.FECHA, 6, 2) AS INTEGER)"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOS A WHERE NOT EXISTS (SELECT 1 FROM MV_EJERCICIOS E WHERE "
+                "A.FECHA >= E.[FECHA DESDE] AND substr(A.FECHA, 1, 10) <= substr(E.[FECHA HASTA], 1, 10) AND "
+                "E.Periodo = A.PERIODO) OR A.MES_OPERATIVO <> CAST(substr(A.FECHA, 6, 2) AS INTEGER)"),
+              0);
     EXPECT_EQ(N("SELECT count(*) FROM MV_EJERCICIOS WHERE Periodo = 2024"), 1);  // day after a late cut-off
 }
 
 TEST_F(Demo, CadaComprobanteBalanceaYTieneUnaSolaFechaYNumeroDeAsiento) {
-    EXPECT_EQ(
-        N("SELECT count(*) FROM (SELECT 1 FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA HAVING "
-          "sum(CASE WHEN [DEBE-HABER] = 'D' THEN round(IMPORTE * 100) ELSE -round(IMPORTE * 100) END) <> 0 "
-          "OR count(DISTINCT FECHA) > 1 OR count(DISTINCT [NUMERO ASIENTO]) > 1)"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM (SELECT 1 FROM MV_ASIENTOS GROUP BY TC, SUCURSAL, NUMERO, LETRA HAVING "
+                "sum(CASE WHEN [DEBE-HABER] = 'D' THEN round(IMPORTE * 100) ELSE -round(IMPORTE * 100) END) "
+                "<> 0 OR count(DISTINCT FECHA) > 1 OR count(DISTINCT [NUMERO ASIENTO]) > 1)"),
+              0);
     EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOS WHERE IMPORTE <= 0 OR abs(IMPORTE * 100 - round(IMPORTE * "
-                "100)) > 1e-9 * IMPORTE * 100 + 1e-6 "
-                "OR [DEBE-HABER] NOT IN ('D', 'H')"),
+                "100)) > 1e-9 * IMPORTE * 100 + 1e-6 OR [DEBE-HABER] NOT IN ('D', 'H')"),
               0);
     // Entry numbers run from 1 without gaps in each month, register and period.
     EXPECT_EQ(N("SELECT count(*) FROM (SELECT PERIODO, MES_OPERATIVO, TIPO_REG, count(DISTINCT [NUMERO "
-                "ASIENTO]) n, "
-                "min([NUMERO ASIENTO]) lo, max([NUMERO ASIENTO]) hi FROM MV_ASIENTOS GROUP BY 1, 2, 3) "
-                "WHERE lo <> 1 OR hi <> n"),
+                "ASIENTO]) n, min([NUMERO ASIENTO]) lo, max([NUMERO ASIENTO]) hi FROM MV_ASIENTOS GROUP BY "
+                "1, 2, 3) WHERE lo <> 1 OR hi <> n"),
               0);
 }
 
@@ -175,8 +171,8 @@ TEST_F(Demo, AplicacionesDeCadaClase) {
                 "length(IDCOMPROBANTE) <> 13"),
               0);
     // Pending credits for the summary vouchers a consolidation of these data will write.
-    EXPECT_EQ(N("SELECT count(*) FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'CC' AND SUCURSAL = '0001' "
-                "AND NUMERO = '00000001' AND LETRA = 'X'"),
+    EXPECT_EQ(N("SELECT count(*) FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'CC' AND SUCURSAL = '0001' AND "
+                "NUMERO = '00000001' AND LETRA = 'X'"),
               2);
     EXPECT_EQ(
         Bd().Valor("SELECT NUMERO FROM VE_CPTES_CREDITOS_PENDIENTES WHERE TC = 'FP'"),
@@ -198,15 +194,14 @@ TEST_F(Demo, MovimientosHistorialYTemporalesAntesYDespuesDeUnCorte) {
                           "AUX_SALDOSMENSUALES", "AUX_SUBDIARIOS", "AUX_TMP", "AUX_TOTALES_DET",
                           "AUX_BORRADOR_PRECIOS", "AUX_ERR", "AUX_MV_APLICACION_TR"})
         EXPECT_GT(N(std::string("SELECT count(*) FROM ") + t), 0) << t;
-    EXPECT_EQ(N("SELECT count(*) FROM V_MV_STOCK_ITEMS I WHERE NOT EXISTS (SELECT 1 FROM V_MV_STOCK S "
-                "WHERE S.TC = I.TC AND S.IDCOMPROBANTE = I.IDCOMPROBANTE)"),
+    EXPECT_EQ(N("SELECT count(*) FROM V_MV_STOCK_ITEMS I WHERE NOT EXISTS (SELECT 1 FROM V_MV_STOCK S WHERE "
+                "S.TC = I.TC AND S.IDCOMPROBANTE = I.IDCOMPROBANTE)"),
               0);
     // Cost-centre rows repeat the entry number of their entry.
-    EXPECT_EQ(
-        N("SELECT count(*) FROM MV_ASIENTOSCCOSTO C WHERE NOT EXISTS (SELECT 1 FROM MV_ASIENTOS A WHERE "
-          "A.TC = C.TC AND A.SUCURSAL = C.SUCURSAL AND A.NUMERO = C.NUMERO AND A.LETRA = C.LETRA AND "
-          "A.SECUENCIA = C.SECUENCIA AND A.[NUMERO ASIENTO] = C.[NUMERO ASIENTO])"),
-        0);
+    EXPECT_EQ(N("SELECT count(*) FROM MV_ASIENTOSCCOSTO C WHERE NOT EXISTS (SELECT 1 FROM MV_ASIENTOS A "
+                "WHERE A.TC = C.TC AND A.SUCURSAL = C.SUCURSAL AND A.NUMERO = C.NUMERO AND A.LETRA = C.LETRA "
+                "AND A.SECUENCIA = C.SECUENCIA AND A.[NUMERO ASIENTO] = C.[NUMERO ASIENTO])"),
+              0);
 }
 
 TEST_F(Demo, IndicesYDisparadoresVuelvenTrasLaCarga) {
@@ -223,13 +218,13 @@ TEST(GenerarDemoSemilla, MismaSemillaMismaBaseOtraSemillaOtra) {
     OpcionesDemo o;
     o.asientos = 1500;
     o.semilla = 42;
-    GenerarDemo(dir.Ruta("a.db"), o);
-    GenerarDemo(dir.Ruta("b.db"), o);
+    GenerarDemo(dir / "a.db", o);
+    GenerarDemo(dir / "b.db", o);
     o.semilla = 43;
-    GenerarDemo(dir.Ruta("c.db"), o);
-    auto a = Lector(dir.Ruta("a.db")).HuellaContenido();
-    EXPECT_EQ(a, Lector(dir.Ruta("b.db")).HuellaContenido());
-    EXPECT_NE(a, Lector(dir.Ruta("c.db")).HuellaContenido());
+    GenerarDemo(dir / "c.db", o);
+    auto a = Lector(dir / "a.db").HuellaContenido();
+    EXPECT_EQ(a, Lector(dir / "b.db").HuellaContenido());
+    EXPECT_NE(a, Lector(dir / "c.db").HuellaContenido());
 }
 
 TEST(GenerarDemoSemilla, ElMinimoDeAsientosTambienEsExacto) {
@@ -237,8 +232,8 @@ TEST(GenerarDemoSemilla, ElMinimoDeAsientosTambienEsExacto) {
     OpcionesDemo o;
     o.asientos = kMinimoAsientosDemo;
     o.anioInicial = 2005;
-    GenerarDemo(dir.Ruta("chica.db"), o);
-    Lector l(dir.Ruta("chica.db"));
+    GenerarDemo(dir / "chica.db", o);
+    Lector l(dir / "chica.db");
     EXPECT_EQ(l.Numero("SELECT count(*) FROM MV_ASIENTOS"), kMinimoAsientosDemo);
     EXPECT_EQ(l.Valor("SELECT min(FECHA) FROM MV_ASIENTOS"), "2005-01-01 00:00:00");
     EXPECT_EQ(l.Valor("SELECT VALOR FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION'"),
@@ -249,16 +244,16 @@ TEST(GenerarDemoSemilla, OpcionesInvalidasOArchivoExistenteNoDejanNada) {
     CarpetaTemporal dir;
     OpcionesDemo o;
     o.asientos = kMinimoAsientosDemo - 1;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("x.db"), o), Falla);
-    EXPECT_FALSE(std::filesystem::exists(dir.Ruta("x.db")));
+    EXPECT_THROW(GenerarDemo(dir / "x.db", o), Falla);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.db"));
     o.asientos = 1000;
     o.anioInicial = 1800;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("x.db"), o), Falla);
-    EXPECT_FALSE(std::filesystem::exists(dir.Ruta("x.db")));
-    CrearEsquema(dir.Ruta("y.db"));
+    EXPECT_THROW(GenerarDemo(dir / "x.db", o), Falla);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.db"));
+    CrearEsquema(dir / "y.db");
     o.anioInicial = 2021;
-    EXPECT_THROW(GenerarDemo(dir.Ruta("y.db"), o), Falla);
-    EXPECT_EQ(Lector(dir.Ruta("y.db")).Numero("SELECT count(*) FROM MV_ASIENTOS"), 0);
+    EXPECT_THROW(GenerarDemo(dir / "y.db", o), Falla);
+    EXPECT_EQ(Lector(dir / "y.db").Numero("SELECT count(*) FROM MV_ASIENTOS"), 0);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 namespace dep {
 namespace {
 
-using prueba::CarpetaTemporal;
+using CarpetaTemporal = prueba::Carpeta;
 
 struct Salida {
     int codigo;
@@ -24,7 +24,7 @@ struct Salida {
 // Standard output then standard error of the tool run with the blank-separated `argumentos`
 // (a quoted one may hold blanks; a backslash is no escape, as in Windows paths).
 Salida Correr(const CarpetaTemporal& dir, const std::string& argumentos) {
-    prueba::Lanzamiento l{DEPURACION_DEMO, {}, {}, dir.Ruta("salida.txt"), dir.Ruta("errores.txt")};
+    prueba::Lanzamiento l{DEPURACION_DEMO, {}, {}, dir / "salida.txt", dir / "errores.txt"};
     std::istringstream palabras(argumentos);
     for (std::string a; palabras >> std::quoted(a, '"', '\x01');) l.args.push_back(a);
     const int rc = prueba::Ejecutar(l);
@@ -52,7 +52,7 @@ TEST(Herramienta, AyudaYUsoIncorrecto) {
 
 TEST(Herramienta, CreaLaBaseYNoPisaSinPermiso) {
     CarpetaTemporal dir;
-    std::string db = dir.Ruta("demo.db");
+    std::string db = dir / "demo.db";
     Salida s = Correr(dir, "--salida \"" + db + "\" --asientos 500 --semilla 3");
     ASSERT_EQ(s.codigo, 0) << s.texto;
     EXPECT_EQ(prueba::Lector(db).Numero("SELECT count(*) FROM MV_ASIENTOS"), 500);

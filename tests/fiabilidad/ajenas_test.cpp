@@ -126,11 +126,9 @@ void Minusculas(demo::Bd& bd) {
 // The first ordinary entries of each family, which the first dates' groups read first, and the
 // table's first rows.
 constexpr const char* kPrimeras =
-    "ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC <> 'FP' "
-    "ORDER BY FECHA, ID LIMIT 3) "
-    "OR ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC = 'FP' "
-    "ORDER BY FECHA, ID LIMIT 2) "
-    "OR ID <= 2";
+    "ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND TC <> 'FP' ORDER BY "
+    "FECHA, ID LIMIT 3) OR ID IN (SELECT ID FROM MV_ASIENTOS WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 "
+    "AND TC = 'FP' ORDER BY FECHA, ID LIMIT 2) OR ID <= 2";
 
 void ImporteNulable(demo::Bd& bd) {
     Reconstruir(bd, "MV_ASIENTOS", [](const std::string& s) {
@@ -176,15 +174,15 @@ std::vector<Caso> Corpus() {
              RehacerIndices(bd, " COLLATE BINARY");
              bd.Ejecutar(
                  "UPDATE V_MV_STOCK_ITEMS SET TC = lower(TC) WHERE ID % 3 = 0;"
-                 "UPDATE V_MV_CPTE_ITEMS SET IDCOMPROBANTE = lower(IDCOMPROBANTE) WHERE ID % 3 = 0;"
-                 "UPDATE MV_ASIENTOS SET TC = lower(TC), LETRA = lower(LETRA) WHERE ID % 5 = 0;");
+                 "UPDATE V_MV_CPTE_ITEMS SET IDCOMPROBANTE = lower(IDCOMPROBANTE) WHERE ID % 3 = 0;UPDATE "
+                 "MV_ASIENTOS SET TC = lower(TC), LETRA = lower(LETRA) WHERE ID % 5 = 0;");
          })},
         {"ClavesConFormaDeFechaYNumero", EnCopia([](demo::Bd& bd) {
              bd.Ejecutar(std::string("UPDATE MV_ASIENTOS SET CUENTA = '1101-01-01', NroComprobanteBancario = "
                                      "'2021-03-15' WHERE ") +
                          kPrimeras +
-                         ";UPDATE MV_ASIENTOS SET NroComprobanteBancario = '000123' WHERE ID % 13 = 0;"
-                         "UPDATE MV_ASIENTOS SET CUENTA = '12.50' WHERE ID % 17 = 0;");
+                         ";UPDATE MV_ASIENTOS SET NroComprobanteBancario = '000123' WHERE ID % 13 = 0;UPDATE "
+                         "MV_ASIENTOS SET CUENTA = '12.50' WHERE ID % 17 = 0;");
          })},
         {"ClavesNulasYVacias", EnCopia([](demo::Bd& bd) {
              bd.Ejecutar(
@@ -198,9 +196,8 @@ std::vector<Caso> Corpus() {
         {"ImportesNulos", EnCopia([](demo::Bd& bd) {
              ImporteNulable(bd);
              bd.Ejecutar(
-                 "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID IN (SELECT ID FROM MV_ASIENTOS "
-                 "WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA < '2022-01-01' "
-                 "ORDER BY ID DESC LIMIT 3)");
+                 "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID IN (SELECT ID FROM MV_ASIENTOS WHERE "
+                 "EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA < '2022-01-01' ORDER BY ID DESC LIMIT 3)");
          }),
          Esperado::kRechazaImportes},
         {"DiarioDeReversion", EnCopia([](demo::Bd& bd) { bd.Ejecutar("PRAGMA journal_mode = DELETE"); }),
@@ -232,10 +229,10 @@ long long Huerfanos(const std::string& base) {
          std::vector<std::pair<std::string, std::string>>{{"V_MV_STOCK_ITEMS", "V_MV_STOCK"},
                                                           {"V_MV_CPTE_ITEMS", "V_MV_CPTE"},
                                                           {"C_MV_CPTE_ITEMS", "C_MV_CPTE"}})
-        n += Cuenta(base,
-                    "SELECT COUNT(*) FROM " + items + " i WHERE NOT EXISTS (SELECT 1 FROM " + cabecera +
-                        " c WHERE c.TC = i.TC COLLATE NOCASE AND c.IDCOMPROBANTE = i.IDCOMPROBANTE COLLATE "
-                        "NOCASE)");
+        n += Cuenta(
+            base,
+            "SELECT COUNT(*) FROM " + items + " i WHERE NOT EXISTS (SELECT 1 FROM " + cabecera +
+                " c WHERE c.TC = i.TC COLLATE NOCASE AND c.IDCOMPROBANTE = i.IDCOMPROBANTE COLLATE NOCASE)");
     return n;
 }
 

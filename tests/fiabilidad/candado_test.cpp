@@ -105,25 +105,20 @@ TEST(CandadoDeCorridas, LaMismaBasePorUnEnlaceEsperaALaQueCorre) {
     } catch (const fs::filesystem_error& e) {
         GTEST_SKIP() << "este sistema no deja crear enlaces simbólicos: " << e.what();
     }
-    const fs::path pausa = c.Ruta() / "pausa";
-    std::ofstream(pausa) << "\n";
-    EnSegundoPlano primera(
-        {"--hasta", "31/10/2021", "--asientos", "--base", base},
-        {"DEPURACION_PAUSA=" + pausa.string(), "DEPURACION_PAUSA_CEDIDA=20", "TEMP=" + c.Ruta().string()});
-    ASSERT_TRUE(EsperarArchivo(pausa.string() + ".en-pausa"));
+    Retenida primera(c, {"--hasta", "31/10/2021", "--asientos", "--base", base},
+                     {"DEPURACION_PAUSA_CEDIDA=20"});
+    ASSERT_TRUE(primera.EnPausa());
     const long long filas = Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS");
     for (const std::string& otra : {c / "enlace.db", c / "carpeta/demo.db"}) {
-        const Salida s =
-            Programa({"--hasta", "31/10/2021", "--asientos", "--base", otra}, {"TEMP=" + c.Ruta().string()});
+        const Salida s = ProgramaEn(c, {"--hasta", "31/10/2021", "--asientos", "--base", otra});
         EXPECT_EQ(s.estado, 3) << otra << "\n" << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << otra << s.out;
         EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS"), filas) << otra;
-        const Salida previa = Programa({"--hasta", "31/10/2021", "--base", otra, "--vista-previa"},
-                                       {"TEMP=" + c.Ruta().string()});
+        const Salida previa = ProgramaEn(c, {"--hasta", "31/10/2021", "--base", otra, "--vista-previa"});
         EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << otra << previa.out;
     }
     EXPECT_FALSE(fs::exists(c.Ruta() / "enlace.db-corrida")) << "one lock, beside the real file";
-    fs::remove(pausa);
+    primera.Soltar();
     EXPECT_EQ(primera.Esperar(), 0);
     EXPECT_EQ(Integridad(base), "ok");
 }

@@ -25,21 +25,19 @@ namespace fs = std::filesystem;
 
 TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrandesSeConsolidan) {
     Carpeta c;
-    const std::string base = c / "demo.db";
-    Demo(base, 800);
+    const std::string base = DemoEn(c, 800);
     {
         demo::Bd bd(base);
         bd.Ejecutar(
             "UPDATE MV_ASIENTOS SET CUENTA = 'O''Brien 100% [caja]' WHERE ID % 7 = 0;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'Año ñandú ' || char(255) || ' _%' WHERE ID % 7 = 1;"
-            "UPDATE MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL, "
-            "  TIPO_REG = NULL, IdCajas = NULL, UNEGOCIO = NULL WHERE ID % 7 = 2;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE' || ID, IMPORTE = 1234567890.12 WHERE ID % 50 = 3;"
-            "UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE-PAR', IMPORTE = 4999999999.99 WHERE ID IN "
-            "  (SELECT ID FROM MV_ASIENTOS WHERE ID % 50 = 4 AND EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND "
-            "  FECHA < '2021-06-01' ORDER BY ID LIMIT 2);"
-            "UPDATE MV_ASIENTOS SET IMPORTE = 0.3333333333 WHERE ID % 7 = 4 AND ID % 3 = 0;"
-            "UPDATE MV_ASIENTOS SET CUENTA = '''' WHERE ID % 97 = 5;");
+            "UPDATE MV_ASIENTOS SET CUENTA = 'Año ñandú ' || char(255) || ' _%' WHERE ID % 7 = 1;UPDATE "
+            "MV_ASIENTOS SET MONEDA = NULL, NroComprobanteBancario = NULL,   TIPO_REG = NULL, IdCajas = "
+            "NULL, UNEGOCIO = NULL WHERE ID % 7 = 2;UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE' || ID, IMPORTE "
+            "= 1234567890.12 WHERE ID % 50 = 3;UPDATE MV_ASIENTOS SET CUENTA = 'GRANDE-PAR', IMPORTE = "
+            "4999999999.99 WHERE ID IN   (SELECT ID FROM MV_ASIENTOS WHERE ID % 50 = 4 AND EsCierre = 0 AND "
+            "ES_SALDO_APERTURA = 0 AND   FECHA < '2021-06-01' ORDER BY ID LIMIT 2);UPDATE MV_ASIENTOS SET "
+            "IMPORTE = 0.3333333333 WHERE ID % 7 = 4 AND ID % 3 = 0;UPDATE MV_ASIENTOS SET CUENTA = '''' "
+            "WHERE ID % 97 = 5;");
     }
     const Sumas originales = Originales(base, "2021-06-30");
     const Salida s = Programa({"--hasta", "30/06/2021", "--asientos", "--base", base});
@@ -53,16 +51,16 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
     for (const char* cuenta :
          {"'O''Brien 100% [caja]'", "'Año ñandú ' || char(255) || ' _%'", "''''", "'GRANDE-PAR'"})
         EXPECT_GT(
-            Cuenta(base, std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND "
-                                     "CUENTA = ") +
+            Cuenta(base, std::string(
+                             "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND CUENTA = ") +
                              cuenta),
             0)
             << cuenta;
     // The cents of the largest amounts the consolidation takes (below 1e10) survive exactly, as
     // text too.
     EXPECT_EQ(Cuenta(base,
-                     "SELECT printf('%.2f', SUM(IMPORTE)) = '9999999999.98' FROM MV_ASIENTOS WHERE "
-                     "DETALLE = 'Depuracion' AND CUENTA = 'GRANDE-PAR'"),
+                     "SELECT printf('%.2f', SUM(IMPORTE)) = '9999999999.98' FROM MV_ASIENTOS WHERE DETALLE = "
+                     "'Depuracion' AND CUENTA = 'GRANDE-PAR'"),
               1);
     EXPECT_GT(Cuenta(base,
                      "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND CUENTA LIKE "
@@ -74,15 +72,13 @@ TEST(ValoresRaros, ComillasPorcentajesCorchetesLetrasNoAsciiNulosEImportesGrande
 // date from the first that included it rolled back. Its group now matches the null row it writes.
 TEST(ValoresRaros, UnaCotizacionNulaSeConsolidaSinPerderNada) {
     Carpeta c;
-    const std::string base = c / "demo.db";
-    Demo(base, 800);
+    const std::string base = DemoEn(c, 800);
     {
         demo::Bd bd(base);
         bd.Ejecutar("UPDATE MV_ASIENTOS SET COTIZACION = NULL WHERE ID % 9 = 2");
     }
     const Sumas originales = Originales(base, "2021-06-30");
-    const Salida s =
-        Programa({"--hasta", "30/06/2021", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+    const Salida s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base});
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
     EXPECT_FALSE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
     Cuadra(base, originales, "2021-06-30", "cotizacion nula");
@@ -128,8 +124,8 @@ TEST(Fechas, LaMismaFechaEscritaDeOtraFormaDejaLosMismosLibros) {
     EXPECT_EQ(Programa({"--hasta", "30-6-21", "--asientos", "--base", c / "b.db"}).estado, 0);
     EXPECT_EQ(Actuales(c / "a.db", "2021-06-30"), Actuales(c / "b.db", "2021-06-30"));
     EXPECT_EQ(Cuenta(c / "b.db",
-                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> "
-                     "'2021-06-30 00:00:00'"),
+                     "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> '2021-06-30 "
+                     "00:00:00'"),
               0);
 }
 
@@ -149,8 +145,7 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
     EXPECT_TRUE(Contiene(s.err + s.out, "No se pudo abrir la base de datos")) << s.out << s.err;
 
     // Locked by another process: the busy time-out of the settings, then a clear message.
-    const std::string base = c / "demo.db";
-    Demo(base, 800);
+    const std::string base = DemoEn(c, 800);
     const Sumas originales = Originales(base, "2021-06-30");
     {
         std::ofstream ini(c / "cn000pr.ini");
@@ -164,8 +159,8 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
         otro.reset(abierta);
         const sqlite::Transaccion bloqueo(otro.get(), "BEGIN EXCLUSIVE");
         ASSERT_TRUE(bloqueo);
-        s = Programa({"--hasta", "30/06/2021", "--asientos", "--base", base},
-                     {"DEPURACION_INI=" + (c / "cn000pr.ini"), "TEMP=" + c.Ruta().string()});
+        s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base},
+                       {"DEPURACION_INI=" + (c / "cn000pr.ini")});
     }
     EXPECT_EQ(s.estado, 3) << s.out << s.err;
     EXPECT_TRUE(Contiene(s.out + s.err, "bloqueada")) << s.out << s.err;
@@ -181,8 +176,7 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
     const bool montado = MontarSoloLectura(ro);
     if (!montado) fs::permissions(ro / "demo.db", fs::perms::owner_read | fs::perms::group_read);
     if (montado || !PorQueNoMonta().empty()) {
-        s = Programa({"--hasta", "30/06/2021", "--asientos", "--base", (ro / "demo.db").string()},
-                     {"TEMP=" + c.Ruta().string()});
+        s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", (ro / "demo.db").string()});
         EXPECT_EQ(s.estado, 3) << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out + s.err, "solo lectura") || Contiene(s.out + s.err, "sólo lectura"))
             << s.out << s.err;
@@ -201,16 +195,14 @@ TEST(Archivos, UnDiscoLlenoEnMediaFechaNoPierdeNadaYSeTerminaConEspacio) {
     const Sumas originales = Originales(base, "2022-06-30");
     // Leave a few pages free: the first dates fit, a later one finds the disk full.
     LlenarDisco(disco, 48 * 1024);
-    const Salida s =
-        Programa({"--hasta", "30/06/2022", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+    const Salida s = ProgramaEn(c, {"--hasta", "30/06/2022", "--asientos", "--base", base});
     EXPECT_EQ(s.estado, 3) << s.out << s.err;
     EXPECT_TRUE(Contiene(s.out + s.err, "lleno") || Contiene(s.out + s.err, "espacio") ||
                 Contiene(s.out + s.err, "full"))
         << s.out << s.err;
     Cuadra(base, originales, "2022-06-30", "disco lleno");
     fs::remove(disco / "relleno");
-    const Salida bien =
-        Programa({"--hasta", "30/06/2022", "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+    const Salida bien = ProgramaEn(c, {"--hasta", "30/06/2022", "--asientos", "--base", base});
     EXPECT_EQ(bien.estado, 0) << bien.out << bien.err;
     Cuadra(base, originales, "2022-06-30", "disco lleno, y vuelta a correr");
     Desmontar(disco);
@@ -218,8 +210,7 @@ TEST(Archivos, UnDiscoLlenoEnMediaFechaNoPierdeNadaYSeTerminaConEspacio) {
 
 TEST(Ajustes, SinArchivoOConUnoMalFormadoValenLosValoresPorDefecto) {
     Carpeta c;
-    const std::string base = c / "demo.db";
-    Demo(base, 800);
+    const std::string base = DemoEn(c, 800);
     const Sumas originales = Originales(base, "2021-03-31");
     {
         std::ofstream ini(c / "malo.ini", std::ios::binary);
@@ -227,8 +218,8 @@ TEST(Ajustes, SinArchivoOConUnoMalFormadoValenLosValoresPorDefecto) {
         ini.put('\0');
     }
     for (const std::string& ini : {c / "no-existe.ini", c / "malo.ini"}) {
-        const Salida s = Programa({"--hasta", "31/03/2021", "--asientos", "--base", base},
-                                  {"DEPURACION_INI=" + ini, "TEMP=" + c.Ruta().string()});
+        const Salida s =
+            ProgramaEn(c, {"--hasta", "31/03/2021", "--asientos", "--base", base}, {"DEPURACION_INI=" + ini});
         EXPECT_EQ(s.estado, 0) << ini << "\n" << s.out << s.err;
         Cuadra(base, originales, "2021-03-31", ini);
     }

@@ -30,18 +30,13 @@ class Rechazos : public ::testing::Test {
         std::vector<std::string> args{"--hasta", kCorte,    "--asientos", "--base",
                                       base,      "--traza", c / "traza"};
         args.insert(args.end(), mas.begin(), mas.end());
-        Salida s = Programa(args, {"DEPURACION_RECHAZAR=" + rechazo, "TEMP=" + c.Ruta().string()});
+        Salida s = ProgramaEn(c, args, {"DEPURACION_RECHAZAR=" + rechazo});
         ++rechazados;
         Revisar(rechazo);
         return s;
     }
     void Revisar(const std::string& cuando) {
-        EXPECT_EQ(Integridad(base), "ok") << cuando;
-        EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << cuando;
-        EXPECT_EQ(DisparadoresGuardados(base), 0) << cuando;
-        const auto d = Diferencias(originales, Actuales(base, kCorteIso));
-        EXPECT_TRUE(d.empty()) << cuando << ": " << d.size() << " grupos descuadrados, el primero "
-                               << (d.empty() ? "" : d.front());
+        RevisarLibros(base, originales, kCorteIso, disparadores, cuando);
     }
     std::string Log() { return Leer(c.Ruta() / "KSERR.LOG"); }
     long long Pendientes() {
@@ -72,8 +67,8 @@ TEST_F(Rechazos, UnaFusionOUnBorradoRechazadosUnaVezSeRecuperanEnLaFechaSiguient
 TEST_F(Rechazos, UnPasoRechazadoYHechoAlReintentarloTerminaEnCeroComoDiceElTitular) {
     // The error dialog ran, but the retry did the work: the first line and the exit status agree.
     const Salida s =
-        Programa({"--hasta", kCorte, "--stock", "--base", base, "--ante-error", "reintentar"},
-                 {"DEPURACION_RECHAZAR=KS_DEPURA_STOCK|1|database is locked", "TEMP=" + c.Ruta().string()});
+        ProgramaEn(c, {"--hasta", kCorte, "--stock", "--base", base, "--ante-error", "reintentar"},
+                   {"DEPURACION_RECHAZAR=KS_DEPURA_STOCK|1|database is locked"});
     EXPECT_TRUE(Contiene(s.out, "-> Reintentar")) << s.out;
     EXPECT_TRUE(Contiene(s.out, "\n  Depuración terminada")) << s.out;
     EXPECT_EQ(s.estado, 0) << s.out << s.err;
@@ -103,8 +98,7 @@ TEST_F(Rechazos, ConsultasYDisparadoresRechazadosEntranEnLaTrampaYTerminanEnTres
         EXPECT_EQ(s.estado, 3) << rechazo << "\n" << s.out << s.err;
         EXPECT_TRUE(Contiene(s.out, "ERROR (") || Contiene(s.out, "ATENCION")) << rechazo << "\n" << s.out;
         // A second run without refusals finishes the work.
-        const Salida bien =
-            Programa({"--hasta", kCorte, "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+        const Salida bien = ProgramaEn(c, {"--hasta", kCorte, "--asientos", "--base", base});
         EXPECT_EQ(bien.estado, 0) << rechazo << "\n" << bien.out << bien.err;
         Revisar(std::string(rechazo) + ", y vuelta a correr");
         EXPECT_EQ(Pendientes(), 0) << rechazo;
@@ -120,22 +114,20 @@ TEST_F(Rechazos, DisparadoresQueNoVuelvenAActivarseSeDicenYTerminanEnTres) {
     EXPECT_TRUE(Contiene(s.out, "QUEDARON DESACTIVADOS")) << s.out;
     EXPECT_TRUE(Contiene(s.out, "\"pendientes\":[\"los disparadores de MV_ASIENTOS quedaron desactivados\"]"))
         << s.out;
-    const Salida bien =
-        Programa({"--hasta", kCorte, "--asientos", "--base", base}, {"TEMP=" + c.Ruta().string()});
+    const Salida bien = ProgramaEn(c, {"--hasta", kCorte, "--asientos", "--base", base});
     EXPECT_EQ(bien.estado, 0) << bien.out << bien.err;
     Revisar("disparadores, y vuelta a correr");
 }
 
 TEST_F(Rechazos, LaEscrituraDeLaConfiguracionRechazadaNoPierdeNada) {
-    const Salida s = Programa({"--hasta", kCorte, "--base", base},
-                              {"DEPURACION_RECHAZAR=INTO TA_CONFIGURACION|0|;;UPDATE TA_CONFIGURACION|0|",
-                               "TEMP=" + c.Ruta().string()});
+    const Salida s = ProgramaEn(c, {"--hasta", kCorte, "--base", base},
+                                {"DEPURACION_RECHAZAR=INTO TA_CONFIGURACION|0|;;UPDATE TA_CONFIGURACION|0|"});
     Revisar("configuracion");
     EXPECT_NE(s.estado, 2) << s.out << s.err;
     EXPECT_EQ(Pendientes(), 0);
     EXPECT_EQ(Cuenta(base,
-                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND "
-                     "VALOR = '31/03/2021'"),
+                     "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR "
+                     "= '31/03/2021'"),
               0);
 }
 

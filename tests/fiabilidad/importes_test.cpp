@@ -34,17 +34,9 @@ std::string Fijar(const std::string& importe, int n, int desde = 0) {
     return "UPDATE MV_ASIENTOS SET IMPORTE = " + importe +
            ", CUENTA = '9.9.01', [DEBE-HABER] = 'D', MONEDA = '$', COTIZACION = 1, NroComprobanteBancario = "
            "NULL, TIPO_REG = 'A', IdCajas = '1', UNEGOCIO = '1' WHERE ID IN (SELECT ID FROM MV_ASIENTOS "
-           "WHERE "
-           "EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA <= '2021-06-30' AND TC NOT IN "
+           "WHERE EsCierre = 0 AND ES_SALDO_APERTURA = 0 AND FECHA <= '2021-06-30' AND TC NOT IN "
            "('FP','CBFP','FPC','PGFP') ORDER BY ID LIMIT " +
            std::to_string(n) + " OFFSET " + std::to_string(desde) + ");";
-}
-
-// The declared type of IMPORTE, as other tools write it.
-std::string Declarar(const std::string& tipo) {
-    return "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'IMPORTE REAL NOT NULL "
-           "DEFAULT 0', 'IMPORTE " +
-           tipo + "') WHERE name = 'MV_ASIENTOS'; PRAGMA writable_schema=OFF;";
 }
 
 struct Caso {
@@ -79,8 +71,7 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
         {"columna que admite nulos sin nulos que sumar",
          "REAL",
          "UPDATE MV_ASIENTOS SET IMPORTE = NULL WHERE ID = (SELECT MIN(ID) FROM MV_ASIENTOS WHERE EsCierre = "
-         "1) "
-         "OR ID = (SELECT MAX(ID) FROM MV_ASIENTOS WHERE FECHA > '2021-07-01');",
+         "1) OR ID = (SELECT MAX(ID) FROM MV_ASIENTOS WHERE FECHA > '2021-07-01');",
          0,
          {}},
         {"columna de texto con numeros en texto",
@@ -94,16 +85,12 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
     for (const Caso& k : casos) {
         const std::string base = c / ("i" + std::to_string(++n) + ".db");
         Demo(base, 800, 3);
-        {
-            demo::Bd bd(base);
-            if (!k.tipo.empty()) bd.Ejecutar(Declarar(k.tipo));
-        }
+        if (!k.tipo.empty()) Redeclarar(base, "IMPORTE REAL NOT NULL DEFAULT 0", "IMPORTE " + k.tipo);
         demo::Bd(base).Ejecutar(k.sql);
         const std::string antes = Volcado(base);
         const Sumas originales = Originales(base, "2021-06-30");
-        const std::vector<std::string> entorno = {"TEMP=" + c.Ruta().string()};
         const Salida corrida =
-            Programa({"--hasta", "30/06/2021", "--asientos", "--base", base, "--formato", "json"}, entorno);
+            ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base, "--formato", "json"});
         if (k.refusados == 0) {
             EXPECT_EQ(corrida.estado, 0) << k.que << "\n" << corrida.out << corrida.err;
             EXPECT_EQ(Integridad(base), "ok") << k.que;
@@ -116,10 +103,9 @@ TEST(Importes, LosQueNoSeSumanAlCentavoDetienenLaConsolidacionYLaVistaPreviaLosN
         const std::string mensaje = "LA COLUMNA IMPORTE DE MV_ASIENTOS TIENE " + std::to_string(k.refusados) +
                                     " VALOR(ES) QUE NO SON IMPORTES VÁLIDOS (POR EJEMPLO: ";
         const Salida texto =
-            Programa({"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base}, entorno);
-        const Salida json = Programa(
-            {"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base, "--formato", "json"},
-            entorno);
+            ProgramaEn(c, {"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base", base});
+        const Salida json = ProgramaEn(c, {"--vista-previa", "--hasta", "30/06/2021", "--asientos", "--base",
+                                           base, "--formato", "json"});
         EXPECT_EQ(corrida.estado, 3) << k.que << "\n" << corrida.out << corrida.err;
         EXPECT_TRUE(
             Contiene(corrida.out, "\"purga\":\"asientos\",\"marcada\":true,\"resultado\":\"no ejecutada\""))

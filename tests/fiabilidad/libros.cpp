@@ -11,12 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
@@ -51,11 +53,13 @@ void Sumar(sqlite3* db, const std::string& condicion, Sumas& m) {
     }
 }
 
-sqlite3* AbrirLectura(const std::string& base) {
+// A read-only handle on `base`, closed with the object.
+using Lectura = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+Lectura AbrirLectura(const std::string& base) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(base.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_busy_timeout(db, 5000);
-    return db;
+    return Lectura(db, &sqlite3_close);
 }
 
 std::string Ordinarias(const std::string& hastaIso) {
@@ -67,18 +71,16 @@ std::string Ordinarias(const std::string& hastaIso) {
 
 Sumas Originales(const std::string& base, const std::string& hastaIso) {
     Sumas m;
-    sqlite3* db = AbrirLectura(base);
-    Sumar(db, Ordinarias(hastaIso), m);
-    sqlite3_close(db);
+    Sumar(AbrirLectura(base).get(), Ordinarias(hastaIso), m);
     return m;
 }
 
 Sumas Actuales(const std::string& base, const std::string& hastaIso) {
     Sumas m;
-    sqlite3* db = AbrirLectura(base);
+    const Lectura l = AbrirLectura(base);
+    sqlite3* db = l.get();
     Sumar(db, Ordinarias(hastaIso), m);
     Sumar(db, kResumen, m);
-    sqlite3_close(db);
     for (auto it = m.begin(); it != m.end();) it = it->second == 0 ? m.erase(it) : std::next(it);
     return m;
 }
@@ -101,14 +103,9 @@ std::vector<std::string> Diferencias(const Sumas& antes, const Sumas& ahora) {
 }
 
 long long Cuenta(const std::string& base, const std::string& sql) {
-    sqlite3* db = AbrirLectura(base);
-    long long n = -1;
-    {
-        const sqlite::SentenciaPreparada st(db, sql);
-        if (st && sqlite3_step(st.get()) == SQLITE_ROW) n = sqlite3_column_int64(st.get(), 0);
-    }
-    sqlite3_close(db);
-    return n;
+    const Lectura db = AbrirLectura(base);
+    const sqlite::SentenciaPreparada st(db.get(), sql);
+    return st && sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : -1;
 }
 
 void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla) {
@@ -126,8 +123,16 @@ void Cuadra(const std::string& base, const Sumas& originales, const std::string&
                            << (d.empty() ? "" : d.front());
 }
 
+void RevisarLibros(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+                   int disparadores, const std::string& que) {
+    Cuadra(base, originales, hastaIso, que);
+    EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << que;
+    EXPECT_EQ(DisparadoresGuardados(base), 0) << que;
+}
+
 std::string Integridad(const std::string& base) {
-    sqlite3* db = AbrirLectura(base);
+    const Lectura l = AbrirLectura(base);
+    sqlite3* db = l.get();
     std::string r = "no se pudo abrir";
     if (const sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check"); st) {
         r.clear();
@@ -136,7 +141,6 @@ std::string Integridad(const std::string& base) {
     } else {
         r = sqlite3_errmsg(db);
     }
-    sqlite3_close(db);
     return r;
 }
 
@@ -174,6 +178,56 @@ Salida Programa(const std::vector<std::string>& args, const std::vector<std::str
     s.out = Leer(c / "out");
     s.err = Leer(c / "err");
     return s;
+}
+
+Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args, std::vector<std::string> entorno) {
+    entorno.push_back("TEMP=" + c.Ruta().string());
+    return Programa(args, entorno);
+}
+
+void Redeclarar(const std::string& base, const std::string& de, const std::string& a) {
+    demo::Bd(base).Ejecutar("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, '" + de +
+                            "', '" + a + "') WHERE name = 'MV_ASIENTOS'; PRAGMA writable_schema=OFF;");
+}
+
+std::string DemoEn(const Carpeta& c, long long asientos) {
+    const std::string base = c / "demo.db";
+    Demo(base, asientos);
+    return base;
+}
+
+bool FechaGrabada(const std::string& base, const std::string& fecha) {
+    return Cuenta(
+               base,
+               "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR = '" +
+                   fecha + "'") == 1;
+}
+
+std::string ClaveResumenCC(const std::string& base) {
+    const auto f = demo::Bd(base).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    return f.empty() ? std::string() : f[0][0];
+}
+
+namespace {
+std::vector<std::string> EntornoRetenido(const Carpeta& c, std::vector<std::string> entorno) {
+    std::ofstream(c / "pausa") << "\n";
+    entorno.insert(entorno.end(), {"DEPURACION_PAUSA=" + (c / "pausa"), "TEMP=" + c.Ruta().string()});
+    return entorno;
+}
+}  // namespace
+
+Retenida::Retenida(const Carpeta& c, const std::vector<std::string>& args,
+                   const std::vector<std::string>& entorno)
+    : EnSegundoPlano(args, EntornoRetenido(c, entorno)), pausa_(c / "pausa") {}
+
+bool Retenida::EnPausa() const {
+    return EsperarArchivo(pausa_ + ".en-pausa");
+}
+
+void Retenida::Soltar() const {
+    std::filesystem::remove(pausa_);
 }
 
 std::string PorQueNoMonta() {

@@ -30,6 +30,9 @@ void Demo(const std::string& ruta, long long asientos, std::uint32_t semilla = 3
 // The books of `base` balance against `originales` and the file is sound; `que` names the case.
 void Cuadra(const std::string& base, const Sumas& originales, const std::string& hastaIso,
             const std::string& que);
+// As Cuadra, and MV_ASIENTOS keeps its `disparadores` triggers with none left aside by the engine.
+void RevisarLibros(const std::string& base, const Sumas& originales, const std::string& hastaIso,
+                   int disparadores, const std::string& que);
 inline bool Contiene(const std::string& s, const std::string& t) {
     return s.find(t) != std::string::npos;
 }
@@ -47,6 +50,20 @@ struct Salida {
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno = {});
 
 std::string Leer(const std::filesystem::path& p);  // the whole file, "" when there is none
+
+class Carpeta;
+// Programa with the temporary folder (KSERR.LOG, the default journal) in `c`.
+Salida ProgramaEn(const Carpeta& c, const std::vector<std::string>& args,
+                  std::vector<std::string> entorno = {});
+// The column declared `de` in MV_ASIENTOS of `base` declared `a` instead, as another tool would
+// declare it: the stored values stay as they are.
+void Redeclarar(const std::string& base, const std::string& de, const std::string& a);
+// A demo file "demo.db" of `asientos` entries in `c`; its path.
+std::string DemoEn(const Carpeta& c, long long asientos);
+// Whether TA_CONFIGURACION holds `fecha` (dd/mm/yyyy) as the last purge's date.
+bool FechaGrabada(const std::string& base, const std::string& fecha);
+// The key (branch, number, letter) of a CC summary voucher, "" when there is none.
+std::string ClaveResumenCC(const std::string& base);
 
 // The console program started in the background with `args` and the extra environment
 // `entorno`, its output dropped; killed with the object unless Esperar() gave its exit status.
@@ -80,6 +97,18 @@ void LlenarDisco(const std::filesystem::path& disco, std::uintmax_t libres);
 class Carpeta : public prueba::Carpeta {
   public:
     Carpeta() : prueba::Carpeta("dep-fiab") {}
+};
+
+// The console started in the background in `c` (its temporary folder) and held at the pause file
+// c/"pausa", where the extra `entorno` says; Soltar() lets it go on.
+class Retenida : public EnSegundoPlano {
+  public:
+    Retenida(const Carpeta& c, const std::vector<std::string>& args, const std::vector<std::string>& entorno);
+    bool EnPausa() const;  // whether it reached the pause within a minute
+    void Soltar() const;
+
+  private:
+    std::string pausa_;
 };
 
 }  // namespace dep::fiabilidad

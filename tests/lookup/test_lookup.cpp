@@ -8,6 +8,7 @@
 #include "lookup/consultar_campo.hpp"
 #include "lookup/definir_consulta.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/carpeta.hpp"
 
 namespace dep {
 namespace {
@@ -76,20 +77,13 @@ TEST(BuscarDefinicion, ReglasDePrefijo) {
 // A program folder of its own for each test, with or without the definition file.
 class ConCarpeta : public ::testing::Test {
   protected:
-    void SetUp() override {
-        carpeta_ =
-            fs::temp_directory_path() /
-            ("dep_lookup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(carpeta_);
-        fs::create_directories(carpeta_);
-        FormServices::FijarCarpetaPrograma(carpeta_.string());
-    }
-    void TearDown() override { fs::remove_all(carpeta_); }
+    void SetUp() override { FormServices::FijarCarpetaPrograma(carpeta_.string()); }
     void ConArchivo(const std::string& nombre = "CONSULTAS.KST") {
         std::ofstream(carpeta_ / nombre) << "x\n";
     }
 
-    fs::path carpeta_;
+    prueba::Carpeta dir_{"dep_lookup"};
+    fs::path carpeta_ = dir_.Ruta();
     OperadorGuionado op_;
     FormServices fs_{op_};
     LookupServices ls_{op_};
@@ -163,78 +157,64 @@ struct CampoDePrueba : CampoConsulta {
     void PulsarEnter() override { eventos.push_back("enter"); }
 };
 
-TEST_F(ConCarpeta, FechaAbreElSelectorYEscribeSinRecortar) {
-    CampoDePrueba c;
-    c.tag = "fecha";
-    op_.respuestasFecha.push_back(" 15/03/2021");
-    ConsultarCampo(fs_, ls_, c);
-    EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::ElegirFecha), 1u);
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ 15/03/2021]", "enter"}));
+// What the field gets for each kind of tag: the chooser it opens, what it is asked for, what is
+// written back and how many Enters.
+TEST_F(ConCarpeta, ConsultarCampoSegunLaEtiqueta) {
+    const struct {
+        const char *tag, *respuesta, *origen, *campoCodigo;
+        std::vector<std::string> eventos;
+    } casos[] = {
+        // A date: the chooser, what it gives written as it is.
+        {"fecha", " 15/03/2021", nullptr, nullptr, {"escribir[ 15/03/2021]", "enter"}},
+        {"FECHA", "", nullptr, nullptr, {}},  // cancelled: the field stays as it was
+        // Technicians and users: written twice, each with its Enter.
+        {"V_TA_TECNICOS",
+         " 3 ",
+         "V_TA_TECNICOS",
+         "IDTECNICO",
+         {"escribir[ 3 ]", "enter", "escribir[3]", "enter"}},
+        {"ta_usuarios",
+         "ANA",
+         "SELECT NOMBRE,SISTEMA  FROM TA_USUARIOS WHERE SISTEMA = 'CN000PR' ORDER BY NOMBRE ",
+         "NOMBRE",
+         {"escribir[ANA]", "enter", "escribir[ANA]", "enter"}},
+        // Any other key through the definitions, trimmed; an unknown one with empty columns.
+        {"MV_EJERCICIOS",
+         " 2020 ",
+         "select DESCRIPCION,PERIODO from MV_EJERCICIOS ",
+         nullptr,
+         {"escribir[2020]", "enter"}},
+        {"XX_NADA", nullptr, "select  * , from XX_NADA ", nullptr, {"escribir[]", "enter"}},
+    };
+    CampoDePrueba blanco;  // a blank tag does nothing
+    blanco.tag = "   ";
+    ConsultarCampo(fs_, ls_, blanco);
+    EXPECT_TRUE(op_.llamadas.empty() && blanco.eventos.empty());
+    EXPECT_FALSE(ls_.Activo());
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.tag);
+        op_.Olvidar();
+        CampoDePrueba c;
+        c.tag = k.tag;
+        const bool fecha = k.origen == nullptr;
+        if (k.respuesta != nullptr)
+            (fecha ? op_.respuestasFecha : op_.respuestasLista).push_back(k.respuesta);
+        ConsultarCampo(fs_, ls_, c);
+        EXPECT_EQ(c.eventos, k.eventos);
+        if (fecha) {
+            EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::ElegirFecha), 1u);
+            continue;
+        }
+        const auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+        ASSERT_EQ(l.size(), 1u);
+        EXPECT_EQ(l[0].pedido.origen, k.origen);
+        if (k.campoCodigo) {
+            EXPECT_EQ(l[0].pedido.campoCodigo, k.campoCodigo);
+        }
+    }
+    // The lookup is on once a field asked, with the definitions file of the program folder.
     EXPECT_TRUE(ls_.Activo());
     EXPECT_EQ(ls_.ArchivoDefiniciones(), fs_.CarpetaConBarra(carpeta_.string()) + "CONSULTAS.KST");
-}
-
-TEST_F(ConCarpeta, FechaCanceladaDejaElCampoComoEstaba) {
-    CampoDePrueba c;
-    c.tag = "FECHA";
-    op_.respuestasFecha.push_back("");
-    ConsultarCampo(fs_, ls_, c);
-    EXPECT_EQ(c.eventos, std::vector<std::string>{});
-}
-
-TEST_F(ConCarpeta, TecnicosEscribeDosVecesYPulsaEnterDosVeces) {
-    CampoDePrueba c;
-    c.tag = "V_TA_TECNICOS";
-    op_.respuestasLista.push_back(" 3 ");
-    ConsultarCampo(fs_, ls_, c);
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
-    ASSERT_EQ(l.size(), 1u);
-    EXPECT_EQ(l[0].pedido.origen, "V_TA_TECNICOS");
-    EXPECT_EQ(l[0].pedido.campoCodigo, "IDTECNICO");
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ 3 ]", "enter", "escribir[3]", "enter"}));
-}
-
-TEST_F(ConCarpeta, UsuariosDelSistema) {
-    CampoDePrueba c;
-    c.tag = "ta_usuarios";
-    op_.respuestasLista.push_back("ANA");
-    ConsultarCampo(fs_, ls_, c);
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
-    ASSERT_EQ(l.size(), 1u);
-    EXPECT_EQ(l[0].pedido.origen,
-              "SELECT NOMBRE,SISTEMA  FROM TA_USUARIOS WHERE SISTEMA = 'CN000PR' ORDER BY NOMBRE ");
-    EXPECT_EQ(l[0].pedido.campoCodigo, "NOMBRE");
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[ANA]", "enter", "escribir[ANA]", "enter"}));
-}
-
-TEST_F(ConCarpeta, OtraClavePasaPorLasDefinicionesYRecorta) {
-    CampoDePrueba c;
-    c.tag = "MV_EJERCICIOS";
-    op_.respuestasLista.push_back(" 2020 ");
-    ConsultarCampo(fs_, ls_, c);
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
-    ASSERT_EQ(l.size(), 1u);
-    EXPECT_EQ(l[0].pedido.origen, "select DESCRIPCION,PERIODO from MV_EJERCICIOS ");
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[2020]", "enter"}));
-}
-
-TEST_F(ConCarpeta, ClaveDesconocidaAbreLaListaConColumnasVacias) {
-    CampoDePrueba c;
-    c.tag = "XX_NADA";
-    ConsultarCampo(fs_, ls_, c);
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
-    ASSERT_EQ(l.size(), 1u);
-    EXPECT_EQ(l[0].pedido.origen, "select  * , from XX_NADA ");
-    EXPECT_EQ(c.eventos, (std::vector<std::string>{"escribir[]", "enter"}));
-}
-
-TEST_F(ConCarpeta, EtiquetaEnBlancoNoHaceNada) {
-    CampoDePrueba c;
-    c.tag = "   ";
-    ConsultarCampo(fs_, ls_, c);
-    EXPECT_TRUE(op_.llamadas.empty());
-    EXPECT_TRUE(c.eventos.empty());
-    EXPECT_FALSE(ls_.Activo());
 }
 
 }  // namespace

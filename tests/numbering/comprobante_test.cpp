@@ -29,8 +29,7 @@ class Comprobantes : public BaseNumeracion {
     void Asiento(const std::string& tc, const std::string& suc, const std::string& num,
                  const std::string& let, int mes = 1, int nro = 1, const std::string& cuenta = "1.1") {
         Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], FECHA, "
-            "MES_OPERATIVO, "
-            "[NUMERO ASIENTO]) VALUES ('" +
+            "MES_OPERATIVO, [NUMERO ASIENTO]) VALUES ('" +
             cuenta + "', '" + tc + "', '" + suc + "', '" + num + "', '" + let +
             "', 'D', '2020-01-01 00:00:00', " + std::to_string(mes) + ", " + std::to_string(nro) + ")");
     }
@@ -81,9 +80,8 @@ TEST_F(Comprobantes, RedireccionNumUsaOtroTalonarioPeroControlaElTipoPedido) {
     EXPECT_EQ(p.num, "00000041");
     EXPECT_EQ(espia->Con("CODIGO = 'CC'").size(), 1u);
     EXPECT_TRUE(espia->Con("CODIGO = 'ZZ'").empty());
-    EXPECT_THAT(espia->Con("DELETE"),
-                ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'ZZ' AND SUCURSAL = '0001' AND NUMERO = "
-                            "'00000041' AND LETRA = 'X'"));
+    EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'ZZ' AND SUCURSAL = "
+                                                  "'0001' AND NUMERO = '00000041' AND LETRA = 'X'"));
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE TC = 'ZZ'"), 0);
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE TC = 'CC'"), 1);
 }
@@ -98,11 +96,12 @@ TEST_F(Comprobantes, ViajesPasanElMayorRegistrado) {
     PorId("MV_VIAJES", "VJ", "000100000095A");  // other letter
     Olvidar();
     EXPECT_EQ(Pedir("VJ").num, "00000042");
-    EXPECT_THAT(espia->Con("MV_VIAJES"),
-                ElementsAre("SELECT * From MV_VIAJES  with(nolock)  WHERE TC = 'VJ' AND IDCOMPROBANTE = "
-                            "'000100000041X'",
-                            "SELECT MAX(idcomprobante) AS ULTIMO From MV_VIAJES WHERE TC = 'VJ' AND "
-                            "SUBSTRING(IDCOMPROBANTE,1,4)= '0001' AND SUBSTRING(IDCOMPROBANTE,13,1) = 'X'"));
+    EXPECT_THAT(
+        espia->Con("MV_VIAJES"),
+        ElementsAre(
+            "SELECT * From MV_VIAJES  with(nolock)  WHERE TC = 'VJ' AND IDCOMPROBANTE = '000100000041X'",
+            "SELECT MAX(idcomprobante) AS ULTIMO From MV_VIAJES WHERE TC = 'VJ' AND "
+            "SUBSTRING(IDCOMPROBANTE,1,4)= '0001' AND SUBSTRING(IDCOMPROBANTE,13,1) = 'X'"));
     EXPECT_TRUE(espia->Con("MV_ASIENTOS").empty());
     EXPECT_TRUE(espia->Con("DELETE").empty());
 }
@@ -143,9 +142,8 @@ TEST_F(Comprobantes, FueraDeAsientosSeLiberaElControlSalvoLosTiposListados) {
     Control("CC", "00000042");
     const Pedido p = Pedir("CC");
     EXPECT_EQ(p.num, "00000041");
-    EXPECT_THAT(espia->Con("DELETE"),
-                ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'CC' AND SUCURSAL = '0001' AND NUMERO = "
-                            "'00000041' AND LETRA = 'X'"));
+    EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'CC' AND SUCURSAL = "
+                                                  "'0001' AND NUMERO = '00000041' AND LETRA = 'X'"));
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE NUMERO = '00000041'"), 0);
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE NUMERO = '00000042'"), 1);
 
@@ -208,12 +206,11 @@ TEST_F(Comprobantes, ExisteEnAsientos) {
     EXPECT_TRUE(Existe_En_Asientos(*s, "CC", "0001", "00000005", "X", salida, "1.1", true));
     EXPECT_EQ(salida, "03 - 000125");
     EXPECT_FALSE(Existe_En_Asientos(*s, "CC", "0001", "00000005", "X", salida, "2.2", false));
-    EXPECT_THAT(
-        espia->sentencias,
-        ElementsAre("SELECT * FROM MV_ASIENTOS  with(nolock)  WHERE TC = 'CC' AND SUCURSAL = '0001' AND "
-                    "NUMERO = '00000005' AND LETRA = 'X' AND CUENTA = '1.1'",
-                    "SELECT * FROM MV_ASIENTOS WHERE TC = 'CC' AND SUCURSAL = '0001' AND NUMERO = "
-                    "'00000005' AND LETRA = 'X' AND CUENTA = '2.2'"));
+    EXPECT_THAT(espia->sentencias,
+                ElementsAre("SELECT * FROM MV_ASIENTOS  with(nolock)  WHERE TC = 'CC' AND SUCURSAL = '0001' "
+                            "AND NUMERO = '00000005' AND LETRA = 'X' AND CUENTA = '1.1'",
+                            "SELECT * FROM MV_ASIENTOS WHERE TC = 'CC' AND SUCURSAL = '0001' AND NUMERO = "
+                            "'00000005' AND LETRA = 'X' AND CUENTA = '2.2'"));
 
     // Quotes in the values are doubled once, the type code's by TextoSQL.
     Olvidar();

@@ -9,12 +9,21 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// The number columns of one letter.
+const std::string kA = "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT";
+const std::string kB = "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT";
+const std::string kX = "X_ULTIMO_NRO, X_NRO_HASTA, X_SUC_DEFAULT";
+
 class Talonarios : public BaseNumeracion {
   protected:
     struct Pedido {
-        std::string suc, num = "77", let;
+        std::string suc = {}, num = "77", let = {};
         bool mod = true;
         std::string hasta = "99999999";
+        bool operator==(const Pedido&) const = default;
+        friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
+            return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod << "|" << p.hasta;
+        }
     };
     void Pedir(const std::string& tc, Pedido& p, const std::string& fecha = "", const std::string& un = "") {
         Obtener_Nro_Comprobante_Contable(*s, tc, p.suc, p.num, p.let, p.mod, fecha, un, p.hasta);
@@ -24,46 +33,27 @@ class Talonarios : public BaseNumeracion {
 };
 
 TEST_F(Talonarios, SinTalonarioDaUnoUnoX) {
-    Talonario("OTRO", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "5, 10, 1");
-    Pedido p;
-    p.suc = "0003";
-    p.num = "00000009";
-    p.let = "B";
-    p.mod = false;
-    p.hasta = "00000050";
+    Talonario("OTRO", 1, "A", kA, "5, 10, 1");
+    Pedido p{.suc = "0003", .num = "00000009", .let = "B", .mod = false, .hasta = "00000050"};
     Pedir("CC", p);
-    EXPECT_EQ(p.suc, "1");
-    EXPECT_EQ(p.num, "1");
-    EXPECT_EQ(p.let, "X");
-    EXPECT_FALSE(p.mod);  // left as it came
-    EXPECT_EQ(p.hasta, "00000050");
+    EXPECT_EQ(p, (Pedido{"1", "1", "X", false, "00000050"}));  // mod and hasta left as they came
     EXPECT_TRUE(op.llamadas.empty());
 }
 
 TEST_F(Talonarios, ElPrimeroLlenoYElSegundoConLugar) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "100, 100, 1");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "17, 500, 2", "", "N");
-    Pedido p;
-    p.let = "A";
+    Talonario("CC", 1, "A", kA, "100, 100, 1");
+    Talonario("CC", 2, "A", kA, "17, 500, 2", "", "N");
+    Pedido p{.let = "A"};
     Pedir("CC", p);
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_EQ(p.num, "00000017");
-    EXPECT_EQ(p.hasta, "00000500");
-    EXPECT_EQ(p.let, "A");
-    EXPECT_FALSE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0002", "00000017", "A", false, "00000500"}));
     EXPECT_TRUE(op.Mensajes().empty());
     EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' ORDER BY TALONARIO"));
 }
 
 TEST_F(Talonarios, TodosLlenosAvisaYDejaLoQueVino) {
-    Talonario("CC", 1, " B ", "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT", "100, 100, 1");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "20, 20, 2");
-    Pedido p;
-    p.suc = "0009";
-    p.num = "00000042";
-    p.let = "C";
-    p.mod = false;
-    p.hasta = "00000099";
+    Talonario("CC", 1, " B ", kB, "100, 100, 1");
+    Talonario("CC", 2, "A", kA, "20, 20, 2");
+    Pedido p{.suc = "0009", .num = "00000042", .let = "C", .mod = false, .hasta = "00000099"};
     Pedir("CC ", p);
     ASSERT_EQ(op.Mensajes().size(), 1u);
     EXPECT_EQ(op.Mensajes()[0],
@@ -72,59 +62,47 @@ TEST_F(Talonarios, TodosLlenosAvisaYDejaLoQueVino) {
     const auto m = op.DeTipo(OperadorGuionado::Tipo::Mensaje)[0];
     EXPECT_EQ(m.botones, vb::kSoloAceptar);
     EXPECT_EQ(m.titulo, "");
-    EXPECT_EQ(p.num, "00000042");
-    EXPECT_EQ(p.hasta, "00000099");
-    EXPECT_FALSE(p.mod);
-    EXPECT_EQ(p.suc, "0009");
     // The letter fit took " " from " B " on the first row, which became "X" and then the "A" of the second.
-    EXPECT_EQ(p.let, "A");
+    EXPECT_EQ(p, (Pedido{"0009", "00000042", "A", false, "00000099"}));
 }
 
 TEST_F(Talonarios, UltimoNumeroCeroDaElUno) {
-    Talonario("CC", 1, "X", "X_ULTIMO_NRO, X_NRO_HASTA, X_SUC_DEFAULT", "0, 10, 4");
+    Talonario("CC", 1, "X", kX, "0, 10, 4");
     Pedido p;
     Pedir("CC", p);
-    EXPECT_EQ(p.let, "X");  // an empty letter is X
-    EXPECT_EQ(p.num, "00000001");
-    EXPECT_EQ(p.suc, "0004");
-    EXPECT_EQ(p.hasta, "00000010");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0004", "00000001", "X", true, "00000010"}));  // an empty letter is X
 }
 
 TEST_F(Talonarios, LetraConEstrellaFiltraPorLetra) {
-    Talonario("CC", 1, "AC", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
-    Talonario("CC", 2, "AB", "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT", "8, 10, 2");
-    Pedido p;
-    p.let = "*B";
+    Talonario("CC", 1, "AC", kA, "3, 10, 1");
+    Talonario("CC", 2, "AB", kB, "8, 10, 2");
+    Pedido p{.let = "*B"};
     Pedir("CC", p);
     EXPECT_EQ(p.let, "B");
     EXPECT_EQ(p.num, "00000008");
     EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(Consultas(),
-                ElementsAre("SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  "
-                            "ORDER BY TALONARIO"));
+    EXPECT_THAT(
+        Consultas(),
+        ElementsAre(
+            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  ORDER BY TALONARIO"));
 }
 
 TEST_F(Talonarios, SucursalConEstrellaFiltraOSeDescarta) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "8, 10, 2");
-    Pedido p;
-    p.suc = "*0002";
-    p.let = "A";
+    Talonario("CC", 1, "A", kA, "3, 10, 1");
+    Talonario("CC", 2, "A", kA, "8, 10, 2");
+    Pedido p{.suc = "*0002", .let = "A"};
     Pedir("CC", p);
     EXPECT_EQ(p.suc, "0002");
     EXPECT_EQ(p.num, "00000008");
     EXPECT_THAT(
         Consultas(),
-        ElementsAre("SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = '0002'",
-                    "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY "
-                    "TALONARIO"));
+        ElementsAre(
+            "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = '0002'",
+            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY TALONARIO"));
 
     // No talonario of branch 0005: the filter is dropped and the first talonario is taken.
     Olvidar();
-    Pedido q;
-    q.suc = "*0005";
-    q.let = "A";
+    Pedido q{.suc = "*0005", .let = "A"};
     Pedir("CC", q);
     EXPECT_EQ(q.suc, "0001");
     EXPECT_EQ(q.num, "00000003");
@@ -133,10 +111,8 @@ TEST_F(Talonarios, SucursalConEstrellaFiltraOSeDescarta) {
 }
 
 TEST_F(Talonarios, ConAmbasEstrellasSoloFiltraLaSucursal) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 2");
-    Pedido p;
-    p.suc = "*0002";
-    p.let = "*B";
+    Talonario("CC", 1, "A", kA, "3, 10, 2");
+    Pedido p{.suc = "*0002", .let = "*B"};
     Pedir("CC", p);
     ASSERT_EQ(Consultas().size(), 2u);
     EXPECT_EQ(Consultas()[1],
@@ -146,16 +122,13 @@ TEST_F(Talonarios, ConAmbasEstrellasSoloFiltraLaSucursal) {
 }
 
 TEST_F(Talonarios, ComillasEnLosFiltrosSeDoblanUnaVez) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
-    Pedido p;
-    p.let = "*B'";
+    Talonario("CC", 1, "A", kA, "3, 10, 1");
+    Pedido p{.let = "*B'"};
     Pedir("CC", p);
     ASSERT_EQ(Consultas().size(), 1u);
     EXPECT_NE(Consultas()[0].find("LIKE('%B''%')"), std::string::npos) << Consultas()[0];
     Olvidar();
-    Pedido q;
-    q.suc = "*0'2";
-    q.let = "A";
+    Pedido q{.suc = "*0'2", .let = "A"};
     Pedir("CC", q);
     ASSERT_EQ(Consultas().size(), 2u);
     EXPECT_NE(Consultas()[0].find("A_SUC_DEFAULT = '0''2'"), std::string::npos) << Consultas()[0];
@@ -164,20 +137,17 @@ TEST_F(Talonarios, ComillasEnLosFiltrosSeDoblanUnaVez) {
 }
 
 TEST_F(Talonarios, UnidadDeNegocioConSusTalonariosYSinEllos) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1", "U2");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "5, 10, 2", "U1");
-    Pedido p;
-    p.let = "A";
+    Talonario("CC", 1, "A", kA, "3, 10, 1", "U2");
+    Talonario("CC", 2, "A", kA, "5, 10, 2", "U1");
+    Pedido p{.let = "A"};
     Pedir("CC", p, "", "U1");
     EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(Consultas(),
-                ElementsAre("SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = 'U1' OR "
-                            "(UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO"));
+    EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = 'U1' "
+                                         "OR (UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO"));
 
     // A unit with no talonario of its own nor of every unit: all talonarios of the code again.
     Olvidar();
-    Pedido q;
-    q.let = "A";
+    Pedido q{.let = "A"};
     Pedir("CC", q, "", "U9");
     EXPECT_EQ(q.suc, "0001");
     ASSERT_EQ(Consultas().size(), 2u);
@@ -185,10 +155,9 @@ TEST_F(Talonarios, UnidadDeNegocioConSusTalonariosYSinEllos) {
 }
 
 TEST_F(Talonarios, UnidadConComillaSeDoblaUnaSolaVez) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1", "D''A");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 2", "OTRA");
-    Pedido p;
-    p.let = "A";
+    Talonario("CC", 1, "A", kA, "3, 10, 1", "D''A");
+    Talonario("CC", 2, "A", kA, "3, 10, 2", "OTRA");
+    Pedido p{.let = "A"};
     Pedir("CC", p, "", "D'A");
     EXPECT_EQ(p.suc, "0001");
     ASSERT_EQ(Consultas().size(), 1u);
@@ -198,8 +167,8 @@ TEST_F(Talonarios, UnidadConComillaSeDoblaUnaSolaVez) {
 
 TEST_F(Talonarios, SucursalDelTalonarioSoloCuentaParaFcOtPr) {
     for (const char* tc : {"FC", "OT", "PR", "CC"}) {
-        Talonario(tc, 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
-        Talonario(tc, 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "8, 10, 2");
+        Talonario(tc, 1, "A", kA, "3, 10, 1");
+        Talonario(tc, 2, "A", kA, "8, 10, 2");
     }
     for (const char* tc : {"FC", "OT", "PR"}) {
         Pedido p{.suc = "2", .let = "A"};
@@ -207,49 +176,36 @@ TEST_F(Talonarios, SucursalDelTalonarioSoloCuentaParaFcOtPr) {
         EXPECT_EQ(p.suc, "0002") << tc;
         EXPECT_EQ(p.num, "00000008") << tc;
     }
-    Pedido p;
-    p.suc = "2";
-    p.let = "A";
+    Pedido p{.suc = "2", .let = "A"};
     Pedir("CC", p);
     EXPECT_EQ(p.suc, "0001");
     EXPECT_EQ(p.num, "00000003");
 }
 
 TEST_F(Talonarios, OtConservaSuLetra) {
-    Talonario("OT", 1, "A",
-              "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT, B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT",
-              "3, 10, 1, 6, 10, 1");
-    Talonario("CC", 1, "A",
-              "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT, B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT",
-              "3, 10, 1, 6, 10, 1");
-    Pedido ot;
-    ot.suc = "1";
-    ot.let = "B";
+    Talonario("OT", 1, "A", kA + ", " + kB, "3, 10, 1, 6, 10, 1");
+    Talonario("CC", 1, "A", kA + ", " + kB, "3, 10, 1, 6, 10, 1");
+    Pedido ot{.suc = "1", .let = "B"};
     Pedir("OT", ot);
     EXPECT_EQ(ot.let, "B");
     EXPECT_EQ(ot.num, "00000006");
-    Pedido cc;
-    cc.let = "B";
+    Pedido cc{.let = "B"};
     Pedir("CC", cc);
     EXPECT_EQ(cc.let, "A");
     EXPECT_EQ(cc.num, "00000003");
 }
 
 TEST_F(Talonarios, VencimientoComparadoComoTexto) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT, VenceA", "3, 10, 1, '2020-06-30'");
-    Talonario("CC", 2, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT, VenceA", "5, 10, 2, '2021-12-31'");
-    Pedido vencido;
-    vencido.let = "A";
+    Talonario("CC", 1, "A", kA + ", VenceA", "3, 10, 1, '2020-06-30'");
+    Talonario("CC", 2, "A", kA + ", VenceA", "5, 10, 2, '2021-12-31'");
+    Pedido vencido{.let = "A"};
     Pedir("CC", vencido, "2020-07-01");
     EXPECT_EQ(vencido.suc, "0002");
     EXPECT_TRUE(op.Mensajes().empty());  // an expired talonario is not a full one
-    Pedido sinFecha;
-    sinFecha.let = "A";
+    Pedido sinFecha{.let = "A"};
     Pedir("CC", sinFecha, "");
     EXPECT_EQ(sinFecha.suc, "0001");
-    Pedido todos;
-    todos.let = "A";
-    todos.mod = false;
+    Pedido todos{.let = "A", .mod = false};
     Pedir("CC", todos, "2022-01-01");
     EXPECT_EQ(todos.num, "77");
     EXPECT_TRUE(op.Mensajes().empty());
@@ -257,11 +213,9 @@ TEST_F(Talonarios, VencimientoComparadoComoTexto) {
 
 TEST_F(Talonarios, ValoresPorDefectoDelOperador) {
     Sql("INSERT INTO TA_Usuarios (Nombre, sucot, letot) VALUES ('', '0002', 'B')");
-    Talonario("FC", 1, "AB", "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT", "3, 10, 1");
-    Talonario("FC", 2, "AB", "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT", "8, 10, 2");
-    Pedido p;
-    p.suc = " ";
-    p.let = "";
+    Talonario("FC", 1, "AB", kB, "3, 10, 1");
+    Talonario("FC", 2, "AB", kB, "8, 10, 2");
+    Pedido p{.suc = " ", .let = ""};
     Pedir("FC", p);
     EXPECT_EQ(p.suc, "0002");
     EXPECT_EQ(p.let, "B");
@@ -269,7 +223,7 @@ TEST_F(Talonarios, ValoresPorDefectoDelOperador) {
     EXPECT_EQ(espia->Con("TA_Usuarios").size(), 1u);
     // A type outside OT, FC, NC and ND does not ask for the user.
     Olvidar();
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
+    Talonario("CC", 1, "A", kA, "3, 10, 1");
     Pedido q;
     Pedir("CC", q);
     EXPECT_TRUE(espia->Con("TA_Usuarios").empty());
@@ -277,10 +231,7 @@ TEST_F(Talonarios, ValoresPorDefectoDelOperador) {
 
 TEST_F(Talonarios, LetraSinColumnasVaAErrorRutina) {
     Talonario("CC", 1, "Q", "", "");
-    Pedido p;
-    p.suc = "0001";
-    p.num = "55";
-    p.let = "Q";
+    Pedido p{.suc = "0001", .num = "55", .let = "Q"};
     op.respuestasRutina = {vb::kAbortar};
     Pedir("CC", p);
     ASSERT_EQ(op.DeTipo(OperadorGuionado::Tipo::ErrorRutina).size(), 1u);
@@ -294,11 +245,10 @@ TEST_F(Talonarios, LetraSinColumnasVaAErrorRutina) {
 }
 
 TEST_F(Talonarios, ReintentarYSeguirEnLaConsulta) {
-    Talonario("CC", 1, "A", "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT", "3, 10, 1");
+    Talonario("CC", 1, "A", kA, "3, 10, 1");
     espia->Rechazar("ORDER BY TALONARIO", 1);
     op.respuestasRutina = {vb::kReintentar};
-    Pedido p;
-    p.let = "A";
+    Pedido p{.let = "A"};
     Pedir("CC", p);
     EXPECT_THAT(Rutinas(), ElementsAre("Obtener_Nro_Comprobante_Contable"));
     EXPECT_EQ(Consultas().size(), 2u);  // the refused statement ran again
@@ -308,9 +258,7 @@ TEST_F(Talonarios, ReintentarYSeguirEnLaConsulta) {
     Olvidar();
     espia->Rechazar("ORDER BY TALONARIO");
     op.defectoRutina = vb::kIgnorar;
-    Pedido q;
-    q.suc = "0007";
-    q.let = "A";
+    Pedido q{.suc = "0007", .let = "A"};
     Pedir("CC", q);
     EXPECT_FALSE(Rutinas().empty());
     EXPECT_EQ(q.suc, "0007");

@@ -4,7 +4,7 @@
 
 #include "runtime/data_services.hpp"
 #include "runtime/operador_guionado.hpp"
-#include "tests/runtime/core_conexion_grabadora.hpp"
+#include "tests/apoyo/conexion_grabadora.hpp"
 
 namespace dep {
 namespace {

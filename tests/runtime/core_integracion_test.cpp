@@ -1,98 +1,31 @@
-// The record sets and the data services over the embedded engine on a real database file: what
-// the configuration store writes must land in the table and read back the same.
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-#include "runtime/plataforma/identidad.hpp"
-
-#include <filesystem>
-
-#include "runtime/ajustes.hpp"
+// An updatable record set over the embedded engine on a real database file.
 #include "runtime/data_services.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/runtime/sqlite_apoyo.hpp"
 
 namespace dep {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct BaseReal : ::testing::Test {
-    fs::path archivo =
-        fs::temp_directory_path() / ("core_integracion_" + std::to_string(plataforma::IdProceso()) + ".db");
-    std::shared_ptr<Conexion> cn;
+// Someone else changes the row between the read and the save: the optimistic update finds no
+// row on the real engine, the save fails and the other program's value stays.
+TEST(BaseReal, UnaFilaCambiadaEntreLaLecturaYElGuardadoEsUnaFalla) {
+    prueba::BaseTemporal b(
+        "CREATE TABLE TA_CONFIGURACION (CLAVE varchar(50), VALOR varchar(255), ValorAux varchar(255), Grupo "
+        "varchar(50), PoliticaNegocio bit); INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES "
+        "('FECHAULTIMADEPURACION', '31/12/2020');");
     OperadorGuionado op;
-    std::unique_ptr<DataServices> ds;
-
-    void SetUp() override {
-        fs::remove(archivo);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(archivo.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                  nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-        AjustesConexion a;
-        a.base = archivo.string();
-        cn = AbrirConexion(a);
-        ds = std::make_unique<DataServices>(cn, op);
-        (void)ds->Ejecutar(
-            "CREATE TABLE TA_CONFIGURACION (CLAVE varchar(50), VALOR varchar(255), ValorAux varchar(255), "
-            "Grupo varchar(50), PoliticaNegocio bit)");
-        ASSERT_TRUE(cn->Errors().empty()) << cn->Errors()[0].descripcion;
-    }
-    void TearDown() override {
-        ds.reset();
-        cn.reset();
-        std::error_code ec;
-        fs::remove(archivo, ec);
-    }
-    void Abrir(Recordset& rs, const std::string& clave) {
-        ds->AbrirRecordset("SELECT * FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = '" + clave + "'", rs,
-                           &ds->Conexion_(), 2, 3);
-    }
-};
-
-TEST_F(BaseReal, AltaModificacionYFilaCambiada) {
+    DataServices ds(b.Abrir(), op);
     Recordset rs;
-    Abrir(rs, "FECHAULTIMADEPURACION");
-    ASSERT_TRUE(rs.EOF());
-    rs.AddNew();
-    rs.Poner("Grupo", Value("DATOS"));
-    rs.Poner("Clave", Value("FECHAULTIMADEPURACION"));
-    rs.Poner("Valor", Value("31/12/2020"));
-    rs.Poner("PoliticaNegocio", Value(false));
-    rs.Update();
-    ds->CerrarRecordset(rs);
-
-    Abrir(rs, "FECHAULTIMADEPURACION");
+    ds.AbrirRecordset("SELECT * FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'FECHAULTIMADEPURACION'",
+                      rs, &ds.Conexion_(), 2, 3);
     ASSERT_EQ(rs.RecordCount(), 1);
-    EXPECT_EQ(rs.Fields("VALOR").ATexto(), "31/12/2020");
-    EXPECT_TRUE(rs.Fields("VALORAUX").EsNulo());
-    rs.Poner("Valor", Value("O'Higgins"));
-    rs.Update();
-    ds->CerrarRecordset(rs);
-    EXPECT_EQ(ds->BuscarValor("TA_CONFIGURACION", "FECHAULTIMADEPURACION", "VALOR", "CLAVE").ATexto(),
-              "O'Higgins");
-
-    // Someone else changes the row between the read and the save.
-    Abrir(rs, "FECHAULTIMADEPURACION");
     ASSERT_TRUE(
-        ds->Ejecutar("UPDATE TA_CONFIGURACION SET VALOR = 'otro' WHERE CLAVE = 'FECHAULTIMADEPURACION'")
+        ds.Ejecutar("UPDATE TA_CONFIGURACION SET VALOR = 'otro' WHERE CLAVE = 'FECHAULTIMADEPURACION'")
             .Hecha());
     rs.Poner("Valor", Value("01/01/2021"));
     EXPECT_THROW(rs.Update(), Falla);
-    ds->CerrarRecordset(rs);
-    EXPECT_EQ(ds->BuscarValor("TA_CONFIGURACION", "FECHAULTIMADEPURACION", "VALOR", "CLAVE").ATexto(),
-              "otro");
-}
-
-TEST_F(BaseReal, EjecutarRechazoYExito) {
-    EXPECT_FALSE(ds->Ejecutar("DELETE NO_EXISTE WHERE X = 1").Error().empty());
-    ASSERT_FALSE(cn->Errors().empty());
-    EXPECT_FALSE(cn->Errors()[0].descripcion.empty());
-    const Ejecucion e = ds->Ejecutar("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')");
-    EXPECT_TRUE(cn->Errors().empty());
-    EXPECT_EQ(e.filas, 1);
-    EXPECT_TRUE(ds->ExisteRegistro("TA_CONFIGURACION", "a", "CLAVE"));  // the suite's collation ignores case
-    EXPECT_FALSE(ds->ExisteRegistro("TA_CONFIGURACION", "B'", "CLAVE"));
+    ds.CerrarRecordset(rs);
+    EXPECT_EQ(ds.BuscarValor("TA_CONFIGURACION", "FECHAULTIMADEPURACION", "VALOR", "CLAVE").ATexto(), "otro");
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include "runtime/conversions.hpp"
 #include "runtime/recordset.hpp"
+#include "tests/apoyo/conexion_grabadora.hpp"
 #include "tests/apoyo/falla.hpp"
-#include "tests/runtime/core_conexion_grabadora.hpp"
 
 namespace dep {
 namespace {
@@ -141,9 +141,8 @@ TEST(Recordset, NombresRarosYValoresDeCadaTipo) {
     rs.Update();
     EXPECT_EQ(
         cn.ejecutadas[0],
-        "UPDATE MV_ASIENTOS SET IMPORTE=1234.56,FECHA='01/01/2021 10:00:00',X=NULL WHERE [DEBE-HABER] = "
-        "'D' AND [NUMERO ASIENTO] = 7 AND IMPORTE = 0.30000000000000004 AND FECHA = '31/12/2020' AND X = "
-        "1.2345");
+        "UPDATE MV_ASIENTOS SET IMPORTE=1234.56,FECHA='01/01/2021 10:00:00',X=NULL WHERE [DEBE-HABER] = 'D' "
+        "AND [NUMERO ASIENTO] = 7 AND IMPORTE = 0.30000000000000004 AND FECHA = '31/12/2020' AND X = 1.2345");
 }
 
 TEST(LiteralSQL, ComillasDobladasUnaVezYNumerosSinComillas) {

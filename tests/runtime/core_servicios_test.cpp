@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
-#include "runtime/plataforma/identidad.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <optional>
 
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
+#include "tests/apoyo/carpeta.hpp"
 #include "tests/apoyo/proceso.hpp"
 
 namespace dep {
@@ -26,31 +23,18 @@ constexpr char kBarra = '/';
 constexpr const char* kTrazaAbsoluta = "/var/tmp/t.log";
 #endif
 
-// A private folder and the DEPURACION_* variables as they were, both restored afterwards.
+// A private folder, and none of the DEPURACION_* variables until the test sets them (restored
+// afterwards).
 struct ConCarpeta : ::testing::Test {
-    fs::path carpeta;
-    std::map<std::string, std::optional<std::string>> guardadas;
+    prueba::Carpeta dir{"core_servicios"};
+    fs::path carpeta = dir.Ruta();
+    const prueba::VariableEntorno variables[5] = {{"DEPURACION_INI", nullptr},
+                                                  {"DEPURACION_BASE", nullptr},
+                                                  {"DEPURACION_ODBC", nullptr},
+                                                  {"DEPURACION_TRAZA", nullptr},
+                                                  {"DEPURACION_CARPETA", nullptr}};
 
-    void SetUp() override {
-        carpeta =
-            fs::temp_directory_path() / ("core_servicios_" + std::to_string(plataforma::IdProceso()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(carpeta);
-        for (const char* v : {"DEPURACION_INI", "DEPURACION_BASE", "DEPURACION_ODBC", "DEPURACION_TRAZA",
-                              "DEPURACION_CARPETA"}) {
-            const char* x = std::getenv(v);
-            guardadas[v] = x ? std::optional<std::string>(x) : std::nullopt;
-            dep::prueba::QuitarVariable(v);
-        }
-    }
-    void TearDown() override {
-        for (const auto& [k, v] : guardadas)
-            v ? (void)dep::prueba::FijarVariable(k.c_str(), v->c_str())
-              : (void)dep::prueba::QuitarVariable(k.c_str());
-        FormServices::FijarCarpetaPrograma({});
-        std::error_code ec;
-        fs::remove_all(carpeta, ec);
-    }
+    void TearDown() override { FormServices::FijarCarpetaPrograma({}); }
     std::string Escribir(const std::string& nombre, const std::string& texto) {
         const fs::path p = carpeta / nombre;
         std::ofstream(p, std::ios::binary) << texto;

@@ -1,9 +1,6 @@
 #ifdef DEP_HAS_ODBC
 #include "tests/runtime/odbc_base.hpp"
 
-#include "runtime/plataforma/identidad.hpp"
-
-#include <atomic>
 #include <cstring>
 
 #include "demo/demo.hpp"
@@ -39,11 +36,7 @@ std::string PorQueNoHayDriver(const std::string& nombre) {
 
 void BaseOdbc::SetUp() {
     if (const std::string no = PorQueNoHayDriver(kDriverSqlite); !no.empty()) GTEST_SKIP() << no;
-    static std::atomic<int> n{0};
-    carpeta_ = std::filesystem::temp_directory_path() /
-               ("dep_odbc_" + std::to_string(plataforma::IdProceso()) + "_" + std::to_string(n++));
-    std::filesystem::remove_all(carpeta_);
-    std::filesystem::create_directories(carpeta_);
+    carpeta_ = dir_.emplace("dep_odbc").Ruta();
     ruta_ = (carpeta_ / "demo.db").string();
     CrearEsquema(ruta_);
     cn_ = Abrir();
@@ -51,7 +44,7 @@ void BaseOdbc::SetUp() {
 
 void BaseOdbc::TearDown() {
     cn_.reset();
-    if (!carpeta_.empty()) std::filesystem::remove_all(carpeta_);
+    dir_.reset();
 }
 
 std::unique_ptr<ConexionOdbc> BaseOdbc::Abrir(const std::string& extra, const std::string& traza) {

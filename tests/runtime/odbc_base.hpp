@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "runtime/odbc/odbc_conexion.hpp"
+#include "tests/apoyo/carpeta.hpp"
 
 namespace dep::odbc::prueba {
 
@@ -27,6 +29,7 @@ class BaseOdbc : public ::testing::Test {
     std::unique_ptr<ConexionOdbc> Abrir(const std::string& extra = {}, const std::string& traza = {});
     long Contar(const std::string& tabla);
 
+    std::optional<dep::prueba::Carpeta> dir_;
     std::filesystem::path carpeta_;
     std::string ruta_;
     std::unique_ptr<ConexionOdbc> cn_;

@@ -3,9 +3,7 @@
 // real ODBC calls to a demo database, and leave it as the embedded engine leaves a copy of it.
 #ifdef DEP_HAS_ODBC
 #include <gtest/gtest.h>
-#include "runtime/plataforma/identidad.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "common/configuracion.hpp"
@@ -40,8 +38,7 @@ Resultado Estado(Conexion& cn) {
     Resultado r = cn.Consultar(
         "SELECT CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, FECHA, PERIODO, "
         "MES_OPERATIVO, [NUMERO ASIENTO], DETALLE FROM MV_ASIENTOS ORDER BY TC, SUCURSAL, NUMERO, LETRA, "
-        "SECUENCIA, "
-        "CUENTA, [DEBE-HABER], IMPORTE");
+        "SECUENCIA, CUENTA, [DEBE-HABER], IMPORTE");
     for (const char* t : {"V_MV_STOCK", "V_MV_CPTE", "C_MV_CPTE", "AUX_TMP", "MV_ASIENTOS_AUDITORIA"}) {
         const Resultado n = cn.Consultar(std::string("SELECT COUNT(*) FROM ") + t);
         r.filas.push_back({Value(t), n.filas.at(0).at(0)});
@@ -53,13 +50,9 @@ Resultado Estado(Conexion& cn) {
 
 TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
     if (const std::string no = PorQueNoHayDriver(kDriverSqlite); !no.empty()) GTEST_SKIP() << no;
-    const auto carpeta = std::filesystem::temp_directory_path() /
-                         ("dep_odbc_purga_" + std::to_string(plataforma::IdProceso()));
-    std::filesystem::remove_all(carpeta);
-    std::filesystem::create_directories(carpeta);
-    dep::prueba::FijarVariable("TEMP", carpeta.string());
-    const std::string embebida = (carpeta / "embebida.db").string();
-    const std::string porOdbc = (carpeta / "odbc.db").string();
+    const dep::prueba::Carpeta carpeta("dep_odbc_purga");
+    const dep::prueba::VariableEntorno temp{"TEMP", carpeta.Ruta()};
+    const std::string embebida = carpeta / "embebida.db", porOdbc = carpeta / "odbc.db";
     OpcionesDemo o;
     o.asientos = 300;
     o.semilla = 3;
@@ -98,11 +91,6 @@ TEST(OdbcPurga, LaCorridaPorOdbcDejaLaBaseComoElMotorEmbebido) {
     };
     for (size_t i = 0; i < e1.filas.size(); ++i)
         ASSERT_EQ(texto(e2.filas[i]), texto(e1.filas[i])) << "fila " << i;
-
-    sqlite.reset();
-    odbc.reset();
-    dep::prueba::QuitarVariable("TEMP");
-    std::filesystem::remove_all(carpeta);
 }
 
 }  // namespace

@@ -23,10 +23,9 @@ TEST_F(Sqlite, AbreEjecutaYConsultaEnElArchivo) {
     EXPECT_TRUE(cn_->EstaAbierta());
     EXPECT_FALSE(cn_->EsSqlServer());  // no SET DATEFORMAT for this driver
     EXPECT_NE(cn_->NombreBaseDatos().find("demo.db"), std::string::npos);
-    EXPECT_EQ(
-        cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, Grupo) VALUES ('FECHAULTIMADEPURACION', "
-                     "'31/12/2020', 'DATOS')"),
-        1);
+    EXPECT_EQ(cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, Grupo) VALUES "
+                           "('FECHAULTIMADEPURACION', '31/12/2020', 'DATOS')"),
+              1);
     const Resultado r = cn_->Consultar(
         "SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'fechaultimadepuracion'");
     ASSERT_EQ(r.columnas.size(), 2u);
@@ -42,9 +41,8 @@ TEST_F(Sqlite, AbreEjecutaYConsultaEnElArchivo) {
 
 TEST_F(Sqlite, LosTiposSqlSeVuelvenValores) {
     cn_->Execute(
-        "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA, "
-        "[NUMERO ASIENTO], NroComprobanteBancario) VALUES ('1.1', 'FV', '0001', '00000001', 'A', 'D', "
-        "1234.56, "
+        "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA, [NUMERO "
+        "ASIENTO], NroComprobanteBancario) VALUES ('1.1', 'FV', '0001', '00000001', 'A', 'D', 1234.56, "
         "'2000-01-01', 7, NULL)");
     cn_->Execute("UPDATE MV_ASIENTOS SET FECHA = '31/12/2020 10:30:00' WHERE CUENTA = '1.1'");
     const Resultado r = cn_->Consultar(
@@ -90,8 +88,8 @@ TEST_F(Sqlite, UnRechazoDejaSuEntradaYLanzaLaPrimera) {
 }
 
 TEST_F(Sqlite, UnLoteRechazadoNoDejaNadaAMedias) {
-    EXPECT_THROW(cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')\n"
-                              "INSERT INTO NO_EXISTE (X) VALUES (1)"),
+    EXPECT_THROW(cn_->Execute("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('A', '1')\nINSERT INTO "
+                              "NO_EXISTE (X) VALUES (1)"),
                  Falla);
     EXPECT_EQ(Contar("TA_CONFIGURACION"), 0);
     // A text that is no date where a date column expects one is refused, never stored.
@@ -181,9 +179,8 @@ TEST_F(Sqlite, LosDisparadoresSeApaganDentroDeLaTransaccion) {
 TEST_F(Sqlite, ElLoteCondicionalYElProcedimientoCorren) {
     const std::string fusion =
         "IF EXISTS (SELECT * FROM TA_CONFIGURACION WHERE CLAVE = 'K') BEGIN UPDATE TA_CONFIGURACION SET "
-        "VALOR = "
-        "VALOR + 1 WHERE CLAVE = 'K' END ELSE BEGIN INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('K', "
-        "1) END";
+        "VALOR = VALOR + 1 WHERE CLAVE = 'K' END ELSE BEGIN INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) "
+        "VALUES ('K', 1) END";
     cn_->Execute(fusion);
     cn_->Execute(fusion);
     const Resultado r = cn_->Consultar("SELECT COUNT(*), MAX(VALOR) FROM TA_CONFIGURACION");

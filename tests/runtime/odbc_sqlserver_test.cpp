@@ -61,9 +61,8 @@ class ServidorReal : public ::testing::Test {
         cn_ = std::make_unique<ConexionOdbc>(std::move(o));
         cn_->Execute(
             "IF OBJECT_ID('tempdb..#DEP_PRUEBA') IS NOT NULL DROP TABLE #DEP_PRUEBA; CREATE TABLE "
-            "#DEP_PRUEBA (ID "
-            "INT IDENTITY PRIMARY KEY, T NVARCHAR(50), F DATETIME, M MONEY, D DECIMAL(18,2), B BIT, G "
-            "BIGINT)");
+            "#DEP_PRUEBA (ID INT IDENTITY PRIMARY KEY, T NVARCHAR(50), F DATETIME, M MONEY, D DECIMAL(18,2), "
+            "B BIT, G BIGINT)");
     }
     std::unique_ptr<ConexionOdbc> cn_;
 };
@@ -71,10 +70,9 @@ class ServidorReal : public ::testing::Test {
 TEST_F(ServidorReal, TiposFechasDiaMesAnioYUtf8) {
     EXPECT_TRUE(cn_->EsSqlServer());
     EXPECT_FALSE(cn_->NombreServidor().empty());
-    EXPECT_EQ(
-        cn_->Execute("INSERT INTO #DEP_PRUEBA (T, F, M, D, B, G) VALUES (N'ñáÿ', '31/12/2020 10:30:00', "
-                     "1234.5678, 12.25, 1, 9007199254740993)"),
-        1);
+    EXPECT_EQ(cn_->Execute("INSERT INTO #DEP_PRUEBA (T, F, M, D, B, G) VALUES (N'ñáÿ', '31/12/2020 "
+                           "10:30:00', 1234.5678, 12.25, 1, 9007199254740993)"),
+              1);
     const Resultado r = cn_->Consultar("SELECT T, F, M, D, B, G, NULL AS N FROM #DEP_PRUEBA with(nolock)");
     ASSERT_EQ(r.filas.size(), 1u);
     const auto& f = r.filas[0];

@@ -46,8 +46,8 @@ std::string Bytes(const fs::path& p) {
 // A keyed table of 4 MB, half of it deleted when `huecos`: a backup takes several steps, a VACUUM
 // has pages to give back.
 const std::string kDatos =
-    "CREATE TABLE T (ID INTEGER PRIMARY KEY, B BLOB); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-    "i + 1 FROM n WHERE i < 4000) INSERT INTO T (B) SELECT randomblob(1000) FROM n;";
+    "CREATE TABLE T (ID INTEGER PRIMARY KEY, B BLOB); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + "
+    "1 FROM n WHERE i < 4000) INSERT INTO T (B) SELECT randomblob(1000) FROM n;";
 const std::string kHuecos = "DELETE FROM T WHERE ID > 2000;";
 
 TEST(SqliteCandado, LaMismaBasePorUnEnlaceComparteElCandadoYLaVistaPreviaNoCreaNada) {

@@ -260,11 +260,10 @@ TEST_P(SqlitePlanes, ElPlanEsElDeLaSentenciaEscrita) {
         "CREATE INDEX IX_P_CLAVE ON P (X, Y); CREATE INDEX IX_P_FECHA ON P (FECHA);"
         "CREATE INDEX IX_P_SB ON P (rtrim(X) COLLATE NOCASE, FECHA);"
         "CREATE INDEX IX_H ON H (X, Y);"
-        "INSERT INTO P (X, Y, FECHA) VALUES ('FA', '0001', '2022-01-01'), ('FB', '0002', '2023-01-01');"
-        "INSERT INTO H (X, Y) VALUES ('FA', '0001'), ('FB', '0002'), ('FC', '0003');"
-        "ANALYZE; DELETE FROM sqlite_stat1;"
-        "INSERT INTO sqlite_stat1 VALUES ('P', 'IX_P_CLAVE', '200000 1000 1'),"
-        " ('P', 'IX_P_FECHA', '200000 2'), ('P', 'IX_P_SB', '200000 10 2'), ('H', 'IX_H', '600000 3000 3');");
+        "INSERT INTO P (X, Y, FECHA) VALUES ('FA', '0001', '2022-01-01'), ('FB', '0002', "
+        "'2023-01-01');INSERT INTO H (X, Y) VALUES ('FA', '0001'), ('FB', '0002'), ('FC', '0003');ANALYZE; "
+        "DELETE FROM sqlite_stat1;INSERT INTO sqlite_stat1 VALUES ('P', 'IX_P_CLAVE', '200000 1000 1'), "
+        "('P', 'IX_P_FECHA', '200000 2'), ('P', 'IX_P_SB', '200000 10 2'), ('H', 'IX_H', '600000 3000 3');");
     if (*c.blanco) b.Exec(std::string("UPDATE P SET X = '") + c.blanco + "' WHERE ID = 1");
     auto cn = b.Abrir();
     const std::string pares = "P.X = H.X AND P.Y = H.Y";

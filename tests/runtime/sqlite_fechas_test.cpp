@@ -77,8 +77,8 @@ std::string Filas(const std::string& tabla, const std::string& columnas, const s
 class SqliteFechaDeclarada : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        b_.Exec(std::string("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, "
-                            "'FECHA DATETIME', 'FECHA ") +
+        b_.Exec(std::string("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, 'FECHA "
+                            "DATETIME', 'FECHA ") +
                 GetParam() + "') WHERE type = 'table'; PRAGMA writable_schema=OFF;");
         std::string sql =
             Filas("MV_ASIENTOS", "ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE",
@@ -144,16 +144,12 @@ class SqliteCopiaDeOtraHerramienta : public ::testing::Test {
             "CREATE TABLE COPIA AS SELECT * FROM MV_ASIENTOS; DROP TABLE MV_ASIENTOS;"
             "ALTER TABLE COPIA RENAME TO MV_ASIENTOS;"
             "INSERT INTO MV_ASIENTOS (ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, "
-            "MONEDA, "
-            "COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, FECHA, EsCierre, "
-            "ES_SALDO_APERTURA) "
-            "VALUES (1, '1101-01-01', 'FV', '0001', '00000001', 'A', 'D', 10, '$', 1, '2021-03-15', '', "
-            "'01', '', "
-            "'2022-06-30 00:00:00', 0, 0),"
-            "(2, '2021-03-15', 'FV', '0001', '00000001', 'A', 'H', 10, '$', 1, '', '', '01', '', "
-            "'2022-07-01 00:00:00', 0, 0);"
-            "CREATE TABLE OTRA (ID INTEGER PRIMARY KEY, F TEXT, D DATETIME);"
-            "INSERT INTO OTRA VALUES (1, '2021-03-15', '2021-03-15 00:00:00');");
+            "MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, FECHA, EsCierre, "
+            "ES_SALDO_APERTURA) VALUES (1, '1101-01-01', 'FV', '0001', '00000001', 'A', 'D', 10, '$', 1, "
+            "'2021-03-15', '', '01', '', '2022-06-30 00:00:00', 0, 0),(2, '2021-03-15', 'FV', '0001', "
+            "'00000001', 'A', 'H', 10, '$', 1, '', '', '01', '', '2022-07-01 00:00:00', 0, 0);CREATE TABLE "
+            "OTRA (ID INTEGER PRIMARY KEY, F TEXT, D DATETIME);INSERT INTO OTRA VALUES (1, '2021-03-15', "
+            "'2021-03-15 00:00:00');");
         cn_ = b_.Abrir();
     }
     BaseTemporal b_{std::string(EsquemaSQL())};
@@ -205,12 +201,11 @@ TEST_F(SqliteCopiaDeOtraHerramienta, ElLoteDeFusionEncuentraSuFila) {
                 << cuenta << " " << nro;
         }
     }
-    EXPECT_EQ(
-        b_.Filas("SELECT CUENTA || '|' || NroComprobanteBancario || '|' || IMPORTE || '|' || FECHA FROM "
-                 "MV_ASIENTOS WHERE TC = 'CC' ORDER BY 1"),
-        (std::vector<std::vector<std::string>>{{"1101-01-01|2021-03-15|3.0|2022-07-01 00:00:00"},
-                                               {"1101-01-01|66923793|3.0|2022-07-01 00:00:00"},
-                                               {"2021-03-15||3.0|2022-07-01 00:00:00"}}));
+    EXPECT_EQ(b_.Filas("SELECT CUENTA || '|' || NroComprobanteBancario || '|' || IMPORTE || '|' || FECHA "
+                       "FROM MV_ASIENTOS WHERE TC = 'CC' ORDER BY 1"),
+              (std::vector<std::vector<std::string>>{{"1101-01-01|2021-03-15|3.0|2022-07-01 00:00:00"},
+                                                     {"1101-01-01|66923793|3.0|2022-07-01 00:00:00"},
+                                                     {"2021-03-15||3.0|2022-07-01 00:00:00"}}));
 }
 
 // A literal in the operator's date form ordered against a column not read as a date would compare

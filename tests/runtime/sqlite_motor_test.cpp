@@ -76,18 +76,16 @@ class SqliteSentencias : public ::testing::Test {
   protected:
     void SetUp() override {
         cn_ = b_.Abrir();
+        const std::string alta =
+            "INSERT INTO MV_ASIENTOS "
+            "(CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,NroComprobanteBancario,"
+            "TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\nVALUES ";
         cn_->Execute(
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('1101','FC','0001','00000010','A','D',100.5,'1',1,NULL,'    ','01','', "
-            "'30/12/2020',0,0)\r\n"
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('1101','fc','0001','00000011','A','D',20,'1',1,NULL,'','01','','31/12/2020 "
-            "10:30:00',0,0)\r\n"
-            "INSERT INTO MV_ASIENTOS (CUENTA,TC,SUCURSAL,NUMERO,LETRA,[DEBE-HABER],IMPORTE,MONEDA,COTIZACION,"
-            "NroComprobanteBancario,TIPO_REG,IdCajas,UNEGOCIO,FECHA,EsCierre,ES_SALDO_APERTURA)\r\n"
-            "VALUES ('2101','FP','0002','00000005','X','H',7,'1',1,'B1','','01','','01/01/2021',0,0)");
+            alta +
+            "('1101','FC','0001','00000010','A','D',100.5,'1',1,NULL,'    ','01','', '30/12/2020',0,0)\r\n" +
+            alta +
+            "('1101','fc','0001','00000011','A','D',20,'1',1,NULL,'','01','','31/12/2020 10:30:00',0,0)\r\n" +
+            alta + "('2101','FP','0002','00000005','X','H',7,'1',1,'B1','','01','','01/01/2021',0,0)");
     }
     BaseTemporal b_{kEsquemaAsientos};
     std::shared_ptr<ConexionSqlite> cn_;
@@ -127,10 +125,8 @@ TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) 
         "SELECT  CUENTA, [DEBE-HABER], SUM(IMPORTE) AS IMPORTE, MONEDA, COTIZACION, NroComprobanteBancario, "
         "TIPO_REG, IdCajas, UNEGOCIO, 'Depuracion' AS detalle From dbo.MV_ASIENTOS Where (EsCierre = 0) And "
         "(ES_SALDO_APERTURA = 0) and Fecha <= '31/12/2020 10:30:00' AND (TC<>'FP' AND TC<>'CBFP' AND "
-        "TC<>'FPC' "
-        "AND TC<>'PGFP') GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, NroComprobanteBancario, "
-        "TIPO_REG, "
-        "IdCajas, UNEGOCIO");
+        "TC<>'FPC' AND TC<>'PGFP') GROUP BY CUENTA, [DEBE-HABER], MONEDA, COTIZACION, "
+        "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO");
     ASSERT_EQ(r.filas.size(), 1u) << "TIPO_REG '    ' y '' forman un solo grupo, como en el servidor";
     EXPECT_EQ(r.filas[0][2].ANumero(), 120.5);
     EXPECT_EQ(r.filas[0][9], Value("Depuracion"));
@@ -162,15 +158,13 @@ TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) 
 }
 
 TEST_F(SqliteSentencias, BorradosYActualizacionesDeLasDepuraciones) {
-    EXPECT_EQ(
-        cn_->Execute("update MV_ASIENTOS set Fecha = '31/12/2020' WHERE TC = 'FP' AND SUCURSAL = '0002' AND "
-                     "NUMERO = '00000005' AND LETRA = 'X'"),
-        1);
+    EXPECT_EQ(cn_->Execute("update MV_ASIENTOS set Fecha = '31/12/2020' WHERE TC = 'FP' AND SUCURSAL = "
+                           "'0002' AND NUMERO = '00000005' AND LETRA = 'X'"),
+              1);
     EXPECT_EQ(b_.Uno("SELECT FECHA FROM MV_ASIENTOS WHERE TC='FP'"), "2020-12-31 00:00:00");
-    EXPECT_EQ(
-        cn_->Execute("Delete MV_ASIENTOS where fecha <= '31/12/2020' AND (TC='FP' OR TC='CBFP' OR TC='FPC' "
-                     "OR TC='PGFP') "),
-        1);
+    EXPECT_EQ(cn_->Execute("Delete MV_ASIENTOS where fecha <= '31/12/2020' AND (TC='FP' OR TC='CBFP' OR "
+                           "TC='FPC' OR TC='PGFP') "),
+              1);
     EXPECT_EQ(cn_->Execute("DELETE MV_ASIENTOS WHERE FECHA <= '30/12/2020'"), 1);
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM MV_ASIENTOS"), "1");
     EXPECT_EQ(cn_->Execute("TRUNCATE TABLE MV_ASIENTOS"), 1);
@@ -184,16 +178,14 @@ TEST_F(SqliteSentencias, BorradosYActualizacionesDeLasDepuraciones) {
 
 // The batch of the summary merge, exactly as it is built: CR LF lines, IF NOT EXISTS ... ELSE.
 std::string Fusion(const std::string& importe, const std::string& cuenta = "1101") {
-    const std::string m =
-        " CUENTA = '" + cuenta +
-        "' AND TC = 'CC' AND SUCURSAL = '0001' AND NUMERO = '00000001' AND LETRA = 'X' AND IDCAJAS "
-        "= '01' AND UNEGOCIO = '' AND MONEDA = '1' and cotizacion = 1 and nrocomprobantebancario = '' "
-        "and tipo_reg = '    ' AND [DEBE-HABER] = 'D'";
+    const std::string m = " CUENTA = '" + cuenta +
+                          "' AND TC = 'CC' AND SUCURSAL = '0001' AND NUMERO = '00000001' AND LETRA = 'X' AND "
+                          "IDCAJAS = '01' AND UNEGOCIO = '' AND MONEDA = '1' and cotizacion = 1 and "
+                          "nrocomprobantebancario = '' and tipo_reg = '    ' AND [DEBE-HABER] = 'D'";
     return "IF NOT EXISTS(SELECT * FROM MV_ASIENTOS WHERE " + m +
            ")\r\nBEGIN \r\nINSERT INTO MV_ASIENTOS ( CUENTA, tc, SUCURSAL, NUMERO, LETRA, SECUENCIA, "
-           "[DEBE-HABER], "
-           "IMPORTE, MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, PERIODO,FECHA, "
-           "MES_OPERATIVO, [NUMERO ASIENTO], detalle  )\r\nVALUES (\r\n'" +
+           "[DEBE-HABER], IMPORTE, MONEDA, COTIZACION, NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, "
+           "PERIODO,FECHA, MES_OPERATIVO, [NUMERO ASIENTO], detalle  )\r\nVALUES (\r\n'" +
            cuenta + "','CC','0001','00000001','X',1,'D'," + importe +
            ",'1',1,'','    ','01','','2021','01/01/2021',1,7,'Depuracion')\r\nEND\r\nELSE\r\nBEGIN\r\nUPDATE "
            "MV_ASIENTOS SET IMPORTE = IMPORTE + " +
@@ -202,11 +194,9 @@ std::string Fusion(const std::string& importe, const std::string& cuenta = "1101
 
 TEST_F(SqliteSentencias, LaFusionInsertaLaPrimeraVezYSumaLasSiguientes) {
     cn_->Execute(Fusion("100.5"));
-    EXPECT_EQ(
-        b_.Uno(
-            "SELECT IMPORTE || '|' || FECHA || '|' || \"NUMERO ASIENTO\" || '|' || DETALLE FROM MV_ASIENTOS "
-            "WHERE TC = 'CC'"),
-        "100.5|2021-01-01 00:00:00|7|Depuracion");
+    EXPECT_EQ(b_.Uno("SELECT IMPORTE || '|' || FECHA || '|' || \"NUMERO ASIENTO\" || '|' || DETALLE FROM "
+                     "MV_ASIENTOS WHERE TC = 'CC'"),
+              "100.5|2021-01-01 00:00:00|7|Depuracion");
     cn_->Execute(Fusion("20"));
     cn_->Execute(Fusion("0.25"));
     EXPECT_EQ(b_.Uno("SELECT count(*) || '|' || sum(IMPORTE) FROM MV_ASIENTOS WHERE TC = 'CC'"), "1|120.75");
@@ -261,11 +251,9 @@ TEST_F(SqliteSentencias, ElInterruptorNoCambiaElEsquemaYRespetaElWhenDeCadaDispa
     // and one that an earlier version left off, its SQL kept aside.
     b_.Exec(
         "CREATE TRIGGER TR_GRANDE AFTER INSERT ON MV_ASIENTOS FOR EACH ROW WHEN NEW.IMPORTE > 100 OR "
-        "NEW.CUENTA = 'x' BEGIN INSERT INTO LOG_ASIENTOS (CUENTA) VALUES ('grande'); END;"
-        "CREATE TABLE DEP_TRIGGERS_DESACTIVADOS (NOMBRE TEXT PRIMARY KEY, TABLA TEXT NOT NULL, SQL TEXT NOT "
-        "NULL);"
-        "INSERT INTO DEP_TRIGGERS_DESACTIVADOS VALUES ('TR_VIEJO', 'MV_ASIENTOS', 'CREATE TRIGGER TR_VIEJO "
-        "AFTER "
+        "NEW.CUENTA = 'x' BEGIN INSERT INTO LOG_ASIENTOS (CUENTA) VALUES ('grande'); END;CREATE TABLE "
+        "DEP_TRIGGERS_DESACTIVADOS (NOMBRE TEXT PRIMARY KEY, TABLA TEXT NOT NULL, SQL TEXT NOT NULL);INSERT "
+        "INTO DEP_TRIGGERS_DESACTIVADOS VALUES ('TR_VIEJO', 'MV_ASIENTOS', 'CREATE TRIGGER TR_VIEJO AFTER "
         "UPDATE ON MV_ASIENTOS BEGIN INSERT INTO LOG_ASIENTOS (CUENTA) VALUES (''viejo''); END');");
     auto cuenta = [&](const char* c) {
         return b_.Uno(std::string("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA = '") + c + "'");

@@ -1,8 +1,9 @@
 #pragma once
-// A connection that records every statement and answers from a script: the record set and the
-// data services are tested without any engine.
+// A connection that records every statement and answers from a script: the record set, the data
+// services and the common routines are tested without any engine.
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,25 @@ class ConexionGrabadora : public Conexion {
         std::vector<ErrorBD> errores;  // left in Errors(); refused when one is not informational
     };
 
+    // What Consultar gives: its rows, or a refusal it raises (with its entry in Errors()).
+    struct Lectura {
+        Lectura(Resultado r = {}) : filas(std::move(r)) {}  // implicit: a bare result is a reading
+        Resultado filas;
+        std::optional<Falla> falla;
+    };
+
     bool abierta = true;
+    std::vector<std::string> sentencias;  // every text, in order
     std::vector<std::string> ejecutadas;  // texts given to Execute
     std::vector<std::string> consultas;   // texts given to Consultar
     std::deque<Respuesta> respuestas;     // for Execute, in order; empty: 1 row, no messages
-    std::deque<Resultado> resultados;     // for Consultar, in order; empty: no rows
+    std::deque<Lectura> resultados;       // for Consultar, in order; empty: no rows
+
+    void Responder(Resultado r) { resultados.emplace_back(std::move(r)); }
+    void Fallar(const Falla& f) {
+        resultados.emplace_back();
+        resultados.back().falla = f;
+    }
 
     static ErrorBD Rechazo(std::string texto, long numero = 208) {
         ErrorBD e;
@@ -55,6 +70,7 @@ class ConexionGrabadora : public Conexion {
     Compactacion Compactar(const SeCancela&) override { return {}; }
 
     long Execute(const std::string& sql) override {
+        sentencias.push_back(sql);
         ejecutadas.push_back(sql);
         errores_.clear();
         Respuesta r;
@@ -69,12 +85,17 @@ class ConexionGrabadora : public Conexion {
     }
 
     Resultado Consultar(const std::string& sql) override {
+        sentencias.push_back(sql);
         consultas.push_back(sql);
         errores_.clear();
         if (resultados.empty()) return {};
-        Resultado r = resultados.front();
+        Lectura r = std::move(resultados.front());
         resultados.pop_front();
-        return r;
+        if (r.falla) {
+            errores_.push_back({r.falla->Numero(), r.falla->Descripcion(), "prueba", "", false});
+            throw *r.falla;
+        }
+        return r.filas;
     }
 
     std::string NombreServidor() const override { return "servidor"; }
