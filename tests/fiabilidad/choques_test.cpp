@@ -67,7 +67,11 @@ std::vector<std::string> Consolidacion(const std::string& base) {
 
 void RevisarLibros(const std::string& base, const Sumas& originales, int disparadores,
                    const std::string& cuando) {
-    fiabilidad::RevisarLibros(base, originales, kCorteIso, disparadores, cuando);
+    EXPECT_EQ(Integridad(base), "ok") << cuando;
+    EXPECT_EQ(DisparadoresDeAsientos(base), disparadores) << cuando;
+    EXPECT_EQ(DisparadoresGuardados(base), 0) << cuando;
+    const auto d = Diferencias(originales, Actuales(base, kCorteIso));
+    EXPECT_TRUE(d.empty()) << cuando << ": " << d.size() << " grupos descuadrados, el primero " << d.front();
 }
 
 // The demo the kills and power cuts are tried on, its books, and the length of the trace of a
@@ -122,10 +126,10 @@ TEST(Choques, UnaConsolidacionMatadaEnVeinticuatroMomentosNoPierdeNadaYSeTermina
         RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
         // A kill between a date's commit and the re-dating leaves summary rows dated the day after
         // the cut-off date; the run after it moves them back to the cut-off date.
-        const long long quedan = Cuenta(
-            base,
-            std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA >= date('") +
-                kCorteIso + "', '+1 day')");
+        const long long quedan =
+            Cuenta(base, std::string("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND "
+                                     "FECHA >= date('") +
+                             kCorteIso + "', '+1 day')");
         EXPECT_EQ(quedan, 0) << cuando;
         varadas += quedan;
         std::filesystem::remove(base);
@@ -215,12 +219,15 @@ TEST(Choques, ElControlDeAplicacionesMatadoDejaCadaAplicacionEnteraYSeVuelveACor
     const std::string modelo = c / "modelo.db";
     Demo(modelo, 1500, 11);
     ASSERT_EQ(Programa(Consolidacion(modelo)).estado, 0);
-    const std::string id = ClaveResumenCC(modelo);
-    ASSERT_FALSE(id.empty());
+    const auto id = demo::Bd(modelo).Filas(
+        "SELECT SUCURSAL || NUMERO || LETRA FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND TC = 'CC' "
+        "LIMIT 1");
+    ASSERT_EQ(id.size(), 1u);
     const auto antes = Filas(modelo, "MV_APLICACION");
     const std::string completa = c / "completa.db";
     auto args = [&](const std::string& base) {
-        return std::vector<std::string>{"--aplicaciones", id, "--cc", "--hasta", kCorte, "--base", base};
+        return std::vector<std::string>{"--aplicaciones", id[0][0], "--cc", "--hasta",
+                                        kCorte,           "--base", base};
     };
     MatarEnMomentos(c, modelo, completa, args, 6, [&](const std::string& base, const std::string& cuando) {
         // Each application is as it was or as a whole run leaves it, never half re-pointed.
@@ -253,6 +260,12 @@ TEST(Choques, LosTemporalesMatadosVacianCadaTablaEnteraYSeVuelvenACorrer) {
     });
 }
 
+}  // namespace
+}  // namespace dep::fiabilidad
+
+namespace dep::fiabilidad {
+namespace {
+
 TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
     Carpeta c;
     const std::string modelo = c / "modelo.db";
@@ -262,7 +275,8 @@ TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
     // A run whose own re-dating of CC is refused leaves its record and its voucher on the day
     // after the cut-off date, as a kill just before that re-dating would.
     const Salida primera =
-        ProgramaEn(c, Consolidacion(modelo), {"DEPURACION_RECHAZAR=update MV_ASIENTOS set Fecha|1|x"});
+        Programa(Consolidacion(modelo),
+                 {"TEMP=" + c.Ruta().string(), "DEPURACION_RECHAZAR=update MV_ASIENTOS set Fecha|1|x"});
     ASSERT_EQ(primera.estado, 3) << primera.out << primera.err;
     const std::string registro =
         "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_CC'";
@@ -297,7 +311,7 @@ TEST(Choques, UnaRecuperacionMatadaAMitadNoMueveNadaYLaSiguienteLaTermina) {
             antesDelCommit = Cuenta(base, registro) == 1;
         }
         ASSERT_TRUE(antesDelCommit) << cuando << ": in five tries the kill never came before the commit";
-        const Salida s = ProgramaEn(c, Consolidacion(base));
+        const Salida s = Programa(Consolidacion(base), {"TEMP=" + c.Ruta().string()});
         EXPECT_EQ(s.estado, 0) << cuando << "\n" << s.out << s.err;
         RevisarLibros(base, originales, disparadores, cuando + ", y vuelta a correr");
         EXPECT_EQ(Cuenta(base, registro), 0) << cuando;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base.hpp"
+#include "common/clave_comprobante.hpp"
 #include "numbering/ast.hpp"
 
 namespace dep::prueba {
@@ -34,8 +35,9 @@ class Comprobantes : public BaseNumeracion {
             "', 'D', '2020-01-01 00:00:00', " + std::to_string(mes) + ", " + std::to_string(nro) + ")");
     }
     void PorId(const std::string& tabla, const std::string& tc, const std::string& id) {
+        const ClaveComprobante k = ClaveComprobante::Leer(id);
         Sql("INSERT INTO " + tabla + " (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, FECHA) VALUES ('" + tc +
-            "', '" + id + "', '" + id.substr(0, 4) + "', '" + id.substr(4, 8) + "', '" + id.substr(12) +
+            "', '" + id + "', '" + k.sucursal + "', '" + k.numero + "', '" + k.letra +
             "', '2020-01-01 00:00:00')");
     }
     void Control(const std::string& tc, const std::string& num) {
