@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/ventana/barra_estado.hpp"
 #include "app/ventana/confirmacion.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/informe_html.hpp"
+#include "app/ventana/texto_qt.hpp"
 #include "common/configuracion.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
