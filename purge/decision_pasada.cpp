@@ -35,6 +35,10 @@ bool DecisionPasada::ConSiguienteNumero(double numero) {
     return true;
 }
 
+bool DecisionPasada::ConClaveOcupada(bool ocupada) {
+    return !ocupada || Impedir(Impedimento::ClaveOcupada);
+}
+
 bool DecisionPasada::ConRecuperacion(const Recuperacion& plan) {
     if (plan.accion != Recuperacion::Accion::Rehusar) return true;
     motivoRecuperacion_ = plan.motivo;
@@ -64,6 +68,9 @@ std::string DecisionPasada::Motivo() const {
         case Impedimento::SinNumero:
             return "el comprobante " + tipo_ + " de la sucursal " + sucursal_ + " ya llego al numero " +
                    ultimo;
+        case Impedimento::ClaveOcupada:
+            return "el comprobante " + tipo_ + " " + clave_ +
+                   " que sigue al mayor numero de la sucursal ya tiene renglones en MV_ASIENTOS";
         case Impedimento::Recuperacion:
             return motivoRecuperacion_;
         case Impedimento::SinAsientos:
@@ -79,6 +86,7 @@ std::string DecisionPasada::TextoDiario() const {
         case Impedimento::FaltaTipo:
         case Impedimento::Sucursal:
         case Impedimento::SinNumero:
+        case Impedimento::ClaveOcupada:
             return "pasada " + tipo_ + ": " + Motivo();
         case Impedimento::SinAsientosHastaLaFecha:
             return Motivo() + " (No hay datos)";
@@ -95,7 +103,7 @@ const char* DecisionPasada::ResultadoDiario() const {
 
 bool DecisionPasada::Grave() const {
     return impedimento_ == Impedimento::Sucursal || impedimento_ == Impedimento::SinNumero ||
-           impedimento_ == Impedimento::Recuperacion;
+           impedimento_ == Impedimento::ClaveOcupada || impedimento_ == Impedimento::Recuperacion;
 }
 
 std::string DecisionPasada::MensajeOperador() const {
@@ -110,6 +118,14 @@ std::string DecisionPasada::MensajeOperador() const {
             return "EL COMPROBANTE " + tipo_ + " DE SALDO INICIAL DE LA SUCURSAL " + sucursal_ +
                    " YA LLEGO AL NUMERO " + TextoEntero(static_cast<long long>(kMayorNumeroResumen)) +
                    ": NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. NO SE DEPURARON LOS ASIENTOS.";
+        case Impedimento::ClaveOcupada:
+            return "EL COMPROBANTE " + tipo_ + " " + clave_ +
+                   " QUE LE TOCA AL SALDO INICIAL (EL SIGUIENTE AL MAYOR NUMERO DE LA SUCURSAL " + sucursal_ +
+                   ") YA TIENE RENGLONES EN MV_ASIENTOS: LOS ASIENTOS SE SUMARIAN A LOS SUYOS. REVISE LOS "
+                   "NUMEROS DE LOS COMPROBANTES " +
+                   tipo_ +
+                   " (DEBEN TENER OCHO DIGITOS): NO SE DEPURARON LOS "
+                   "ASIENTOS.";
         case Impedimento::Recuperacion:
             return motivoRecuperacion_;
         default:

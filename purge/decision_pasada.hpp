@@ -18,6 +18,7 @@ enum class Impedimento {
     FaltaTipo,                // the summary voucher type is not in V_TA_CPTE
     Sucursal,                 // the talonario gave no four-character branch
     SinNumero,                // the branch's summary vouchers reached the last eight-digit number
+    ClaveOcupada,             // the key after the greatest number already has rows (numbers of another form)
     Recuperacion,             // a dead run's record that cannot be trusted
     SinAsientos,              // MV_ASIENTOS is empty
     SinAsientosHastaLaFecha,  // every entry is after the cut-off date
@@ -30,9 +31,12 @@ class DecisionPasada {
     static DecisionPasada TrasUnaDetenida(std::string tipo);
 
     // The facts, in the order the run learns them. Each returns whether the pass goes on.
-    bool ConTipo(bool existe);                       // the type is in V_TA_CPTE
-    bool ConSucursal(const std::string& sucursal);   // the talonario's branch
-    bool ConSiguienteNumero(double numero);          // SiguienteNumeroResumen of the greatest one
+    bool ConTipo(bool existe);                      // the type is in V_TA_CPTE
+    bool ConSucursal(const std::string& sucursal);  // the talonario's branch
+    bool ConSiguienteNumero(double numero);         // SiguienteNumeroResumen of the greatest one
+    // Whether MV_ASIENTOS already holds rows of Clave(): the merge would add into them and the
+    // re-dating move them, so the pass must not take it.
+    bool ConClaveOcupada(bool ocupada);
     bool ConRecuperacion(const Recuperacion& plan);  // the dead run's record, when there is one
     // The earliest date the walk finds (none: the table is empty) and the cut-off date.
     bool ConPrimeraFecha(const std::optional<Fecha>& primera, const Fecha& corte);

@@ -162,6 +162,9 @@ bool Consolidacion::Preparar() {
         }))
         return false;
     if (!decision_.ConSiguienteNumero(siguiente)) return Impedida();
+    bool ocupada = false;
+    if (!Paso([&] { ocupada = ExisteComprobanteResumen(s_.datos, tipo, decision_.Clave()); })) return false;
+    if (!decision_.ConClaveOcupada(ocupada)) return Impedida();
     ctx_.clave = decision_.Clave();
 
     if (!Paso([&] { ctx_.periodo = TextoEntero(Obtener_Periodo(s_, ctx_.fechaResumen)); })) return false;

@@ -71,7 +71,8 @@ bool DecidirClave(Servicios& s, DecisionPasada& d, const std::string& tipo, bool
                             "");
     if (!d.ConSucursal(sucursal)) return false;
     return d.ConSiguienteNumero(
-        SiguienteNumeroResumen(Uno(s, SqlMayorNumeroResumen(sucursal, tipo), "NUMERO")));
+               SiguienteNumeroResumen(Uno(s, SqlMayorNumeroResumen(sucursal, tipo), "NUMERO"))) &&
+           d.ConClaveOcupada(ExisteComprobanteResumen(s.datos, tipo, d.Clave()));
 }
 
 // Lists in `p` the summary voucher the pass would re-date before its walk (the one a dead run

@@ -208,6 +208,14 @@ TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCo
          resultado::kNoEjecutada, "COMPROBANTE CC PARA SALDO INICIAL (SE OBTUVO '12345')", true, ""},
         {"numero agotado", [&] { Tipos(), cc("99999999", "01/01/2023"); }, "ya llego al numero 99999999",
          resultado::kNoEjecutada, "YA LLEGO AL NUMERO 99999999", true, ""},
+        // Numbers another tool wrote short: the greatest as text is "9", and the key after it is taken.
+        {"clave ya usada",
+         [&] {
+             Tipos(), cc("9", "01/01/2023"), cc("00000010", "01/01/2023");
+             Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021");
+         },
+         "000100000010X que sigue al mayor numero", resultado::kNoEjecutada,
+         "YA TIENE RENGLONES EN MV_ASIENTOS", true, ""},
         {"tabla vacia", [&] { Tipos(); }, "no hay asientos", resultado::kOmitida, "", false, ""},
         {"todo despues", [&] { Tipos(), cc("00000001", "05/03/2021"); }, "no hay asientos hasta la fecha",
          resultado::kOmitida, "", false, "No hay datos 100%"},
