@@ -104,6 +104,33 @@ class DescartarEntrada : public QObject {
     std::function<void(bool)> pedido_;
 };
 
+// For the length of a long step: `enCurso` is set and the status bar names the step; what the
+// panel showed comes back after it.
+class MarcaDePaso {
+  public:
+    MarcaDePaso(bool& enCurso, QLabel* panel, const std::string& paso) : b_(enCurso), panel_(panel) {
+        b_ = true;
+        if (!panel_) return;
+        texto_ = panel_->text();
+        ayuda_ = panel_->toolTip();
+        panel_->setText(Q(paso));
+        panel_->setToolTip(Q(paso));
+    }
+    ~MarcaDePaso() {
+        b_ = false;
+        if (!panel_) return;
+        panel_->setText(texto_);
+        panel_->setToolTip(ayuda_);
+    }
+    MarcaDePaso(const MarcaDePaso&) = delete;
+    MarcaDePaso& operator=(const MarcaDePaso&) = delete;
+
+  private:
+    bool& b_;
+    QLabel* panel_;
+    QString texto_, ayuda_;
+};
+
 }  // namespace
 
 FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
@@ -324,28 +351,7 @@ void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo, cons
     pasoLargo_ = paso;
     pasoInterrumpible_ = interrumpible;
     DescartarEntrada descartar(this, cmdCancelar_, [this](bool cerrar) { AtenderDuranteEspera(cerrar); });
-    // The status bar names the step for its length; the pass it showed comes back after it.
-    struct Marca {
-        bool& b;
-        QLabel* panel;
-        QString texto, ayuda;
-        Marca(bool& x, QLabel* p, const std::string& paso) : b(x), panel(p) {
-            b = true;
-            if (!panel) return;
-            texto = panel->text();
-            ayuda = panel->toolTip();
-            panel->setText(Q(paso));
-            panel->setToolTip(Q(paso));
-        }
-        ~Marca() {
-            b = false;
-            if (!panel) return;
-            panel->setText(texto);
-            panel->setToolTip(ayuda);
-        }
-        Marca(const Marca&) = delete;
-        Marca& operator=(const Marca&) = delete;
-    } marca(esperando_, sbStatusBar_->Panel("MENSAJE"), paso);
+    const MarcaDePaso marca(esperando_, sbStatusBar_->Panel("MENSAJE"), paso);
     {
         // The connection is the worker's alone until it ends: nothing on this thread can reach
         // it, since every command comes from the input that is being dropped.
@@ -360,6 +366,50 @@ void FrmDepuracion::EsperarSinEntrada(const std::function<void()>& trabajo, cons
         bucle.exec();
     }
     if (error) std::rethrow_exception(error);
+}
+
+void FrmDepuracion::Calcular(const std::string& que, const std::function<void()>& trabajo) {
+    if (!s_.datos.EstaConectado()) return trabajo();
+    cerrarTrasCalculo_ = false;
+    // Declared first, so that it acts last: a close asked during the count is carried out then.
+    struct AlTerminar {
+        FrmDepuracion& f;
+        ~AlTerminar() {
+            if (f.cerrarTrasCalculo_) QMetaObject::invokeMethod(&f, &QWidget::close, Qt::QueuedConnection);
+        }
+    } alTerminar{*this};
+    // Clicks and keys are dropped (one now would start a second count inside this one); a close
+    // request is kept for the end, and said.
+    const DescartarEntrada descartar(this, nullptr, [this](bool cerrar) {
+        if (!cerrar) return;
+        cerrarTrasCalculo_ = true;
+        if (QLabel* m = sbStatusBar_->Panel("MENSAJE"))
+            m->setText("El programa se cerrará al terminar el cálculo...");
+    });
+    const MarcaDePaso marca(calculando_, sbStatusBar_->Panel("MENSAJE"), que);
+    struct Cursor {
+        Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~Cursor() { QApplication::restoreOverrideCursor(); }
+    } const cursor;
+    // The window paints and runs its timers during a long statement and during a wait for another
+    // program's write lock (the count's numbering writes).
+    Conexion& cn = s_.datos.Conexion_();
+    struct Avisos {
+        Conexion& cn;
+        ~Avisos() {
+            cn.FijarAlProgresar({});
+            cn.FijarAlEsperarBloqueo({});
+        }
+    } const avisos{cn};
+    const auto pintar = [] { QCoreApplication::processEvents(); };
+    cn.FijarAlProgresar(pintar);
+    cn.FijarAlEsperarBloqueo(pintar);
+    pintar();
+    trabajo();
+    // A close asked in the count's last moments waits in the queue: taken now, while input is
+    // still dropped (the filter hands it on through one more turn of the loop).
+    pintar();
+    pintar();
 }
 
 bool FrmDepuracion::Casilla(CasillaPurga c) const {

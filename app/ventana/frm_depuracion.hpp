@@ -139,8 +139,8 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void DepurarConDiario();
     void VistaPrevia();
     // A count that may take seconds on years of entries (the preview): the window stays painted,
-    // names `que` in the status bar and shows the wait cursor; input waits until it ends, and a
-    // close asked meanwhile is carried out then.
+    // names `que` in the status bar and shows the wait cursor; clicks and keys are dropped, and a
+    // close asked meanwhile is carried out once the count returns.
     void Calcular(const std::string& que, const std::function<void()>& trabajo);
     // The question before GRABAR deletes anything, with the preview's figures: true for "Sí".
     bool ConfirmarCorrida();

@@ -258,13 +258,6 @@ bool FrmDepuracion::Form_KeyDown(int codigoTecla, int) {
 
 void FrmDepuracion::Form_Unload() {
     if (descargada_) return;
-    if (calculando_) {
-        // The count runs inside the database's call: the window closes once it returns.
-        cerrarTrasCalculo_ = true;
-        if (QLabel* m = sbStatusBar_->Panel("MENSAJE"))
-            m->setText("El programa se cerrará al terminar el cálculo...");
-        return;
-    }
     if (enCorrida_) {
         PedirCierreEnCorrida();
         return;

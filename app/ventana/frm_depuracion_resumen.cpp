@@ -1,17 +1,13 @@
 // FrmDepuracion: the preview button, and the journal and report of the run GRABAR starts.
 #include <cmath>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
 
-#include "app/ventana/barra_estado.hpp"
 #include "app/ventana/confirmacion.hpp"
 #include "app/ventana/dlg_texto.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/informe_html.hpp"
-#include "app/ventana/texto_qt.hpp"
 #include "common/configuracion.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
@@ -64,41 +60,6 @@ bool FrmDepuracion::ConfirmarCorrida() {
     return s_.operador.Confirmar(TextoConfirmacion(v, ultima, copia, aviso), "Confirmar la depuración");
 }
 
-void FrmDepuracion::Calcular(const std::string& que, const std::function<void()>& trabajo) {
-    if (!s_.datos.EstaConectado()) return trabajo();
-    Conexion& cn = s_.datos.Conexion_();
-    QLabel* panel = sbStatusBar_->Panel("MENSAJE");
-    struct Marca {
-        FrmDepuracion& f;
-        Conexion& cn;
-        QLabel* panel;
-        QString antes;
-        Marca(FrmDepuracion& x, Conexion& c, QLabel* p, const std::string& que) : f(x), cn(c), panel(p) {
-            f.calculando_ = true;
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            if (panel) antes = panel->text(), panel->setText(Q(que));
-            // Painting and timers only, during a long statement or a wait for another program's
-            // write lock (the count's numbering writes): a click now would start a second count.
-            const auto pintar = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-            cn.FijarAlProgresar(pintar);
-            cn.FijarAlEsperarBloqueo(pintar);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-        ~Marca() {
-            cn.FijarAlProgresar({});
-            cn.FijarAlEsperarBloqueo({});
-            if (panel) panel->setText(antes);
-            QApplication::restoreOverrideCursor();
-            f.calculando_ = false;
-            if (f.cerrarTrasCalculo_) QMetaObject::invokeMethod(&f, &QWidget::close, Qt::QueuedConnection);
-        }
-        Marca(const Marca&) = delete;
-        Marca& operator=(const Marca&) = delete;
-    };
-    const Marca marca(*this, cn, panel, que);
-    trabajo();
-}
-
 void FrmDepuracion::VistaPrevia() {
     // During a run the preview's transaction would be nested in the run's and undo it.
     if (enCorrida_) return;
@@ -111,6 +72,7 @@ void FrmDepuracion::VistaPrevia() {
                                                     Casilla(kCasillaAsientos), Casilla(kCasillaTemporales)));
         });
     } catch (const std::exception& e) {
+        if (cerrarTrasCalculo_) return;
         s_.operador.Mensaje(std::string("No se pudo calcular la vista previa: ") + e.what(),
                             vb::kSoloAceptar | vb::kExclamacion, "Aviso al Operador");
         return;
