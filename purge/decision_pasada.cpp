@@ -2,11 +2,21 @@
 // preview alike.
 #include "purge/decision_pasada.hpp"
 
+#include <utility>
+
 #include "purge/diario.hpp"
 #include "purge/pasadas.hpp"
 #include "runtime/conversions.hpp"
 
 namespace dep {
+
+namespace {
+
+std::string UltimoNumero() {
+    return TextoEntero(static_cast<long long>(kMayorNumeroResumen));
+}
+
+}  // namespace
 
 DecisionPasada DecisionPasada::TrasUnaDetenida(std::string tipo) {
     DecisionPasada d(std::move(tipo));
@@ -36,7 +46,9 @@ bool DecisionPasada::ConSiguienteNumero(double numero) {
 }
 
 bool DecisionPasada::ConClaveOcupada(bool ocupada) {
-    return !ocupada || Impedir(Impedimento::ClaveOcupada);
+    if (!ocupada) return true;
+    ocupada_ = std::exchange(clave_, {});  // named in the words, taken by nobody
+    return Impedir(Impedimento::ClaveOcupada);
 }
 
 bool DecisionPasada::ConRecuperacion(const Recuperacion& plan) {
@@ -54,7 +66,6 @@ bool DecisionPasada::ConPrimeraFecha(const std::optional<Fecha>& primera, const 
 }
 
 std::string DecisionPasada::Motivo() const {
-    const std::string ultimo = TextoEntero(static_cast<long long>(kMayorNumeroResumen));
     switch (impedimento_) {
         case Impedimento::Ninguno:
             return {};
@@ -67,9 +78,9 @@ std::string DecisionPasada::Motivo() const {
                    "')";
         case Impedimento::SinNumero:
             return "el comprobante " + tipo_ + " de la sucursal " + sucursal_ + " ya llego al numero " +
-                   ultimo;
+                   UltimoNumero();
         case Impedimento::ClaveOcupada:
-            return "el comprobante " + tipo_ + " " + clave_ +
+            return "el comprobante " + tipo_ + " " + ocupada_ +
                    " que sigue al mayor numero de la sucursal ya tiene renglones en MV_ASIENTOS";
         case Impedimento::Recuperacion:
             return motivoRecuperacion_;
@@ -116,16 +127,15 @@ std::string DecisionPasada::MensajeOperador() const {
                    ": NO SE DEPURARON LOS ASIENTOS.";
         case Impedimento::SinNumero:
             return "EL COMPROBANTE " + tipo_ + " DE SALDO INICIAL DE LA SUCURSAL " + sucursal_ +
-                   " YA LLEGO AL NUMERO " + TextoEntero(static_cast<long long>(kMayorNumeroResumen)) +
+                   " YA LLEGO AL NUMERO " + UltimoNumero() +
                    ": NO QUEDA NUMERO PARA UN NUEVO COMPROBANTE. NO SE DEPURARON LOS ASIENTOS.";
         case Impedimento::ClaveOcupada:
-            return "EL COMPROBANTE " + tipo_ + " " + clave_ +
+            return "EL COMPROBANTE " + tipo_ + " " + ocupada_ +
                    " QUE LE TOCA AL SALDO INICIAL (EL SIGUIENTE AL MAYOR NUMERO DE LA SUCURSAL " + sucursal_ +
                    ") YA TIENE RENGLONES EN MV_ASIENTOS: LOS ASIENTOS SE SUMARIAN A LOS SUYOS. REVISE LOS "
-                   "NUMEROS DE LOS COMPROBANTES " +
-                   tipo_ +
-                   " (DEBEN TENER OCHO DIGITOS): NO SE DEPURARON LOS "
-                   "ASIENTOS.";
+                   "NUMEROS "
+                   "DE LOS COMPROBANTES " +
+                   tipo_ + " (DEBEN TENER OCHO DIGITOS): NO SE DEPURARON LOS ASIENTOS.";
         case Impedimento::Recuperacion:
             return motivoRecuperacion_;
         default:

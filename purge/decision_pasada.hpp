@@ -42,8 +42,9 @@ class DecisionPasada {
     bool ConPrimeraFecha(const std::optional<Fecha>& primera, const Fecha& corte);
 
     Impedimento impedimento() const { return impedimento_; }
-    const std::string& Clave() const { return clave_; }  // branch, number, letter
-    const Fecha& Primera() const { return primera_; }    // the walk's first and last dates
+    // The key the pass takes (branch, number, letter); empty when it takes none.
+    const std::string& Clave() const { return clave_; }
+    const Fecha& Primera() const { return primera_; }  // the walk's first and last dates
     const Fecha& Ultima() const { return ultima_; }
 
     std::string Motivo() const;           // why not, in the preview's words
@@ -60,6 +61,7 @@ class DecisionPasada {
     std::string sucursal_;
     std::string motivoRecuperacion_;
     std::string clave_;
+    std::string ocupada_;  // the key that was already taken
     Fecha primera_, ultima_;
 };
 

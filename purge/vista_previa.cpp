@@ -33,11 +33,6 @@ long long Cuenta(Servicios& s, const std::string& sql) {
     return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
 }
 
-// The rows of MV_ASIENTOS that meet `donde`.
-long long CuentaAsientos(Servicios& s, const std::string& donde) {
-    return Cuenta(s, "SELECT COUNT(*) AS N FROM MV_ASIENTOS with(nolock) WHERE " + donde);
-}
-
 std::optional<Fecha> FechaODesconocida(const Value& v) {
     if (v.EsNulo() || v.EsVacio()) return std::nullopt;
     return FechaDeValor(v);
@@ -138,7 +133,7 @@ bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& co
         return conVarados ? "(" + c + " OR (" + varados + "))" : c;
     };
     const std::string hastaUltima = CondicionAgrupacion(hastaDia(ultima), f.filtro);
-    p.asientos = CuentaAsientos(s, kOrdinarios + hastaUltima);
+    p.asientos = ContarAsientos(s.datos, kOrdinarios + hastaUltima);
     {
         Recordset rs;
         s.datos.AbrirRecordset(SqlAgrupacion(hastaUltima), rs);
@@ -156,7 +151,7 @@ bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& co
     if (conVarados && (!m || *m < *fechaVarados)) m = *fechaVarados;
     if (m) {
         borrado = PasoNoAntesDe(primera, *m);
-        p.cierres = CuentaAsientos(s, CondicionBorrado(hastaDia(*borrado), f.filtro)) - p.asientos;
+        p.cierres = ContarAsientos(s.datos, CondicionBorrado(hastaDia(*borrado), f.filtro)) - p.asientos;
     }
     antes = {f.filtro, borrado, p.grupos > 0};
     return true;
