@@ -1,11 +1,9 @@
 #include "common/trata_error.hpp"
 
 #include <cstdlib>
-#include <fstream>
 
 #include "runtime/conversions.hpp"
 #include "runtime/plataforma/entorno.hpp"
-#include "runtime/plataforma/rutas.hpp"
 
 namespace dep {
 
@@ -55,11 +53,6 @@ const char* TextoRespuesta(int r) {
     }
 }
 
-// "mm-dd-yyyy hh:mm:ss" in local time.
-std::string MarcaDeTiempo() {
-    return HoraLocal("%m-%d-%Y %H:%M:%S");
-}
-
 }  // namespace
 
 std::string CarpetaRegistro() {
@@ -70,10 +63,9 @@ std::string CarpetaRegistro() {
 
 int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::optional<std::string> rutina) {
     // The handler itself must never raise: every step is skipped when it fails.
-    std::ofstream log;
+    ArchivoAbierto log;
     try {
-        log.open(Ruta(CarpetaRegistro(s.formularios) + "KSERR.LOG"),
-                 std::ios::out | std::ios::app | std::ios::binary);
+        log = AbrirRegistroErrores(CarpetaRegistro(s.formularios));
     } catch (...) {
         // No log: the error is still shown and answered.
     }
@@ -98,11 +90,7 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones, std::op
     }
 
     try {
-        if (log.is_open()) {
-            log << MarcaDeTiempo() << " Rutina: " << Recortar(parteRutina) << " Mensaje " << Recortar(mensaje)
-                << " Respondió : " << TextoRespuesta(respuesta) << "\n";
-            log.close();
-        }
+        if (log) log.Escribir(LineaRegistroErrores(parteRutina, mensaje, TextoRespuesta(respuesta)));
     } catch (...) {
         // The line is lost; the answer stands.
     }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "runtime/archivo_acotado.hpp"
 #include "runtime/servicios.hpp"
 
 namespace dep {
@@ -17,5 +18,13 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones = std::n
 // Appends one line in the layout of TrataError to "KSERR.LOG" without showing anything, for
 // failures that are reported otherwise; the answer field stays empty. Never raises.
 void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept;
+
+// "KSERR.LOG" in `carpeta`, opened to append. It lives in a temporary folder others may write
+// in: a link or a FIFO planted under its name is refused (closed result), never written through
+// nor waited on.
+ArchivoAbierto AbrirRegistroErrores(const std::string& carpeta);
+// One line of the log, stamped now: `rutina` as the field shows it ("- Cfg" or empty).
+std::string LineaRegistroErrores(const std::string& rutina, const std::string& mensaje,
+                                 const std::string& respuesta);
 
 }  // namespace dep

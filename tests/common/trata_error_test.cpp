@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "apoyo.hpp"
@@ -93,6 +99,34 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
     const std::string texto = LeerArchivo(log());
     EXPECT_TRUE(std::regex_match(texto, forma)) << texto;
 }
+
+#ifndef _WIN32
+// The log lives in a temporary folder others may write in: a FIFO planted under its name must not
+// hold the program at the open (the alarm ends a test that waits), and a link, symbolic or hard,
+// must not carry the lines into another file. The answer still comes.
+TEST_F(TrataErrorTest, UnRegistroPlantadoComoFifoOEnlaceNoSeEscribeNiSeEspera) {
+    namespace fs = std::filesystem;
+    const fs::path otro = carpeta.Ruta() / "otro.txt";
+    std::ofstream(otro) << "de otro programa\n";
+    for (const char* plantado : {"fifo", "enlace simbolico", "enlace duro"}) {
+        SCOPED_TRACE(plantado);
+        fs::remove(log());
+        if (plantado[0] == 'f')
+            ASSERT_EQ(::mkfifo(log().c_str(), 0600), 0);
+        else if (plantado[7] == 's')
+            fs::create_symlink(otro, log());
+        else
+            fs::create_hard_link(otro, log());
+        e.op.respuestasMensaje = {vb::kIgnorar};
+        const Falla f(5, "uno", "motor");
+        ::alarm(20);
+        EXPECT_EQ(TrataError(e.s, &f), vb::kIgnorar);
+        AnotarError("DepuraStock", "dos");
+        ::alarm(0);
+        EXPECT_EQ(LeerArchivo(otro), "de otro programa\n");
+    }
+}
+#endif
 
 TEST(CarpetaRegistro, OrdenDelEntornoYCarpetaDelSistemaComoUltimoRecurso) {
 #ifdef _WIN32
