@@ -3,7 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -16,18 +19,31 @@ namespace dep::consola {
 namespace {
 
 TEST(Opciones, UsoCorrectoEIncorrecto) {
+    // What a command line reads: the purges (none given: all three), the answer to errors, the
+    // replacement voucher and its family, preview, JSON and the journal.
+    using Leidas =
+        std::tuple<bool, bool, bool, AnteError, std::optional<std::string>, bool, bool, bool, std::string>;
+    const auto todas = Leidas(true, true, true, AnteError::Abortar, {}, false, false, false, "");
+    const std::pair<std::vector<std::string>, Leidas> buenas[] = {
+        {{"--hasta", "31/12/2021", "--base", "x.db"}, todas},
+        {{"--hasta", "31/12/2021", "--formato", "tabla"}, todas},
+        {{"--hasta", "31/12/2021", "--asientos", "--ante-error", "reintentar"},
+         {false, true, false, AnteError::Reintentar, {}, false, false, false, ""}},
+        {{"--aplicaciones", "000100000007X", "--fp", "--hasta", "31/12/2021"},
+         {false, false, false, AnteError::Abortar, "000100000007X", true, false, false, ""}},
+        {{"--hasta", "31/12/2021", "--vista-previa", "--formato", "json", "--diario", "d.jsonl",
+          "--asientos"},
+         {false, true, false, AnteError::Abortar, {}, false, true, true, "d.jsonl"}},
+    };
     std::string e;
-    auto o = LeerOpciones({"--hasta", "31/12/2021", "--base", "x.db"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(o->stock && o->asientos && o->temporales);
-    EXPECT_EQ(o->anteError, AnteError::Abortar);
-    o = LeerOpciones({"--hasta", "31/12/2021", "--asientos", "--ante-error", "reintentar"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(!o->stock && o->asientos && !o->temporales);
-    EXPECT_EQ(o->anteError, AnteError::Reintentar);
-    o = LeerOpciones({"--aplicaciones", "000100000007X", "--fp", "--hasta", "31/12/2021"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(o->soloFP);
+    for (const auto& [args, leidas] : buenas) {
+        const auto o = LeerOpciones(args, e);
+        ASSERT_TRUE(o) << args[2] << ": " << e;
+        EXPECT_EQ(Leidas(o->stock, o->asientos, o->temporales, o->anteError, o->aplicaciones, o->soloFP,
+                         o->vistaPrevia, o->json, o->diario),
+                  leidas)
+            << args[2];
+    }
     for (const std::vector<std::string>& malo :
          {std::vector<std::string>{"--stock"},
           {"--hasta"},
@@ -106,18 +122,6 @@ TEST_F(Consola, UnaDepuracionCompletaTerminaEnCero) {
     for (const char* t : {"Finalizado Stock 100%", "Finalizado Asientos 100%", " Finalizado Temporales 100%",
                           "Inicio: ", "Final: ", "Transcurrido: "})
         EXPECT_TRUE(Contiene(err.str(), t)) << t << "\n" << err.str();
-}
-
-TEST_F(Consola, CtrlCCancelaYTerminaEnUno) {
-    int llamadas = 0;
-    const int r = Correr_({"--hasta", "30/06/2022", "--base", base, "--asientos"}, [&] {
-        if (++llamadas == 3) PedirCtrlC();
-    });
-    SoltarCtrlC();
-    EXPECT_EQ(r, 1) << out.str() << err.str();
-    EXPECT_TRUE(Contiene(err.str(), "CANCELANDO Espere...")) << err.str();
-    EXPECT_TRUE(Contiene(out.str(), "Proceso Cancelado")) << out.str();
-    EXPECT_FALSE(FechaGrabada("30/06/2022"));
 }
 
 TEST_F(Consola, UsoIncorrectoTerminaEnDosYLaAyudaEnCero) {

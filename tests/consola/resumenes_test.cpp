@@ -34,26 +34,6 @@ std::string UltimaLinea(const std::string& s) {
     return t.substr(t.rfind('\n') == std::string::npos ? 0 : t.rfind('\n') + 1);
 }
 
-TEST(Opciones, VistaPreviaFormatoYDiario) {
-    std::string e;
-    auto o = LeerOpciones({"--hasta", "31/12/2021"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_FALSE(o->vistaPrevia || o->json);
-    EXPECT_TRUE(o->diario.empty());
-    o = LeerOpciones(
-        {"--hasta", "31/12/2021", "--vista-previa", "--formato", "json", "--diario", "d.jsonl", "--asientos"},
-        e);
-    ASSERT_TRUE(o) << e;
-    EXPECT_TRUE(o->vistaPrevia && o->json);
-    EXPECT_EQ(o->diario, "d.jsonl");
-    EXPECT_TRUE(!o->stock && o->asientos && !o->temporales);
-    o = LeerOpciones({"--hasta", "31/12/2021", "--formato", "tabla"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_FALSE(o->json);
-    for (const char* opcion : {"--vista-previa", "--formato", "--diario"})
-        EXPECT_TRUE(Contiene(TextoAyuda(), opcion)) << opcion;
-}
-
 class Resumenes : public Consola {
   protected:
     // The embedded engine puts a file it opens for the first time in WAL mode (two header bytes):
@@ -200,7 +180,10 @@ TEST_F(Resumenes, UnaCorridaCanceladaLoDiceEnElDiarioYEnElResumen) {
             if (++llamadas == 3) PedirCtrlC();
         });
     SoltarCtrlC();
-    EXPECT_EQ(r, 1) << out.str();
+    EXPECT_EQ(r, 1) << out.str() << err.str();
+    EXPECT_TRUE(Contiene(err.str(), "CANCELANDO Espere...")) << err.str();
+    EXPECT_TRUE(Contiene(out.str(), "Proceso Cancelado")) << out.str();
+    EXPECT_FALSE(FechaGrabada("30/06/2022"));
     const Json i = Json::parse(UltimaLinea(out.str()));
     EXPECT_TRUE(i.at("cancelado").get<bool>());
     EXPECT_FALSE(i.at("fecha_grabada").get<bool>());
