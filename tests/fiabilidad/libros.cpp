@@ -265,18 +265,11 @@ bool MontarSoloLectura(const std::filesystem::path& carpeta) {
 
 std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
                         const std::filesystem::path& base) {
-#ifndef __linux__
-    (void)disco, (void)modelo, (void)base;
-    return "un disco pequeño se monta con tmpfs, que solo tiene Linux";
-#else
     std::filesystem::create_directories(disco);
-    const std::string opciones =
-        "size=" + std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024);
-    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
-        return std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
-    std::filesystem::copy_file(modelo, base);
-    return {};
-#endif
+    const std::string no =
+        MontarTmpfs(disco, std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024));
+    if (no.empty()) std::filesystem::copy_file(modelo, base);
+    return no;
 }
 
 void Desmontar(const std::filesystem::path& disco) {
