@@ -192,27 +192,22 @@ class VentanaTest : public QObject {
         QCOMPARE(QDir(elegida).entryList({"demo-*.db"}, QDir::Files).size(), 1);
     }
 
-    void soloTemporalesMuestraSuFinal() {
+    // A run without errors, GRABAR by F12: the date stored and shown, the picture's last step, the
+    // window at rest.
+    void corridaSinErrorGuardaLaFechaYLaMuestra() {
         Banco b;
-        Preparar(b, 2);
+        Preparar(b, 1);
+        b.w->ChkStock(2).setChecked(true);
+        b.w->CmdCancelar().click();       // while no run goes on: not the next run's cancel
         b.w->UtilKit1().TeclaAbajo(123);  // F12: GRABAR
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
         QVERIFY(b.w->PicMsg_().Visible());
         QCOMPARE(b.w->PicMsg_().Ultimo().leyenda, std::string(" Finalizado Temporales 100%"));
         QVERIFY(b.w->Label2(2).text().startsWith("Final: "));
         QCOMPARE(b.w->CmdCancelar().text(), QString("Cancelar Proceso"));
         QVERIFY(!b.w->Timer1().isActive());
         QVERIFY(!b.w->AniGIF1().isVisible() && !b.w->AniGIF1().Animando());
-        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
-    }
-
-    void corridaSinErrorGuardaLaFechaYLaMuestra() {
-        Banco b;
-        Preparar(b, 1);
-        b.w->CmdCancelar().click();  // while no run goes on: not the next run's cancel
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
-        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
-        QCOMPARE(b.w->CmdCancelar().text(), QString("Cancelar Proceso"));
         QCOMPARE(b.w->txtFields(0).text(), QString("31/12/2021"));
         QCOMPARE(b.w->txtFields(0).selectedText(), QString("31/12/2021"));
         b.NuevaVentana();
@@ -459,17 +454,6 @@ class VentanaTest : public QObject {
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
 
-    void comandosSinAccionYCerrar() {
-        Banco b;
-        const QString antes = b.w->txtFields(0).text();
-        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
-        QVERIFY(b.op.llamadas.empty());
-        QCOMPARE(b.w->txtFields(0).text(), antes);
-        QCOMPARE(b.terminado, 0);
-        Orden(b, "cErRaR");
-        QCOMPARE(b.terminado, 1);
-    }
-
     void focoColoresYEstadoDeConsulta() {
         Banco b;
         b.w->UtilKit1().FijarEstado(5, false);
@@ -486,13 +470,12 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->UtilKit1().Accion("CANCELAR")->isEnabled());
         b.w->DetalleOn(false);
         QVERIFY(b.w->UtilKit1().Estado(5));
-        // The key filter of the date field.
-        QCOMPARE(b.w->txtFields_KeyPress(0, 'a'), 0);
-        QCOMPARE(b.w->txtFields_KeyPress(0, '7'), int('7'));
-        QCOMPARE(b.w->txtFields_KeyPress(0, 27), 27);
+        QCOMPARE(b.w->txtFields_KeyPress(0, 27), 27);  // Esc passes the date field's key filter
     }
 
-    void teclasDeLaVentanaLleganAlToolbar() {
+    // The toolbar's keys reach it from the date field; its commands by name, in any letter case:
+    // those without an action do nothing, CERRAR ends the program.
+    void comandosYTeclasDelToolbar() {
         Banco b;
         b.w->show();
         b.w->txtFields(0).setText(" ");
@@ -500,10 +483,15 @@ class VentanaTest : public QObject {
         QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
         QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta", 0) == 0);
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F8);  // CANCELAR: disabled and without action
+        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
         QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+        QCOMPARE(b.w->txtFields(0).text(), QString(" "));
         b.w->txtFields(0).setText("");
         QTest::keyClicks(&b.w->txtFields(0), "1x/2");  // the key filter drops the letter
         QCOMPARE(b.w->txtFields(0).text(), QString("1/2"));
+        QCOMPARE(b.terminado, 0);
+        Orden(b, "cErRaR");
+        QCOMPARE(b.terminado, 1);
     }
 
     void barraDeEstado() {
