@@ -119,7 +119,7 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
     Carpeta c;
     Salida s = Programa({"--hasta", "30/06/2021", "--base", c / "no.db"});
     EXPECT_EQ(s.estado, 3);
-    EXPECT_TRUE(Contiene(s.err, "No se pudo abrir la base de datos")) << s.err;
+    EXPECT_TRUE(Contiene(s.err, "No se pudo abrir la base de datos") && Contiene(s.err, "no.db")) << s.err;
     EXPECT_FALSE(fs::exists(c / "no.db"));
 
     {
