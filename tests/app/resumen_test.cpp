@@ -115,24 +115,6 @@ class ResumenTest : public QObject {
         QCOMPARE(corrida.at("comprobantes")[0].at("clave").get<std::string>(), v.pasadas[0].comprobante);
     }
 
-    void vistaPreviaConFechaIncorrectaOSinBase() {
-        {
-            Banco b;
-            b.w->txtFields(0).setText("31/02/2021");
-            b.w->CmdVistaPrevia().click();
-            QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
-            QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\nEl día 31/02/2021 no existe", 0) == 0);
-            QVERIFY(!b.w->DlgVistaPrevia().isVisible());
-        }
-        Banco sin(false);
-        sin.w->txtFields(0).setText("31/12/2021");
-        sin.op.Olvidar();
-        sin.w->CmdVistaPrevia().click();
-        QCOMPARE(sin.op.Mensajes().size(), std::size_t{1});
-        QVERIFY(sin.op.Mensajes()[0].rfind("No se puede calcular la vista previa", 0) == 0);
-        QVERIFY(!sin.w->DlgVistaPrevia().isVisible());
-    }
-
     // A preview asked for at a yield of the run would roll back the run's open transaction.
     void vistaPreviaDuranteUnaCorridaNoHaceNada() {
         Banco b;

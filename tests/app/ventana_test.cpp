@@ -65,6 +65,13 @@ class VentanaTest : public QObject {
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
         QCOMPARE(b.FechaGuardada(), antes);
+        // The preview checks the date alike.
+        b.op.Olvidar();
+        b.w->txtFields(0).setText("31/02/2021");
+        b.w->CmdVistaPrevia().click();
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\nEl día 31/02/2021 no existe", 0) == 0);
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
     }
 
     // GRABAR asks first, with what the preview computes; "No" changes nothing.
@@ -518,7 +525,7 @@ class VentanaTest : public QObject {
         QCOMPARE(nueva.Texto("CAJA"), std::string("1 CAJA 1"));
     }
 
-    void sinBaseLaVentanaAbreYGrabarSeNiega() {
+    void sinBaseLaVentanaAbreYGrabarYLaVistaPreviaSeNiegan() {
         Banco b(false);
         QCOMPARE(b.w->txtFields(0).text(), QString());  // Cfg on a closed connection
         b.w->txtFields(0).setText("31/12/2021");
@@ -527,6 +534,11 @@ class VentanaTest : public QObject {
         QCOMPARE(m.size(), std::size_t{1});
         QVERIFY(m[0].find("la base de datos no está abierta") != std::string::npos);
         QCOMPARE(b.w->Label2(0).text(), QString());
+        b.op.Olvidar();
+        b.w->CmdVistaPrevia().click();
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("No se puede calcular la vista previa", 0) == 0);
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
         b.w->FijarMotivoSinConexion("Revise cn000pr.ini");
         QVERIFY(b.w->LBLPIE().text().startsWith("Sin conexión con la base de datos"));
     }
