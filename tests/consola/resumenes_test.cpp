@@ -47,11 +47,6 @@ class Resumenes : public Consola {
     long long Filas(const std::string& tabla, const std::string& condicion = "") {
         return Uno("SELECT COUNT(*) FROM " + tabla + (condicion.empty() ? "" : " WHERE " + condicion));
     }
-    std::vector<Json> Diario_(const std::string& ruta) {
-        std::vector<Json> v;
-        for (const auto& l : Lineas(ruta)) v.push_back(Json::parse(l));
-        return v;
-    }
 };
 
 TEST_F(Resumenes, LaVistaPreviaNoCambiaNadaYAnunciaLoQueHaceLaCorrida) {

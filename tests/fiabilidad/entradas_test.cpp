@@ -3,20 +3,15 @@
 // folder and broken settings. Each ends with a clear Spanish message or the designed result, and
 // nothing is lost.
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "app/consola/anfitrion_consola.hpp"
 #include "demo/bd_sqlite.hpp"
 #include "demo/demo.hpp"
-#include "runtime/sqlite/sentencia_preparada.hpp"
 #include "tests/fiabilidad/libros.hpp"
 
 namespace dep::fiabilidad {
@@ -138,13 +133,8 @@ TEST(Archivos, InexistenteNoBaseVacioBloqueadoYDeSoloLecturaTerminanEnTresConMen
         ini << "[Conexion]\nEsperaBloqueo=300\n";
     }
     {
-        // Another program holds the file locked for the whole run.
-        std::unique_ptr<sqlite3, decltype(&sqlite3_close)> otro(nullptr, &sqlite3_close);
-        sqlite3* abierta = nullptr;
-        ASSERT_EQ(sqlite3_open(base.c_str(), &abierta), SQLITE_OK);
-        otro.reset(abierta);
-        const sqlite::Transaccion bloqueo(otro.get(), "BEGIN EXCLUSIVE");
-        ASSERT_TRUE(bloqueo);
+        demo::Bd otro(base);  // another program holds the file locked for the whole run
+        otro.Ejecutar("BEGIN EXCLUSIVE");
         s = ProgramaEn(c, {"--hasta", "30/06/2021", "--asientos", "--base", base},
                        {"DEPURACION_INI=" + (c / "cn000pr.ini")});
     }

@@ -165,12 +165,6 @@ std::string Leer(const std::filesystem::path& p) {
     return ss.str();
 }
 
-bool EsperarArchivo(const std::filesystem::path& p) {
-    for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return std::filesystem::exists(p);
-}
-
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {
     Carpeta c;
     Salida s;
@@ -211,6 +205,13 @@ std::string ClaveResumenCC(const std::string& base) {
 }
 
 namespace {
+// Waits up to a minute for `p` to appear; whether it did.
+bool EsperarArchivo(const std::filesystem::path& p) {
+    for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return std::filesystem::exists(p);
+}
+
 std::vector<std::string> EntornoRetenido(const Carpeta& c, std::vector<std::string> entorno) {
     std::ofstream(c / "pausa") << "\n";
     entorno.insert(entorno.end(), {"DEPURACION_PAUSA=" + (c / "pausa"), "TEMP=" + c.Ruta().string()});
