@@ -1,11 +1,12 @@
 // The books stay whole whatever else happens to the database: a second run while one is in
-// progress, a finished voucher met by a run with an earlier cut-off, date columns made by other
-// tools or holding values that are no dates, inputs that must be refused before anything is
-// written, and the test aids that the shipped console must ignore.
+// progress (by its path or through a link), a finished voucher met by a run with an earlier
+// cut-off, date columns made by other tools or holding values that are no dates, inputs that must
+// be refused before anything is written, and the test aids that the shipped console must ignore.
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -34,8 +35,19 @@ std::string Huella(const std::string& base) {
 
 TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraTermina) {
     Carpeta c;
-    const std::string base = DemoEn(c, 2000);
+    fs::create_directories(c.Ruta() / "real");
+    const std::string base = c / "real/demo.db";
+    Demo(base, 2000);
     const Sumas originales = Originales(base, "2021-10-31");
+    // The same file reached through a link to it or to its folder shares its one lock.
+    std::vector<std::string> rutas = {base};
+    try {
+        fs::create_symlink(base, c.Ruta() / "enlace.db");
+        fs::create_directory_symlink(c.Ruta() / "real", c.Ruta() / "carpeta");
+        rutas.insert(rutas.end(), {c / "enlace.db", c / "carpeta/demo.db"});
+    } catch (const fs::filesystem_error& e) {
+        std::cout << "[ OMITIDO  ] enlaces simbólicos: " << e.what() << "\n";
+    }
     // Held between two dates of its walk: its summary voucher stands on the day after the cut-off.
     Retenida primera(c, {"--hasta", "31/10/2021", "--asientos", "--base", base},
                      {"DEPURACION_PAUSA_CEDIDA=20"});
@@ -45,20 +57,23 @@ TEST(UnaCorridaALaVez, MientrasUnaEsperaEntreFechasLasDemasNoEscribenYLaPrimeraT
     const std::string clave = ClaveResumenCC(base);
     ASSERT_FALSE(clave.empty());
 
-    const std::vector<std::vector<std::string>> segundas = {
-        {"--hasta", "31/10/2021", "--asientos", "--base", base},
-        {"--hasta", "30/06/2021", "--base", base},
-        {"--aplicaciones", clave, "--cc", "--hasta", "31/10/2021", "--base", base},
-    };
-    for (const auto& args : segundas) {
-        const Salida s = ProgramaEn(c, args);
-        EXPECT_EQ(s.estado, 3) << args[0] << " " << args[1] << "\n" << s.out << s.err;
-        EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << s.out;
-        EXPECT_EQ(Huella(base), antes) << args[0] << " " << args[1];
+    for (const std::string& ruta : rutas) {
+        const std::vector<std::vector<std::string>> segundas = {
+            {"--hasta", "31/10/2021", "--asientos", "--base", ruta},
+            {"--hasta", "30/06/2021", "--base", ruta},
+            {"--aplicaciones", clave, "--cc", "--hasta", "31/10/2021", "--base", ruta},
+        };
+        for (const auto& args : segundas) {
+            const Salida s = ProgramaEn(c, args);
+            EXPECT_EQ(s.estado, 3) << ruta << " " << args[0] << " " << args[1] << "\n" << s.out << s.err;
+            EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << s.out;
+            EXPECT_EQ(Huella(base), antes) << ruta << " " << args[0] << " " << args[1];
+        }
+        const Salida previa = ProgramaEn(c, {"--hasta", "31/10/2021", "--base", ruta, "--vista-previa"});
+        EXPECT_EQ(previa.estado, 0) << previa.err;
+        EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << ruta << "\n" << previa.out;
     }
-    const Salida previa = ProgramaEn(c, {"--hasta", "31/10/2021", "--base", base, "--vista-previa"});
-    EXPECT_EQ(previa.estado, 0) << previa.err;
-    EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << previa.out;
+    EXPECT_FALSE(fs::exists(c.Ruta() / "enlace.db-corrida")) << "one lock, beside the real file";
 
     primera.Soltar();
     EXPECT_EQ(primera.Esperar(), 0);
