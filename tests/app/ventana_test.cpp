@@ -74,45 +74,20 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->DlgVistaPrevia().isVisible());
     }
 
-    // GRABAR asks first, with what the preview computes; "No" changes nothing.
+    // GRABAR asks first, with what the preview computes; "No" changes nothing. The count before the
+    // question keeps the window painted and says so; a close asked during it waits for it and then
+    // closes, without asking or running anything.
     void grabarPreguntaAntesDeBorrar() {
-        Banco b;
-        b.cn->Execute("UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
-        b.NuevaVentana();
-        SoloCasilla(*b.w, 1);
-        b.w->ChkStock(2).setChecked(true);
-        b.w->txtFields(0).setText("31/12/2021");
-        const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
-        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
-        b.op.Olvidar();
-        b.op.respuestasConfirmar.push_back(false);
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QCOMPARE(b.op.llamadas.size(), std::size_t{1});
-        const auto& q = b.op.llamadas[0];
-        QVERIFY(q.tipo == Tipo::Confirmar);
-        long long n = 0;
-        for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
-        for (const std::string& t : std::vector<std::string>{
-                 "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
-                 "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
-                 "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
-                 "se consolidarán " + TextoEntero(n) + " asientos, fechados del " + v.pasadas[0].primeraFecha,
-                 "Copia de seguridad: no se hará"})
-            QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
-        QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
-        QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
-        QCOMPARE(b.w->Label2(0).text(), QString());
-        QVERIFY(!b.w->DlgResumen().isVisible());
-    }
-
-    // The count before the question keeps the window painted and says so; a close asked during
-    // it waits for it and then closes, without asking or running anything.
-    void laCuentaAntesDePreguntarNoCongelaLaVentana() {
         for (const bool cerrar : {false, true}) {
             Banco b;
+            b.cn->Execute(
+                "UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
+            b.NuevaVentana();
             SoloCasilla(*b.w, 1);
+            b.w->ChkStock(2).setChecked(true);
             b.w->txtFields(0).setText("31/12/2021");
             const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+            const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
             b.op.Olvidar();
             b.op.respuestasConfirmar.push_back(false);
             QString durante;
@@ -141,6 +116,22 @@ class VentanaTest : public QObject {
             QVERIFY(!b.w->DlgVistaPrevia().isVisible());
             QCOMPARE(b.terminado, cerrar ? 1 : 0);
             QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+            QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
+            QCOMPARE(b.w->Label2(0).text(), QString());
+            QVERIFY(!b.w->DlgResumen().isVisible());
+            if (cerrar) continue;
+            const auto& q = b.op.llamadas[0];
+            QVERIFY(q.tipo == Tipo::Confirmar);
+            long long n = 0;
+            for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
+            for (const std::string& t : std::vector<std::string>{
+                     "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
+                     "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
+                     "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
+                     "se consolidarán " + TextoEntero(n) + " asientos, fechados del " +
+                         v.pasadas[0].primeraFecha,
+                     "Copia de seguridad: no se hará"})
+                QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
         }
     }
 
