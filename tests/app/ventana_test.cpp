@@ -65,47 +65,29 @@ class VentanaTest : public QObject {
             QCOMPARE(b.w->Label2(0).text(), QString());  // no run started
         }
         QCOMPARE(b.FechaGuardada(), antes);
-    }
-
-    // GRABAR asks first, with what the preview computes; "No" changes nothing.
-    void grabarPreguntaAntesDeBorrar() {
-        Banco b;
-        b.cn->Execute("UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
-        b.NuevaVentana();
-        SoloCasilla(*b.w, 1);
-        b.w->ChkStock(2).setChecked(true);
-        b.w->txtFields(0).setText("31/12/2021");
-        const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
-        const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
+        // The preview checks the date alike.
         b.op.Olvidar();
-        b.op.respuestasConfirmar.push_back(false);
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QCOMPARE(b.op.llamadas.size(), std::size_t{1});
-        const auto& q = b.op.llamadas[0];
-        QVERIFY(q.tipo == Tipo::Confirmar);
-        long long n = 0;
-        for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
-        for (const std::string& t : std::vector<std::string>{
-                 "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
-                 "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
-                 "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
-                 "se consolidarán " + TextoEntero(n) + " asientos, fechados del " + v.pasadas[0].primeraFecha,
-                 "Copia de seguridad: no se hará"})
-            QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
-        QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
-        QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
-        QCOMPARE(b.w->Label2(0).text(), QString());
-        QVERIFY(!b.w->DlgResumen().isVisible());
+        b.w->txtFields(0).setText("31/02/2021");
+        b.w->CmdVistaPrevia().click();
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta\n\nEl día 31/02/2021 no existe", 0) == 0);
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
     }
 
-    // The count before the question keeps the window painted and says so; a close asked during
-    // it waits for it and then closes, without asking or running anything.
-    void laCuentaAntesDePreguntarNoCongelaLaVentana() {
+    // GRABAR asks first, with what the preview computes; "No" changes nothing. The count before the
+    // question keeps the window painted and says so; a close asked during it waits for it and then
+    // closes, without asking or running anything.
+    void grabarPreguntaAntesDeBorrar() {
         for (const bool cerrar : {false, true}) {
             Banco b;
+            b.cn->Execute(
+                "UPDATE TA_CONFIGURACION SET VALOR='30/06/2022' WHERE CLAVE='FECHAULTIMADEPURACION'");
+            b.NuevaVentana();
             SoloCasilla(*b.w, 1);
+            b.w->ChkStock(2).setChecked(true);
             b.w->txtFields(0).setText("31/12/2021");
             const std::string asientos = b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS");
+            const VistaPrevia v = CalcularVistaPrevia(*b.s, "31/12/2021", false, true, true);
             b.op.Olvidar();
             b.op.respuestasConfirmar.push_back(false);
             QString durante;
@@ -134,6 +116,22 @@ class VentanaTest : public QObject {
             QVERIFY(!b.w->DlgVistaPrevia().isVisible());
             QCOMPARE(b.terminado, cerrar ? 1 : 0);
             QCOMPARE(b.Valor("SELECT COUNT(*) FROM MV_ASIENTOS"), asientos);
+            QCOMPARE(b.FechaGuardada(), std::string("30/06/2022"));
+            QCOMPARE(b.w->Label2(0).text(), QString());
+            QVERIFY(!b.w->DlgResumen().isVisible());
+            if (cerrar) continue;
+            const auto& q = b.op.llamadas[0];
+            QVERIFY(q.tipo == Tipo::Confirmar);
+            long long n = 0;
+            for (const auto& p : v.pasadas) n += p.asientos + p.cierres;
+            for (const std::string& t : std::vector<std::string>{
+                     "hasta el 31/12/2021 inclusive?", "Última depuración grabada: 30/06/2022",
+                     "ATENCIÓN: la fecha de corte es anterior a la última depuración grabada",
+                     "Purgas marcadas: Asientos; Temporales e historial cambio de precios",
+                     "se consolidarán " + TextoEntero(n) + " asientos, fechados del " +
+                         v.pasadas[0].primeraFecha,
+                     "Copia de seguridad: no se hará"})
+                QVERIFY2(q.texto.find(t) != std::string::npos, (t + "\n" + q.texto).c_str());
         }
     }
 
@@ -192,64 +190,53 @@ class VentanaTest : public QObject {
         QCOMPARE(QDir(elegida).entryList({"demo-*.db"}, QDir::Files).size(), 1);
     }
 
-    void soloTemporalesMuestraSuFinal() {
+    // A run without errors, GRABAR by F12: the date stored and shown, the picture's last step, the
+    // window at rest.
+    void corridaSinErrorGuardaLaFechaYLaMuestra() {
         Banco b;
-        Preparar(b, 2);
+        Preparar(b, 1);
+        b.w->ChkStock(2).setChecked(true);
+        b.w->CmdCancelar().click();       // while no run goes on: not the next run's cancel
         b.w->UtilKit1().TeclaAbajo(123);  // F12: GRABAR
+        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
         QVERIFY(b.w->PicMsg_().Visible());
         QCOMPARE(b.w->PicMsg_().Ultimo().leyenda, std::string(" Finalizado Temporales 100%"));
         QVERIFY(b.w->Label2(2).text().startsWith("Final: "));
         QCOMPARE(b.w->CmdCancelar().text(), QString("Cancelar Proceso"));
         QVERIFY(!b.w->Timer1().isActive());
         QVERIFY(!b.w->AniGIF1().isVisible() && !b.w->AniGIF1().Animando());
-        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
-    }
-
-    void corridaSinErrorGuardaLaFechaYLaMuestra() {
-        Banco b;
-        Preparar(b, 1);
-        b.w->CmdCancelar().click();  // while no run goes on: not the next run's cancel
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QCOMPARE(b.op.Cuantas(Tipo::DialogoError), std::size_t{0});
-        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
-        QCOMPARE(b.w->CmdCancelar().text(), QString("Cancelar Proceso"));
         QCOMPARE(b.w->txtFields(0).text(), QString("31/12/2021"));
         QCOMPARE(b.w->txtFields(0).selectedText(), QString("31/12/2021"));
         b.NuevaVentana();
         QCOMPARE(b.w->txtFields(0).text(), QString("31/12/2021"));
     }
 
+    // A purge's error trap during a run keeps the state; a second GRABAR meanwhile is ignored, not
+    // nested (no second question).
     void errorDeUnaPurgaConservaElEstado() {
         Banco b;
         Preparar(b, 1);
-        int cedidas = 0;
+        int cedidas = 0, profundidad = 0, maxima = 0;
         b.w->alCeder = [&] {
-            if (++cedidas != 2) return;
-            b.w->FijarHayError(true);  // as a purge's error trap does
-            b.w->CmdCancelar().click();
+            maxima = std::max(maxima, ++profundidad);
+            if (++cedidas == 2) {
+                b.w->UtilKit1().Pulsar("GRABAR");
+                b.w->FijarHayError(true);  // as a purge's error trap does
+                b.w->CmdCancelar().click();
+            }
+            --profundidad;
         };
         b.w->UtilKit1().Pulsar("GRABAR");
+        QCOMPARE(maxima, 1);
+        QCOMPARE(b.op.Cuantas(Tipo::Confirmar), std::size_t{1});
+        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
+        QVERIFY(!b.w->EnCorrida());
         // No Inicializa: the cancel request stays pending and the typed date stays.
         QVERIFY(b.w->HayError());
         QVERIFY(b.w->Cancelado());
         QCOMPARE(b.w->txtFields(0).text(), QString("31/12/2021"));
         QVERIFY(!b.w->AniGIF1().Animando());
-    }
-
-    void segundoGrabarDuranteUnaCorridaSeIgnora() {
-        Banco b;
-        Preparar(b, 1);
-        int cedidas = 0, profundidad = 0, maxima = 0;
-        b.w->alCeder = [&] {
-            ++profundidad;
-            maxima = std::max(maxima, profundidad);
-            if (++cedidas == 2) b.w->UtilKit1().Pulsar("GRABAR");
-            --profundidad;
-        };
-        b.w->UtilKit1().Pulsar("GRABAR");
-        QCOMPARE(maxima, 1);
-        QVERIFY(b.op.Mensajes().empty());
-        QVERIFY(!b.w->EnCorrida());
     }
 
     // The date chooser: CONSULTAR opens it (cancelled, the field keeps its date), a right click
@@ -459,17 +446,6 @@ class VentanaTest : public QObject {
         QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
     }
 
-    void comandosSinAccionYCerrar() {
-        Banco b;
-        const QString antes = b.w->txtFields(0).text();
-        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
-        QVERIFY(b.op.llamadas.empty());
-        QCOMPARE(b.w->txtFields(0).text(), antes);
-        QCOMPARE(b.terminado, 0);
-        Orden(b, "cErRaR");
-        QCOMPARE(b.terminado, 1);
-    }
-
     void focoColoresYEstadoDeConsulta() {
         Banco b;
         b.w->UtilKit1().FijarEstado(5, false);
@@ -486,13 +462,12 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->UtilKit1().Accion("CANCELAR")->isEnabled());
         b.w->DetalleOn(false);
         QVERIFY(b.w->UtilKit1().Estado(5));
-        // The key filter of the date field.
-        QCOMPARE(b.w->txtFields_KeyPress(0, 'a'), 0);
-        QCOMPARE(b.w->txtFields_KeyPress(0, '7'), int('7'));
-        QCOMPARE(b.w->txtFields_KeyPress(0, 27), 27);
+        QCOMPARE(b.w->txtFields_KeyPress(0, 27), 27);  // Esc passes the date field's key filter
     }
 
-    void teclasDeLaVentanaLleganAlToolbar() {
+    // The toolbar's keys reach it from the date field; its commands by name, in any letter case:
+    // those without an action do nothing, CERRAR ends the program.
+    void comandosYTeclasDelToolbar() {
         Banco b;
         b.w->show();
         b.w->txtFields(0).setText(" ");
@@ -500,10 +475,15 @@ class VentanaTest : public QObject {
         QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
         QVERIFY(b.op.Mensajes()[0].rfind("Fecha incorrecta", 0) == 0);
         QTest::keyClick(&b.w->txtFields(0), Qt::Key_F8);  // CANCELAR: disabled and without action
+        for (const char* t : {"NUEVO", "BORRAR", "PLANILLA", "REPORTE", "CANCELAR", "OTRO"}) Orden(b, t);
         QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+        QCOMPARE(b.w->txtFields(0).text(), QString(" "));
         b.w->txtFields(0).setText("");
         QTest::keyClicks(&b.w->txtFields(0), "1x/2");  // the key filter drops the letter
         QCOMPARE(b.w->txtFields(0).text(), QString("1/2"));
+        QCOMPARE(b.terminado, 0);
+        Orden(b, "cErRaR");
+        QCOMPARE(b.terminado, 1);
     }
 
     void barraDeEstado() {
@@ -530,7 +510,7 @@ class VentanaTest : public QObject {
         QCOMPARE(nueva.Texto("CAJA"), std::string("1 CAJA 1"));
     }
 
-    void sinBaseLaVentanaAbreYGrabarSeNiega() {
+    void sinBaseLaVentanaAbreYGrabarYLaVistaPreviaSeNiegan() {
         Banco b(false);
         QCOMPARE(b.w->txtFields(0).text(), QString());  // Cfg on a closed connection
         b.w->txtFields(0).setText("31/12/2021");
@@ -539,6 +519,11 @@ class VentanaTest : public QObject {
         QCOMPARE(m.size(), std::size_t{1});
         QVERIFY(m[0].find("la base de datos no está abierta") != std::string::npos);
         QCOMPARE(b.w->Label2(0).text(), QString());
+        b.op.Olvidar();
+        b.w->CmdVistaPrevia().click();
+        QCOMPARE(b.op.Mensajes().size(), std::size_t{1});
+        QVERIFY(b.op.Mensajes()[0].rfind("No se puede calcular la vista previa", 0) == 0);
+        QVERIFY(!b.w->DlgVistaPrevia().isVisible());
         b.w->FijarMotivoSinConexion("Revise cn000pr.ini");
         QVERIFY(b.w->LBLPIE().text().startsWith("Sin conexión con la base de datos"));
     }

@@ -3,7 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -16,18 +19,31 @@ namespace dep::consola {
 namespace {
 
 TEST(Opciones, UsoCorrectoEIncorrecto) {
+    // What a command line reads: the purges (none given: all three), the answer to errors, the
+    // replacement voucher and its family, preview, JSON and the journal.
+    using Leidas =
+        std::tuple<bool, bool, bool, AnteError, std::optional<std::string>, bool, bool, bool, std::string>;
+    const auto todas = Leidas(true, true, true, AnteError::Abortar, {}, false, false, false, "");
+    const std::pair<std::vector<std::string>, Leidas> buenas[] = {
+        {{"--hasta", "31/12/2021", "--base", "x.db"}, todas},
+        {{"--hasta", "31/12/2021", "--formato", "tabla"}, todas},
+        {{"--hasta", "31/12/2021", "--asientos", "--ante-error", "reintentar"},
+         {false, true, false, AnteError::Reintentar, {}, false, false, false, ""}},
+        {{"--aplicaciones", "000100000007X", "--fp", "--hasta", "31/12/2021"},
+         {false, false, false, AnteError::Abortar, "000100000007X", true, false, false, ""}},
+        {{"--hasta", "31/12/2021", "--vista-previa", "--formato", "json", "--diario", "d.jsonl",
+          "--asientos"},
+         {false, true, false, AnteError::Abortar, {}, false, true, true, "d.jsonl"}},
+    };
     std::string e;
-    auto o = LeerOpciones({"--hasta", "31/12/2021", "--base", "x.db"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(o->stock && o->asientos && o->temporales);
-    EXPECT_EQ(o->anteError, AnteError::Abortar);
-    o = LeerOpciones({"--hasta", "31/12/2021", "--asientos", "--ante-error", "reintentar"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(!o->stock && o->asientos && !o->temporales);
-    EXPECT_EQ(o->anteError, AnteError::Reintentar);
-    o = LeerOpciones({"--aplicaciones", "000100000007X", "--fp", "--hasta", "31/12/2021"}, e);
-    ASSERT_TRUE(o);
-    EXPECT_TRUE(o->soloFP);
+    for (const auto& [args, leidas] : buenas) {
+        const auto o = LeerOpciones(args, e);
+        ASSERT_TRUE(o) << args[2] << ": " << e;
+        EXPECT_EQ(Leidas(o->stock, o->asientos, o->temporales, o->anteError, o->aplicaciones, o->soloFP,
+                         o->vistaPrevia, o->json, o->diario),
+                  leidas)
+            << args[2];
+    }
     for (const std::vector<std::string>& malo :
          {std::vector<std::string>{"--stock"},
           {"--hasta"},
@@ -66,6 +82,11 @@ TEST(Opciones, AyudaManualYVersionNombranTodo) {
     EXPECT_EQ(o->hasta, "2/1/2021");
 
     std::ostringstream out, err;
+    EXPECT_EQ(Correr({"--help"}, out, err, false), 0);
+    EXPECT_TRUE(Contiene(out.str(), "Estado de salida")) << out.str();
+    EXPECT_EQ(Correr({"--base", "x.db"}, out, err, false), 2);  // bad usage: says what is missing
+    EXPECT_TRUE(Contiene(err.str(), "--hasta")) << err.str();
+    out.str("");
     EXPECT_EQ(Correr({"--version"}, out, err, false), 0);
     EXPECT_EQ(
         out.str().rfind("depuracion-consola " + VersionPrograma() + "\nSQLite " + sqlite3_libversion(), 0),
@@ -97,41 +118,7 @@ TEST(Avance, FueraDeUnaTerminalJuntaLineasPeroNuncaPierdeLaPrimeraNiLaUltima) {
     EXPECT_EQ(tty.str(), "\runo\x1b[K\n");
 }
 
-TEST_F(Consola, UnaDepuracionCompletaTerminaEnCero) {
-    const long long antes = Uno("SELECT COUNT(*) FROM MV_ASIENTOS");
-    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", base}), 0) << out.str() << err.str();
-    EXPECT_LT(Uno("SELECT COUNT(*) FROM MV_ASIENTOS"), antes);
-    EXPECT_GT(Uno("SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion'"), 0);
-    EXPECT_TRUE(FechaGrabada("30/06/2022"));
-    for (const char* t : {"Finalizado Stock 100%", "Finalizado Asientos 100%", " Finalizado Temporales 100%",
-                          "Inicio: ", "Final: ", "Transcurrido: "})
-        EXPECT_TRUE(Contiene(err.str(), t)) << t << "\n" << err.str();
-}
-
-TEST_F(Consola, CtrlCCancelaYTerminaEnUno) {
-    int llamadas = 0;
-    const int r = Correr_({"--hasta", "30/06/2022", "--base", base, "--asientos"}, [&] {
-        if (++llamadas == 3) PedirCtrlC();
-    });
-    SoltarCtrlC();
-    EXPECT_EQ(r, 1) << out.str() << err.str();
-    EXPECT_TRUE(Contiene(err.str(), "CANCELANDO Espere...")) << err.str();
-    EXPECT_TRUE(Contiene(out.str(), "Proceso Cancelado")) << out.str();
-    EXPECT_FALSE(FechaGrabada("30/06/2022"));
-}
-
-TEST_F(Consola, UsoIncorrectoTerminaEnDosYLaAyudaEnCero) {
-    EXPECT_EQ(Correr_({"--base", base}), 2);
-    EXPECT_TRUE(Contiene(err.str(), "--hasta")) << err.str();
-    EXPECT_EQ(Correr_({"--help"}), 0);
-    EXPECT_TRUE(Contiene(out.str(), "Estado de salida")) << out.str();
-}
-
-TEST_F(Consola, BaseInexistenteOTrampaTerminanEnTres) {
-    EXPECT_EQ(Correr_({"--hasta", "30/06/2022", "--base", (carpeta / "no.db").string()}), 3);
-    EXPECT_TRUE(Contiene(err.str(), "no.db")) << err.str();
-    EXPECT_FALSE(std::filesystem::exists(carpeta / "no.db"));
-
+TEST_F(Consola, UnaTrampaQueAbortaTerminaEnTres) {
     {
         demo::Bd bd(base);
         bd.Ejecutar("DELETE FROM DEP_PROCEDIMIENTOS WHERE NOMBRE = 'KS_DEPURA_STOCK'");
@@ -145,20 +132,6 @@ TEST_F(Consola, BaseInexistenteOTrampaTerminanEnTres) {
     EXPECT_TRUE(Contiene(o, "-> Abortar")) << o;
     // The trap set HayError; the run still stored the date, as the window does.
     EXPECT_TRUE(FechaGrabada("30/06/2022"));
-}
-
-TEST_F(Consola, ElProgramaMismo) {
-    const int st = prueba::Ejecutar({DEP_CONSOLA,
-                                     {"--hasta", "31/12/2021", "--asientos", "--base", base},
-                                     {},
-                                     TextoRuta(carpeta / "out.txt"),
-                                     TextoRuta(carpeta / "err.txt")});
-    EXPECT_EQ(st, 0);
-    std::ifstream e(carpeta / "err.txt");
-    std::stringstream ss;
-    ss << e.rdbuf();
-    EXPECT_TRUE(Contiene(ss.str(), "Finalizado Asientos")) << ss.str();
-    EXPECT_EQ(prueba::Ejecutar({DEP_CONSOLA, {"--hasta", "x"}, {}, {}, {}}), 2);
 }
 
 }  // namespace

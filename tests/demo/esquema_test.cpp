@@ -181,10 +181,10 @@ TEST_F(Esquema, ProcedimientoDeDepuracionDeStock) {
     EXPECT_LT(cuerpo.find("DELETE C_MV_CPTE_ITEMS"), cuerpo.find("DELETE C_MV_CPTE WHERE"));
 }
 
-TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
+TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistenteYSiFallaNoDejaNada) {
     CarpetaTemporal dir;
-    std::string ruta = dir / "existente.db";
-    { std::ofstream(ruta) << "datos del usuario"; }
+    const std::string ruta = dir / "existente.db", sinCarpeta = dir / "no/hay/carpeta.db";
+    std::ofstream(ruta) << "datos del usuario";
     try {
         CrearEsquema(ruta);
         FAIL() << "debió fallar";
@@ -192,15 +192,9 @@ TEST(CrearEsquemaArchivo, NoPisaUnArchivoExistente) {
         EXPECT_NE(e.Descripcion().find("ya existe"), std::string::npos) << e.Descripcion();
     }
     std::ifstream in(ruta);
-    std::string contenido((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(contenido, "datos del usuario");
-}
-
-TEST(CrearEsquemaArchivo, CarpetaInexistenteFallaSinDejarNada) {
-    CarpetaTemporal dir;
-    std::string ruta = dir / "no/hay/carpeta.db";
-    EXPECT_THROW(CrearEsquema(ruta), Falla);
-    EXPECT_FALSE(std::filesystem::exists(ruta));
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "datos del usuario");
+    EXPECT_THROW(CrearEsquema(sinCarpeta), Falla);
+    EXPECT_FALSE(std::filesystem::exists(sinCarpeta));
     EXPECT_THROW(CrearEsquema(""), Falla);
 }
 

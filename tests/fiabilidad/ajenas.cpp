@@ -1,6 +1,5 @@
 #include "tests/fiabilidad/ajenas.hpp"
 
-#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -124,19 +123,6 @@ std::string FilasPorFecha(const std::string& base, const std::string& condicion)
             sql += " AND NOT (DETALLE = 'Depuracion' AND LETRA = 'X' AND TC IN ('CC', 'FP'))";
         r += t + "=" + bd.Filas(sql).at(0).at(0) + " ";
     }
-    return r;
-}
-
-std::string Asientos(const std::string& base) {
-    demo::Bd bd(base);
-    std::vector<std::string> filas;
-    std::string expresion;
-    for (const auto& c : Columnas(bd, "MV_ASIENTOS"))
-        expresion += (expresion.empty() ? "" : " || '|' || ") + ("quote(" + Citar(c) + ")");
-    for (const auto& f : bd.Filas("SELECT " + expresion + " FROM MV_ASIENTOS")) filas.push_back(f[0]);
-    std::sort(filas.begin(), filas.end());
-    std::string r;
-    for (const auto& f : filas) r += f + "\n";
     return r;
 }
 

@@ -46,7 +46,4 @@ void RehacerIndices(demo::Bd& bd, const std::string& colacion);
 // "TABLE=n" a table; the summary rows of the consolidation are left out.
 std::string FilasPorFecha(const std::string& base, const std::string& condicion);
 
-// Every row of MV_ASIENTOS as text, sorted: equal before and after when nothing touched it.
-std::string Asientos(const std::string& base);
-
 }  // namespace dep::fiabilidad

@@ -1,6 +1,6 @@
 // The run lock is itself an input: its companion file planted as a link, a folder, a FIFO or a
-// file of someone else is never written and the run is refused; the same database reached by
-// another path shares the one lock; a database with two names is refused.
+// file of someone else is never written and the run is refused; a database with two names is
+// refused (the same database reached through a link shares the one lock: corridas_test.cpp).
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -91,36 +91,6 @@ TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
         EXPECT_EQ(Leer(otro), otroAntes) << k.que;
         EXPECT_TRUE(Leer(base) == original) << k.que << ": the database changed";
     }
-}
-
-TEST(CandadoDeCorridas, LaMismaBasePorUnEnlaceEsperaALaQueCorre) {
-    Carpeta c;
-    const fs::path real = c.Ruta() / "real";
-    fs::create_directory(real);
-    const std::string base = (real / "demo.db").string();
-    Demo(base, 1200, 1);
-    try {
-        fs::create_symlink(base, c.Ruta() / "enlace.db");
-        fs::create_directory_symlink(real, c.Ruta() / "carpeta");
-    } catch (const fs::filesystem_error& e) {
-        GTEST_SKIP() << "este sistema no deja crear enlaces simbólicos: " << e.what();
-    }
-    Retenida primera(c, {"--hasta", "31/10/2021", "--asientos", "--base", base},
-                     {"DEPURACION_PAUSA_CEDIDA=20"});
-    ASSERT_TRUE(primera.EnPausa());
-    const long long filas = Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS");
-    for (const std::string& otra : {c / "enlace.db", c / "carpeta/demo.db"}) {
-        const Salida s = ProgramaEn(c, {"--hasta", "31/10/2021", "--asientos", "--base", otra});
-        EXPECT_EQ(s.estado, 3) << otra << "\n" << s.out << s.err;
-        EXPECT_TRUE(Contiene(s.out, "DEPURACIÓN EN CURSO") && Contiene(s.out, "proceso")) << otra << s.out;
-        EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM MV_ASIENTOS"), filas) << otra;
-        const Salida previa = ProgramaEn(c, {"--hasta", "31/10/2021", "--base", otra, "--vista-previa"});
-        EXPECT_TRUE(Contiene(previa.out, "hay una depuración en curso")) << otra << previa.out;
-    }
-    EXPECT_FALSE(fs::exists(c.Ruta() / "enlace.db-corrida")) << "one lock, beside the real file";
-    primera.Soltar();
-    EXPECT_EQ(primera.Esperar(), 0);
-    EXPECT_EQ(Integridad(base), "ok");
 }
 
 }  // namespace

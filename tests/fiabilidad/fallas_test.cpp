@@ -75,15 +75,25 @@ TEST_F(Rechazos, UnPasoRechazadoYHechoAlReintentarloTerminaEnCeroComoDiceElTitul
 }
 
 TEST_F(Rechazos, UnaFusionSiempreRechazadaDejaTodoSinConsolidarLoDiceYTerminaEnTres) {
-    const long long antes = Pendientes();
-    const Salida s = Correr("IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|Cuenta bloqueada");
-    EXPECT_EQ(s.estado, 3) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
-    EXPECT_TRUE(Contiene(s.out, "Depuración con errores: Asientos (la base de datos rechazó pasos)"))
-        << s.out;
-    EXPECT_TRUE(Contiene(s.out, "PRIMER ERROR: Cuenta bloqueada")) << s.out;
+    const std::string rechazo = "IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|Cuenta bloqueada";
+    // Also with no folder for the error log: the report is shown all the same.
+    for (const bool sinCarpeta : {false, true}) {
+        if (sinCarpeta) Nueva();
+        const long long antes = Pendientes();
+        const Salida s =
+            sinCarpeta
+                ? Programa({"--hasta", kCorte, "--asientos", "--base", base},
+                           {"DEPURACION_RECHAZAR=" + rechazo, "TEMP=" + (c / "no/existe"), "TMP=", "TMPDIR="})
+                : Correr(rechazo);
+        Revisar(sinCarpeta ? "sin carpeta" : "con carpeta");
+        EXPECT_EQ(s.estado, 3) << s.out << s.err;
+        EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
+        EXPECT_TRUE(Contiene(s.out, "Depuración con errores: Asientos (la base de datos rechazó pasos)"))
+            << s.out;
+        EXPECT_TRUE(Contiene(s.out, "PRIMER ERROR: Cuenta bloqueada")) << s.out;
+        EXPECT_EQ(Pendientes(), antes);
+    }
     EXPECT_TRUE(Contiene(Log(), "QUEDARON SIN CONSOLIDAR")) << Log();
-    EXPECT_EQ(Pendientes(), antes);
 }
 
 TEST_F(Rechazos, ConsultasYDisparadoresRechazadosEntranEnLaTrampaYTerminanEnTres) {
@@ -129,15 +139,6 @@ TEST_F(Rechazos, LaEscrituraDeLaConfiguracionRechazadaNoPierdeNada) {
                      "SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION' AND VALOR "
                      "= '31/03/2021'"),
               0);
-}
-
-TEST_F(Rechazos, SinCarpetaDeRegistroElInformeSeMuestraIgualYNadaRevienta) {
-    const Salida s = Programa({"--hasta", kCorte, "--asientos", "--base", base},
-                              {"DEPURACION_RECHAZAR=IF NOT EXISTS(SELECT * FROM MV_ASIENTOS|0|x",
-                               "TEMP=" + (c / "no/existe"), "TMP=", "TMPDIR="});
-    Revisar("sin carpeta");
-    EXPECT_EQ(s.estado, 3) << s.out << s.err;
-    EXPECT_TRUE(Contiene(s.out, "QUEDARON SIN CONSOLIDAR")) << s.out;
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Amounts the consolidation cannot fold to the cent (null, text that is no number, not finite,
 // too large) stop it before anything is summed, in the run and in the preview; amounts it can
 // fold, from files made other ways (a nullable or text column), consolidate and balance.
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 #include "demo/bd_sqlite.hpp"
@@ -14,17 +12,10 @@ namespace {
 
 // Every amount and date of MV_ASIENTOS in row order: a refused run changes none.
 std::string Volcado(const std::string& base) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(base.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
     std::string r;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT ID || '=' || quote(IMPORTE) || '@' || FECHA FROM MV_ASIENTOS ORDER BY ID",
-                           -1, &st, nullptr) == SQLITE_OK)
-        while (sqlite3_step(st) == SQLITE_ROW)
-            r += reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) + std::string(";");
-    sqlite3_finalize(st);
-    sqlite3_close(db);
+    for (const auto& f : demo::Bd(base).Filas(
+             "SELECT ID || '=' || quote(IMPORTE) || '@' || FECHA FROM MV_ASIENTOS ORDER BY ID"))
+        r += f[0] + ";";
     return r;
 }
 

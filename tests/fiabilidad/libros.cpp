@@ -165,12 +165,6 @@ std::string Leer(const std::filesystem::path& p) {
     return ss.str();
 }
 
-bool EsperarArchivo(const std::filesystem::path& p) {
-    for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return std::filesystem::exists(p);
-}
-
 Salida Programa(const std::vector<std::string>& args, const std::vector<std::string>& entorno) {
     Carpeta c;
     Salida s;
@@ -211,6 +205,13 @@ std::string ClaveResumenCC(const std::string& base) {
 }
 
 namespace {
+// Waits up to a minute for `p` to appear; whether it did.
+bool EsperarArchivo(const std::filesystem::path& p) {
+    for (int i = 0; i < 3000 && !std::filesystem::exists(p); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return std::filesystem::exists(p);
+}
+
 std::vector<std::string> EntornoRetenido(const Carpeta& c, std::vector<std::string> entorno) {
     std::ofstream(c / "pausa") << "\n";
     entorno.insert(entorno.end(), {"DEPURACION_PAUSA=" + (c / "pausa"), "TEMP=" + c.Ruta().string()});
@@ -265,18 +266,11 @@ bool MontarSoloLectura(const std::filesystem::path& carpeta) {
 
 std::string MontarDisco(const std::filesystem::path& disco, const std::filesystem::path& modelo,
                         const std::filesystem::path& base) {
-#ifndef __linux__
-    (void)disco, (void)modelo, (void)base;
-    return "un disco pequeño se monta con tmpfs, que solo tiene Linux";
-#else
     std::filesystem::create_directories(disco);
-    const std::string opciones =
-        "size=" + std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024);
-    if (mount("tmpfs", disco.c_str(), "tmpfs", 0, opciones.c_str()) != 0)
-        return std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
-    std::filesystem::copy_file(modelo, base);
-    return {};
-#endif
+    const std::string no =
+        MontarTmpfs(disco, std::to_string(std::filesystem::file_size(modelo) + 64 * 1024 * 1024));
+    if (no.empty()) std::filesystem::copy_file(modelo, base);
+    return no;
 }
 
 void Desmontar(const std::filesystem::path& disco) {

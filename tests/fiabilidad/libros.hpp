@@ -73,9 +73,6 @@ class EnSegundoPlano : public prueba::Proceso {
         : prueba::Proceso({DEP_CONSOLA, args, entorno, {}, {}}) {}
 };
 
-// Waits up to a minute for `p` to appear; whether it did.
-bool EsperarArchivo(const std::filesystem::path& p);
-
 // Mounts (a small disk, a read-only folder) are Linux's and need root: why this process cannot
 // make them, "" when it can.
 std::string PorQueNoMonta();
