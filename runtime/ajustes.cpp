@@ -22,9 +22,9 @@ std::string Minusculas(std::string s) {
     return s;
 }
 
-// A whole number of the settings; anything else (negative, too large, not a number) keeps the
-// default and says so in `avisos`.
-int Entero(const std::string& clave, const std::string& texto, int defecto,
+// A whole number of the settings file `ini`; anything else (negative, too large, not a number)
+// keeps the default and says so in `avisos`, naming the file the operator must mend.
+int Entero(const std::string& ini, const std::string& clave, const std::string& texto, int defecto,
            std::vector<std::string>& avisos) {
     const std::string t = Recortar(texto);
     if (t.empty()) return defecto;
@@ -35,7 +35,7 @@ int Entero(const std::string& clave, const std::string& texto, int defecto,
         d = -1;  // an overflowing number such as 1e400
     }
     if (!(d >= 0 && d <= 2147483647.0) || d != static_cast<double>(static_cast<long long>(d))) {
-        avisos.push_back("El valor de " + clave + " en cn000pr.ini (\"" + t +
+        avisos.push_back("El valor de " + clave + " en " + ini + " (\"" + t +
                          "\") no es un número entero válido: se usa " + std::to_string(defecto) + ".");
         return defecto;
     }
@@ -63,8 +63,8 @@ AjustesConexion LeerAjustesConexion() {
     a.odbc = leer("Odbc", "");
     a.prefijoAdmin = leer("PrefijoAdmin", "");
     a.traza = leer("Traza", "");
-    a.tiempoEspera = Entero("TiempoEspera", leer("TiempoEspera", ""), a.tiempoEspera, a.avisos);
-    a.esperaBloqueo = Entero("EsperaBloqueo", leer("EsperaBloqueo", ""), a.esperaBloqueo, a.avisos);
+    a.tiempoEspera = Entero(ini, "TiempoEspera", leer("TiempoEspera", ""), a.tiempoEspera, a.avisos);
+    a.esperaBloqueo = Entero(ini, "EsperaBloqueo", leer("EsperaBloqueo", ""), a.esperaBloqueo, a.avisos);
 
     // A relative file in the settings is beside the settings file.
     const std::filesystem::path carpetaIni = Ruta(ini).parent_path();

@@ -196,7 +196,7 @@ TEST(Ajustes, SinArchivoOConUnoMalFormadoValenLosValoresPorDefecto) {
         EXPECT_EQ(s.estado, 0) << ini << "\n" << s.out << s.err;
         Cuadra(base, originales, "2021-03-31", ini);
         // A number too large for its type is said, with what was read.
-        EXPECT_EQ(Contiene(s.err, "EsperaBloqueo en cn000pr.ini (\"1e400\")"), Contiene(ini, "desbordado"))
+        EXPECT_EQ(Contiene(s.err, "EsperaBloqueo en " + ini + " (\"1e400\")"), Contiene(ini, "desbordado"))
             << s.err;
     }
 }
