@@ -44,14 +44,11 @@ TEST_F(Datos, EjecutarDejaElRechazoEnLaColeccionSinLanzar) {
     EXPECT_EQ(cn->ejecutadas, (std::vector<std::string>{"DELETE X", "DELETE Y"}));
 }
 
-TEST_F(Datos, EjecutarQuitaLosAvisosCuandoSaleBien) {
+TEST_F(Datos, EjecutarQuitaLosAvisosSiSaleBienYSiNoPoneElRechazoPrimero) {
     cn->respuestas.push_back(
         {1, {ConexionGrabadora::Aviso("Depurando..."), ConexionGrabadora::Aviso("Fin")}});
     EXPECT_TRUE(ds.Ejecutar("EXEC P").Hecha());
     EXPECT_TRUE(cn->Errors().empty());
-}
-
-TEST_F(Datos, EjecutarPoneElRechazoAntesQueLosAvisos) {
     cn->respuestas.push_back({0, {ConexionGrabadora::Aviso("paso 1"), ConexionGrabadora::Rechazo("roto")}});
     EXPECT_EQ(ds.Ejecutar("EXEC P").Error(), "roto");
     ASSERT_EQ(cn->Errors().size(), 2u);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
@@ -75,9 +76,8 @@ TEST_F(ConCarpeta, LeerValorDeUnIni) {
 TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     FormServices::FijarCarpetaPrograma(carpeta.string());
     AjustesConexion a = LeerAjustesConexion();  // no settings file at all
-    EXPECT_EQ(a.motor, "sqlite");
-    EXPECT_EQ(a.base, (carpeta / "demo.db").string());
-    EXPECT_EQ(a.esperaBloqueo, 5000);
+    EXPECT_EQ(std::tie(a.motor, a.base, a.esperaBloqueo),
+              std::tuple("sqlite", (carpeta / "demo.db").string(), 5000));
 
     Escribir("cn000pr.ini",
              "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=" +
@@ -85,30 +85,24 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
                  "\n"
                  "TiempoEspera=30\nEsperaBloqueo=250\n");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "sqlite");
-    EXPECT_EQ(a.base, (carpeta / "datos/suite.db").string());
-    EXPECT_EQ(a.prefijoAdmin, "ADMIN.dbo.");
-    EXPECT_EQ(a.traza, kTrazaAbsoluta);
-    EXPECT_EQ(a.tiempoEspera, 30);
-    EXPECT_EQ(a.esperaBloqueo, 250);
+    EXPECT_EQ(
+        std::tie(a.motor, a.base, a.prefijoAdmin, a.traza, a.tiempoEspera, a.esperaBloqueo),
+        std::tuple("sqlite", (carpeta / "datos/suite.db").string(), "ADMIN.dbo.", kTrazaAbsoluta, 30, 250));
 
     dep::prueba::FijarVariable("DEPURACION_BASE", "/otra/base.db");
     dep::prueba::FijarVariable("DEPURACION_TRAZA", "/otra/traza.log");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.base, "/otra/base.db");
-    EXPECT_EQ(a.traza, "/otra/traza.log");
+    EXPECT_EQ(std::tie(a.base, a.traza), std::tuple("/otra/base.db", "/otra/traza.log"));
     dep::prueba::FijarVariable("DEPURACION_ODBC", "DSN=suite;UID=sa");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "odbc");
-    EXPECT_EQ(a.odbc, "DSN=suite;UID=sa");
+    EXPECT_EQ(std::tie(a.motor, a.odbc), std::tuple("odbc", "DSN=suite;UID=sa"));
 
     const std::string otro = Escribir("otro.ini", "[conexion]\nmotor=odbc\nodbc=DSN=x\n");
     dep::prueba::QuitarVariable("DEPURACION_ODBC");
     dep::prueba::QuitarVariable("DEPURACION_BASE");
     dep::prueba::FijarVariable("DEPURACION_INI", otro);
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "odbc");
-    EXPECT_EQ(a.odbc, "DSN=x");
+    EXPECT_EQ(std::tie(a.motor, a.odbc), std::tuple("odbc", "DSN=x"));
 }
 
 TEST_F(ConCarpeta, CarpetaDelPrograma) {
@@ -143,10 +137,7 @@ TEST(FormServices, ConversionesYListas) {
     EXPECT_TRUE(f.EnLista("fp", {"CC", "FP"}));
     EXPECT_FALSE(f.EnLista("F", {"CC", "FP"}));
     EXPECT_FALSE(f.EnLista("x", {}));
-    EXPECT_TRUE(InputServices::TeclaSalida(13));
-    EXPECT_TRUE(InputServices::TeclaSalida(9));
-    EXPECT_TRUE(InputServices::TeclaSalida(38));
-    EXPECT_TRUE(InputServices::TeclaSalida(40));
+    for (int tecla : {13, 9, 38, 40}) EXPECT_TRUE(InputServices::TeclaSalida(tecla)) << tecla;
     EXPECT_FALSE(InputServices::TeclaSalida(65));
     EXPECT_FALSE(SystemServices::Identidad().empty());
     EXPECT_TRUE(fs::is_directory(SystemServices::CarpetaTemporal()));

@@ -6,6 +6,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/plataforma/acceso.hpp"
+#include "tests/apoyo/valor_impreso.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
 namespace dep {
@@ -95,17 +96,14 @@ TEST_F(SqliteSentencias, LasFechasSeGuardanEnFormaIsoYVuelvenComoFecha) {
     EXPECT_EQ(b_.Uno("SELECT group_concat(FECHA, '|') FROM (SELECT FECHA FROM MV_ASIENTOS ORDER BY ID)"),
               "2020-12-30 00:00:00|2020-12-31 10:30:00|2021-01-01 00:00:00");
     auto r = cn_->Consultar("select min(fecha) as Fecha from MV_ASIENTOS");
-    ASSERT_EQ(r.filas.size(), 1u);
     EXPECT_EQ(r.columnas[0], "Fecha");
-    ASSERT_NE(r.filas[0][0].SiFecha(), nullptr);
-    EXPECT_EQ(*r.filas[0][0].SiFecha(), Fecha::DesdeYMD(2020, 12, 30));
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value(Fecha::DesdeYMD(2020, 12, 30))}}));
     r = cn_->Consultar(
         "SELECT FECHA, IMPORTE, SECUENCIA, NroComprobanteBancario, CUENTA FROM MV_ASIENTOS WHERE ID = 2");
-    EXPECT_EQ(r.filas[0][0], Value(Fecha::DesdeYMD(2020, 12, 31, 10, 30)));
-    EXPECT_EQ(r.filas[0][1], Value(20.0)) << "MONEY vuelve como doble";
-    EXPECT_TRUE(r.filas[0][2].EsNulo());
-    EXPECT_TRUE(r.filas[0][3].EsNulo());
-    EXPECT_EQ(r.filas[0][4], Value("1101"));
+    // MONEY comes back as a double.
+    EXPECT_EQ(r.filas,
+              (std::vector<std::vector<Value>>{{Value(Fecha::DesdeYMD(2020, 12, 31, 10, 30)), Value(20.0),
+                                                Value::Nulo(), Value::Nulo(), Value("1101")}}));
 }
 
 TEST_F(SqliteSentencias, UnTextoConFormaDeFechaEnUnaColumnaDeTextoSigueSiendoTexto) {
@@ -116,8 +114,8 @@ TEST_F(SqliteSentencias, UnTextoConFormaDeFechaEnUnaColumnaDeTextoSigueSiendoTex
     cn_->Execute("UPDATE TA_CONFIGURACION SET VALOR = '2020-12-31' WHERE CLAVE = 'fechaultimadepuracion'");
     auto r = cn_->Consultar(
         "SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'FECHAULTIMADEPURACION'");
-    ASSERT_EQ(r.filas.size(), 1u);
-    EXPECT_EQ(r.filas[0][0], Value("2020-12-31")) << "una columna TEXT no da fechas";
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value("2020-12-31"), Value::Nulo()}}))
+        << "una columna TEXT no da fechas";
 }
 
 TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) {
@@ -153,8 +151,7 @@ TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) 
     r = cn_->Consultar(
         "SELECT CUENTA FROM MV_ASIENTOS WHERE LTRIM(RTRIM(CUENTA)) ='2101' AND (NOT TC IN "
         "('VJ','RM','TR','OC','OPG','fc')) AND (LETRA LIKE('%X%')) ");
-    ASSERT_EQ(r.filas.size(), 1u);
-    EXPECT_EQ(r.filas[0][0], Value("2101"));
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value("2101")}}));
 }
 
 TEST_F(SqliteSentencias, BorradosYActualizacionesDeLasDepuraciones) {
