@@ -28,6 +28,11 @@ TEST_F(BuscarRegistroTest, FormasDeLaSentenciaSegunElTipo) {
     BuscarRegistro(e.s, "T", "7 OR 1=1", "N", nullptr, 4);
     BuscarRegistro(e.s, "T", " tal cual ", "C");
     BuscarRegistro(e.s, "T", "v", "C", nullptr, 11);
+    BuscarRegistro(e.s, "TA_Usuarios", "O'Brien' OR '1'='1", "Nombre", nullptr, 8);  // quotes doubled
+    // A condition replaces value and field, a blank put before it.
+    BuscarRegistro(e.s, "T", "ignorado", "IGNORADO", nullptr, 8, "A = 1");
+    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "x where A = 1");
+    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "WHERE A = 1");
     EXPECT_EQ(cn->sentencias, (std::vector<std::string>{
                                   "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) =''",
                                   "SELECT * FROM T  with(nolock)  WHERE FECHA = 01/02/2020 ",
@@ -36,22 +41,8 @@ TEST_F(BuscarRegistroTest, FormasDeLaSentenciaSegunElTipo) {
                                   "SELECT * FROM T  with(nolock)  WHERE N = 7",
                                   "SELECT * FROM T  with(nolock)  WHERE C =  tal cual ",
                                   "SELECT * FROM T  with(nolock)  WHERE C = v",
-                              }));
-}
-
-TEST_F(BuscarRegistroTest, UnaComillaEnElTextoQuedaDentroDelLiteral) {
-    BuscarRegistro(e.s, "TA_Usuarios", "O'Brien' OR '1'='1", "Nombre", nullptr, 8);
-    ASSERT_EQ(cn->sentencias.size(), 1u);
-    EXPECT_EQ(
-        cn->sentencias[0],
-        "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) ='O''Brien'' OR ''1''=''1'");
-}
-
-TEST_F(BuscarRegistroTest, LaCondicionReemplazaValorYCampo) {
-    BuscarRegistro(e.s, "T", "ignorado", "IGNORADO", nullptr, 8, "A = 1");
-    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "x where A = 1");
-    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "WHERE A = 1");  // no blank before it
-    EXPECT_EQ(cn->sentencias, (std::vector<std::string>{
+                                  "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) "
+                                  "='O''Brien'' OR ''1''=''1'",
                                   "SELECT * FROM T with(nolock)   WHERE A = 1",
                                   "SELECT * FROM T with(nolock)   x where A = 1",
                                   "SELECT * FROM T with(nolock)   WHERE WHERE A = 1",
@@ -106,12 +97,10 @@ TEST_F(BuscarRegistroTest, LaTrampaReintentaSigueOAbandona) {
     EXPECT_GE(e.op.llamadas.size(), 1u);
 }
 
-TEST(ValorLogico, PorDefectoVerdaderoSoloLosFalsosDanFalso) {
+// With a true default only the false texts give false, and the other way round.
+TEST(ValorLogico, SoloLosTextosContrariosAlDefectoLoCambian) {
     for (const char* t : {"FALSE", "falso", "0", "No", "n"}) EXPECT_FALSE(ValorLogico(t, Value(true))) << t;
     for (const char* t : {"", " N", "x", "SI", "NO "}) EXPECT_TRUE(ValorLogico(t, Value(true))) << t;
-}
-
-TEST(ValorLogico, PorDefectoFalsoSoloLosVerdaderosDanVerdadero) {
     for (const char* t : {"TRUE", "verdadero", "1", "si", "s"})
         EXPECT_TRUE(ValorLogico(t, Value(false))) << t;
     for (const char* t : {"", " S", "sí", "2", "YES"}) EXPECT_FALSE(ValorLogico(t, Value(false))) << t;

@@ -15,6 +15,10 @@ class Comprobantes : public BaseNumeracion {
     struct Pedido {
         std::string suc, num, let;
         bool mod = false;
+        bool operator==(const Pedido&) const = default;
+        friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
+            return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod;
+        }
     };
     // A talonario of `tc` proposing branch 0001, number `ultimo` and letter X.
     void TalonarioX(const std::string& tc, int ultimo) {
@@ -50,21 +54,14 @@ class Comprobantes : public BaseNumeracion {
 TEST_F(Comprobantes, TipoVacioNoCambiaNiLeeNada) {
     Pedido p{"0003", "00000009", "B", true};
     Obtener_Nro_Comprobante(*s, "", p.suc, p.num, p.let, p.mod, true, "", "");
-    EXPECT_EQ(p.suc, "0003");
-    EXPECT_EQ(p.num, "00000009");
-    EXPECT_EQ(p.let, "B");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0003", "00000009", "B", true}));
     EXPECT_TRUE(espia->sentencias.empty());
 }
 
 TEST_F(Comprobantes, SinControlEsLaPropuestaDelTalonario) {
     TalonarioX("CC", 41);
     Asiento("CC", "0001", "00000041", "X");
-    const Pedido p = Pedir("CC", false);
-    EXPECT_EQ(p.suc, "0001");
-    EXPECT_EQ(p.num, "00000041");
-    EXPECT_EQ(p.let, "X");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(Pedir("CC", false), (Pedido{"0001", "00000041", "X", true}));
     EXPECT_TRUE(espia->Con("MV_ASIENTOS").empty());
     EXPECT_TRUE(espia->Con("V_MV_CTROL_CPTE").empty());
 }
@@ -240,9 +237,7 @@ TEST_F(Comprobantes, ErrorRutinaDecideComoSigue) {
     Olvidar();
     espia->Rechazar("MAX(NUMERO)", 1);
     op.respuestasRutina = {vb::kAbortar};
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000005");
-    EXPECT_EQ(p.suc, "0001");
+    EXPECT_EQ(Pedir("CC"), (Pedido{"0001", "00000005", "X", true}));
     EXPECT_THAT(Rutinas(), ElementsAre("Obtener_Nro_Comprobante"));
 
     // 5: the refused renumbering is passed over; the proposal stays and the routine ends normally.
