@@ -4,6 +4,7 @@
 // allow it.
 #include <algorithm>
 
+#include "runtime/conversions.hpp"
 #include "runtime/sqlite/colacion.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
@@ -25,9 +26,16 @@ const std::vector<std::string> kTextos = {"cc",           "CC",
                                           "\xC3\xBFRS",   "\xC3\xBFrs "};
 
 std::string Literal(const std::string& s) {
-    std::string r = "'";
-    for (char c : s) r += c == '\'' ? std::string("''") : std::string(1, c);
-    return r + "'";
+    return "'" + DoblarComillas(s) + "'";
+}
+
+// The first column's ids of `sql`, sorted, each once.
+std::vector<long long> Ids(ConexionSqlite& cn, const std::string& sql) {
+    std::vector<long long> r;
+    for (const auto& f : cn.Consultar(sql).filas) r.push_back(f[0].AEntero());
+    std::sort(r.begin(), r.end());
+    r.erase(std::unique(r.begin(), r.end()), r.end());
+    return r;
 }
 
 class SqliteBusqueda : public ::testing::Test {
@@ -54,12 +62,7 @@ class SqliteBusqueda : public ::testing::Test {
         b_.Exec("INSERT INTO CON (ID, A, B) VALUES " + filas + "; INSERT INTO SIN SELECT * FROM CON;");
         cn_ = b_.Abrir();
     }
-    std::vector<long long> Ids(const std::string& sql) {
-        std::vector<long long> r;
-        for (const auto& f : cn_->Consultar(sql).filas) r.push_back(f[0].AEntero());
-        std::sort(r.begin(), r.end());
-        return r;
-    }
+    std::vector<long long> Ids(const std::string& sql) { return dep::Ids(*cn_, sql); }
     std::vector<long long> Esperados(const std::string& a, const std::string& b) const {
         std::vector<long long> r;
         for (std::size_t i = 0; i < valores_.size(); ++i)
@@ -188,13 +191,7 @@ class SqlitePares : public ::testing::TestWithParam<CasoPar> {
                 r.push_back(static_cast<long long>(i + 1));
         return r;
     }
-    std::vector<long long> Ids(const std::string& sql) {
-        std::vector<long long> r;
-        for (const auto& f : cn_->Consultar(sql).filas) r.push_back(f[0].AEntero());
-        std::sort(r.begin(), r.end());
-        r.erase(std::unique(r.begin(), r.end()), r.end());
-        return r;
-    }
+    std::vector<long long> Ids(const std::string& sql) { return dep::Ids(*cn_, sql); }
     void MismosParesQueElServidor() {
         const auto esperados = Esperados();
         EXPECT_EQ(Ids(kExiste), esperados);
