@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "apoyo.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
@@ -16,12 +17,7 @@ Resultado Periodo(Value v) {
 }
 
 long NumeroDeFalla(Entorno& e, const std::string& fecha) {
-    try {
-        Obtener_Periodo(e.s, fecha);
-    } catch (const Falla& f) {
-        return f.Numero();
-    }
-    return 0;
+    return prueba::NumeroDeFalla([&] { Obtener_Periodo(e.s, fecha); });
 }
 
 class PeriodoTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include "runtime/data_services.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "tests/apoyo/conexion_grabadora.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
@@ -27,12 +28,7 @@ TEST_F(Datos, EjecutarDejaElRechazoEnLaColeccionSinLanzar) {
     EXPECT_EQ(e.Error(), "El nombre de objeto 'X' no es válido.");
     EXPECT_EQ(e.filas, 0);
     // The caller whose error trap reports it gets the refusal raised, as from AbrirRecordset.
-    try {
-        e.Exigir();
-        ADD_FAILURE() << "no se lanzó";
-    } catch (const Falla& f) {
-        EXPECT_EQ(f.Descripcion(), "El nombre de objeto 'X' no es válido.");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { e.Exigir(); }), "El nombre de objeto 'X' no es válido.");
 
     // The next statement starts from an empty collection and, succeeding, leaves it empty.
     cn->respuestas.push_back({3, {}});
@@ -79,12 +75,8 @@ TEST_F(Datos, SinConexionTodoFallaConMensajeClaro) {
     cn->abierta = false;
     EXPECT_FALSE(ds.EstaConectado());
     Recordset rs;
-    try {
-        ds.AbrirRecordset("SELECT 1", rs);
-        FAIL();
-    } catch (const Falla& e) {
-        EXPECT_EQ(e.Descripcion(), "No hay conexión con la base de datos");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { ds.AbrirRecordset("SELECT 1", rs); }),
+              "No hay conexión con la base de datos");
     EXPECT_THROW(ds.Conexion_(), Falla);
     EXPECT_THROW((void)ds.Ejecutar("DELETE X"), Falla);
     DataServices nada(nullptr, op);

@@ -6,6 +6,7 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/plataforma/acceso.hpp"
+#include "tests/apoyo/falla.hpp"
 #include "tests/apoyo/valor_impreso.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
@@ -29,13 +30,8 @@ TEST(SqliteAbrir, ArchivosQueNoSirvenDanMensajesEnCastellano) {
     BaseTemporal b;
     AjustesConexion a;
     a.base = b.Carpeta() + "/no_esta.db";
-    try {
-        ConexionSqlite::Abrir(a);
-        FAIL() << "abrió un archivo que no existe";
-    } catch (const Falla& f) {
-        EXPECT_EQ(f.Descripcion(),
-                  "No se puede abrir la base de datos '" + a.base + "': no existe el archivo");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { ConexionSqlite::Abrir(a); }),
+              "No se puede abrir la base de datos '" + a.base + "': no existe el archivo");
     EXPECT_FALSE(std::filesystem::exists(a.base)) << "nunca crea una base que falta";
 
     std::ofstream(b.Ruta(), std::ios::trunc)
