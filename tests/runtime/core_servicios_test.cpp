@@ -155,11 +155,10 @@ TEST(LookupServices, AbrirListaGuardaElPedidoYLaEleccion) {
     EXPECT_EQ(l.ValorElegido(), Value("0001"));
     const auto pedidos = op.DeTipo(OperadorGuionado::Tipo::AbrirLista);
     ASSERT_EQ(pedidos.size(), 1u);
-    EXPECT_EQ(pedidos[0].pedido.origen, "V_TA_Cajas");
-    EXPECT_EQ(pedidos[0].pedido.filtro, "Activa=1");
-    EXPECT_EQ(pedidos[0].pedido.seleccion, "SELECT * FROM V_TA_Cajas");
-    EXPECT_EQ(pedidos[0].pedido.campoCodigo, "IdCajas");
-    EXPECT_EQ(pedidos[0].pedido.archivoDefiniciones, "/x/CONSULTAS.KST");
+    const PedidoLista& p = pedidos[0].pedido;
+    EXPECT_EQ(
+        std::tie(p.origen, p.filtro, p.seleccion, p.campoCodigo, p.archivoDefiniciones),
+        std::tuple("V_TA_Cajas", "Activa=1", "SELECT * FROM V_TA_Cajas", "IdCajas", "/x/CONSULTAS.KST"));
     l.AbrirLista("V_TA_Cajas", "", "");  // cancelled: nothing chosen
     EXPECT_EQ(l.ValorElegido(), Value(""));
 }
@@ -177,8 +176,8 @@ TEST(OperadorGuionado, ResponderEnOrdenYDespuesPorDefecto) {
     EXPECT_EQ(op.ElegirFecha(), "31/12/2020");
     EXPECT_EQ(op.ElegirFecha(), "");
     EXPECT_EQ(op.Mensajes(), (std::vector<std::string>{"¿Seguro?", "otra", "y otra"}));
-    EXPECT_EQ(op.llamadas[0].botones, vb::kSiNo + vb::kPregunta);
-    EXPECT_EQ(op.llamadas[0].titulo, "T");
+    EXPECT_EQ(std::tie(op.llamadas[0].botones, op.llamadas[0].titulo),
+              std::tuple(vb::kSiNo + vb::kPregunta, "T"));
     EXPECT_EQ(op.Cuantas(OperadorGuionado::Tipo::DialogoError), 2u);
 }
 
