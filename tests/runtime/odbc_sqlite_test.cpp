@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "runtime/data_services.hpp"
 #include "runtime/falla.hpp"
@@ -235,10 +233,7 @@ TEST_F(Sqlite, LaTrazaGuardaLasSentenciasPeroNuncaLaClave) {
         cn->Execute("DELETE AUX_TMP");
         EXPECT_THROW(cn->Execute("DELETE NO_EXISTE"), Falla);
     }
-    std::ifstream f(traza);
-    std::stringstream s;
-    s << f.rdbuf();
-    const std::string t = s.str();
+    const std::string t = dep::prueba::LeerArchivo(traza);
     EXPECT_NE(t.find("DELETE AUX_TMP"), std::string::npos) << t;
     EXPECT_NE(t.find("] Execute\n    DELETE NO_EXISTE\n    => ERROR "), std::string::npos) << t;
     EXPECT_NE(t.find("PWD=***"), std::string::npos) << t;

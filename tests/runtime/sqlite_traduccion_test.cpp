@@ -1,8 +1,6 @@
 // The translation's promises: collation, values that look like SQL, PRINT, EXEC, refusals for
 // tests, statements it cannot translate, the @ADMIN_ prefix, the trace and the statement cache.
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "runtime/falla.hpp"
 #include "runtime/sqlite/colacion.hpp"
@@ -248,10 +246,7 @@ TEST(SqliteTraza, CadaSentenciaConSuResultado) {
         EXPECT_THROW(cn->Execute("DELETE NO_HAY WHERE A = 'x'"), Falla);
         cn->Consultar("SELECT A FROM T with(nolock)");
     }
-    std::ifstream f(a.traza);
-    std::stringstream s;
-    s << f.rdbuf();
-    const std::string texto = s.str();
+    const std::string texto = prueba::LeerArchivo(a.traza);
     EXPECT_NE(texto.find("INSERT INTO T (A) VALUES ('uno')\n    => 1 filas"), std::string::npos) << texto;
     EXPECT_NE(texto.find("DELETE NO_HAY WHERE A = 'x'\n    => ERROR"), std::string::npos) << texto;
     EXPECT_NE(texto.find("SELECT A FROM T with(nolock)\n    => 1 filas leídas"), std::string::npos) << texto;
