@@ -18,7 +18,7 @@ struct ImagenGrabadora : Imagen {
     bool Visible() const override { return visible; }
 };
 
-TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCero) {
+TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCeroEnLaLeyenda) {
     EXPECT_EQ(FormatoAlmohadillas(0), "");
     EXPECT_EQ(FormatoAlmohadillas(0.4), "");
     EXPECT_EQ(FormatoAlmohadillas(33.4), "33");
@@ -28,9 +28,7 @@ TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCero) {
     EXPECT_EQ(FormatoAlmohadillas(100), "100");
     EXPECT_EQ(FormatoAlmohadillas(150), "150");
     EXPECT_EQ(FormatoAlmohadillas(-2.5), "-3");
-}
-
-TEST(LeyendaBarra, TextoBlancoNumeroYPorciento) {
+    // The caption: text, blank, number and percent sign.
     EXPECT_EQ(LeyendaBarra("Borrando", 0), "Borrando %");
     EXPECT_EQ(LeyendaBarra("Borrando", 100), "Borrando 100%");
     EXPECT_EQ(LeyendaBarra("", 50), " 50%");

@@ -17,7 +17,7 @@ Resultado Config(std::vector<std::vector<Value>> filas) {
     return Resultado{{"CLAVE", "VALOR", "ValorAux", "Grupo", "PoliticaNegocio"}, std::move(filas)};
 }
 
-TEST(Recordset, NavegacionPosicionYCuenta) {
+TEST(Recordset, NavegacionPosicionCuentaYConjuntoVacio) {
     Recordset rs;
     EXPECT_EQ(rs.State(), ado::kCerrado);
     rs.Abrir(Resultado{{"A", "b"}, {{Value(1), Value("x")}, {Value(2), Value("y")}}}, 0, 1);
@@ -43,10 +43,8 @@ TEST(Recordset, NavegacionPosicionYCuenta) {
     EXPECT_EQ(rs.State(), ado::kCerrado);
     EXPECT_NE(NumeroDeFalla([&] { (void)rs.EOF(); }), 0);
     rs.Close();  // closing twice is harmless
-}
 
-TEST(Recordset, ConjuntoVacio) {
-    Recordset rs;
+    // An empty set is at both ends.
     rs.Abrir(Resultado{{"A"}, {}}, 0, 1);
     EXPECT_TRUE(rs.BOF());
     EXPECT_TRUE(rs.EOF());
