@@ -41,21 +41,18 @@ class Asientos : public BaseNumeracion {
     }
 };
 
-TEST_F(Asientos, ElSiguienteLibreFrenteAlCentroDeCosto) {
-    Fila(false, 41);
-    for (int n : {40, 43, 44, 45}) Fila(true, n);
-    EXPECT_EQ(Pedir(), 42);
-    Fila(true, 42);
-    EXPECT_EQ(Pedir(), 46);
-}
-
-TEST_F(Asientos, SinAsientosEsUnoSalvoQueElUnoEsteTomado) {
+TEST_F(Asientos, ElSiguienteLibreFrenteAlCentroDeCostoYSinAsientosElUno) {
     Fila(false, 9, "\u00FFRS", 4);        // another month
     Fila(false, 9, "\u00FFRS", 3, 2019);  // another period
     EXPECT_EQ(Pedir(), 1);
     Fila(true, 1);
     Fila(true, 3);
-    EXPECT_EQ(Pedir(), 4);
+    EXPECT_EQ(Pedir(), 4);  // unless the one is taken
+    Fila(false, 41);
+    for (int n : {40, 43, 44, 45}) Fila(true, n);
+    EXPECT_EQ(Pedir(), 42);
+    Fila(true, 42);
+    EXPECT_EQ(Pedir(), 46);
 }
 
 TEST_F(Asientos, TipoDeRegistroVacioUsaElRegistroPorDefecto) {

@@ -51,14 +51,12 @@ class Comprobantes : public BaseNumeracion {
     long long Cuantos(const std::string& sql) { return Uno(sql).AEntero(); }
 };
 
-TEST_F(Comprobantes, TipoVacioNoCambiaNiLeeNada) {
+TEST_F(Comprobantes, TipoVacioNoCambiaNiLeeNadaYSinControlEsLaPropuesta) {
     Pedido p{"0003", "00000009", "B", true};
     Obtener_Nro_Comprobante(*s, "", p.suc, p.num, p.let, p.mod, true, "", "");
     EXPECT_EQ(p, (Pedido{"0003", "00000009", "B", true}));
     EXPECT_TRUE(espia->sentencias.empty());
-}
-
-TEST_F(Comprobantes, SinControlEsLaPropuestaDelTalonario) {
+    // Unchecked, the talonario's proposal stands.
     TalonarioX("CC", 41);
     Asiento("CC", "0001", "00000041", "X");
     EXPECT_EQ(Pedir("CC", false), (Pedido{"0001", "00000041", "X", true}));
