@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lookup/consultar_campo.hpp"
@@ -79,7 +80,7 @@ class ConCarpeta : public ::testing::Test {
     LookupServices ls_{op_};
 };
 
-TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccion) {
+TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccionYClientesTomanCodigo) {
     ConArchivo("Consultas.Kst");  // the name is compared without case
     op_.respuestasLista.push_back("0007");
     std::string t = "TA_COMPROBANTES", d, c, x;
@@ -92,13 +93,12 @@ TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccion) {
     EXPECT_EQ(l[0].pedido.campoCodigo, "Codigo");
     EXPECT_EQ(t, "VT_TA_Cpte");
     EXPECT_EQ(c, "0007");
-}
 
-TEST_F(ConCarpeta, ClientesYProveedoresTomanCodigoConArchivo) {
-    ConArchivo();
-    std::string t = "VT_CLIENTES", d = "RAZON", c = "ID", x = "E";
+    // Customers and suppliers take CODIGO.
+    op_.Olvidar();
+    std::tie(t, d, c, x) = std::tuple("VT_CLIENTES", "RAZON", "ID", "E");
     DefinirConsulta(fs_, ls_, t, d, c, x, true, "");
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
     ASSERT_EQ(l.size(), 1u);
     EXPECT_EQ(l[0].pedido.seleccion, "select RAZON,CODIGO from VT_CLIENTES ");
     EXPECT_EQ(l[0].pedido.campoCodigo, "CODIGO");
@@ -106,7 +106,7 @@ TEST_F(ConCarpeta, ClientesYProveedoresTomanCodigoConArchivo) {
     EXPECT_EQ(c, "");  // nothing chosen
 }
 
-TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcion) {
+TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcionONadaSinMostrar) {
     std::string t = "MV_STOCK", d, c = "IDMOV", x;
     op_.respuestasLista.push_back("  12 ");
     DefinirConsulta(fs_, ls_, t, d, c, x, true, "where a=1");
@@ -117,10 +117,10 @@ TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcion) {
     EXPECT_EQ(l[0].pedido.seleccion, "");
     EXPECT_EQ(d, " * ");
     EXPECT_EQ(c, "  12 ");  // the code comes back as chosen; trimming is the field's business
-}
 
-TEST_F(ConCarpeta, SinArchivoNiMostrarSoloDevuelveLaDefinicion) {
-    std::string t = "V_TA_Bancos", d, c, x;
+    // Not shown: only the definition comes back.
+    op_.Olvidar();
+    std::tie(t, d, c) = std::tuple("V_TA_Bancos", "", "");
     DefinirConsulta(fs_, ls_, t, d, c, x, false, "");
     EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::AbrirLista), 0u);
     EXPECT_EQ(d, "DESCRIPCION");
