@@ -58,7 +58,7 @@ TEST_F(Sqlite, LosTiposSqlSeVuelvenValores) {
               (Filas{{Value(true), Value(Moneda{123456}), Value(9007199254740993LL)}}));
 }
 
-TEST_F(Sqlite, UnRechazoDejaSuEntradaYLanzaLaPrimera) {
+TEST_F(Sqlite, UnRechazoDejaSuEntradaYLanzaLaPrimeraYLosAvisosQuedan) {
     try {
         cn_->Consultar("SELECT * FROM NO_EXISTE");
         FAIL() << "debía rechazarse";
@@ -76,6 +76,12 @@ TEST_F(Sqlite, UnRechazoDejaSuEntradaYLanzaLaPrimera) {
     EXPECT_THROW(cn_->Execute("DECLARE @X INT"), Falla);
     ASSERT_FALSE(cn_->Errors().empty());
     EXPECT_FALSE(cn_->Errors()[0].informativo);
+
+    // Notices stay in the collection.
+    cn_->Execute("PRINT 'Depurados ' + '12' + ' movimientos'");
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_TRUE(cn_->Errors()[0].informativo);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "Depurados 12 movimientos");
 }
 
 TEST_F(Sqlite, UnLoteRechazadoNoDejaNadaAMedias) {
@@ -87,13 +93,6 @@ TEST_F(Sqlite, UnLoteRechazadoNoDejaNadaAMedias) {
     const std::string m =
         dep::prueba::DescripcionDeFalla([&] { cn_->Execute("UPDATE MV_ASIENTOS SET FECHA = '31/02/2020'"); });
     EXPECT_NE(m.find("no se puede convertir en fecha"), std::string::npos) << m;
-}
-
-TEST_F(Sqlite, LosAvisosQuedanEnExecute) {
-    cn_->Execute("PRINT 'Depurados ' + '12' + ' movimientos'");
-    ASSERT_EQ(cn_->Errors().size(), 1u);
-    EXPECT_TRUE(cn_->Errors()[0].informativo);
-    EXPECT_EQ(cn_->Errors()[0].descripcion, "Depurados 12 movimientos");
 }
 
 TEST_F(Sqlite, RollbackDeshaceYCommitConserva) {

@@ -109,16 +109,7 @@ TEST_F(SqliteTraduccion, FechasEnComparacionesBetweenInYSet) {
     EXPECT_NE(cn_->Errors().at(0).descripcion.find("no se puede convertir en fecha"), std::string::npos);
 }
 
-TEST_F(SqliteTraduccion, PrintEsInformativoYNoFalla) {
-    EXPECT_EQ(cn_->Execute("PRINT 'Depuración ' + 'terminada'"), -1);
-    ASSERT_EQ(cn_->Errors().size(), 1u);
-    EXPECT_TRUE(cn_->Errors()[0].informativo);
-    EXPECT_EQ(cn_->Errors()[0].descripcion, "Depuración terminada");
-    cn_->Execute("DELETE T WHERE ID = 3");
-    EXPECT_TRUE(cn_->Errors().empty()) << "cada ejecución vacía la colección";
-}
-
-TEST_F(SqliteTraduccion, ProcedimientosGuardadosEnLaBase) {
+TEST_F(SqliteTraduccion, PrintEsInformativoYLosProcedimientosGuardadosEnLaBaseCorren) {
     b_.Exec(
         "INSERT INTO DEP_PROCEDIMIENTOS VALUES ('KS_DEPURA_STOCK', '@FECHA', "
         "'DELETE FROM T WHERE FECHA <= @FECHA' || char(13,10) || 'PRINT ''Stock depurado''')");
@@ -138,6 +129,13 @@ TEST_F(SqliteTraduccion, ProcedimientosGuardadosEnLaBase) {
     EXPECT_FALSE(cn_->Errors()[0].informativo);
     EXPECT_THROW(cn_->Execute("EXEC KS_DEPURA_STOCK"), Falla);
     EXPECT_NE(cn_->Errors()[0].descripcion.find("@FECHA"), std::string::npos);
+
+    EXPECT_EQ(cn_->Execute("PRINT 'Depuración ' + 'terminada'"), -1);
+    ASSERT_EQ(cn_->Errors().size(), 1u);
+    EXPECT_TRUE(cn_->Errors()[0].informativo);
+    EXPECT_EQ(cn_->Errors()[0].descripcion, "Depuración terminada");
+    cn_->Execute("DELETE T WHERE ID = 3");
+    EXPECT_TRUE(cn_->Errors().empty()) << "cada ejecución vacía la colección";
 }
 
 TEST_F(SqliteTraduccion, RechazosDeLasPruebasYNuncaDesdeElEntorno) {
