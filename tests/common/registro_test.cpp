@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include "apoyo.hpp"
 
 namespace dep {
@@ -60,10 +61,8 @@ TEST_F(BuscarRegistroTest, ResultadoSinYConRecordsetPropio) {
     cn->Responder(UnaFila());
     // Reopened on the new statement, left open on its first row.
     ASSERT_TRUE(BuscarRegistro(e.s, "TA_Usuarios", "ana", "Nombre", &rs, 8));
-    EXPECT_EQ(rs.State(), ado::kAbierto);
-    EXPECT_EQ(rs.Fields("NOMBRE").ATexto(), "ana");
-    EXPECT_EQ(rs.CursorType(), ado::kSoloAvance);
-    EXPECT_EQ(rs.LockType(), ado::kSoloLectura);
+    EXPECT_EQ(std::tuple(rs.State(), rs.Fields("NOMBRE").ATexto(), rs.CursorType(), rs.LockType()),
+              std::tuple(ado::kAbierto, "ana", ado::kSoloAvance, ado::kSoloLectura));
     EXPECT_FALSE(BuscarRegistro(e.s, "TA_Usuarios", "nadie", "Nombre", &rs, 8));
     EXPECT_EQ(rs.State(), ado::kAbierto);
     EXPECT_TRUE(e.op.llamadas.empty());
@@ -77,9 +76,9 @@ TEST_F(BuscarRegistroTest, LaTrampaReintentaSigueOAbandona) {
     cn->Responder(UnaFila());
     EXPECT_TRUE(BuscarRegistro(e.s, "TA_X", "ana", "Nombre", nullptr, 8));
     ASSERT_EQ(e.op.llamadas.size(), 1u);
-    EXPECT_EQ(e.op.llamadas[0].texto, "Nombre de objeto no válido 'TA_X'.");
-    EXPECT_EQ(e.op.llamadas[0].titulo, "Aviso al Operador");
-    EXPECT_EQ(e.op.llamadas[0].botones, 18);
+    const auto& m = e.op.llamadas[0];
+    EXPECT_EQ(std::tie(m.texto, m.titulo, m.botones),
+              std::tuple("Nombre de objeto no válido 'TA_X'.", "Aviso al Operador", 18));
     EXPECT_EQ(cn->sentencias.size(), 2u);
 
     // Abort: leaves at once with false.

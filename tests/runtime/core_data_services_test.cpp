@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "runtime/data_services.hpp"
 #include "runtime/operador_guionado.hpp"
@@ -67,8 +68,8 @@ TEST(DatosMudos, EjecutarGarantizaUnaEntradaDeError) {
     DataServices ds(cn, op);
     EXPECT_EQ(ds.Ejecutar("DELETE X").Error(), "sin conexión con el servidor");
     ASSERT_EQ(cn->Errors().size(), 1u);
-    EXPECT_EQ(cn->Errors()[0].numero, err::kBaseDatos);
-    EXPECT_EQ(cn->Errors()[0].descripcion, "sin conexión con el servidor");
+    EXPECT_EQ(std::tie(cn->Errors()[0].numero, cn->Errors()[0].descripcion),
+              std::tuple(err::kBaseDatos, "sin conexión con el servidor"));
 }
 
 TEST_F(Datos, SinConexionTodoFallaConMensajeClaro) {
@@ -157,9 +158,8 @@ TEST_F(Datos, ErrorRutinaPasaAlOperador) {
     EXPECT_EQ(ds.ErrorRutina(Falla(11, "otra"), "X"), 3);
     const auto l = op.DeTipo(OperadorGuionado::Tipo::ErrorRutina);
     ASSERT_EQ(l.size(), 2u);
-    EXPECT_EQ(l[0].rutina, "Obtener_Nro_Comprobante");
-    EXPECT_EQ(l[0].numero, 11);
-    EXPECT_EQ(l[0].descripcion, "División por cero");
+    EXPECT_EQ(std::tie(l[0].rutina, l[0].numero, l[0].descripcion),
+              std::tuple("Obtener_Nro_Comprobante", 11, "División por cero"));
 }
 
 }  // namespace
