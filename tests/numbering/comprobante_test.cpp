@@ -73,8 +73,7 @@ TEST_F(Comprobantes, RedireccionNumUsaOtroTalonarioPeroControlaElTipoPedido) {
     EXPECT_EQ(Obtener_TC_Numeracion(*s, " ZZ "), "CC");
     EXPECT_EQ(Obtener_TC_Numeracion(*s, "YY"), "YY");
     Olvidar();
-    const Pedido p = Pedir("ZZ");
-    EXPECT_EQ(p.num, "00000041");
+    EXPECT_EQ(Pedir("ZZ").num, "00000041");
     EXPECT_EQ(espia->Con("CODIGO = 'CC'").size(), 1u);
     EXPECT_TRUE(espia->Con("CODIGO = 'ZZ'").empty());
     EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'ZZ' AND SUCURSAL = "
@@ -125,8 +124,7 @@ TEST_F(Comprobantes, EnAsientosSeRenumeraPorSucursalYLetra) {
     Asiento("CC", "0001", "00000017", "X");
     Asiento("CC", "0002", "00000090", "X");
     Asiento("CC", "0001", "00000050", "A");
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000018");
+    EXPECT_EQ(Pedir("CC").num, "00000018");
     EXPECT_THAT(espia->Con("MAX(NUMERO)"),
                 ElementsAre("SELECT MAX(NUMERO) AS ULTIMO From MV_ASIENTOS with(nolock) WHERE TC = 'CC' AND "
                             "SUCURSAL= '0001' AND LETRA = 'X'"));
@@ -137,8 +135,7 @@ TEST_F(Comprobantes, FueraDeAsientosSeLiberaElControlSalvoLosTiposListados) {
     TalonarioX("CC", 41);
     Control("CC", "00000041");
     Control("CC", "00000042");
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000041");
+    EXPECT_EQ(Pedir("CC").num, "00000041");
     EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'CC' AND SUCURSAL = "
                                                   "'0001' AND NUMERO = '00000041' AND LETRA = 'X'"));
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE NUMERO = '00000041'"), 0);
