@@ -30,7 +30,7 @@ std::string Literal(const std::string& s) {
 }
 
 // The first column's ids of `sql`, sorted, each once.
-std::vector<long long> Ids(ConexionSqlite& cn, const std::string& sql) {
+std::vector<long long> IdsOrdenados(ConexionSqlite& cn, const std::string& sql) {
     std::vector<long long> r;
     for (const auto& f : cn.Consultar(sql).filas) r.push_back(f[0].AEntero());
     std::sort(r.begin(), r.end());
@@ -68,7 +68,7 @@ class SqliteBusqueda : public ::testing::Test {
         b_.Exec("INSERT INTO CON (ID, A, B) VALUES " + filas + "; INSERT INTO SIN SELECT * FROM CON;");
         cn_ = b_.Abrir();
     }
-    std::vector<long long> Ids(const std::string& sql) { return dep::Ids(*cn_, sql); }
+    std::vector<long long> Ids(const std::string& sql) { return IdsOrdenados(*cn_, sql); }
     std::vector<long long> Esperados(const std::string& a, const std::string& b) const {
         std::vector<long long> r;
         for (std::size_t i = 0; i < valores_.size(); ++i)
@@ -192,7 +192,7 @@ class SqlitePares : public ::testing::TestWithParam<CasoPar> {
                 r.push_back(static_cast<long long>(i + 1));
         return r;
     }
-    std::vector<long long> Ids(const std::string& sql) { return dep::Ids(*cn_, sql); }
+    std::vector<long long> Ids(const std::string& sql) { return IdsOrdenados(*cn_, sql); }
     void MismosParesQueElServidor() {
         const auto esperados = Esperados();
         EXPECT_EQ(Ids(kExiste), esperados);
