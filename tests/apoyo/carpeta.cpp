@@ -1,5 +1,7 @@
 #include "tests/apoyo/carpeta.hpp"
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -20,6 +22,11 @@ std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesy
         if (ec) break;
     }
     throw std::runtime_error("no se pudo crear una carpeta temporal en " + TextoRuta(base));
+}
+
+std::string LeerArchivo(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 Carpeta::Carpeta(const std::string& prefijo, const std::filesystem::path& dentro)

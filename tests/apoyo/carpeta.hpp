@@ -1,6 +1,6 @@
 #pragma once
 // A fresh temporary folder, removed with everything in it (read-only parts included) with the
-// object.
+// object; and a file read whole.
 #include <filesystem>
 #include <string>
 
@@ -9,6 +9,9 @@ namespace dep::prueba {
 // Makes a folder of a name no one holds, "<prefijo>-XXXXXX" in `dentro` (the temporary folder
 // when empty); raises when none can be made.
 std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesystem::path& dentro = {});
+
+// The whole file, "" when there is none.
+std::string LeerArchivo(const std::filesystem::path& p);
 
 class Carpeta {
   public:

@@ -28,6 +28,4 @@ struct Entorno {
     Servicios s{datos, formularios, consultas, op};
 };
 
-std::string LeerArchivo(const std::filesystem::path& p);
-
 }  // namespace dep::prueba

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/falla.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
@@ -17,7 +18,7 @@ struct ImagenGrabadora : Imagen {
     bool Visible() const override { return visible; }
 };
 
-TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCero) {
+TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCeroEnLaLeyenda) {
     EXPECT_EQ(FormatoAlmohadillas(0), "");
     EXPECT_EQ(FormatoAlmohadillas(0.4), "");
     EXPECT_EQ(FormatoAlmohadillas(33.4), "33");
@@ -27,9 +28,7 @@ TEST(FormatoAlmohadillas, RedondeaSinCerosYNadaParaCero) {
     EXPECT_EQ(FormatoAlmohadillas(100), "100");
     EXPECT_EQ(FormatoAlmohadillas(150), "150");
     EXPECT_EQ(FormatoAlmohadillas(-2.5), "-3");
-}
-
-TEST(LeyendaBarra, TextoBlancoNumeroYPorciento) {
+    // The caption: text, blank, number and percent sign.
     EXPECT_EQ(LeyendaBarra("Borrando", 0), "Borrando %");
     EXPECT_EQ(LeyendaBarra("Borrando", 100), "Borrando 100%");
     EXPECT_EQ(LeyendaBarra("", 50), " 50%");
@@ -52,14 +51,8 @@ TEST(BarraProgreso, DibujaUnaVezConPorcentajeColorYLeyenda) {
 
 TEST(BarraProgreso, UnPorcentajeQueNoEsNumeroFallaConTreceSinDibujar) {
     ImagenGrabadora img;
-    for (const Value& v : {Value("mitad"), Value(), Value(Fecha::DesdeYMD(2020, 1, 1))}) {
-        try {
-            BarraProgreso(img, v, 255, "t");
-            ADD_FAILURE() << "sin falla";
-        } catch (const Falla& e) {
-            EXPECT_EQ(e.Numero(), err::kTipoIncompatible);
-        }
-    }
+    for (const Value& v : {Value("mitad"), Value(), Value(Fecha::DesdeYMD(2020, 1, 1))})
+        EXPECT_EQ(prueba::NumeroDeFalla([&] { BarraProgreso(img, v, 255, "t"); }), err::kTipoIncompatible);
     EXPECT_TRUE(img.dibujos.empty());
     BarraProgreso(img, Value("25"), 255, "t");  // a text that reads as a number is a number
     ASSERT_EQ(img.dibujos.size(), 1u);

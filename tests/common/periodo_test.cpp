@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "apoyo.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
@@ -16,12 +17,7 @@ Resultado Periodo(Value v) {
 }
 
 long NumeroDeFalla(Entorno& e, const std::string& fecha) {
-    try {
-        Obtener_Periodo(e.s, fecha);
-    } catch (const Falla& f) {
-        return f.Numero();
-    }
-    return 0;
+    return prueba::NumeroDeFalla([&] { Obtener_Periodo(e.s, fecha); });
 }
 
 class PeriodoTest : public ::testing::Test {
@@ -41,20 +37,13 @@ TEST_F(PeriodoTest, SentenciaConLaFechaEnDosDigitosYCuatro) {
 }
 
 TEST_F(PeriodoTest, ElPeriodoSeLeeDeSuTextoYSeRedondeaAlPar) {
-    cn->Responder(Periodo(Value(2006)));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 2006);
-    cn->Responder(Periodo(Value(" 2006 ")));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 2006);
-    cn->Responder(Periodo(Value("12.5")));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 12);
-    cn->Responder(Periodo(Value(13.5)));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 14);
-    cn->Responder(Periodo(Value("P7")));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 0);
-    cn->Responder(Periodo(Value(32767)));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), 32767);
-    cn->Responder(Periodo(Value(-32768)));
-    EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), -32768);
+    const std::pair<Value, int> casos[] = {
+        {Value(2006), 2006}, {Value(" 2006 "), 2006}, {Value("12.5"), 12},    {Value(13.5), 14},
+        {Value("P7"), 0},    {Value(32767), 32767},   {Value(-32768), -32768}};
+    for (const auto& [leido, periodo] : casos) {
+        cn->Responder(Periodo(leido));
+        EXPECT_EQ(Obtener_Periodo(e.s, "01/01/2021"), periodo) << leido.ATexto();
+    }
 }
 
 TEST_F(PeriodoTest, FallasParaElQueLlama) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include "apoyo.hpp"
 
 namespace dep {
@@ -28,6 +29,11 @@ TEST_F(BuscarRegistroTest, FormasDeLaSentenciaSegunElTipo) {
     BuscarRegistro(e.s, "T", "7 OR 1=1", "N", nullptr, 4);
     BuscarRegistro(e.s, "T", " tal cual ", "C");
     BuscarRegistro(e.s, "T", "v", "C", nullptr, 11);
+    BuscarRegistro(e.s, "TA_Usuarios", "O'Brien' OR '1'='1", "Nombre", nullptr, 8);  // quotes doubled
+    // A condition replaces value and field, a blank put before it.
+    BuscarRegistro(e.s, "T", "ignorado", "IGNORADO", nullptr, 8, "A = 1");
+    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "x where A = 1");
+    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "WHERE A = 1");
     EXPECT_EQ(cn->sentencias, (std::vector<std::string>{
                                   "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) =''",
                                   "SELECT * FROM T  with(nolock)  WHERE FECHA = 01/02/2020 ",
@@ -36,22 +42,8 @@ TEST_F(BuscarRegistroTest, FormasDeLaSentenciaSegunElTipo) {
                                   "SELECT * FROM T  with(nolock)  WHERE N = 7",
                                   "SELECT * FROM T  with(nolock)  WHERE C =  tal cual ",
                                   "SELECT * FROM T  with(nolock)  WHERE C = v",
-                              }));
-}
-
-TEST_F(BuscarRegistroTest, UnaComillaEnElTextoQuedaDentroDelLiteral) {
-    BuscarRegistro(e.s, "TA_Usuarios", "O'Brien' OR '1'='1", "Nombre", nullptr, 8);
-    ASSERT_EQ(cn->sentencias.size(), 1u);
-    EXPECT_EQ(
-        cn->sentencias[0],
-        "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) ='O''Brien'' OR ''1''=''1'");
-}
-
-TEST_F(BuscarRegistroTest, LaCondicionReemplazaValorYCampo) {
-    BuscarRegistro(e.s, "T", "ignorado", "IGNORADO", nullptr, 8, "A = 1");
-    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "x where A = 1");
-    BuscarRegistro(e.s, "T", "", "", nullptr, std::nullopt, "WHERE A = 1");  // no blank before it
-    EXPECT_EQ(cn->sentencias, (std::vector<std::string>{
+                                  "SELECT * FROM TA_Usuarios  with(nolock)  WHERE LTRIM(RTRIM(Nombre)) "
+                                  "='O''Brien'' OR ''1''=''1'",
                                   "SELECT * FROM T with(nolock)   WHERE A = 1",
                                   "SELECT * FROM T with(nolock)   x where A = 1",
                                   "SELECT * FROM T with(nolock)   WHERE WHERE A = 1",
@@ -69,10 +61,8 @@ TEST_F(BuscarRegistroTest, ResultadoSinYConRecordsetPropio) {
     cn->Responder(UnaFila());
     // Reopened on the new statement, left open on its first row.
     ASSERT_TRUE(BuscarRegistro(e.s, "TA_Usuarios", "ana", "Nombre", &rs, 8));
-    EXPECT_EQ(rs.State(), ado::kAbierto);
-    EXPECT_EQ(rs.Fields("NOMBRE").ATexto(), "ana");
-    EXPECT_EQ(rs.CursorType(), ado::kSoloAvance);
-    EXPECT_EQ(rs.LockType(), ado::kSoloLectura);
+    EXPECT_EQ(std::tuple(rs.State(), rs.Fields("NOMBRE").ATexto(), rs.CursorType(), rs.LockType()),
+              std::tuple(ado::kAbierto, "ana", ado::kSoloAvance, ado::kSoloLectura));
     EXPECT_FALSE(BuscarRegistro(e.s, "TA_Usuarios", "nadie", "Nombre", &rs, 8));
     EXPECT_EQ(rs.State(), ado::kAbierto);
     EXPECT_TRUE(e.op.llamadas.empty());
@@ -86,9 +76,9 @@ TEST_F(BuscarRegistroTest, LaTrampaReintentaSigueOAbandona) {
     cn->Responder(UnaFila());
     EXPECT_TRUE(BuscarRegistro(e.s, "TA_X", "ana", "Nombre", nullptr, 8));
     ASSERT_EQ(e.op.llamadas.size(), 1u);
-    EXPECT_EQ(e.op.llamadas[0].texto, "Nombre de objeto no válido 'TA_X'.");
-    EXPECT_EQ(e.op.llamadas[0].titulo, "Aviso al Operador");
-    EXPECT_EQ(e.op.llamadas[0].botones, 18);
+    const auto& m = e.op.llamadas[0];
+    EXPECT_EQ(std::tie(m.texto, m.titulo, m.botones),
+              std::tuple("Nombre de objeto no válido 'TA_X'.", "Aviso al Operador", 18));
     EXPECT_EQ(cn->sentencias.size(), 2u);
 
     // Abort: leaves at once with false.
@@ -106,12 +96,10 @@ TEST_F(BuscarRegistroTest, LaTrampaReintentaSigueOAbandona) {
     EXPECT_GE(e.op.llamadas.size(), 1u);
 }
 
-TEST(ValorLogico, PorDefectoVerdaderoSoloLosFalsosDanFalso) {
+// With a true default only the false texts give false, and the other way round.
+TEST(ValorLogico, SoloLosTextosContrariosAlDefectoLoCambian) {
     for (const char* t : {"FALSE", "falso", "0", "No", "n"}) EXPECT_FALSE(ValorLogico(t, Value(true))) << t;
     for (const char* t : {"", " N", "x", "SI", "NO "}) EXPECT_TRUE(ValorLogico(t, Value(true))) << t;
-}
-
-TEST(ValorLogico, PorDefectoFalsoSoloLosVerdaderosDanVerdadero) {
     for (const char* t : {"TRUE", "verdadero", "1", "si", "s"})
         EXPECT_TRUE(ValorLogico(t, Value(false))) << t;
     for (const char* t : {"", " S", "sí", "2", "YES"}) EXPECT_FALSE(ValorLogico(t, Value(false))) << t;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lookup/consultar_campo.hpp"
@@ -15,63 +16,53 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Def {
-    std::string tabla, desc, cod, extra;
-};
-
-Def D(const std::string& clave) {
-    auto d = BuscarDefinicion(clave);
-    return {d.tabla, d.descripcion, d.codigo, d.extra};
+// A key's definition as table|description|code|extra.
+std::string D(const std::string& clave) {
+    const auto d = BuscarDefinicion(clave);
+    return d.tabla + "|" + d.descripcion + "|" + d.codigo + "|" + d.extra;
 }
 
-TEST(BuscarDefinicion, GrupoAArmaElCodigoDesdeLaClaveConSusExcepciones) {
-    EXPECT_EQ(D("V_TA_Bancos").cod, "IDBanco");
-    EXPECT_EQ(D("V_TA_Bancos").desc, "DESCRIPCION");
-    EXPECT_EQ(D("V_TA_Cajas").cod, "IDCajas");
-    EXPECT_EQ(D("V_TA_TipoArticulo").cod, "IDTIPO");
-    EXPECT_EQ(D("V_TA_CPRA_VTA").cod, "IDCOND_CPRA_VTA");
-    EXPECT_EQ(D("V_TA_Tecnicos").desc, "NOMBRE");
-    EXPECT_EQ(D("V_TA_Tecnicos").cod, "IDTecnico");
-    EXPECT_EQ(D("V_TA_Unidad").cod, "IDUnidad");        // nothing to remove
-    EXPECT_EQ(D("v_ta_motivovta").cod, "IDmotivovta");  // keys match without case, text kept as given
-    EXPECT_EQ(D("V_TA_Bancos").extra, "");
-}
-
-TEST(BuscarDefinicion, GruposByCYLasFilasSueltas) {
-    EXPECT_EQ(D("P_TA_Areas").cod, "IDAreas");
-    EXPECT_EQ(D("P_MA_Empresas").cod, "IDEmpresa");
-    EXPECT_EQ(D("P_MA_Empresas").desc, "NombreEmpresa");
-    EXPECT_EQ(D("P_TA_TITULOs").cod, "IDTITULO");
-    EXPECT_EQ(D("P_TA_Grupos").desc, "Descripcion");
-    EXPECT_EQ(D("P_TA_Funciones").cod, "IDFunciones");
-    EXPECT_EQ(D("P_SINDICATOS").cod, "IdSindicato");
-    EXPECT_EQ(D("TA_Rubros").cod, "IDRubro");
-    EXPECT_EQ(D("TA_TipoArticulo").cod, "IDTIPO");
-    EXPECT_EQ(D("TA_Categoria").cod, "IDCategoria");
-    EXPECT_EQ(D("V_MA_ARTICULOS").cod, "IDARTICULO");
-    EXPECT_EQ(D("MA_ARTICULOS").cod, "IDARTICULO");
-    EXPECT_EQ(D("MA_VEHICULOS").desc, "PATENTE,TIPO_VEHICULO,MARCA,MODELO,TIPO");
-    EXPECT_EQ(D("MA_CHOFERES").extra, "NOMBRES");
-    EXPECT_EQ(D("TA_Cpte").extra, "DESCRIPCION");
-    EXPECT_EQ(D("TA_USUARIOS").extra, "");
-    EXPECT_EQ(D("MV_EJERCICIOS").cod, "PERIODO");
-    EXPECT_EQ(D("TA_COMPROBANTES").tabla, "VT_TA_Cpte");
-    EXPECT_EQ(D("v_ta_cpte").tabla, "VT_TA_Cpte");
-    EXPECT_EQ(D("V_TA_PERCEPCION").tabla, "V_TA_PERCEPCION");
-}
-
-TEST(BuscarDefinicion, ReglasDePrefijo) {
-    Def ta = D("TA_LOQUESEA");
-    EXPECT_EQ(ta.desc + "|" + ta.cod + "|" + ta.extra, "DESCRIPCION|CODIGO|DESCRIPCION");
-    EXPECT_EQ(D("MA_PROVEEDORES").desc, "Razon_Social");
-    EXPECT_EQ(D("ma_agentes").extra, "Razon_Social");
-    EXPECT_EQ(D("MA_CLIENTES").extra, "Codigo_sucursal");
-    EXPECT_EQ(D("MA_OTRA").desc, "Descripcion");
-    EXPECT_EQ(D("[MA_CAMIONES]").desc, "nombre");
-    EXPECT_EQ(D("MV_PROYECTOS").cod, "ID");
-    EXPECT_FALSE(BuscarDefinicion("[MA_OTRA]").conocida);
-    EXPECT_FALSE(BuscarDefinicion("MV_STOCK").conocida);
-    EXPECT_FALSE(BuscarDefinicion("VT_CLIENTES").conocida);
+// Group A builds the code from the key, with its exceptions; groups B and C and the single rows;
+// then the rules by prefix. Keys match without case, their text kept as given.
+TEST(BuscarDefinicion, CadaClaveConSuDefinicion) {
+    const std::pair<const char*, const char*> casos[] = {
+        {"V_TA_Bancos", "V_TA_Bancos|DESCRIPCION|IDBanco|"},
+        {"V_TA_Cajas", "V_TA_Cajas|DESCRIPCION|IDCajas|"},
+        {"V_TA_TipoArticulo", "V_TA_TipoArticulo|DESCRIPCION|IDTIPO|"},
+        {"V_TA_CPRA_VTA", "V_TA_CPRA_VTA|DESCRIPCION|IDCOND_CPRA_VTA|"},
+        {"V_TA_Tecnicos", "V_TA_Tecnicos|NOMBRE|IDTecnico|"},
+        {"V_TA_Unidad", "V_TA_Unidad|DESCRIPCION|IDUnidad|"},
+        {"v_ta_motivovta", "v_ta_motivovta|DESCRIPCION|IDmotivovta|"},
+        {"P_TA_Areas", "P_TA_Areas|Descripcion|IDAreas|"},
+        {"P_MA_Empresas", "P_MA_Empresas|NombreEmpresa|IDEmpresa|"},
+        {"P_TA_TITULOs", "P_TA_TITULOs|Descripcion|IDTITULO|"},
+        {"P_TA_Grupos", "P_TA_Grupos|Descripcion|IDGrupo|"},
+        {"P_TA_Funciones", "P_TA_Funciones|DESCRIPCION|IDFunciones|"},
+        {"P_SINDICATOS", "P_SINDICATOS|Descripcion|IdSindicato|"},
+        {"TA_Rubros", "TA_Rubros|DESCRIPCION|IDRubro|"},
+        {"TA_TipoArticulo", "TA_TipoArticulo|DESCRIPCION|IDTIPO|"},
+        {"TA_Categoria", "TA_Categoria|DESCRIPCION|IDCategoria|"},
+        {"V_MA_ARTICULOS", "V_MA_ARTICULOS|DESCRIPCION|IDARTICULO|DESCRIPCION"},
+        {"MA_ARTICULOS", "MA_ARTICULOS|DESCRIPCION|IDARTICULO|DESCRIPCION"},
+        {"MA_VEHICULOS", "MA_VEHICULOS|PATENTE,TIPO_VEHICULO,MARCA,MODELO,TIPO|PATENTE|MODELO"},
+        {"MA_CHOFERES", "MA_CHOFERES|APELLIDO|CODIGO|NOMBRES"},
+        {"TA_Cpte", "TA_Cpte|DESCRIPCION|CODIGO|DESCRIPCION"},
+        {"TA_USUARIOS", "TA_USUARIOS|NOMBRE|NOMBRE|"},
+        {"MV_EJERCICIOS", "MV_EJERCICIOS|DESCRIPCION|PERIODO|DESCRIPCION"},
+        {"TA_COMPROBANTES", "VT_TA_Cpte|Descripcion|Codigo|"},
+        {"v_ta_cpte", "VT_TA_Cpte|Descripcion|Codigo|"},
+        {"V_TA_PERCEPCION", "V_TA_PERCEPCION|DESCRIPCION|IDPERCEPCION|"},
+        {"TA_LOQUESEA", "TA_LOQUESEA|DESCRIPCION|CODIGO|DESCRIPCION"},
+        {"MA_PROVEEDORES", "MA_PROVEEDORES|Razon_Social|Codigo|Razon_Social"},
+        {"ma_agentes", "ma_agentes|Razon_Social|Codigo|Razon_Social"},
+        {"MA_CLIENTES", "MA_CLIENTES|Razon_Social|Codigo|Codigo_sucursal"},
+        {"MA_OTRA", "MA_OTRA|Descripcion|Codigo|Descripcion"},
+        {"[MA_CAMIONES]", "[MA_CAMIONES]|nombre|Codigo|nombre"},
+        {"MV_PROYECTOS", "MV_PROYECTOS|ASUNTO|ID|ASUNTO"},
+    };
+    for (const auto& [clave, definicion] : casos) EXPECT_EQ(D(clave), definicion) << clave;
+    for (const char* clave : {"[MA_OTRA]", "MV_STOCK", "VT_CLIENTES"})
+        EXPECT_FALSE(BuscarDefinicion(clave).conocida) << clave;
 }
 
 // A program folder of its own for each test, with or without the definition file.
@@ -89,7 +80,7 @@ class ConCarpeta : public ::testing::Test {
     LookupServices ls_{op_};
 };
 
-TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccion) {
+TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccionYClientesTomanCodigo) {
     ConArchivo("Consultas.Kst");  // the name is compared without case
     op_.respuestasLista.push_back("0007");
     std::string t = "TA_COMPROBANTES", d, c, x;
@@ -102,13 +93,12 @@ TEST_F(ConCarpeta, ConArchivoLaListaRecibeTablaFiltroYSeleccion) {
     EXPECT_EQ(l[0].pedido.campoCodigo, "Codigo");
     EXPECT_EQ(t, "VT_TA_Cpte");
     EXPECT_EQ(c, "0007");
-}
 
-TEST_F(ConCarpeta, ClientesYProveedoresTomanCodigoConArchivo) {
-    ConArchivo();
-    std::string t = "VT_CLIENTES", d = "RAZON", c = "ID", x = "E";
+    // Customers and suppliers take CODIGO.
+    op_.Olvidar();
+    std::tie(t, d, c, x) = std::tuple("VT_CLIENTES", "RAZON", "ID", "E");
     DefinirConsulta(fs_, ls_, t, d, c, x, true, "");
-    auto l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
+    l = op_.DeTipo(OperadorGuionado::Tipo::AbrirLista);
     ASSERT_EQ(l.size(), 1u);
     EXPECT_EQ(l[0].pedido.seleccion, "select RAZON,CODIGO from VT_CLIENTES ");
     EXPECT_EQ(l[0].pedido.campoCodigo, "CODIGO");
@@ -116,7 +106,7 @@ TEST_F(ConCarpeta, ClientesYProveedoresTomanCodigoConArchivo) {
     EXPECT_EQ(c, "");  // nothing chosen
 }
 
-TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcion) {
+TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcionONadaSinMostrar) {
     std::string t = "MV_STOCK", d, c = "IDMOV", x;
     op_.respuestasLista.push_back("  12 ");
     DefinirConsulta(fs_, ls_, t, d, c, x, true, "where a=1");
@@ -127,10 +117,10 @@ TEST_F(ConCarpeta, SinArchivoSoloLaSeleccionYAsteriscoSinDescripcion) {
     EXPECT_EQ(l[0].pedido.seleccion, "");
     EXPECT_EQ(d, " * ");
     EXPECT_EQ(c, "  12 ");  // the code comes back as chosen; trimming is the field's business
-}
 
-TEST_F(ConCarpeta, SinArchivoNiMostrarSoloDevuelveLaDefinicion) {
-    std::string t = "V_TA_Bancos", d, c, x;
+    // Not shown: only the definition comes back.
+    op_.Olvidar();
+    std::tie(t, d, c) = std::tuple("V_TA_Bancos", "", "");
     DefinirConsulta(fs_, ls_, t, d, c, x, false, "");
     EXPECT_EQ(op_.Cuantas(OperadorGuionado::Tipo::AbrirLista), 0u);
     EXPECT_EQ(d, "DESCRIPCION");

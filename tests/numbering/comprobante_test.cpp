@@ -15,6 +15,10 @@ class Comprobantes : public BaseNumeracion {
     struct Pedido {
         std::string suc, num, let;
         bool mod = false;
+        bool operator==(const Pedido&) const = default;
+        friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
+            return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod;
+        }
     };
     // A talonario of `tc` proposing branch 0001, number `ultimo` and letter X.
     void TalonarioX(const std::string& tc, int ultimo) {
@@ -47,24 +51,15 @@ class Comprobantes : public BaseNumeracion {
     long long Cuantos(const std::string& sql) { return Uno(sql).AEntero(); }
 };
 
-TEST_F(Comprobantes, TipoVacioNoCambiaNiLeeNada) {
+TEST_F(Comprobantes, TipoVacioNoCambiaNiLeeNadaYSinControlEsLaPropuesta) {
     Pedido p{"0003", "00000009", "B", true};
     Obtener_Nro_Comprobante(*s, "", p.suc, p.num, p.let, p.mod, true, "", "");
-    EXPECT_EQ(p.suc, "0003");
-    EXPECT_EQ(p.num, "00000009");
-    EXPECT_EQ(p.let, "B");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(p, (Pedido{"0003", "00000009", "B", true}));
     EXPECT_TRUE(espia->sentencias.empty());
-}
-
-TEST_F(Comprobantes, SinControlEsLaPropuestaDelTalonario) {
+    // Unchecked, the talonario's proposal stands.
     TalonarioX("CC", 41);
     Asiento("CC", "0001", "00000041", "X");
-    const Pedido p = Pedir("CC", false);
-    EXPECT_EQ(p.suc, "0001");
-    EXPECT_EQ(p.num, "00000041");
-    EXPECT_EQ(p.let, "X");
-    EXPECT_TRUE(p.mod);
+    EXPECT_EQ(Pedir("CC", false), (Pedido{"0001", "00000041", "X", true}));
     EXPECT_TRUE(espia->Con("MV_ASIENTOS").empty());
     EXPECT_TRUE(espia->Con("V_MV_CTROL_CPTE").empty());
 }
@@ -78,8 +73,7 @@ TEST_F(Comprobantes, RedireccionNumUsaOtroTalonarioPeroControlaElTipoPedido) {
     EXPECT_EQ(Obtener_TC_Numeracion(*s, " ZZ "), "CC");
     EXPECT_EQ(Obtener_TC_Numeracion(*s, "YY"), "YY");
     Olvidar();
-    const Pedido p = Pedir("ZZ");
-    EXPECT_EQ(p.num, "00000041");
+    EXPECT_EQ(Pedir("ZZ").num, "00000041");
     EXPECT_EQ(espia->Con("CODIGO = 'CC'").size(), 1u);
     EXPECT_TRUE(espia->Con("CODIGO = 'ZZ'").empty());
     EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'ZZ' AND SUCURSAL = "
@@ -130,8 +124,7 @@ TEST_F(Comprobantes, EnAsientosSeRenumeraPorSucursalYLetra) {
     Asiento("CC", "0001", "00000017", "X");
     Asiento("CC", "0002", "00000090", "X");
     Asiento("CC", "0001", "00000050", "A");
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000018");
+    EXPECT_EQ(Pedir("CC").num, "00000018");
     EXPECT_THAT(espia->Con("MAX(NUMERO)"),
                 ElementsAre("SELECT MAX(NUMERO) AS ULTIMO From MV_ASIENTOS with(nolock) WHERE TC = 'CC' AND "
                             "SUCURSAL= '0001' AND LETRA = 'X'"));
@@ -142,8 +135,7 @@ TEST_F(Comprobantes, FueraDeAsientosSeLiberaElControlSalvoLosTiposListados) {
     TalonarioX("CC", 41);
     Control("CC", "00000041");
     Control("CC", "00000042");
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000041");
+    EXPECT_EQ(Pedir("CC").num, "00000041");
     EXPECT_THAT(espia->Con("DELETE"), ElementsAre("DELETE V_MV_CTROL_CPTE WHERE TC = 'CC' AND SUCURSAL = "
                                                   "'0001' AND NUMERO = '00000041' AND LETRA = 'X'"));
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM V_MV_CTROL_CPTE WHERE NUMERO = '00000041'"), 0);
@@ -240,9 +232,7 @@ TEST_F(Comprobantes, ErrorRutinaDecideComoSigue) {
     Olvidar();
     espia->Rechazar("MAX(NUMERO)", 1);
     op.respuestasRutina = {vb::kAbortar};
-    const Pedido p = Pedir("CC");
-    EXPECT_EQ(p.num, "00000005");
-    EXPECT_EQ(p.suc, "0001");
+    EXPECT_EQ(Pedir("CC"), (Pedido{"0001", "00000005", "X", true}));
     EXPECT_THAT(Rutinas(), ElementsAre("Obtener_Nro_Comprobante"));
 
     // 5: the refused renumbering is passed over; the proposal stays and the routine ends normally.

@@ -14,40 +14,55 @@ const std::string kA = "A_ULTIMO_NRO, A_NRO_HASTA, A_SUC_DEFAULT";
 const std::string kB = "B_ULTIMO_NRO, B_NRO_HASTA, B_SUC_DEFAULT";
 const std::string kX = "X_ULTIMO_NRO, X_NRO_HASTA, X_SUC_DEFAULT";
 
+// What the routine is asked for and what it leaves in its outputs.
+struct Pedido {
+    std::string suc = {}, num = "77", let = {};
+    bool mod = true;
+    std::string hasta = "99999999";
+    bool operator==(const Pedido&) const = default;
+    friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
+        return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod << "|" << p.hasta;
+    }
+};
+// The first of two talonarios of branches 1 and 2 proposing 3 and 8, and the second.
+const Pedido kPrimero{"0001", "00000003", "A", true, "00000010"};
+const Pedido kSegundo{"0002", "00000008", "A", true, "00000010"};
+const std::string kTodas = "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' ORDER BY TALONARIO";
+
 class Talonarios : public BaseNumeracion {
   protected:
-    struct Pedido {
-        std::string suc = {}, num = "77", let = {};
-        bool mod = true;
-        std::string hasta = "99999999";
-        bool operator==(const Pedido&) const = default;
-        friend std::ostream& operator<<(std::ostream& o, const Pedido& p) {
-            return o << p.suc << "|" << p.num << "|" << p.let << "|" << p.mod << "|" << p.hasta;
-        }
-    };
     void Pedir(const std::string& tc, Pedido& p, const std::string& fecha = "", const std::string& un = "") {
         Obtener_Nro_Comprobante_Contable(*s, tc, p.suc, p.num, p.let, p.mod, fecha, un, p.hasta);
         EXPECT_EQ(numeracion::ConjuntosAbiertos(), 0);
     }
+    // Asks with `p` and expects `esperado` back, every query of V_TA_CPTE in `consultas` (not
+    // checked when empty), no message and no error; forgets what was recorded afterwards.
+    void Elegir(const std::string& tc, Pedido p, const Pedido& esperado,
+                const std::vector<std::string>& consultas = {}, const std::string& un = "",
+                const std::string& fecha = "") {
+        SCOPED_TRACE(tc + " " + p.suc + " " + p.let + " " + un + " " + fecha);
+        Pedir(tc, p, fecha, un);
+        EXPECT_EQ(p, esperado);
+        if (!consultas.empty()) {
+            EXPECT_EQ(Consultas(), consultas);
+        }
+        EXPECT_TRUE(op.llamadas.empty());
+        Olvidar();
+    }
     std::vector<std::string> Consultas() const { return espia->Con("V_TA_CPTE"); }
+    void DosTalonarios(const std::string& tc) {
+        Talonario(tc, 1, "A", kA, "3, 10, 1");
+        Talonario(tc, 2, "A", kA, "8, 10, 2");
+    }
 };
 
-TEST_F(Talonarios, SinTalonarioDaUnoUnoX) {
+TEST_F(Talonarios, SinTalonarioDaUnoUnoXYElPrimeroConLugar) {
+    // mod and hasta left as they came
     Talonario("OTRO", 1, "A", kA, "5, 10, 1");
-    Pedido p{.suc = "0003", .num = "00000009", .let = "B", .mod = false, .hasta = "00000050"};
-    Pedir("CC", p);
-    EXPECT_EQ(p, (Pedido{"1", "1", "X", false, "00000050"}));  // mod and hasta left as they came
-    EXPECT_TRUE(op.llamadas.empty());
-}
-
-TEST_F(Talonarios, ElPrimeroLlenoYElSegundoConLugar) {
+    Elegir("CC", {"0003", "00000009", "B", false, "00000050"}, {"1", "1", "X", false, "00000050"});
     Talonario("CC", 1, "A", kA, "100, 100, 1");
     Talonario("CC", 2, "A", kA, "17, 500, 2", "", "N");
-    Pedido p{.let = "A"};
-    Pedir("CC", p);
-    EXPECT_EQ(p, (Pedido{"0002", "00000017", "A", false, "00000500"}));
-    EXPECT_TRUE(op.Mensajes().empty());
-    EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' ORDER BY TALONARIO"));
+    Elegir("CC", {.let = "A"}, {"0002", "00000017", "A", false, "00000500"}, {kTodas});
 }
 
 TEST_F(Talonarios, TodosLlenosAvisaYDejaLoQueVino) {
@@ -68,147 +83,65 @@ TEST_F(Talonarios, TodosLlenosAvisaYDejaLoQueVino) {
 
 TEST_F(Talonarios, UltimoNumeroCeroDaElUno) {
     Talonario("CC", 1, "X", kX, "0, 10, 4");
-    Pedido p;
-    Pedir("CC", p);
-    EXPECT_EQ(p, (Pedido{"0004", "00000001", "X", true, "00000010"}));  // an empty letter is X
+    Elegir("CC", {}, {"0004", "00000001", "X", true, "00000010"});  // an empty letter is X
 }
 
 TEST_F(Talonarios, LetraConEstrellaFiltraPorLetra) {
     Talonario("CC", 1, "AC", kA, "3, 10, 1");
     Talonario("CC", 2, "AB", kB, "8, 10, 2");
-    Pedido p{.let = "*B"};
-    Pedir("CC", p);
-    EXPECT_EQ(p.let, "B");
-    EXPECT_EQ(p.num, "00000008");
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(
-        Consultas(),
-        ElementsAre(
-            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  ORDER BY TALONARIO"));
+    Elegir("CC", {.let = "*B"}, {"0002", "00000008", "B", true, "00000010"},
+           {"SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B%'))  ORDER BY TALONARIO"});
 }
 
 TEST_F(Talonarios, SucursalConEstrellaFiltraOSeDescarta) {
-    Talonario("CC", 1, "A", kA, "3, 10, 1");
-    Talonario("CC", 2, "A", kA, "8, 10, 2");
-    Pedido p{.suc = "*0002", .let = "A"};
-    Pedir("CC", p);
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_EQ(p.num, "00000008");
-    EXPECT_THAT(
-        Consultas(),
-        ElementsAre(
-            "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = '0002'",
-            "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY TALONARIO"));
-
+    DosTalonarios("CC");
+    const std::string filtrada = "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC'  AND A_SUC_DEFAULT = ";
+    const std::string de2 =
+        "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY TALONARIO";
+    Elegir("CC", {.suc = "*0002", .let = "A"}, kSegundo, {filtrada + "'0002'", de2});
     // No talonario of branch 0005: the filter is dropped and the first talonario is taken.
-    Olvidar();
-    Pedido q{.suc = "*0005", .let = "A"};
-    Pedir("CC", q);
-    EXPECT_EQ(q.suc, "0001");
-    EXPECT_EQ(q.num, "00000003");
-    ASSERT_EQ(Consultas().size(), 2u);
-    EXPECT_EQ(Consultas()[1], "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' ORDER BY TALONARIO");
-}
-
-TEST_F(Talonarios, ConAmbasEstrellasSoloFiltraLaSucursal) {
-    Talonario("CC", 1, "A", kA, "3, 10, 2");
-    Pedido p{.suc = "*0002", .let = "*B"};
-    Pedir("CC", p);
-    ASSERT_EQ(Consultas().size(), 2u);
-    EXPECT_EQ(Consultas()[1],
-              "SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND A_SUC_DEFAULT = '0002' ORDER BY TALONARIO");
-    EXPECT_EQ(p.let, "A");  // B is not among the talonario's letters
-    EXPECT_EQ(p.num, "00000003");
-}
-
-TEST_F(Talonarios, ComillasEnLosFiltrosSeDoblanUnaVez) {
-    Talonario("CC", 1, "A", kA, "3, 10, 1");
-    Pedido p{.let = "*B'"};
-    Pedir("CC", p);
-    ASSERT_EQ(Consultas().size(), 1u);
-    EXPECT_NE(Consultas()[0].find("LIKE('%B''%')"), std::string::npos) << Consultas()[0];
-    Olvidar();
-    Pedido q{.suc = "*0'2", .let = "A"};
-    Pedir("CC", q);
-    ASSERT_EQ(Consultas().size(), 2u);
-    EXPECT_NE(Consultas()[0].find("A_SUC_DEFAULT = '0''2'"), std::string::npos) << Consultas()[0];
-    EXPECT_EQ(q.num, "00000003");  // no talonario of that branch: the filter is dropped
-    EXPECT_TRUE(Rutinas().empty());
+    Elegir("CC", {.suc = "*0005", .let = "A"}, kPrimero, {filtrada + "'0005'", kTodas});
+    // Quotes in the filters are doubled once.
+    Elegir("CC", {.suc = "*0'2", .let = "A"}, kPrimero, {filtrada + "'0''2'", kTodas});
+    Elegir("CC", {.let = "*B'"}, {"1", "1", "X", true, "99999999"},
+           {"SELECT * FROM V_TA_CPTE   WHERE CODIGO = 'CC' AND (LETRAs LIKE('%B''%'))  ORDER BY TALONARIO"});
+    // With both stars only the branch filters: B is not among the talonario's letters.
+    Elegir("CC", {.suc = "*0002", .let = "*B"}, kSegundo, {filtrada + "'0002'", de2});
 }
 
 TEST_F(Talonarios, UnidadDeNegocioConSusTalonariosYSinEllos) {
     Talonario("CC", 1, "A", kA, "3, 10, 1", "U2");
-    Talonario("CC", 2, "A", kA, "5, 10, 2", "U1");
-    Pedido p{.let = "A"};
-    Pedir("CC", p, "", "U1");
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_THAT(Consultas(), ElementsAre("SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = 'U1' "
-                                         "OR (UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO"));
-
+    Talonario("CC", 2, "A", kA, "8, 10, 2", "U1");
+    Talonario("CC", 3, "A", kA, "3, 10, 3", "D''A");
+    const std::string de = "SELECT * FROM V_TA_CPTE WHERE  CODIGO = 'CC' AND (UNEGOCIO = ";
+    const std::string y = " OR (UNEGOCIO = '' OR UNEGOCIO is null) )   ORDER BY TALONARIO";
+    Elegir("CC", {.let = "A"}, kSegundo, {de + "'U1'" + y}, "U1");
     // A unit with no talonario of its own nor of every unit: all talonarios of the code again.
-    Olvidar();
-    Pedido q{.let = "A"};
-    Pedir("CC", q, "", "U9");
-    EXPECT_EQ(q.suc, "0001");
-    ASSERT_EQ(Consultas().size(), 2u);
-    EXPECT_EQ(Consultas()[1], "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC' ORDER BY TALONARIO");
-}
-
-TEST_F(Talonarios, UnidadConComillaSeDoblaUnaSolaVez) {
-    Talonario("CC", 1, "A", kA, "3, 10, 1", "D''A");
-    Talonario("CC", 2, "A", kA, "3, 10, 2", "OTRA");
-    Pedido p{.let = "A"};
-    Pedir("CC", p, "", "D'A");
-    EXPECT_EQ(p.suc, "0001");
-    ASSERT_EQ(Consultas().size(), 1u);
-    EXPECT_NE(Consultas()[0].find("UNEGOCIO = 'D''A' OR"), std::string::npos) << Consultas()[0];
-    EXPECT_TRUE(Rutinas().empty());
+    Elegir("CC", {.let = "A"}, kPrimero,
+           {de + "'U9'" + y, "SELECT * FROM V_TA_CPTE  WHERE CODIGO = 'CC' ORDER BY TALONARIO"}, "U9");
+    Elegir("CC", {.let = "A"}, {"0003", "00000003", "A", true, "00000010"}, {de + "'D''A'" + y}, "D'A");
 }
 
 TEST_F(Talonarios, SucursalDelTalonarioSoloCuentaParaFcOtPr) {
-    for (const char* tc : {"FC", "OT", "PR", "CC"}) {
-        Talonario(tc, 1, "A", kA, "3, 10, 1");
-        Talonario(tc, 2, "A", kA, "8, 10, 2");
-    }
-    for (const char* tc : {"FC", "OT", "PR"}) {
-        Pedido p{.suc = "2", .let = "A"};
-        Pedir(tc, p);
-        EXPECT_EQ(p.suc, "0002") << tc;
-        EXPECT_EQ(p.num, "00000008") << tc;
-    }
-    Pedido p{.suc = "2", .let = "A"};
-    Pedir("CC", p);
-    EXPECT_EQ(p.suc, "0001");
-    EXPECT_EQ(p.num, "00000003");
+    for (const char* tc : {"FC", "OT", "PR", "CC"}) DosTalonarios(tc);
+    for (const char* tc : {"FC", "OT", "PR"}) Elegir(tc, {.suc = "2", .let = "A"}, kSegundo);
+    Elegir("CC", {.suc = "2", .let = "A"}, kPrimero);
 }
 
 TEST_F(Talonarios, OtConservaSuLetra) {
     Talonario("OT", 1, "A", kA + ", " + kB, "3, 10, 1, 6, 10, 1");
     Talonario("CC", 1, "A", kA + ", " + kB, "3, 10, 1, 6, 10, 1");
-    Pedido ot{.suc = "1", .let = "B"};
-    Pedir("OT", ot);
-    EXPECT_EQ(ot.let, "B");
-    EXPECT_EQ(ot.num, "00000006");
-    Pedido cc{.let = "B"};
-    Pedir("CC", cc);
-    EXPECT_EQ(cc.let, "A");
-    EXPECT_EQ(cc.num, "00000003");
+    Elegir("OT", {.suc = "1", .let = "B"}, {"0001", "00000006", "B", true, "00000010"});
+    Elegir("CC", {.let = "B"}, kPrimero);
 }
 
 TEST_F(Talonarios, VencimientoComparadoComoTexto) {
     Talonario("CC", 1, "A", kA + ", VenceA", "3, 10, 1, '2020-06-30'");
     Talonario("CC", 2, "A", kA + ", VenceA", "5, 10, 2, '2021-12-31'");
-    Pedido vencido{.let = "A"};
-    Pedir("CC", vencido, "2020-07-01");
-    EXPECT_EQ(vencido.suc, "0002");
-    EXPECT_TRUE(op.Mensajes().empty());  // an expired talonario is not a full one
-    Pedido sinFecha{.let = "A"};
-    Pedir("CC", sinFecha, "");
-    EXPECT_EQ(sinFecha.suc, "0001");
-    Pedido todos{.let = "A", .mod = false};
-    Pedir("CC", todos, "2022-01-01");
-    EXPECT_EQ(todos.num, "77");
-    EXPECT_TRUE(op.Mensajes().empty());
+    // An expired talonario is not a full one: no message.
+    Elegir("CC", {.let = "A"}, {"0002", "00000005", "A", true, "00000010"}, {}, "", "2020-07-01");
+    Elegir("CC", {.let = "A"}, kPrimero);
+    Elegir("CC", {.let = "A", .mod = false}, {"", "77", "A", false, "99999999"}, {}, "", "2022-01-01");
 }
 
 TEST_F(Talonarios, ValoresPorDefectoDelOperador) {
@@ -217,9 +150,7 @@ TEST_F(Talonarios, ValoresPorDefectoDelOperador) {
     Talonario("FC", 2, "AB", kB, "8, 10, 2");
     Pedido p{.suc = " ", .let = ""};
     Pedir("FC", p);
-    EXPECT_EQ(p.suc, "0002");
-    EXPECT_EQ(p.let, "B");
-    EXPECT_EQ(p.num, "00000008");
+    EXPECT_EQ(p, (Pedido{"0002", "00000008", "B", true, "00000010"}));
     EXPECT_EQ(espia->Con("TA_Usuarios").size(), 1u);
     // A type outside OT, FC, NC and ND does not ask for the user.
     Olvidar();
@@ -239,8 +170,7 @@ TEST_F(Talonarios, LetraSinColumnasVaAErrorRutina) {
     EXPECT_EQ(e.rutina, "Obtener_Nro_Comprobante_Contable");
     EXPECT_NE(e.descripcion.find("Q_ULTIMO_NRO"), std::string::npos) << e.descripcion;
     EXPECT_THAT(op.abiertosAlPreguntar, ElementsAre(1));  // held while asking, released on leaving
-    EXPECT_EQ(p.num, "55");                               // left with the outputs as they stood
-    EXPECT_EQ(p.let, "Q");
+    EXPECT_EQ(p, (Pedido{"0001", "55", "Q"}));            // left with the outputs as they stood
     EXPECT_TRUE(op.Mensajes().empty());
 }
 
@@ -261,8 +191,7 @@ TEST_F(Talonarios, ReintentarYSeguirEnLaConsulta) {
     Pedido q{.suc = "0007", .let = "A"};
     Pedir("CC", q);
     EXPECT_FALSE(Rutinas().empty());
-    EXPECT_EQ(q.suc, "0007");
-    EXPECT_EQ(q.num, "77");
+    EXPECT_EQ(q, (Pedido{"0007", "77", "A"}));
 }
 
 }  // namespace

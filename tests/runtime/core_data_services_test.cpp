@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "runtime/data_services.hpp"
 #include "runtime/operador_guionado.hpp"
 #include "tests/apoyo/conexion_grabadora.hpp"
+#include "tests/apoyo/falla.hpp"
 
 namespace dep {
 namespace {
@@ -27,12 +29,7 @@ TEST_F(Datos, EjecutarDejaElRechazoEnLaColeccionSinLanzar) {
     EXPECT_EQ(e.Error(), "El nombre de objeto 'X' no es válido.");
     EXPECT_EQ(e.filas, 0);
     // The caller whose error trap reports it gets the refusal raised, as from AbrirRecordset.
-    try {
-        e.Exigir();
-        ADD_FAILURE() << "no se lanzó";
-    } catch (const Falla& f) {
-        EXPECT_EQ(f.Descripcion(), "El nombre de objeto 'X' no es válido.");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { e.Exigir(); }), "El nombre de objeto 'X' no es válido.");
 
     // The next statement starts from an empty collection and, succeeding, leaves it empty.
     cn->respuestas.push_back({3, {}});
@@ -44,14 +41,11 @@ TEST_F(Datos, EjecutarDejaElRechazoEnLaColeccionSinLanzar) {
     EXPECT_EQ(cn->ejecutadas, (std::vector<std::string>{"DELETE X", "DELETE Y"}));
 }
 
-TEST_F(Datos, EjecutarQuitaLosAvisosCuandoSaleBien) {
+TEST_F(Datos, EjecutarQuitaLosAvisosSiSaleBienYSiNoPoneElRechazoPrimero) {
     cn->respuestas.push_back(
         {1, {ConexionGrabadora::Aviso("Depurando..."), ConexionGrabadora::Aviso("Fin")}});
     EXPECT_TRUE(ds.Ejecutar("EXEC P").Hecha());
     EXPECT_TRUE(cn->Errors().empty());
-}
-
-TEST_F(Datos, EjecutarPoneElRechazoAntesQueLosAvisos) {
     cn->respuestas.push_back({0, {ConexionGrabadora::Aviso("paso 1"), ConexionGrabadora::Rechazo("roto")}});
     EXPECT_EQ(ds.Ejecutar("EXEC P").Error(), "roto");
     ASSERT_EQ(cn->Errors().size(), 2u);
@@ -74,20 +68,16 @@ TEST(DatosMudos, EjecutarGarantizaUnaEntradaDeError) {
     DataServices ds(cn, op);
     EXPECT_EQ(ds.Ejecutar("DELETE X").Error(), "sin conexión con el servidor");
     ASSERT_EQ(cn->Errors().size(), 1u);
-    EXPECT_EQ(cn->Errors()[0].numero, err::kBaseDatos);
-    EXPECT_EQ(cn->Errors()[0].descripcion, "sin conexión con el servidor");
+    EXPECT_EQ(std::tie(cn->Errors()[0].numero, cn->Errors()[0].descripcion),
+              std::tuple(err::kBaseDatos, "sin conexión con el servidor"));
 }
 
 TEST_F(Datos, SinConexionTodoFallaConMensajeClaro) {
     cn->abierta = false;
     EXPECT_FALSE(ds.EstaConectado());
     Recordset rs;
-    try {
-        ds.AbrirRecordset("SELECT 1", rs);
-        FAIL();
-    } catch (const Falla& e) {
-        EXPECT_EQ(e.Descripcion(), "No hay conexión con la base de datos");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { ds.AbrirRecordset("SELECT 1", rs); }),
+              "No hay conexión con la base de datos");
     EXPECT_THROW(ds.Conexion_(), Falla);
     EXPECT_THROW((void)ds.Ejecutar("DELETE X"), Falla);
     DataServices nada(nullptr, op);
@@ -168,9 +158,8 @@ TEST_F(Datos, ErrorRutinaPasaAlOperador) {
     EXPECT_EQ(ds.ErrorRutina(Falla(11, "otra"), "X"), 3);
     const auto l = op.DeTipo(OperadorGuionado::Tipo::ErrorRutina);
     ASSERT_EQ(l.size(), 2u);
-    EXPECT_EQ(l[0].rutina, "Obtener_Nro_Comprobante");
-    EXPECT_EQ(l[0].numero, 11);
-    EXPECT_EQ(l[0].descripcion, "División por cero");
+    EXPECT_EQ(std::tie(l[0].rutina, l[0].numero, l[0].descripcion),
+              std::tuple("Obtener_Nro_Comprobante", 11, "División por cero"));
 }
 
 }  // namespace

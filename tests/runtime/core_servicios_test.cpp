@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
@@ -75,9 +76,8 @@ TEST_F(ConCarpeta, LeerValorDeUnIni) {
 TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     FormServices::FijarCarpetaPrograma(carpeta.string());
     AjustesConexion a = LeerAjustesConexion();  // no settings file at all
-    EXPECT_EQ(a.motor, "sqlite");
-    EXPECT_EQ(a.base, (carpeta / "demo.db").string());
-    EXPECT_EQ(a.esperaBloqueo, 5000);
+    EXPECT_EQ(std::tie(a.motor, a.base, a.esperaBloqueo),
+              std::tuple("sqlite", (carpeta / "demo.db").string(), 5000));
 
     Escribir("cn000pr.ini",
              "[Conexion]\nMotor = SQLite\nBase=datos/suite.db\nPrefijoAdmin=ADMIN.dbo.\nTraza=" +
@@ -85,30 +85,24 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
                  "\n"
                  "TiempoEspera=30\nEsperaBloqueo=250\n");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "sqlite");
-    EXPECT_EQ(a.base, (carpeta / "datos/suite.db").string());
-    EXPECT_EQ(a.prefijoAdmin, "ADMIN.dbo.");
-    EXPECT_EQ(a.traza, kTrazaAbsoluta);
-    EXPECT_EQ(a.tiempoEspera, 30);
-    EXPECT_EQ(a.esperaBloqueo, 250);
+    EXPECT_EQ(
+        std::tie(a.motor, a.base, a.prefijoAdmin, a.traza, a.tiempoEspera, a.esperaBloqueo),
+        std::tuple("sqlite", (carpeta / "datos/suite.db").string(), "ADMIN.dbo.", kTrazaAbsoluta, 30, 250));
 
     dep::prueba::FijarVariable("DEPURACION_BASE", "/otra/base.db");
     dep::prueba::FijarVariable("DEPURACION_TRAZA", "/otra/traza.log");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.base, "/otra/base.db");
-    EXPECT_EQ(a.traza, "/otra/traza.log");
+    EXPECT_EQ(std::tie(a.base, a.traza), std::tuple("/otra/base.db", "/otra/traza.log"));
     dep::prueba::FijarVariable("DEPURACION_ODBC", "DSN=suite;UID=sa");
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "odbc");
-    EXPECT_EQ(a.odbc, "DSN=suite;UID=sa");
+    EXPECT_EQ(std::tie(a.motor, a.odbc), std::tuple("odbc", "DSN=suite;UID=sa"));
 
     const std::string otro = Escribir("otro.ini", "[conexion]\nmotor=odbc\nodbc=DSN=x\n");
     dep::prueba::QuitarVariable("DEPURACION_ODBC");
     dep::prueba::QuitarVariable("DEPURACION_BASE");
     dep::prueba::FijarVariable("DEPURACION_INI", otro);
     a = LeerAjustesConexion();
-    EXPECT_EQ(a.motor, "odbc");
-    EXPECT_EQ(a.odbc, "DSN=x");
+    EXPECT_EQ(std::tie(a.motor, a.odbc), std::tuple("odbc", "DSN=x"));
 }
 
 TEST_F(ConCarpeta, CarpetaDelPrograma) {
@@ -143,10 +137,7 @@ TEST(FormServices, ConversionesYListas) {
     EXPECT_TRUE(f.EnLista("fp", {"CC", "FP"}));
     EXPECT_FALSE(f.EnLista("F", {"CC", "FP"}));
     EXPECT_FALSE(f.EnLista("x", {}));
-    EXPECT_TRUE(InputServices::TeclaSalida(13));
-    EXPECT_TRUE(InputServices::TeclaSalida(9));
-    EXPECT_TRUE(InputServices::TeclaSalida(38));
-    EXPECT_TRUE(InputServices::TeclaSalida(40));
+    for (int tecla : {13, 9, 38, 40}) EXPECT_TRUE(InputServices::TeclaSalida(tecla)) << tecla;
     EXPECT_FALSE(InputServices::TeclaSalida(65));
     EXPECT_FALSE(SystemServices::Identidad().empty());
     EXPECT_TRUE(fs::is_directory(SystemServices::CarpetaTemporal()));
@@ -164,11 +155,10 @@ TEST(LookupServices, AbrirListaGuardaElPedidoYLaEleccion) {
     EXPECT_EQ(l.ValorElegido(), Value("0001"));
     const auto pedidos = op.DeTipo(OperadorGuionado::Tipo::AbrirLista);
     ASSERT_EQ(pedidos.size(), 1u);
-    EXPECT_EQ(pedidos[0].pedido.origen, "V_TA_Cajas");
-    EXPECT_EQ(pedidos[0].pedido.filtro, "Activa=1");
-    EXPECT_EQ(pedidos[0].pedido.seleccion, "SELECT * FROM V_TA_Cajas");
-    EXPECT_EQ(pedidos[0].pedido.campoCodigo, "IdCajas");
-    EXPECT_EQ(pedidos[0].pedido.archivoDefiniciones, "/x/CONSULTAS.KST");
+    const PedidoLista& p = pedidos[0].pedido;
+    EXPECT_EQ(
+        std::tie(p.origen, p.filtro, p.seleccion, p.campoCodigo, p.archivoDefiniciones),
+        std::tuple("V_TA_Cajas", "Activa=1", "SELECT * FROM V_TA_Cajas", "IdCajas", "/x/CONSULTAS.KST"));
     l.AbrirLista("V_TA_Cajas", "", "");  // cancelled: nothing chosen
     EXPECT_EQ(l.ValorElegido(), Value(""));
 }
@@ -186,8 +176,8 @@ TEST(OperadorGuionado, ResponderEnOrdenYDespuesPorDefecto) {
     EXPECT_EQ(op.ElegirFecha(), "31/12/2020");
     EXPECT_EQ(op.ElegirFecha(), "");
     EXPECT_EQ(op.Mensajes(), (std::vector<std::string>{"¿Seguro?", "otra", "y otra"}));
-    EXPECT_EQ(op.llamadas[0].botones, vb::kSiNo + vb::kPregunta);
-    EXPECT_EQ(op.llamadas[0].titulo, "T");
+    EXPECT_EQ(std::tie(op.llamadas[0].botones, op.llamadas[0].titulo),
+              std::tuple(vb::kSiNo + vb::kPregunta, "T"));
     EXPECT_EQ(op.Cuantas(OperadorGuionado::Tipo::DialogoError), 2u);
 }
 

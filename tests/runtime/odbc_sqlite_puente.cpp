@@ -2,7 +2,6 @@
 #ifdef DEP_HAS_ODBC
 #include "tests/runtime/odbc_sqlite_puente.hpp"
 
-#include <cctype>
 #include <map>
 #include <memory>
 
@@ -12,24 +11,33 @@
 #include "runtime/sqlite/colacion.hpp"
 #include "runtime/sqlite/lexico.hpp"
 #include "runtime/sqlite/traductor.hpp"
+#include "runtime/sqlite/traductor_interno.hpp"
 
 namespace dep::odbc {
 
 using sqlite::Paso;
 using sqlite::TipoToken;
 using sqlite::Token;
+using sqlite::interno::Comillas;
 
 namespace {
 
-bool LetraNombre(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+// The SQLite text with the collation DEP_CI replaced by NOCASE; quoted parts untouched.
+std::string ColacionOdbc(std::string_view sqlite) {
+    std::string r(sqlite);
+    const std::vector<Token> t = sqlite::Tokenizar(sqlite);
+    // From the end, so that each replacement leaves the earlier ranges where they were.
+    for (std::size_t i = t.size(); i-- > 1;)
+        if (sqlite::EsPalabra(t[i], "DEP_CI") && sqlite::EsPalabra(t[i - 1], "COLLATE"))
+            r.replace(t[i].desde, t[i].hasta - t[i].desde, "NOCASE");
+    return r;
 }
 
 // Table columns read through the driver with PRAGMA table_info, kept until the schema changes.
 class EsquemaOdbc : public sqlite::Esquema {
   public:
-    explicit EsquemaOdbc(std::map<std::string, std::vector<sqlite::Columna>>& cache) : cache_(cache) {}
-    void Usar(EnvioOdbc* e) { envio_ = e; }
+    EsquemaOdbc(std::map<std::string, std::vector<sqlite::Columna>>& cache, EnvioOdbc& envio)
+        : cache_(cache), envio_(envio) {}
     const std::vector<sqlite::Columna>* Columnas(const std::string& base, const std::string& tabla) override {
         const std::string clave = sqlite::MayusculasAscii(base + "." + tabla);
         auto it = cache_.find(clave);
@@ -37,7 +45,7 @@ class EsquemaOdbc : public sqlite::Esquema {
             Resultado r;
             const std::string pragma = "PRAGMA " + (base.empty() ? std::string() : Comillas(base) + ".") +
                                        "table_info(" + Comillas(tabla) + ")";
-            if (envio_ == nullptr || !envio_->Consulta(pragma, {}, r))
+            if (!envio_.Consulta(pragma, {}, r))
                 throw Falla(err::kBaseDatos, "No se pudieron leer las columnas de " + tabla, "ODBC");
             std::vector<sqlite::Columna> cols;
             for (const auto& f : r.filas)
@@ -47,15 +55,10 @@ class EsquemaOdbc : public sqlite::Esquema {
         }
         return it->second.empty() ? nullptr : &it->second;
     }
-    static std::string Comillas(const std::string& n) {
-        std::string s = "\"";
-        for (char c : n) s += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return s + "\"";
-    }
 
   private:
     std::map<std::string, std::vector<sqlite::Columna>>& cache_;
-    EnvioOdbc* envio_ = nullptr;
+    EnvioOdbc& envio_;
 };
 
 struct Estado {
@@ -98,11 +101,7 @@ Value Cota(std::string_view v, sqlite::Rango rango, bool nocase) {
 }
 
 std::string LiteralTsql(const Token& t) {
-    if (t.tipo != TipoToken::Texto) return t.texto;
-    std::string s(1, '\'');
-    s += DoblarComillas(t.texto);
-    s += '\'';
-    return s;
+    return t.tipo == TipoToken::Texto ? "'" + DoblarComillas(t.texto) + "'" : t.texto;
 }
 
 class Ejecucion {
@@ -112,8 +111,7 @@ class Ejecucion {
     void Texto(const std::string& sql, int profundidad) {
         if (profundidad > 16) throw Falla(err::kBaseDatos, "Demasiados procedimientos anidados", "ODBC");
         const std::vector<Token> t = sqlite::Tokenizar(sql);
-        EsquemaOdbc esquema(estado_.columnas);
-        esquema.Usar(&envio_);
+        EsquemaOdbc esquema(estado_.columnas, envio_);
         sqlite::Traductor traductor(esquema, estado_.baseAdmin);
         const sqlite::Plan plan = traductor.Traducir(t, sql);
         const std::string anterior = texto_;
@@ -238,7 +236,7 @@ class Ejecucion {
 
     // SQLite has no switched-off triggers: they are dropped and their DDL kept until switched on.
     bool Disparadores(const Paso& p) {
-        const std::string base = p.base.empty() ? std::string() : EsquemaOdbc::Comillas(p.base) + ".";
+        const std::string base = p.base.empty() ? std::string() : Comillas(p.base) + ".";
         const std::string guardados = base + "DEP_DISPARADORES_APAGADOS";
         if (!envio_.Consulta(
                 "CREATE TABLE IF NOT EXISTS " + guardados + " (NOMBRE TEXT, TABLA TEXT, SQL TEXT)", {},
@@ -253,8 +251,7 @@ class Ejecucion {
             for (const auto& f : r.filas) {
                 if (!envio_.Consulta("INSERT INTO " + guardados + " (NOMBRE, TABLA, SQL) VALUES (?, ?, ?)",
                                      {f[0], Value(p.nombre), f[1]}, descarte_) ||
-                    !envio_.Consulta("DROP TRIGGER " + base + EsquemaOdbc::Comillas(f[0].ATexto()), {},
-                                     descarte_))
+                    !envio_.Consulta("DROP TRIGGER " + base + Comillas(f[0].ATexto()), {}, descarte_))
                     return false;
             }
             return true;
@@ -280,45 +277,6 @@ class Ejecucion {
 };
 
 }  // namespace
-
-std::string ColacionOdbc(std::string_view s) {
-    std::string r;
-    r.reserve(s.size());
-    std::string anterior;
-    for (std::size_t i = 0; i < s.size();) {
-        const char c = s[i];
-        if (c == '\'' || c == '"') {
-            std::size_t j = i + 1;
-            while (j < s.size()) {
-                if (s[j] == c) {
-                    if (j + 1 < s.size() && s[j + 1] == c) {
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                ++j;
-            }
-            r.append(s.substr(i, j - i));
-            i = j;
-            anterior.clear();
-        } else if (LetraNombre(c)) {
-            std::size_t j = i;
-            while (j < s.size() && LetraNombre(s[j])) ++j;
-            const std::string palabra = sqlite::MayusculasAscii(s.substr(i, j - i));
-            r += (palabra == "DEP_CI" && anterior == "COLLATE") ? std::string("NOCASE")
-                                                                : std::string(s.substr(i, j - i));
-            anterior = palabra;
-            i = j;
-        } else {
-            if (!std::isspace(static_cast<unsigned char>(c))) anterior.clear();
-            r += c;
-            ++i;
-        }
-    }
-    return r;
-}
 
 std::function<void(const std::string& sql, EnvioOdbc& envio)> TraduccionSqlite(std::string baseAdmin) {
     auto estado = std::make_shared<Estado>();

@@ -17,7 +17,4 @@ namespace dep::odbc {
 // "@ADMIN_" names, "" for the same one (the connection's prefijoAdmin should then be empty).
 std::function<void(const std::string& sql, EnvioOdbc& envio)> TraduccionSqlite(std::string baseAdmin = {});
 
-// The SQLite text with the collation DEP_CI replaced by NOCASE; quoted parts untouched.
-std::string ColacionOdbc(std::string_view sqlite);
-
 }  // namespace dep::odbc

@@ -10,7 +10,7 @@
 namespace dep::odbc {
 namespace {
 
-TEST(OdbcOcultarClave, EnmascaraPwdYPasswordSinTocarLoDemas) {
+TEST(OdbcOcultarClave, EnmascaraPwdYPasswordSinTocarLoDemasYNuncaDejaVerLaClave) {
     EXPECT_EQ(OcultarClave("Driver=x;Server=s;UID=u;PWD=secreto;Database=d"),
               "Driver=x;Server=s;UID=u;PWD=***;Database=d");
     EXPECT_EQ(OcultarClave("password=secreto"), "password=***");
@@ -21,11 +21,8 @@ TEST(OdbcOcultarClave, EnmascaraPwdYPasswordSinTocarLoDemas) {
               "Driver={ODBC Driver 18 for SQL Server};Server=s");
     EXPECT_EQ(OcultarClave("DSN=demo"), "DSN=demo");
     EXPECT_EQ(OcultarClave(""), "");
-    // Keys that merely contain the word stay visible.
+    // Keys that merely contain the word stay visible; no form of the key shows the password.
     EXPECT_EQ(OcultarClave("PWDX=1;NoPassword=2"), "PWDX=1;NoPassword=2");
-}
-
-TEST(OdbcOcultarClave, NingunaFormaDejaVerLaClave) {
     for (const char* c : {"PWD=secreto", "PWD=secreto;", "x=1;PWD={secreto}", "x=1;PASSWORD= secreto",
                           "PWD=secreto;PWD=secreto", "PWD={a}};secreto}"}) {
         EXPECT_EQ(OcultarClave(c).find("secreto"), std::string::npos) << c;
@@ -58,14 +55,12 @@ TEST(OdbcPrefijoAdmin, SeResuelvePorPalabraYNuncaDentroDeTextos) {
     EXPECT_EQ(ResolverPrefijoAdmin("ñ @ADMIN_Año", "A."), "ñ A.Año");
 }
 
-TEST(OdbcDiagnosticos, ElMensajeSeSeparaDeSuFuente) {
+TEST(OdbcDiagnosticos, ElMensajeSeSeparaDeSuFuenteYLaClase01EsInformativa) {
     const MensajeDriver m = PartirMensaje("[FreeTDS][SQL Server]Invalid object name 'X'.");
     EXPECT_EQ(m.texto, "Invalid object name 'X'.");
     EXPECT_EQ(m.fuente, "FreeTDS SQL Server");
     EXPECT_EQ(PartirMensaje("sin fuente").texto, "sin fuente");
-}
-
-TEST(OdbcDiagnosticos, LaClase01EsInformativaYLoDemasRechazo) {
+    // Class 01 is informational, anything else a refusal.
     const ErrorBD print = detalle::Entrada({"01000", 0, "[FreeTDS][SQL Server]Hola"});
     EXPECT_TRUE(print.informativo);
     EXPECT_EQ(print.descripcion, "Hola");

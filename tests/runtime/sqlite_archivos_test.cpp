@@ -12,7 +12,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "runtime/falla.hpp"
 #include "runtime/plataforma/identidad.hpp"
@@ -23,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using prueba::BaseTemporal;
+using prueba::LeerArchivo;
 
 #ifndef _WIN32
 unsigned Modo(const fs::path& p) {
@@ -36,11 +36,6 @@ std::string Enlazar(const fs::path& a, const fs::path& enlace) {
     std::error_code ec;
     fs::create_symlink(a, enlace, ec);
     return ec ? "este sistema no deja crear enlaces simbólicos: " + ec.message() : std::string();
-}
-
-std::string Bytes(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 // A keyed table of 4 MB, half of it deleted when `huecos`: a backup takes several steps, a VACUUM
@@ -87,8 +82,9 @@ TEST(SqliteArchivos, UnaBaseSoloDelDuenioDaCopiaYTrazaSoloDelDuenio) {
         const std::string copia = cn->CopiaDeSeguridad(b.Carpeta() + "/copias", bytes, {});
         EXPECT_EQ(Modo(copia), 0600u) << copia;
         EXPECT_EQ(Modo(traza), 0600u) << (trazaPrevia ? "trace that was there" : "new trace");
-        EXPECT_NE(Bytes(traza).find("CopiaDeSeguridad"), std::string::npos);
-        EXPECT_EQ(Bytes(traza).rfind("de antes\n", 0), trazaPrevia ? 0u : std::string::npos) << "appended";
+        EXPECT_NE(LeerArchivo(traza).find("CopiaDeSeguridad"), std::string::npos);
+        EXPECT_EQ(LeerArchivo(traza).rfind("de antes\n", 0), trazaPrevia ? 0u : std::string::npos)
+            << "appended";
     }
 #endif
 }
@@ -161,10 +157,10 @@ TEST(SqliteCopia, NuncaReemplazaUnaCopiaNiSigueUnEnlacePlantado) {
     const std::string hecha = b.Abrir()->CopiaDeSeguridad(copias.string(), bytes, {});
     for (const auto& p : plantados) {
         EXPECT_NE(hecha, p.string());
-        EXPECT_EQ(Bytes(p), "una copia anterior\n");
+        EXPECT_EQ(LeerArchivo(p), "una copia anterior\n");
     }
-    EXPECT_EQ(Bytes(victima), "de otro programa\n");
-    EXPECT_EQ(Bytes(hecha).rfind("SQLite format 3", 0), 0u) << hecha;
+    EXPECT_EQ(LeerArchivo(victima), "de otro programa\n");
+    EXPECT_EQ(LeerArchivo(hecha).rfind("SQLite format 3", 0), 0u) << hecha;
 }
 
 TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
@@ -180,14 +176,14 @@ TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
     };
     for (const auto& k : casos) {
         BaseTemporal b(kDatos + kHuecos + k.ddl);
-        const std::string antes = Bytes(b.Ruta());
+        const std::string antes = LeerArchivo(b.Ruta());
         const Compactacion r = b.Abrir()->Compactar({});
         if (k.tabla) {
             EXPECT_EQ(r.estado, EstadoCompactacion::kOmitida) << k.ddl;
             EXPECT_NE(r.nota.find(std::string("la tabla ") + k.tabla + " no declara clave"),
                       std::string::npos)
                 << r.nota;
-            EXPECT_TRUE(Bytes(b.Ruta()) == antes) << k.ddl;
+            EXPECT_TRUE(LeerArchivo(b.Ruta()) == antes) << k.ddl;
         } else {
             EXPECT_EQ(r.estado, EstadoCompactacion::kHecha) << r.nota;
             EXPECT_LT(r.despues, r.antes);
@@ -197,12 +193,12 @@ TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
 
 TEST(SqliteCompactar, CanceladaDuranteElVacuumDejaElArchivoComoEstaba) {
     BaseTemporal b(kDatos + kHuecos);
-    const std::string antes = Bytes(b.Ruta());
+    const std::string antes = LeerArchivo(b.Ruta());
     int veces = 0;
     const Compactacion r = b.Abrir()->Compactar([&] { return ++veces > 1; });
     EXPECT_EQ(r.estado, EstadoCompactacion::kCancelada);
     EXPECT_GT(veces, 1) << "stopped inside the VACUUM, not before it";
-    EXPECT_TRUE(Bytes(b.Ruta()) == antes);
+    EXPECT_TRUE(LeerArchivo(b.Ruta()) == antes);
     EXPECT_EQ(b.Uno("PRAGMA integrity_check"), "ok");
 }
 

@@ -6,6 +6,8 @@
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/plataforma/acceso.hpp"
+#include "tests/apoyo/falla.hpp"
+#include "tests/apoyo/valor_impreso.hpp"
 #include "tests/runtime/sqlite_apoyo.hpp"
 
 namespace dep {
@@ -28,13 +30,8 @@ TEST(SqliteAbrir, ArchivosQueNoSirvenDanMensajesEnCastellano) {
     BaseTemporal b;
     AjustesConexion a;
     a.base = b.Carpeta() + "/no_esta.db";
-    try {
-        ConexionSqlite::Abrir(a);
-        FAIL() << "abrió un archivo que no existe";
-    } catch (const Falla& f) {
-        EXPECT_EQ(f.Descripcion(),
-                  "No se puede abrir la base de datos '" + a.base + "': no existe el archivo");
-    }
+    EXPECT_EQ(prueba::DescripcionDeFalla([&] { ConexionSqlite::Abrir(a); }),
+              "No se puede abrir la base de datos '" + a.base + "': no existe el archivo");
     EXPECT_FALSE(std::filesystem::exists(a.base)) << "nunca crea una base que falta";
 
     std::ofstream(b.Ruta(), std::ios::trunc)
@@ -95,17 +92,14 @@ TEST_F(SqliteSentencias, LasFechasSeGuardanEnFormaIsoYVuelvenComoFecha) {
     EXPECT_EQ(b_.Uno("SELECT group_concat(FECHA, '|') FROM (SELECT FECHA FROM MV_ASIENTOS ORDER BY ID)"),
               "2020-12-30 00:00:00|2020-12-31 10:30:00|2021-01-01 00:00:00");
     auto r = cn_->Consultar("select min(fecha) as Fecha from MV_ASIENTOS");
-    ASSERT_EQ(r.filas.size(), 1u);
     EXPECT_EQ(r.columnas[0], "Fecha");
-    ASSERT_NE(r.filas[0][0].SiFecha(), nullptr);
-    EXPECT_EQ(*r.filas[0][0].SiFecha(), Fecha::DesdeYMD(2020, 12, 30));
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value(Fecha::DesdeYMD(2020, 12, 30))}}));
     r = cn_->Consultar(
         "SELECT FECHA, IMPORTE, SECUENCIA, NroComprobanteBancario, CUENTA FROM MV_ASIENTOS WHERE ID = 2");
-    EXPECT_EQ(r.filas[0][0], Value(Fecha::DesdeYMD(2020, 12, 31, 10, 30)));
-    EXPECT_EQ(r.filas[0][1], Value(20.0)) << "MONEY vuelve como doble";
-    EXPECT_TRUE(r.filas[0][2].EsNulo());
-    EXPECT_TRUE(r.filas[0][3].EsNulo());
-    EXPECT_EQ(r.filas[0][4], Value("1101"));
+    // MONEY comes back as a double.
+    EXPECT_EQ(r.filas,
+              (std::vector<std::vector<Value>>{{Value(Fecha::DesdeYMD(2020, 12, 31, 10, 30)), Value(20.0),
+                                                Value::Nulo(), Value::Nulo(), Value("1101")}}));
 }
 
 TEST_F(SqliteSentencias, UnTextoConFormaDeFechaEnUnaColumnaDeTextoSigueSiendoTexto) {
@@ -116,8 +110,8 @@ TEST_F(SqliteSentencias, UnTextoConFormaDeFechaEnUnaColumnaDeTextoSigueSiendoTex
     cn_->Execute("UPDATE TA_CONFIGURACION SET VALOR = '2020-12-31' WHERE CLAVE = 'fechaultimadepuracion'");
     auto r = cn_->Consultar(
         "SELECT VALOR, valoraux FROM TA_CONFIGURACION with(nolock)  WHERE CLAVE = 'FECHAULTIMADEPURACION'");
-    ASSERT_EQ(r.filas.size(), 1u);
-    EXPECT_EQ(r.filas[0][0], Value("2020-12-31")) << "una columna TEXT no da fechas";
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value("2020-12-31"), Value::Nulo()}}))
+        << "una columna TEXT no da fechas";
 }
 
 TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) {
@@ -153,8 +147,7 @@ TEST_F(SqliteSentencias, ConsultasDeLasDepuracionesConSugerenciasCorchetesYDbo) 
     r = cn_->Consultar(
         "SELECT CUENTA FROM MV_ASIENTOS WHERE LTRIM(RTRIM(CUENTA)) ='2101' AND (NOT TC IN "
         "('VJ','RM','TR','OC','OPG','fc')) AND (LETRA LIKE('%X%')) ");
-    ASSERT_EQ(r.filas.size(), 1u);
-    EXPECT_EQ(r.filas[0][0], Value("2101"));
+    EXPECT_EQ(r.filas, (std::vector<std::vector<Value>>{{Value("2101")}}));
 }
 
 TEST_F(SqliteSentencias, BorradosYActualizacionesDeLasDepuraciones) {
@@ -205,7 +198,7 @@ TEST_F(SqliteSentencias, LaFusionInsertaLaPrimeraVezYSumaLasSiguientes) {
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM MV_ASIENTOS WHERE TC = 'CC'"), "1");
 }
 
-TEST_F(SqliteSentencias, DesactivarLosDisparadoresLosApagaDeVerdadYLaAnulacionLoDeshace) {
+TEST_F(SqliteSentencias, DesactivarLosDisparadoresLosApagaDeVerdadAunLosDeOtrosYLaAnulacionLoDeshace) {
     const std::string log0 = b_.Uno("SELECT count(*) FROM LOG_ASIENTOS");
     ASSERT_EQ(log0, "3");
     cn_->BeginTrans();
@@ -228,9 +221,8 @@ TEST_F(SqliteSentencias, DesactivarLosDisparadoresLosApagaDeVerdadYLaAnulacionLo
     cn_->Execute(Fusion("1", "8888"));
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS"), "5");
     EXPECT_EQ(cn_->NivelTransaccion(), 0);
-}
 
-TEST_F(SqliteSentencias, DisparadoresCreadosFueraDelMotorYTablaEnMinusculas) {
+    // A trigger made by another program, the table named in lower case.
     b_.Exec(
         "CREATE TRIGGER tr_baja_externa AFTER DELETE ON MV_ASIENTOS BEGIN "
         "INSERT INTO LOG_ASIENTOS (CUENTA) VALUES ('baja ' || OLD.CUENTA); END;");
@@ -240,8 +232,8 @@ TEST_F(SqliteSentencias, DisparadoresCreadosFueraDelMotorYTablaEnMinusculas) {
     cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA = '2101'");
     cn_->Execute("ALTER TABLE MV_ASIENTOS ENABLE TRIGGER ALL");
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA LIKE 'baja%'"), "0");
-    cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA = '1101'");
-    EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA LIKE 'baja%'"), "2");
+    cn_->Execute("DELETE MV_ASIENTOS WHERE CUENTA = '1101'");  // two entries and the summary
+    EXPECT_EQ(b_.Uno("SELECT count(*) FROM LOG_ASIENTOS WHERE CUENTA LIKE 'baja%'"), "3");
     EXPECT_EQ(b_.Uno("SELECT count(*) FROM DEP_TABLAS_SIN_DISPARADORES"), "0");
     EXPECT_THROW(cn_->Execute("ALTER TABLE NO_HAY DISABLE TRIGGER ALL"), Falla);
 }
