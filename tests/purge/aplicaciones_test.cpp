@@ -69,20 +69,14 @@ TEST_F(Aplicaciones, CadaFilaDeLaTablaDeDecision) {
     EXPECT_DOUBLE_EQ(Uno("SELECT IMPORTE FROM MV_APLICACION WHERE CUENTA = 'O''NEIL'").ANumero(), 3);
     const auto lote = espia->Con("INSERT INTO MV_APLICACION");
     ASSERT_EQ(lote.size(), 1u);
-    EXPECT_EQ(lote[0].substr(0, 2), "\r\n");
-    EXPECT_NE(
-        lote[0].find("'O''NEIL','CC','0001','00000007','X','CC','0001','00000007','X',3,'000100000007X'"),
-        std::string::npos);
-    EXPECT_NE(lote[0].find(",12.5,"), std::string::npos);
+    EXPECT_THAT(lote[0], AllOf(StartsWith("\r\n"),
+                               HasSubstr("'O''NEIL','CC','0001','00000007','X','CC','0001','00000007','X',3,"
+                                         "'000100000007X'"),
+                               HasSubstr(",12.5,")));
     ASSERT_FALSE(host.leyendas.empty());
-    EXPECT_EQ(host.leyendas.front().rfind(" Controlando Aplicaciones: 1 DE 6 | Borrados: 0 - Modificados:0 - "
-                                          "Ignorados:0 ",
-                                          0),
-              0u)
-        << host.leyendas.front();
-    EXPECT_NE(host.leyendas.back().find("6 DE 6 | Borrados: 1 - Modificados:2 - Ignorados:1"),
-              std::string::npos)
-        << host.leyendas.back();
+    EXPECT_THAT(host.leyendas.front(),
+                StartsWith(" Controlando Aplicaciones: 1 DE 6 | Borrados: 0 - Modificados:0 - Ignorados:0 "));
+    EXPECT_THAT(host.leyendas.back(), HasSubstr("6 DE 6 | Borrados: 1 - Modificados:2 - Ignorados:1"));
 }
 
 TEST_F(Aplicaciones, UnBorradoRechazadoSeMuestraYLaCorridaSigue) {
@@ -91,7 +85,7 @@ TEST_F(Aplicaciones, UnBorradoRechazadoSeMuestraYLaCorridaSigue) {
     EXPECT_EQ(op.Mensajes(), std::vector<std::string>{"Rechazo de prueba"});
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_APLICACION WHERE ID = 2"), 1);
     EXPECT_EQ(Campo(3, "TC"), "CC");
-    EXPECT_NE(host.leyendas.back().find("Borrados: 0 - Modificados:2"), std::string::npos);
+    EXPECT_THAT(host.leyendas.back(), HasSubstr("Borrados: 0 - Modificados:2"));
 }
 
 TEST_F(Aplicaciones, CancelarDejaLaFilaActualYNoInserta) {

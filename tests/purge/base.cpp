@@ -79,44 +79,33 @@ Value BasePurga::Uno(const std::string& sql) {
 }
 
 std::vector<Asiento> BasePurga::Asientos(const std::string& condicion) {
+    // Text columns, then whole numbers, then amounts and the date.
     Resultado r = espia->real().Consultar(
-        "SELECT ID, CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, MONEDA, "
-        "COTIZACION, "
-        "NroComprobanteBancario, TIPO_REG, IdCajas, UNEGOCIO, PERIODO, FECHA, MES_OPERATIVO, [NUMERO "
-        "ASIENTO], "
-        "DETALLE, EsCierre, ES_SALDO_APERTURA FROM MV_ASIENTOS " +
+        "SELECT CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], MONEDA, NroComprobanteBancario, TIPO_REG, "
+        "IdCajas, UNEGOCIO, DETALLE, ID, SECUENCIA, PERIODO, MES_OPERATIVO, [NUMERO ASIENTO], EsCierre, "
+        "ES_SALDO_APERTURA, IMPORTE, COTIZACION, FECHA FROM MV_ASIENTOS " +
         condicion);
-    auto texto = [](const Value& v) { return v.EsNulo() || v.EsVacio() ? std::string() : v.ATexto(); };
-    auto entero = [](const Value& v) {
-        return v.EsNulo() || v.EsVacio() ? 0 : static_cast<long long>(v.AEntero());
-    };
-    auto numero = [](const Value& v) { return v.EsNulo() || v.EsVacio() ? 0.0 : v.ANumero(); };
+    auto vacio = [](const Value& v) { return v.EsNulo() || v.EsVacio(); };
     std::vector<Asiento> v;
     for (const auto& f : r.filas) {
         Asiento a;
-        a.id = entero(f[0]);
-        a.cuenta = texto(f[1]);
-        a.tc = texto(f[2]);
-        a.sucursal = texto(f[3]);
-        a.numero = texto(f[4]);
-        a.letra = texto(f[5]);
-        a.secuencia = entero(f[6]);
-        a.dh = texto(f[7]);
-        a.importe = numero(f[8]);
-        a.moneda = texto(f[9]);
-        a.cotizacion = numero(f[10]);
-        a.nroNulo = f[11].EsNulo();
-        a.nro = texto(f[11]);
-        a.tipoReg = texto(f[12]);
-        a.idCajas = texto(f[13]);
-        a.unegocio = texto(f[14]);
-        a.periodo = entero(f[15]);
-        a.fecha = FechaDeValor(f[16]);
-        a.mes = entero(f[17]);
-        a.nroAsiento = entero(f[18]);
-        a.detalle = texto(f[19]);
-        a.cierre = entero(f[20]);
-        a.apertura = entero(f[21]);
+        std::size_t k = 0;
+        for (std::string* t : {&a.cuenta, &a.tc, &a.sucursal, &a.numero, &a.letra, &a.dh, &a.moneda, &a.nro,
+                               &a.tipoReg, &a.idCajas, &a.unegocio, &a.detalle}) {
+            *t = vacio(f[k]) ? std::string() : f[k].ATexto();
+            ++k;
+        }
+        for (long long* e :
+             {&a.id, &a.secuencia, &a.periodo, &a.mes, &a.nroAsiento, &a.cierre, &a.apertura}) {
+            *e = vacio(f[k]) ? 0 : static_cast<long long>(f[k].AEntero());
+            ++k;
+        }
+        for (double* x : {&a.importe, &a.cotizacion}) {
+            *x = vacio(f[k]) ? 0.0 : f[k].ANumero();
+            ++k;
+        }
+        a.nroNulo = f[7].EsNulo();
+        a.fecha = FechaDeValor(f[k]);
         v.push_back(a);
     }
     return v;

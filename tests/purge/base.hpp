@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "anfitrion_prueba.hpp"
@@ -21,6 +22,16 @@
 #include "tests/apoyo/conexion_espia.hpp"
 
 namespace dep::prueba {
+
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 // A row of MV_ASIENTOS as the tests compare it.
 struct Asiento {
@@ -52,6 +63,20 @@ class BasePurga : public ::testing::Test {
     Value Uno(const std::string& sql);
     long long Cuantos(const std::string& sql) { return Uno(sql).AEntero(); }
     std::vector<Asiento> Asientos(const std::string& condicion = "");
+    long long Auditoria() { return Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"); }
+    // The triggers are on again: an entry written now adds one row to the `antes` audit rows.
+    void TriggersEncendidos(long long antes) {
+        Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
+        EXPECT_EQ(Auditoria(), antes + 1);
+    }
+    // Forgets the statements, refusals, messages and error flag of what ran before.
+    void Olvidar() {
+        espia->rechazar = nullptr;
+        espia->rechazadas = 0;
+        espia->sentencias.clear();
+        op.Olvidar();
+        host.hayError = false;
+    }
 
     // Voucher types "CC" and "FP" with a talonario of letter X on branch 0001 (or `sucursal`).
     void Tipos(bool cc = true, bool fp = true, int sucursal = 1);

@@ -39,12 +39,17 @@ class Varados : public BasePurga {
             return *hecho = true;
         };
     }
-    void Olvidar() {
-        espia->rechazar = nullptr;
-        espia->rechazadas = 0;
-        espia->sentencias.clear();
-        op.Olvidar();
-        host.hayError = false;
+    // A row as another program writes it, on account 1.1.01 of branch 0001; `marca` names a column
+    // (EsCierre or ES_SALDO_APERTURA) written 2.
+    void Renglon(const std::string& tc, const std::string& numero, const std::string& letra, int secuencia,
+                 const std::string& dh, double importe, const std::string& fecha, int mes,
+                 const std::string& detalle, const std::string& marca = "") {
+        Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
+            "PERIODO, FECHA, MES_OPERATIVO, DETALLE" +
+            (marca.empty() ? "" : ", " + marca) + ") VALUES ('1.1.01', '" + tc + "', '0001', '" + numero +
+            "', '" + letra + "', " + std::to_string(secuencia) + ", '" + dh + "', " + TextoNumero(importe) +
+            ", " + fecha.substr(6, 4) + ", '" + fecha + "', " + std::to_string(mes) + ", '" + detalle + "'" +
+            (marca.empty() ? "" : ", 2") + ")");
     }
     long long Varadas(const std::string& dia) {
         return Cuantos(
@@ -124,15 +129,12 @@ TEST_F(Varados, SoloSeTocaElComprobanteRegistradoNoLosQueSeLeParecen) {
     // Rows dated the day after the cut-off date that no consolidation left there: an ordinary
     // entry, and rows that differ from a summary row in letter, detail or voucher type.
     Entrada("FC", "00000009", "1.1.01", "D", 5, "03/03/2021");
-    const std::string columnas =
-        "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-        "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', ";
-    Sql(columnas + "'CC', '0001', '00000005', 'A', 1, 'D', 7, 2021, '03/03/2021', 3, 'Depuracion')");
-    Sql(columnas + "'CC', '0001', '00000006', 'X', 1, 'D', 8, 2021, '03/03/2021', 3, 'A mano')");
-    Sql(columnas + "'FC', '0001', '00000007', 'X', 1, 'D', 9, 2021, '03/03/2021', 3, 'Depuracion')");
+    Renglon("CC", "00000005", "A", 1, "D", 7, "03/03/2021", 3, "Depuracion");
+    Renglon("CC", "00000006", "X", 1, "D", 8, "03/03/2021", 3, "A mano");
+    Renglon("FC", "00000007", "X", 1, "D", 9, "03/03/2021", 3, "Depuracion");
     // A voucher that looks exactly like an unfinished one but that no run recorded (a finished
     // one, another runner's): it is no business of this run's.
-    Sql(columnas + "'CC', '0001', '00000004', 'X', 1, 'D', 6, 2021, '03/03/2021', 3, 'Depuracion')");
+    Renglon("CC", "00000004", "X", 1, "D", 6, "03/03/2021", 3, "Depuracion");
     const auto ajenos = Asientos(
         "WHERE FECHA = '03/03/2021' AND NOT (TC = 'CC' AND NUMERO = '00000001' AND LETRA = 'X' AND DETALLE = "
         "'Depuracion')");
@@ -211,7 +213,7 @@ TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     ASSERT_GT(varadas, 0);
 
     Olvidar();
-    const long long auditoria = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA");
+    const long long auditoria = Auditoria();
     espia->rechazar = [](const std::string& q) {
         return Contiene(q, "update MV_ASIENTOS set Fecha") && Contiene(q, "TC = 'FP'") &&
                Contiene(q, "NUMERO = '00000002'");
@@ -219,18 +221,17 @@ TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     Consolidar("02/03/2021");
     EXPECT_EQ(espia->rechazadas, 1);
     EXPECT_TRUE(host.hayError);
-    const auto m = op.Mensajes();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_TRUE(Contiene(m[0], "COMPROBANTE FP 000100000002X DE SALDO INICIAL QUE UNA")) << m[0];
-    EXPECT_TRUE(Contiene(m[0], "QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR")) << m[0];
-    EXPECT_TRUE(Contiene(m[0], "A LA FECHA 02/03/2021: SUS RENGLONES QUEDARON CON FECHA 03/03/2021")) << m[0];
-    EXPECT_TRUE(Contiene(m[0], "Rechazo de prueba")) << m[0];
-    EXPECT_TRUE(Contiene(Log(), "INTERRUMPIDA")) << Log();
+    EXPECT_THAT(
+        op.Mensajes(),
+        ElementsAre(AllOf(HasSubstr("COMPROBANTE FP 000100000002X DE SALDO INICIAL QUE UNA"),
+                          HasSubstr("QUE UNA CORRIDA INTERRUMPIDA DEJO SIN TERMINAR"),
+                          HasSubstr("A LA FECHA 02/03/2021: SUS RENGLONES QUEDARON CON FECHA 03/03/2021"),
+                          HasSubstr("Rechazo de prueba"))));
+    EXPECT_THAT(Log(), HasSubstr("INTERRUMPIDA"));
     EXPECT_EQ(Varadas("03/03/2021"), varadas);
     EXPECT_EQ(Libro(Asientos(), fin), libro);
     EXPECT_EQ(espia->NivelTransaccion(), 0);
-    Entrada("FC", "00000009", "1.1.01", "D", 1, "05/03/2021");
-    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"), auditoria + 1);  // triggers on
+    TriggersEncendidos(auditoria);
 
     Olvidar();
     Consolidar("02/03/2021");
@@ -245,12 +246,9 @@ TEST_F(Varados, LaVistaPreviaLosNombraSinTocarlosYLaCorridaRefechaEsos) {
     // recorded, and rows that differ from a summary row in letter or detail, are no stranded ones.
     espia->rechazar = [](const std::string& q) { return Contiene(q, "update MV_ASIENTOS set Fecha"); };
     Consolidar("02/03/2021");
-    const std::string columnas =
-        "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-        "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', ";
-    Sql(columnas + "'CC', '0001', '00000004', 'X', 1, 'D', 6, 2021, '03/03/2021', 3, 'Depuracion')");
-    Sql(columnas + "'CC', '0001', '00000005', 'A', 1, 'D', 7, 2021, '03/03/2021', 3, 'Depuracion')");
-    Sql(columnas + "'FP', '0001', '00000006', 'X', 1, 'D', 8, 2021, '03/03/2021', 3, 'A mano')");
+    Renglon("CC", "00000004", "X", 1, "D", 6, "03/03/2021", 3, "Depuracion");
+    Renglon("CC", "00000005", "A", 1, "D", 7, "03/03/2021", 3, "Depuracion");
+    Renglon("FP", "00000006", "X", 1, "D", 8, "03/03/2021", 3, "A mano");
     Olvidar();
     std::map<std::string, std::map<std::string, long long>> esperado;  // type, key: rows
     for (const auto& a : Asientos())
@@ -282,11 +280,10 @@ TEST_F(Varados, LaVistaPreviaLosNombraSinTocarlosYLaCorridaRefechaEsos) {
     const std::string linea =
         "Comprobante de una corrida interrumpida que se pasará a su fecha de corte: CC " + cc[0].comprobante +
         " (" + TextoEntero(cc[0].filas) + " renglones, al 02/03/2021)\n";
-    EXPECT_TRUE(Contiene(TextoVistaPrevia(v), linea)) << TextoVistaPrevia(v);
-    EXPECT_TRUE(Contiene(JsonVistaPrevia(v), "\"varados\":[{\"comprobante\":\"" + cc[0].comprobante +
-                                                 "\",\"filas\":" + TextoEntero(cc[0].filas) +
-                                                 ",\"corte\":\"02/03/2021\"}]"))
-        << JsonVistaPrevia(v);
+    EXPECT_THAT(TextoVistaPrevia(v), HasSubstr(linea));
+    EXPECT_THAT(JsonVistaPrevia(v),
+                HasSubstr("\"varados\":[{\"comprobante\":\"" + cc[0].comprobante +
+                          "\",\"filas\":" + TextoEntero(cc[0].filas) + ",\"corte\":\"02/03/2021\"}]"));
 
     // The run re-dates exactly those, with the rows named, and folds them in as counted.
     Diario d((carpeta / "diario.jsonl").string());
@@ -320,9 +317,9 @@ TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNinguno) {
     const VistaPrevia v = CalcularVistaPrevia(*s, "02/03/2021", false, true, false);
     ASSERT_EQ(v.pasadas.size(), 2u);
     for (const auto& p : v.pasadas) EXPECT_TRUE(p.varados.empty()) << p.tipo;
-    EXPECT_FALSE(Contiene(TextoVistaPrevia(v), "corrida interrumpida"));
-    EXPECT_TRUE(
-        Contiene(JsonVistaPrevia(v), "\"grupos\":" + TextoEntero(v.pasadas[1].grupos) + ",\"varados\":[]}"));
+    EXPECT_THAT(TextoVistaPrevia(v), Not(HasSubstr("corrida interrumpida")));
+    EXPECT_THAT(JsonVistaPrevia(v),
+                HasSubstr("\"grupos\":" + TextoEntero(v.pasadas[1].grupos) + ",\"varados\":[]}"));
 }
 
 }  // namespace
@@ -412,14 +409,11 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
         CrearEsquema(base);
         Abrir(base);
         Meses();
-        const std::string columnas =
-            "INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-            "PERIODO, FECHA, MES_OPERATIVO, DETALLE) VALUES ('1.1.01', 'CC', '0001', ";
-        Sql(columnas + "'00000077', 'X', 1, 'D', 123.45, 2023, '05/01/2023', 1, 'Factura')");
-        Sql(columnas + "'00000077', 'X', 2, 'H', 123.45, 2023, '05/01/2023', 1, 'Factura')");
-        Sql(columnas + "'00000088', 'X', 1, 'D', 500, 2021, '28/02/2021', 3, 'Depuracion')");
-        Sql(columnas + "'00000088', 'X', 2, 'H', 500, 2021, '01/03/2021', 3, 'Depuracion')");
-        Sql(columnas + "'00000099', 'X', 1, 'D', 70, 2021, '01/03/2021', 3, 'Depuracion')");
+        Renglon("CC", "00000077", "X", 1, "D", 123.45, "05/01/2023", 1, "Factura");
+        Renglon("CC", "00000077", "X", 2, "H", 123.45, "05/01/2023", 1, "Factura");
+        Renglon("CC", "00000088", "X", 1, "D", 500, "28/02/2021", 3, "Depuracion");
+        Renglon("CC", "00000088", "X", 2, "H", 500, "01/03/2021", 3, "Depuracion");
+        Renglon("CC", "00000099", "X", 1, "D", 70, "01/03/2021", 3, "Depuracion");
         Sql(std::string("INSERT INTO TA_CONFIGURACION (CLAVE, VALOR, ValorAux, Grupo) VALUES "
                         "('DEPURACION_EN_CURSO_CC', '") +
             c.valor + "', '" + c.aux + "', 'DATOS')");
@@ -427,8 +421,7 @@ TEST_F(Recuperacion, UnRegistroQueNombraOtraCosaSeRehusaSinMoverNada) {
         Olvidar();
         Consolidar("31/03/2021");
         EXPECT_TRUE(host.hayError);
-        ASSERT_FALSE(op.Mensajes().empty());
-        EXPECT_TRUE(Contiene(op.Mensajes()[0], "DEPURACION INTERRUMPIDA")) << op.Mensajes()[0];
+        EXPECT_THAT(op.Mensajes(), ElementsAre(HasSubstr("DEPURACION INTERRUMPIDA")));
         const auto ahora = PorId(Asientos());
         for (const auto& a : antes) {
             if (c.consolida) break;  // the walk then folds the finished voucher in, as any run would
@@ -457,9 +450,8 @@ TEST_F(Recuperacion, ElBorradoRechazadoDeUnRegistroIlegibleLlegaAlOperador) {
     Consolidar("31/03/2021");
     EXPECT_EQ(espia->rechazadas, 1);
     EXPECT_TRUE(host.hayError);
-    bool dicho = false;
-    for (const auto& l : op.llamadas) dicho = dicho || Contiene(l.descripcion, "Rechazo de prueba");
-    EXPECT_TRUE(dicho);
+    EXPECT_THAT(op.llamadas,
+                Contains(Field(&OperadorGuionado::Llamada::descripcion, HasSubstr("Rechazo de prueba"))));
     EXPECT_EQ(SaldoAl(Asientos(), *ReconocerFecha("31/03/2021")), saldo);
 }
 
@@ -473,17 +465,13 @@ TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusi
     host.alProcesar = [&](AnfitrionPrueba&) {
         if (escrita || espia->NivelTransaccion() != 0) return;
         escrita = true;
-        Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-            "PERIODO, FECHA, MES_OPERATIVO, DETALLE, EsCierre) VALUES ('1.1.01', 'FC', '0001', '00009999', "
-            "'A', 1, 'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
+        Renglon("FC", "00009999", "A", 1, "D", 50, "17/02/2021", 2, "otro programa", "EsCierre");
     };
     Consolidar("31/03/2021");
     ASSERT_TRUE(escrita);
     EXPECT_TRUE(host.hayError);
-    ASSERT_FALSE(op.Mensajes().empty());
-    const std::string m = op.Mensajes()[0];
-    EXPECT_TRUE(Contiene(m, "LA FECHA 17/02/2021 DE LA PASADA CC SE DESHIZO")) << m;
-    EXPECT_TRUE(Contiene(m, "SE LLEVARIA")) << m;
+    EXPECT_THAT(op.Mensajes(), ElementsAre(AllOf(HasSubstr("LA FECHA 17/02/2021 DE LA PASADA CC SE DESHIZO"),
+                                                 HasSubstr("SE LLEVARIA"))));
     // What the walk committed before that date stays consolidated and re-dated; nothing is lost.
     EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE NUMERO = '00009999'"), 1);
     const auto despues = Asientos();
@@ -497,15 +485,12 @@ TEST_F(Recuperacion, LaGuardiaDeUnaFechaDetieneUnBorradoQueSeLlevariaMasDeLoFusi
 
 TEST_F(Recuperacion, MarcasQueNoSonNiCeroNiUnoDetienenLaConsolidacionAntesDeEmpezar) {
     Meses();
-    Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, SECUENCIA, [DEBE-HABER], IMPORTE, "
-        "PERIODO, FECHA, MES_OPERATIVO, DETALLE, ES_SALDO_APERTURA) VALUES ('1.1.01', 'FP', '0001', "
-        "'00009999', 'A', 1, 'D', 50, 2021, '17/02/2021', 2, 'otro programa', 2)");
+    Renglon("FP", "00009999", "A", 1, "D", 50, "17/02/2021", 2, "otro programa", "ES_SALDO_APERTURA");
     const auto antes = Asientos();
     Consolidar("31/03/2021");
     EXPECT_TRUE(host.hayError);
-    ASSERT_FALSE(op.Mensajes().empty());
-    EXPECT_TRUE(Contiene(op.Mensajes()[0], "EsCierre Y ES_SALDO_APERTURA DE MV_ASIENTOS TIENEN 1 FILA(S)"))
-        << op.Mensajes()[0];
+    EXPECT_THAT(op.Mensajes(),
+                ElementsAre(HasSubstr("EsCierre Y ES_SALDO_APERTURA DE MV_ASIENTOS TIENEN 1 FILA(S)")));
     EXPECT_EQ(Asientos().size(), antes.size());
     EXPECT_TRUE(espia->Con("Delete MV_ASIENTOS").empty());
 }
