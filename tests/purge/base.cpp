@@ -30,9 +30,22 @@ void BasePurga::SetUp() {
     temporal.emplace("dep-purga");
     carpeta = temporal->Ruta();
     dep::prueba::FijarVariable("TEMP", carpeta.string());
-    const std::string base = (carpeta / "prueba.db").string();
+    Nueva("prueba");
+}
+
+void BasePurga::Nueva(const std::string& nombre) {
+    const std::string base = (carpeta / (nombre + ".db")).string();
     CrearEsquema(base);
     Abrir(base);
+}
+
+void BasePurga::Demo(long long asientos, std::uint32_t semilla) {
+    OpcionesDemo o;
+    o.asientos = asientos;
+    o.semilla = semilla;
+    const std::string demo = (carpeta / "demo.db").string();
+    GenerarDemo(demo, o);
+    Abrir(demo);
 }
 
 void BasePurga::Abrir(const std::string& r) {
@@ -109,6 +122,17 @@ std::vector<Asiento> BasePurga::Asientos(const std::string& condicion) {
         v.push_back(a);
     }
     return v;
+}
+
+void BasePurga::Intactas(const std::vector<Asiento>& filas) {
+    std::map<long long, Asiento> ahora;
+    for (const auto& a : Asientos()) ahora[a.id] = a;
+    for (const auto& a : filas) {
+        const auto it = ahora.find(a.id);
+        ASSERT_TRUE(it != ahora.end()) << a.tc << " " << a.numero << " " << a.letra << " " << a.detalle;
+        EXPECT_EQ(TextoFecha(it->second.fecha), TextoFecha(a.fecha)) << a.tc << " " << a.numero;
+        EXPECT_DOUBLE_EQ(it->second.importe, a.importe) << a.tc << " " << a.numero;
+    }
 }
 
 void BasePurga::Tipos(bool cc, bool fp, int sucursal) {

@@ -2,6 +2,7 @@
 // Fixture of the purge tests: a fresh database file with the suite's schema (or a demo database),
 // the runtime services around it, a connection that records and can refuse statements, the test
 // host and the purges.
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -58,11 +59,20 @@ class BasePurga : public ::testing::Test {
     void TearDown() override;
     // Opens the services on a database file already made (the fixture's own is schema only).
     void Abrir(const std::string& ruta);
+    // Makes and opens a schema-only database `nombre`.db in the test's folder.
+    void Nueva(const std::string& nombre);
+    // Makes and opens a demo database of fiscal years 2021 on.
+    void Demo(long long asientos = 3000, std::uint32_t semilla = 3);
 
     void Sql(const std::string& sql);  // runs on the real connection, not recorded
     Value Uno(const std::string& sql);
     long long Cuantos(const std::string& sql) { return Uno(sql).AEntero(); }
+    long long Filas(const std::string& donde) {
+        return Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS WHERE " + donde);
+    }
     std::vector<Asiento> Asientos(const std::string& condicion = "");
+    // Each of `filas` is still there, with its date and amount.
+    void Intactas(const std::vector<Asiento>& filas);
     long long Auditoria() { return Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS_AUDITORIA"); }
     // The triggers are on again: an entry written now adds one row to the `antes` audit rows.
     void TriggersEncendidos(long long antes) {

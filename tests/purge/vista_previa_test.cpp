@@ -9,7 +9,6 @@
 #include "base.hpp"
 #include "common/clave_comprobante.hpp"
 #include "common/configuracion.hpp"
-#include "demo/demo.hpp"
 #include "purge/diario.hpp"
 #include "purge/informe.hpp"
 #include "purge/json.hpp"
@@ -21,15 +20,6 @@ namespace {
 
 class Previa : public BasePurga {
   protected:
-    void Demo(long long asientos = 3000, std::uint32_t semilla = 3) {
-        OpcionesDemo o;
-        o.asientos = asientos;
-        o.semilla = semilla;
-        o.anioInicial = 2021;
-        const std::string demo = (carpeta / "demo.db").string();
-        GenerarDemo(demo, o);
-        Abrir(demo);
-    }
     // A run as the front ends make it: the journal watches the connection under the services.
     void CorrerConDiario(const std::string& hasta, const std::string& rutaDiario = "") {
         host.fecha = hasta;
@@ -220,9 +210,7 @@ TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCo
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
-        const std::string base = (carpeta / (std::string(c.nombre) + ".db")).string();
-        CrearEsquema(base);
-        Abrir(base);
+        Nueva(c.nombre);
         Ejercicios();
         c.preparar();
         const VistaPrevia v = CalcularVistaPrevia(*s, "02/03/2021", false, true, false);
