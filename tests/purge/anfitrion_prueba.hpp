@@ -48,13 +48,6 @@ class AnfitrionPrueba : public AnfitrionCorrida, public Imagen {
         porcentajes.push_back(d.porcentaje);
     }
     bool Visible() const override { return visible; }
-
-    // Captions that contain `texto`.
-    int Contar(const std::string& texto) const {
-        int n = 0;
-        for (const auto& l : leyendas) n += l.find(texto) != std::string::npos;
-        return n;
-    }
 };
 
 }  // namespace dep::prueba

@@ -29,7 +29,6 @@ class Asientos_ : public BasePurga {
         Entrada("FP", "00000002", "2.1.01", "H", 30, "03/03/2021");
         Entrada("FP", "00000002", "5.1.01", "D", 30, "03/03/2021");
     }
-    void Correr(const std::string& hasta) { Consolidar(hasta); }
     std::map<ClaveGrupo, double> Hechas(bool fp) {
         std::map<ClaveGrupo, double> m;
         for (const auto& a : Resumen(fp)) {
@@ -62,7 +61,7 @@ TEST_F(Asientos_, LosLibrosCuadranYLosResumenesLlevanLoQueDebenLlevar) {
     Datos();
     const auto antes = Asientos();
     const long long auditoria = Auditoria();
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_FALSE(host.hayError);
     EXPECT_TRUE(op.Mensajes().empty());
     LibrosCuadran(antes, *ReconocerFecha("02/03/2021"));
@@ -90,8 +89,8 @@ TEST_F(Asientos_, LosLibrosCuadranYLosResumenesLlevanLoQueDebenLlevar) {
 TEST_F(Asientos_, UnaSegundaCorridaPliegaLaPrimeraEnUnComprobanteNuevo) {
     Datos();
     const auto original = Asientos();
-    Correr("02/03/2021");
-    Correr("03/03/2021");
+    Consolidar("02/03/2021");
+    Consolidar("03/03/2021");
     EXPECT_FALSE(host.hayError);
     LibrosCuadran(original, *ReconocerFecha("03/03/2021"));
     for (bool fp : {false, true}) {
@@ -114,7 +113,7 @@ TEST_F(Asientos_, UnaFusionRechazadaUnaVezEnLaSegundaFechaQuedaIncluidaEnLaTerce
         if (segunda && !hecho && Contiene(q, "IF NOT EXISTS")) return hecho = true;
         return false;
     };
-    Correr("03/03/2021");
+    Consolidar("03/03/2021");
     EXPECT_EQ(espia->rechazadas, 1);
     LibrosCuadran(antes, *ReconocerFecha("03/03/2021"));
     EXPECT_FALSE(host.hayError);
@@ -128,7 +127,7 @@ TEST_F(Asientos_, UnGrupoSiempreRechazadoDejaLaPasadaSinConsolidarYLoDice) {
     Datos();
     const auto antes = Asientos();
     espia->rechazar = [](const std::string& q) { return Contiene(q, "CUENTA = '1.1.02'"); };
-    Correr("03/03/2021");
+    Consolidar("03/03/2021");
     EXPECT_TRUE(host.hayError);
     // The summary holds the first date only; from the second on nothing of the family went.
     EXPECT_EQ(Hechas(false), Sumas(antes, false, *ReconocerFecha("01/03/2021")));
@@ -144,7 +143,7 @@ TEST_F(Asientos_, FaltaFPPeroNoCC) {
     Datos();
     Sql("DELETE FROM V_TA_CPTE WHERE CODIGO = 'FP'");
     const auto antes = Asientos();
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_EQ(op.Mensajes(),
               std::vector<std::string>{
                   "DEBE DAR DE ALTA EN TABLA DE COMPROBANTES EL CODIGO FP PARA SALDO INICIAL..."});
@@ -156,7 +155,7 @@ TEST_F(Asientos_, FaltaFPPeroNoCC) {
 TEST_F(Asientos_, CancelarEnLaPrimeraPasadaDejaUnSoloPasoEnLaSegunda) {
     Datos();
     host.alProcesar = [](AnfitrionPrueba& h) { h.cancelado = true; };
-    Correr("03/03/2021");
+    Consolidar("03/03/2021");
     EXPECT_EQ(espia->Con("'Depuracion' AS detalle").size(), 2u);  // one date step per pass
     EXPECT_EQ(Filas("TC = 'FC' AND NUMERO = '00000001'"), 0);
     EXPECT_EQ(Filas("TC = 'FC' AND NUMERO = '00000002'"), 3);
@@ -172,7 +171,7 @@ TEST_F(Asientos_, LaHoraDelPrimerAsientoGuiaElRecorrido) {
     Entrada("FC", "00000001", "1.1.01", "D", 100, "01/03/2021 10:30");
     Entrada("FC", "00000002", "1.1.01", "D", 20, "02/03/2021 09:00");
     Entrada("FC", "00000003", "1.1.01", "D", 3, "02/03/2021 11:00");
-    Correr("03/03/2021");
+    Consolidar("03/03/2021");
     EXPECT_FALSE(espia->Con("Fecha <= '02/03/2021 10:30:00'").empty());
     EXPECT_TRUE(espia->Con("Fecha <= '03/03/2021 10:30:00'").empty());
     const auto r = Resumen(false);
@@ -193,7 +192,7 @@ TEST_F(Asientos_, UnAsientoDe1900NoHaceRecorrerLasFechasVaciasYDejaLaMismaBase) 
         Entrada("FP", "00000009", "2.1.01", "H", 3, primera);
         Entrada("FP", "00000009", "5.1.01", "D", 3, primera, "NULL", 1);
         const VistaPrevia previa = CalcularVistaPrevia(*s, "03/03/2021", false, true, false);
-        Correr("03/03/2021");
+        Consolidar("03/03/2021");
         fechas = espia->Con("'Depuracion' AS detalle").size();
         // The preview counts the dates the walk visits.
         EXPECT_EQ(previa.pasadas.size(), 2u);
@@ -225,7 +224,7 @@ TEST_F(Asientos_, UnaCuentaConComillaSeConsolida) {
     Ejercicios();
     Entrada("FC", "00000001", "O'HIGGINS", "D", 10, "01/03/2021");
     Entrada("FC", "00000002", "O'HIGGINS", "D", 5, "02/03/2021");
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     const auto r = Resumen(false);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].cuenta, "O'HIGGINS");
@@ -239,7 +238,7 @@ TEST_F(Asientos_, UnaSalidaDeLaTrampaEnMediaFechaDeshaceLaFechaYEnciendeLosTrigg
     espia->rechazar = [](const std::string& q) {
         return Contiene(q, "GROUP BY") && Contiene(q, "Fecha <= '02/03/2021'");
     };
-    Correr("03/03/2021");  // the dialog answers abort
+    Consolidar("03/03/2021");  // the dialog answers abort
     EXPECT_TRUE(host.hayError);
     EXPECT_EQ(op.Cuantas(OperadorGuionado::Tipo::DialogoError), 1u);
     EXPECT_EQ(espia->NivelTransaccion(), 0);
@@ -260,7 +259,7 @@ TEST_F(Asientos_, UnaConexionPerdidaEnMediaFechaDejaLaPurgaInterrumpidaEnElDiari
     {
         DiarioEnCorrida mirando(*dep, d);
         d.Iniciar("03/03/2021", false, true, false);
-        Correr("03/03/2021");  // the dialog answers abort
+        Consolidar("03/03/2021");  // the dialog answers abort
         d.Terminar(false);
     }
     std::vector<std::string> vistos;
@@ -280,7 +279,7 @@ TEST_F(Asientos_, LaTrampaEntreApagarYEncenderAlRefecharDejaTodoEncendido) {
         if (Contiene(q, "update MV_ASIENTOS set Fecha")) alterar = 1;
         return alterar == 1 && Contiene(q, "ENABLE TRIGGER") && ++alterar;
     };
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_TRUE(host.hayError);
     EXPECT_EQ(espia->NivelTransaccion(), 0);
     for (const auto& a : Resumen(false)) EXPECT_EQ(TextoFecha(a.fecha), "03/03/2021");  // re-dating undone
@@ -290,7 +289,7 @@ TEST_F(Asientos_, LaTrampaEntreApagarYEncenderAlRefecharDejaTodoEncendido) {
 TEST_F(Asientos_, UnRefechadoRechazadoSeInforma) {
     Datos();
     espia->rechazar = [](const std::string& q) { return Contiene(q, "update MV_ASIENTOS set Fecha"); };
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     EXPECT_TRUE(host.hayError);
     EXPECT_THAT(op.Mensajes(),
                 ElementsAre(AllOf(HasSubstr("COMPROBANTE CC 000100000001X"), HasSubstr("03/03/2021")), _));
@@ -302,7 +301,7 @@ TEST_F(Asientos_, ElNumeroSigueAlMayorDelTipo) {
     Datos();
     Sql("INSERT INTO MV_ASIENTOS (CUENTA, TC, SUCURSAL, NUMERO, LETRA, [DEBE-HABER], IMPORTE, FECHA) VALUES "
         "('1', 'CC', '0001', '00000123', 'X', 'D', 1, '01/01/2023')");
-    Correr("02/03/2021");
+    Consolidar("02/03/2021");
     const auto r = Resumen(false);
     ASSERT_FALSE(r.empty());
     EXPECT_EQ(r[0].numero, "00000124");
@@ -323,11 +322,11 @@ class AsientosDemo : public Asientos_ {
 TEST_F(AsientosDemo, DosCorridasSobreUnaBaseDeDemostracionCuadran) {
     Demo(3000, 3);
     const auto original = Asientos();
-    Correr("30/06/2022");
+    Consolidar("30/06/2022");
     EXPECT_FALSE(host.hayError) << (op.Mensajes().empty() ? "" : op.Mensajes()[0]);
     const Fecha primera = UltimoPaso(original, "30/06/2022");
     LibrosCuadran(original, primera);
-    Correr("31/12/2022");
+    Consolidar("31/12/2022");
     EXPECT_FALSE(host.hayError);
     LibrosCuadran(original, UltimoPaso(original, "31/12/2022"));
     for (bool fp : {false, true}) {

@@ -164,22 +164,6 @@ TEST_F(Varados, UnComprobanteTerminadoNoSeTomaPorVaradoEnUnaCorridaConCorteAnter
     EXPECT_TRUE(espia->Con("update MV_ASIENTOS set Fecha").empty());
 }
 
-TEST_F(Varados, SinVaradosSoloSeAgregaUnaConsultaPorPasada) {
-    Datos();
-    Consolidar("02/03/2021");
-    EXPECT_FALSE(host.hayError);
-    EXPECT_EQ(
-        espia->Con("SELECT VALOR, ValorAux FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_").size(),
-        2u);
-    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE LIKE 'DEPURACION_EN_CURSO%'"), 0);
-    const auto refechados = espia->Con("update MV_ASIENTOS set Fecha");
-    ASSERT_EQ(refechados.size(), 2u);
-    EXPECT_EQ(refechados[0],
-              "update MV_ASIENTOS set Fecha = '02/03/2021' WHERE TC = 'CC' AND SUCURSAL = "
-              "'0001' AND NUMERO = '00000001' AND LETRA = 'X'");
-    EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("'Depuracion' AS detalle").size() + 2);
-}
-
 TEST_F(Varados, SuRefechadoRechazadoSeInformaYNoPierdeNada) {
     Datos();
     const auto original = Asientos();
@@ -290,7 +274,7 @@ TEST_F(Varados, LaVistaPreviaLosNombraSinTocarlosYLaCorridaRefechaEsos) {
     EXPECT_EQ(Filas("FECHA = '03/03/2021'"), 3);  // the look-alikes
 }
 
-TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNinguno) {
+TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNingunoYSoloSeAgregaUnaConsultaPorPasada) {
     Datos();
     const VistaPrevia v = CalcularVistaPrevia(*s, "02/03/2021", false, true, false);
     ASSERT_EQ(v.pasadas.size(), 2u);
@@ -298,6 +282,20 @@ TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNinguno) {
     EXPECT_THAT(TextoVistaPrevia(v), Not(HasSubstr("corrida interrumpida")));
     EXPECT_THAT(JsonVistaPrevia(v),
                 HasSubstr("\"grupos\":" + TextoEntero(v.pasadas[1].grupos) + ",\"varados\":[]}"));
+
+    Olvidar();
+    Consolidar("02/03/2021");
+    EXPECT_FALSE(host.hayError);
+    EXPECT_EQ(
+        espia->Con("SELECT VALOR, ValorAux FROM TA_CONFIGURACION WHERE CLAVE = 'DEPURACION_EN_CURSO_").size(),
+        2u);
+    EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE LIKE 'DEPURACION_EN_CURSO%'"), 0);
+    const auto refechados = espia->Con("update MV_ASIENTOS set Fecha");
+    ASSERT_EQ(refechados.size(), 2u);
+    EXPECT_EQ(refechados[0],
+              "update MV_ASIENTOS set Fecha = '02/03/2021' WHERE TC = 'CC' AND SUCURSAL = "
+              "'0001' AND NUMERO = '00000001' AND LETRA = 'X'");
+    EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("'Depuracion' AS detalle").size() + 2);
 }
 
 }  // namespace

@@ -81,16 +81,11 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
 
     // Temporaries: every table emptied, the history rows up to the date gone, as counted.
     for (const auto& t : v.trabajo) EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM " + t.tabla), 0) << t.tabla;
-    for (const auto& h : v.historial) {
-        bool visto = false;
-        for (const auto& u : De(Purga::Temporales))
-            if (u.unidad == "DELETE " + Mayusculas(h.tabla)) {
-                visto = true;
-                EXPECT_EQ(u.filas, h.filas) << h.tabla;
-                EXPECT_EQ(u.resultado, "ok");
-            }
-        EXPECT_TRUE(visto) << h.tabla;
-    }
+    for (const auto& h : v.historial)
+        EXPECT_THAT(
+            De(Purga::Temporales),
+            Contains(AllOf(Field(&UnidadDiario::unidad, "DELETE " + Mayusculas(h.tabla)),
+                           Field(&UnidadDiario::filas, h.filas), Field(&UnidadDiario::resultado, "ok"))));
 
     // Consolidation: per pass the walk dates, the rows deleted, the summary voucher and its rows.
     long borradas = 0, resumen = 0;
@@ -265,15 +260,10 @@ TEST_F(Previa, UnaFechaRechazadaQuedaEnElDiarioYEnElInforme) {
     };
     CorrerConDiario("31/03/2021");
     ASSERT_FALSE(rechazada.empty());
-    bool vista = false;
-    for (const auto& u : De(Purga::Asientos, "CC"))
-        if (u.unidad == rechazada) {
-            vista = true;
-            EXPECT_EQ(u.resultado, "rechazada");
-            EXPECT_FALSE(u.error.empty());
-            EXPECT_EQ(u.borradas, 0);
-        }
-    EXPECT_TRUE(vista);
+    EXPECT_THAT(
+        De(Purga::Asientos, "CC"),
+        Contains(AllOf(Field(&UnidadDiario::unidad, rechazada), Field(&UnidadDiario::resultado, "rechazada"),
+                       Field(&UnidadDiario::error, Not(IsEmpty())), Field(&UnidadDiario::borradas, 0))));
     const Informe i = ArmarInforme(*diario);
     ASSERT_FALSE(i.fechasDeshechas.empty());
     EXPECT_EQ(i.fechasDeshechas[0], rechazada);
@@ -299,10 +289,8 @@ TEST_F(Previa, ElArchivoDelDiarioTieneUnRegistroPorUnidadYUnoPorCorrida) {
                          "\"temporales\"]"),
               HasSubstr("\"fecha_grabada\":true"), HasSubstr("\"cancelado\":false")));
     // The unticked stock purge is recorded as skipped.
-    bool omitida = false;
-    for (const auto& u : diario->Unidades())
-        omitida = omitida || (u.purga == Purga::Stock && u.resultado == "omitida");
-    EXPECT_TRUE(omitida);
+    EXPECT_THAT(diario->Unidades(), Contains(AllOf(Field(&UnidadDiario::purga, Purga::Stock),
+                                                   Field(&UnidadDiario::resultado, "omitida"))));
     // A second run appends.
     CorrerConDiario("30/06/2021");
     std::ifstream g(carpeta / "diario.jsonl");
