@@ -40,9 +40,8 @@ class Asientos_ : public BasePurga {
     }
     // Every family's summary equals the sums of `antes` up to `hasta`; nothing after it changed.
     void LibrosCuadran(const std::vector<Asiento>& antes, const Fecha& hasta) {
-        for (bool fp : {false, true}) {
-            EXPECT_EQ(Hechas(fp), Sumas(antes, fp, hasta)) << (fp ? "FP" : "CC");  // both in whole cents
-        }
+        for (bool fp : {false, true})  // both sides in whole cents
+            EXPECT_EQ(Hechas(fp), Sumas(antes, fp, hasta)) << (fp ? "FP" : "CC");
         std::map<long long, double> despues;
         for (const auto& a : Asientos()) despues[a.id] = a.importe;
         for (const auto& a : antes) {

@@ -110,12 +110,6 @@ TEST_F(Corrida, StockMuestraLoQueDiceElServidor) {
     EXPECT_FALSE(op.Mensajes()[0].empty());
 }
 
-}  // namespace
-}  // namespace dep::prueba
-
-namespace dep::prueba {
-namespace {
-
 // A cancel asked at each of the program's own steps: the backup, the compaction, and between
 // the stock purge and the consolidation. Whatever ran says so; no date is stored.
 TEST_F(Corrida, CancelarEnCadaPasoPropioDejaLaCorridaCanceladaYDiceLoQueSeHizo) {

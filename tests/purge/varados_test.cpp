@@ -298,12 +298,6 @@ TEST_F(Varados, SinVaradosLaVistaPreviaNoNombraNingunoYSoloSeAgregaUnaConsultaPo
     EXPECT_EQ(espia->Con("DISABLE TRIGGER").size(), espia->Con("'Depuracion' AS detalle").size() + 2);
 }
 
-}  // namespace
-}  // namespace dep::prueba
-
-namespace dep::prueba {
-namespace {
-
 // The balance at `dia` per family and group key: every ordinary entry and summary row dated up
 // to that day. A consolidation keeps it at its cut-off date and at every later one.
 std::map<std::pair<bool, ClaveGrupo>, long long> SaldoAl(const std::vector<Asiento>& v, const Fecha& dia) {

@@ -157,10 +157,10 @@ TEST_F(Previa, UnaSegundaVistaPreviaDespuesDeLaCorridaVeLaNuevaClaveYNadaDeTempo
     const Informe i = ArmarInforme(*diario);
     ASSERT_EQ(i.comprobantes.size(), 2u);
     // The next summary voucher takes the next number of the same branch.
-    const std::string previa = v.pasadas[0].comprobante, hecha = i.comprobantes[0].clave;
-    const auto previa_ = ClaveComprobante::Leer(previa), hecha_ = ClaveComprobante::Leer(hecha);
-    EXPECT_EQ(previa_.sucursal, hecha_.sucursal);
-    EXPECT_EQ(LeerNumero(previa_.numero), LeerNumero(hecha_.numero) + 1);
+    const auto previa = ClaveComprobante::Leer(v.pasadas[0].comprobante);
+    const auto hecha = ClaveComprobante::Leer(i.comprobantes[0].clave);
+    EXPECT_EQ(std::make_pair(previa.sucursal, LeerNumero(previa.numero)),
+              std::make_pair(hecha.sucursal, LeerNumero(hecha.numero) + 1));
 }
 
 TEST_F(Previa, CadaRazonParaNoConsolidarLaDicenIgualLaVistaPreviaYElDiarioDeLaCorrida) {
