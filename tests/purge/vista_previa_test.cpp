@@ -65,15 +65,13 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
     EXPECT_TRUE(v.existeFP);
     ASSERT_EQ(v.pasadas.size(), 2u);
 
-    std::map<std::string, long long> filasTrabajo;
+    long long temporales = 0;  // rows the temporaries purge takes: the work tables', then the history's
     for (const auto& t : v.trabajo) {
         ASSERT_TRUE(t.existe) << t.tabla;
         EXPECT_EQ(t.filas, Cuantos("SELECT COUNT(*) FROM " + t.tabla)) << t.tabla;
-        filasTrabajo[Mayusculas(t.tabla)] = t.filas;
+        temporales += t.filas;
     }
-    long long conTrabajo = 0;
-    for (const auto& [t, n] : filasTrabajo) conTrabajo += n > 0;
-    EXPECT_GT(conTrabajo, 0) << "the demo fills work tables";
+    EXPECT_GT(temporales, 0) << "the demo fills work tables";
     const long long asientosAntes = Cuantos("SELECT COUNT(*) FROM MV_ASIENTOS");
 
     CorrerConDiario(hasta);
@@ -127,8 +125,6 @@ TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
     ASSERT_EQ(i.purgas.size(), 3u);
     EXPECT_FALSE(i.purgas[0].marcada);
     EXPECT_EQ(i.purgas[1].filas, borradas);
-    long long temporales = 0;
-    for (const auto& [t, n] : filasTrabajo) temporales += n;
     for (const auto& h : v.historial) temporales += h.filas;
     EXPECT_EQ(i.purgas[2].filas, temporales);
     ASSERT_EQ(i.comprobantes.size(), 2u);
