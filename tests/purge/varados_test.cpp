@@ -53,10 +53,8 @@ class Varados : public BasePurga {
             (marca.empty() ? "" : ", 2") + ")");
     }
     long long Varadas(const std::string& dia) {
-        return Cuantos(
-            "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND LETRA = 'X' AND TC IN "
-            "('CC','FP') AND FECHA = '" +
-            dia + "'");
+        return Filas("DETALLE = 'Depuracion' AND LETRA = 'X' AND TC IN ('CC','FP') AND FECHA = '" + dia +
+                     "'");
     }
     // Per family and group key: the summary rows, wherever they stand, plus the ordinary entries
     // left before `fin`. A consolidation up to the day before `fin` keeps these sums.
