@@ -181,6 +181,19 @@ std::string BasePurga::Log() {
     return ss.str();
 }
 
+void BasePurga::CorrerConDiario(const std::string& hasta, const std::string& rutaDiario) {
+    host.fecha = hasta;
+    diario = std::make_unique<Diario>(rutaDiario.empty() ? (carpeta / "diario.jsonl").string() : rutaDiario,
+                                      [this] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, ++tic); });
+    {
+        DiarioEnCorrida mirando(*dep, *diario);
+        diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
+        dep->Depurar();
+        diario->Terminar(host.cancelado);
+    }
+    EXPECT_EQ(&datos->Conexion_(), espia.get()) << "the connection is put back after the run";
+}
+
 std::vector<Asiento> BasePurga::Resumen(bool fp) {
     return Asientos(std::string("WHERE DETALLE = 'Depuracion' AND TC = '") + (fp ? "FP" : "CC") + "'");
 }

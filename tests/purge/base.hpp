@@ -15,6 +15,7 @@
 
 #include "anfitrion_prueba.hpp"
 #include "purge/depuracion.hpp"
+#include "purge/diario.hpp"
 #include "runtime/data_services.hpp"
 #include "runtime/form_services.hpp"
 #include "runtime/operador_guionado.hpp"
@@ -108,6 +109,9 @@ class BasePurga : public ::testing::Test {
         dep->DepuraAsientos();
     }
     std::string Log();  // the error log of the test's folder
+    // A run as the front ends make it, into `diario`: the journal watches the connection under the
+    // services.
+    void CorrerConDiario(const std::string& hasta, const std::string& rutaDiario = "");
 
     std::optional<Carpeta> temporal;
     std::filesystem::path carpeta;  // the temporary folder's path
@@ -120,6 +124,8 @@ class BasePurga : public ::testing::Test {
     std::unique_ptr<Servicios> s;
     AnfitrionPrueba host;
     std::unique_ptr<Depuracion> dep;
+    std::unique_ptr<Diario> diario;
+    int tic = 0;  // the journal's clock
 };
 
 }  // namespace dep::prueba

@@ -139,7 +139,6 @@ TEST_F(Corrida, CancelarEnCadaPasoPropioDejaLaCorridaCanceladaYDiceLoQueSeHizo) 
         const auto tam = std::filesystem::file_size(base);
         const std::filesystem::path copias = carpeta / (std::string(c.que) + "-copias");
         host = AnfitrionPrueba{};
-        host.fecha = "02/03/2021";
         op.Olvidar();
         dep->FijarCompactar(c.donde == Donde::Compactacion);
         dep->FijarCopia(c.donde == Donde::Copia ? std::optional<std::string>(copias.string()) : std::nullopt);
@@ -147,17 +146,11 @@ TEST_F(Corrida, CancelarEnCadaPasoPropioDejaLaCorridaCanceladaYDiceLoQueSeHizo) 
             host.alProcesar = [](AnfitrionPrueba& h) { h.cancelado = h.cancelado || h.eventos == 2; };
         else
             host.pedida = [] { return true; };
-        Diario d((carpeta / (std::string(c.que) + ".jsonl")).string());
-        {
-            DiarioEnCorrida mirando(*dep, d);
-            d.Iniciar(host.fecha, true, true, true);
-            dep->Depurar();
-            d.Terminar(host.cancelado);
-        }
+        CorrerConDiario("02/03/2021", (carpeta / (std::string(c.que) + ".jsonl")).string());
         EXPECT_TRUE(host.cancelado);
         EXPECT_EQ(op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
         EXPECT_EQ(Cuantos("SELECT COUNT(*) FROM TA_CONFIGURACION WHERE CLAVE = 'FECHAULTIMADEPURACION'"), 0);
-        const Informe i = ArmarInforme(d);
+        const Informe i = ArmarInforme(*diario);
         std::vector<std::string> purgas;
         for (const auto& p : i.purgas) purgas.push_back(p.resultado);
         EXPECT_EQ(purgas, c.purgas);

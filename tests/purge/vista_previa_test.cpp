@@ -20,20 +20,6 @@ namespace {
 
 class Previa : public BasePurga {
   protected:
-    // A run as the front ends make it: the journal watches the connection under the services.
-    void CorrerConDiario(const std::string& hasta, const std::string& rutaDiario = "") {
-        host.fecha = hasta;
-        diario =
-            std::make_unique<Diario>(rutaDiario.empty() ? (carpeta / "diario.jsonl").string() : rutaDiario,
-                                     [this] { return Fecha::DesdeYMD(2024, 5, 1, 10, 0, ++tic); });
-        {
-            DiarioEnCorrida mirando(*dep, *diario);
-            diario->Iniciar(hasta, host.casillas[0], host.casillas[1], host.casillas[2]);
-            dep->Depurar();
-            diario->Terminar(host.cancelado);
-        }
-        EXPECT_EQ(&datos->Conexion_(), espia.get()) << "the connection is put back after the run";
-    }
     // Everything a preview might change, to compare before and after.
     std::string Huella() {
         std::string h;
@@ -50,8 +36,6 @@ class Previa : public BasePurga {
                 v.push_back(u);
         return v;
     }
-    std::unique_ptr<Diario> diario;
-    int tic = 0;
 };
 
 TEST_F(Previa, LosConteosSonLosDeLaCorridaYNoSeModificaNada) {
