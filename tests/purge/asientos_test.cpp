@@ -266,6 +266,9 @@ TEST_F(Asientos_, UnaConexionPerdidaEnMediaFechaDejaLaPurgaInterrumpidaEnElDiari
         if (u.purga == Purga::Asientos) vistos.push_back(Diario::TextoUnidad(u) + " " + u.resultado);
     EXPECT_EQ(vistos, (std::vector<std::string>{"01/03/2021 ok", "02/03/2021 rechazada", "purga interrumpida",
                                                 "pendiente pendiente"}));
+    // The undone date carries the database's refusal, as the stopped purge does.
+    EXPECT_THAT(d.Unidades(), Contains(AllOf(Field(&UnidadDiario::unidad, "02/03/2021"),
+                                             Field(&UnidadDiario::error, HasSubstr("Rechazo de prueba")))));
     espia->cerrada = false;
 }
 
