@@ -7,7 +7,7 @@ namespace dep {
 ArchivoAbierto AbrirRegistroErrores(const std::string& carpeta) {
     // The suite's programs share the log: a new one gets the rights the umask leaves, as theirs do.
     std::string motivo;
-    return AbrirArchivoAcotado(carpeta + "KSERR.LOG", Apertura::kAnadir, Permisos(0666), motivo);
+    return AbrirArchivoAcotado(carpeta + "KSERR.LOG", Apertura::kAnadir, Propios(0666), motivo);
 }
 
 std::string LineaRegistroErrores(const std::string& rutina, const std::string& mensaje,

@@ -20,8 +20,8 @@ int TrataError(Servicios& s, const Falla* e, std::optional<int> botones = std::n
 void AnotarError(const std::string& rutina, const std::string& mensaje) noexcept;
 
 // "KSERR.LOG" in `carpeta`, opened to append. It lives in a temporary folder others may write
-// in: a link or a FIFO planted under its name is refused (closed result), never written through
-// nor waited on.
+// in: a link, a FIFO or another user's file planted under its name is refused (closed result),
+// never written through, into nor waited on.
 ArchivoAbierto AbrirRegistroErrores(const std::string& carpeta);
 // One line of the log, stamped now: `rutina` as the field shows it ("- Cfg" or empty).
 std::string LineaRegistroErrores(const std::string& rutina, const std::string& mensaje,

@@ -202,10 +202,10 @@ std::string Diario::JsonCorrida() const {
 void Diario::Anexar(const std::string& linea) {
     // Never lets a failure out: the run goes on exactly as without a journal.
     // It names vouchers, amounts and the database's refusals: readable by its owner only, and
-    // never written through a link someone planted under its name.
+    // never written through a link or into a file someone else planted under its name.
     try {
         std::string motivo;
-        ArchivoAbierto f = AbrirArchivoAcotado(ruta_, Apertura::kAnadir, 0600, motivo);
+        ArchivoAbierto f = AbrirArchivoAcotado(ruta_, Apertura::kAnadir, Propios(0600), motivo);
         if (!f || !f.Escribir(linea + "\n")) escrito_ = false;
     } catch (...) {
         escrito_ = false;

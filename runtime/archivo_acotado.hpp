@@ -75,7 +75,16 @@ struct Permisos {
     Permisos(unsigned b, std::string de) : bits(b), como(std::move(de)) {}
     unsigned bits = 0600;
     std::string como;
+    // An existing file must be this user's own: one that someone else left under the name, in a
+    // folder others write in (the temporary folder), would show them every line written to it.
+    // Checked on POSIX; on Windows the temporary folder is the user's profile's own.
+    bool propio = false;
 };
+inline Permisos Propios(unsigned bits) {
+    Permisos p(bits);
+    p.propio = true;
+    return p;
+}
 
 // Opens `ruta` for writing without following a link at its last name. A file it creates gets
 // `permisos` at most. An existing one must be a regular file with a single name (a second name,

@@ -13,6 +13,10 @@ std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesy
 // The whole file, "" when there is none.
 std::string LeerArchivo(const std::filesystem::path& p);
 
+// Gives the file to another user (nobody), as if that user had left it there; false where this
+// process may not (not the administrator, or Windows).
+bool CambiarDueno(const std::filesystem::path& p);
+
 class Carpeta {
   public:
     // In `dentro` (the temporary folder when empty); raises when none can be made.

@@ -102,21 +102,27 @@ TEST_F(TrataErrorTest, AnotarErrorEscribeLaMismaLineaSinPreguntar) {
 
 #ifndef _WIN32
 // The log lives in a temporary folder others may write in: a FIFO planted under its name must not
-// hold the program at the open (the alarm ends a test that waits), and a link, symbolic or hard,
-// must not carry the lines into another file. The answer still comes.
+// hold the program at the open (the alarm ends a test that waits), a link, symbolic or hard,
+// must not carry the lines into another file, and another user's file, which that user could
+// read, is not written. The answer still comes.
 TEST_F(TrataErrorTest, UnRegistroPlantadoComoFifoOEnlaceNoSeEscribeNiSeEspera) {
     namespace fs = std::filesystem;
     const fs::path otro = carpeta.Ruta() / "otro.txt";
     std::ofstream(otro) << "de otro programa\n";
-    for (const char* plantado : {"fifo", "enlace simbolico", "enlace duro"}) {
+    for (const std::string plantado : {"fifo", "enlace simbolico", "enlace duro", "de otro usuario"}) {
         SCOPED_TRACE(plantado);
         fs::remove(log());
-        if (plantado[0] == 'f')
+        if (plantado == "fifo") {
             ASSERT_EQ(::mkfifo(log().c_str(), 0600), 0);
-        else if (plantado[7] == 's')
+        } else if (plantado == "enlace simbolico") {
             fs::create_symlink(otro, log());
-        else
+        } else if (plantado == "enlace duro") {
             fs::create_hard_link(otro, log());
+        } else {
+            std::ofstream(log()) << "";
+            fs::permissions(log(), fs::perms(0666));
+            if (!prueba::CambiarDueno(log())) continue;  // only the administrator can plant it here
+        }
         e.op.respuestasMensaje = {vb::kIgnorar};
         const Falla f(5, "uno", "motor");
         ::alarm(20);
@@ -124,6 +130,9 @@ TEST_F(TrataErrorTest, UnRegistroPlantadoComoFifoOEnlaceNoSeEscribeNiSeEspera) {
         AnotarError("DepuraStock", "dos");
         ::alarm(0);
         EXPECT_EQ(LeerArchivo(otro), "de otro programa\n");
+        if (plantado == "de otro usuario") {
+            EXPECT_EQ(LeerArchivo(log()), "");
+        }
     }
 }
 #endif

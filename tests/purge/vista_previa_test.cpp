@@ -1,6 +1,7 @@
 // The preview, the run journal and the end-of-run report against a real run on demo databases.
 #include <algorithm>
 #include <clocale>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -287,6 +288,25 @@ TEST_F(Previa, UnDiarioQueNoSePuedeEscribirNoCambiaLaCorrida) {
     EXPECT_FALSE(host.hayError);
     EXPECT_FALSE(Resumen(false).empty());
     EXPECT_EQ(Cfg(*s, "FECHAULTIMADEPURACION"), "31/03/2021");
+    // In a folder others write in, a name planted as a link or as another user's file (which that
+    // user could read) is not written.
+    const auto otro = carpeta / "otro.txt";
+    std::ofstream(otro) << "de otro programa\n";
+    for (const bool enlace : {true, false}) {
+        const auto ruta = carpeta / (enlace ? "enlace.jsonl" : "ajeno.jsonl");
+        if (enlace) {
+            std::filesystem::create_symlink(otro, ruta);
+        } else {
+            std::ofstream(ruta) << "";
+            std::filesystem::permissions(ruta, std::filesystem::perms(0666));
+            if (!CambiarDueno(ruta)) continue;  // only root can plant it here
+        }
+        Diario d(ruta.string());
+        d.Iniciar("31/03/2021", false, true, false);
+        d.Terminar(false);
+        EXPECT_FALSE(d.Escrito()) << ruta;
+        EXPECT_EQ(std::filesystem::file_size(enlace ? otro : ruta), enlace ? 17u : 0u) << ruta;
+    }
 }
 
 TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {

@@ -39,11 +39,12 @@ IdentidadArchivo DeStat(const struct stat& st) {
 }
 
 // Why an opened existing file may not be written; empty when it may.
-std::string Impedimento(int fd) {
+std::string Impedimento(int fd, bool propio) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return std::string("no se puede consultar (") + std::strerror(errno) + ")";
     if (!S_ISREG(st.st_mode)) return "no es un archivo común";
     if (st.st_nlink != 1) return "tiene otro nombre en el disco (un enlace duro)";
+    if (propio && st.st_uid != ::geteuid()) return "es de otro usuario";
     return {};
 }
 
@@ -103,7 +104,7 @@ ArchivoAbierto AbrirArchivoAcotado(const std::string& ruta, Apertura modo, const
         if (modo != Apertura::kNuevo) {
             ArchivoAbierto f(::open(ruta.c_str(), banderas));
             if (f) {
-                motivo = Impedimento(Fd(f));
+                motivo = Impedimento(Fd(f), permisos.propio);
                 if (!motivo.empty()) return {};
                 Estrechar(Fd(f), bits);
                 return f;
