@@ -295,7 +295,9 @@ TEST_F(Previa, UnDiarioQueNoSePuedeEscribirNoCambiaLaCorrida) {
     for (const bool enlace : {true, false}) {
         const auto ruta = carpeta / (enlace ? "enlace.jsonl" : "ajeno.jsonl");
         if (enlace) {
-            std::filesystem::create_symlink(otro, ruta);
+            std::error_code ec;
+            std::filesystem::create_symlink(otro, ruta, ec);
+            if (ec) continue;  // a system that lets no test make links (Wine)
         } else {
             std::ofstream(ruta) << "";
             std::filesystem::permissions(ruta, std::filesystem::perms(0666));
