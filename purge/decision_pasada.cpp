@@ -132,9 +132,8 @@ std::string DecisionPasada::MensajeOperador() const {
         case Impedimento::ClaveOcupada:
             return "EL COMPROBANTE " + tipo_ + " " + ocupada_ +
                    " QUE LE TOCA AL SALDO INICIAL (EL SIGUIENTE AL MAYOR NUMERO DE LA SUCURSAL " + sucursal_ +
-                   ") YA TIENE RENGLONES EN MV_ASIENTOS: LOS ASIENTOS SE SUMARIAN A LOS SUYOS. REVISE LOS "
-                   "NUMEROS "
-                   "DE LOS COMPROBANTES " +
+                   ") YA TIENE RENGLONES EN MV_ASIENTOS: LOS ASIENTOS SE SUMARIAN A LOS SUYOS. "
+                   "REVISE LOS NUMEROS DE LOS COMPROBANTES " +
                    tipo_ + " (DEBEN TENER OCHO DIGITOS): NO SE DEPURARON LOS ASIENTOS.";
         case Impedimento::Recuperacion:
             return motivoRecuperacion_;

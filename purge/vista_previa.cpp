@@ -107,21 +107,10 @@ std::optional<Fecha> PrimeraFecha(Servicios& s, const LoQueDejo& antes, const Fe
     return primera;
 }
 
-// Counts, in `p`, what the pass `f` would do; false when the run would stop at it. `antes` comes
-// in as the pass before left the table and goes out as this one leaves it.
-bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& corte, PreviaPasada& p,
-                  LoQueDejo& antes) {
-    DecisionPasada d(f.tipo);
-    std::string varados;
-    std::optional<Fecha> fechaVarados;
-    const bool corre = DecidirClave(s, d, p.tipo, existe, corte) &&
-                       BuscarVarados(s, d, p, corte, varados, fechaVarados) &&
-                       d.ConPrimeraFecha(PrimeraFecha(s, antes, corte, fechaVarados), corte);
-    p.comprobante = d.Clave();
-    p.motivo = d.Motivo();
-    if (!corre) return false;
-    p.correria = true;
-    const Fecha primera = d.Primera(), ultima = d.Ultima();
+// Counts, in `p`, what the walk of the pass `f` from `primera` to `ultima` would do, with the
+// re-dated voucher `varados` on `fechaVarados` (if any); returns what it leaves for the next pass.
+LoQueDejo ContarPasada(Servicios& s, const DefPasada& f, const Fecha& primera, const Fecha& ultima,
+                       const std::string& varados, std::optional<Fecha> fechaVarados, PreviaPasada& p) {
     p.primeraFecha = TextoFecha(primera);
     p.ultimaFecha = TextoFecha(ultima);
     // The re-dated voucher stands on its own cut-off date: the walk takes it when it gets there.
@@ -153,7 +142,24 @@ bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& co
         borrado = PasoNoAntesDe(primera, *m);
         p.cierres = ContarAsientos(s.datos, CondicionBorrado(hastaDia(*borrado), f.filtro)) - p.asientos;
     }
-    antes = {f.filtro, borrado, p.grupos > 0};
+    return {f.filtro, borrado, p.grupos > 0};
+}
+
+// Counts, in `p`, what the pass `f` would do; false when the run would stop at it. `antes` comes
+// in as the pass before left the table and goes out as this one leaves it.
+bool PreverPasada(Servicios& s, const DefPasada& f, bool existe, const Fecha& corte, PreviaPasada& p,
+                  LoQueDejo& antes) {
+    DecisionPasada d(f.tipo);
+    std::string varados;
+    std::optional<Fecha> fechaVarados;
+    const bool corre = DecidirClave(s, d, p.tipo, existe, corte) &&
+                       BuscarVarados(s, d, p, corte, varados, fechaVarados) &&
+                       d.ConPrimeraFecha(PrimeraFecha(s, antes, corte, fechaVarados), corte);
+    p.comprobante = d.Clave();
+    p.motivo = d.Motivo();
+    if (!corre) return false;
+    p.correria = true;
+    antes = ContarPasada(s, f, d.Primera(), d.Ultima(), varados, fechaVarados, p);
     return true;
 }
 

@@ -1,9 +1,11 @@
 #include "tests/apoyo/carpeta.hpp"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -45,6 +47,16 @@ Carpeta::~Carpeta() {
 
 std::string Carpeta::operator/(const std::string& nombre) const {
     return TextoRuta(ruta_ / dep::Ruta(nombre));
+}
+
+void CrearFifo(const std::filesystem::path& p) {
+#ifdef _WIN32
+    throw std::filesystem::filesystem_error("Windows no tiene FIFO con nombre en una carpeta", p,
+                                            std::make_error_code(std::errc::not_supported));
+#else
+    if (::mkfifo(p.c_str(), 0600) != 0)
+        throw std::filesystem::filesystem_error("mkfifo", p, std::error_code(errno, std::generic_category()));
+#endif
 }
 
 bool CambiarDueno(const std::filesystem::path& p) {

@@ -13,6 +13,9 @@ std::filesystem::path CarpetaNueva(const std::string& prefijo, const std::filesy
 // The whole file, "" when there is none.
 std::string LeerArchivo(const std::filesystem::path& p);
 
+// Makes a FIFO at `p`; on Windows, which has none in a folder, raises filesystem_error.
+void CrearFifo(const std::filesystem::path& p);
+
 // Gives the file to another user (nobody), as if that user had left it there; false where this
 // process may not (not the administrator, or Windows).
 bool CambiarDueno(const std::filesystem::path& p);

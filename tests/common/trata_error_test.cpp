@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -113,7 +112,7 @@ TEST_F(TrataErrorTest, UnRegistroPlantadoComoFifoOEnlaceNoSeEscribeNiSeEspera) {
         SCOPED_TRACE(plantado);
         fs::remove(log());
         if (plantado == "fifo") {
-            ASSERT_EQ(::mkfifo(log().c_str(), 0600), 0);
+            prueba::CrearFifo(log());
         } else if (plantado == "enlace simbolico") {
             fs::create_symlink(otro, log());
         } else if (plantado == "enlace duro") {

@@ -1,10 +1,6 @@
 // The run lock is itself an input: its companion file planted as a link, a folder, a FIFO or a
 // file of someone else is never written and the run is refused; a database with two names is
 // refused (the same database reached through a link shares the one lock: corridas_test.cpp).
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,15 +15,6 @@ namespace dep::fiabilidad {
 namespace {
 
 namespace fs = std::filesystem;
-
-void CrearFifo(const fs::path& p) {
-#ifdef _WIN32
-    throw fs::filesystem_error("Windows no tiene FIFO con nombre en una carpeta", p,
-                               std::make_error_code(std::errc::not_supported));
-#else
-    ::mkfifo(p.c_str(), 0600);
-#endif
-}
 
 // What stands at `p`, described so that a change of kind or of bytes shows.
 std::string Estado(const fs::path& p) {
@@ -60,7 +47,7 @@ TEST(CandadoDeCorridas, UnCompaneroPlantadoNoSeEscribeYLaCorridaSeRechaza) {
         {"enlace duro a otro archivo", [](auto&, auto& k, auto& o) { fs::create_hard_link(o, k); },
          "enlace duro"},
         {"carpeta", [](auto&, auto& k, auto&) { fs::create_directory(k); }, "es una carpeta"},
-        {"fifo", [](auto&, auto& k, auto&) { CrearFifo(k); }, "no es un archivo común"},
+        {"fifo", [](auto&, auto& k, auto&) { prueba::CrearFifo(k); }, "no es un archivo común"},
         {"archivo ajeno", [](auto&, auto& k, auto&) { std::ofstream(k) << "datos de otro programa\n"; },
          "no escribió esta herramienta"},
         {"base con un segundo nombre",
