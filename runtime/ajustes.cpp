@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "runtime/archivo_ini.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/falla.hpp"
 #include "runtime/form_services.hpp"
@@ -42,6 +43,27 @@ int Entero(const std::string& ini, const std::string& clave, const std::string& 
     return static_cast<int>(d);
 }
 
+// A settings file that is there but cannot be read would leave the program on the demo database
+// without a word: the operator is told which file and why.
+std::string AvisoIni(const ArchivoIni& f) {
+    const std::string defecto = ": se usan los valores por defecto.";
+    switch (f.estado) {
+        case EstadoIni::kLeido:
+            return "";
+        case EstadoIni::kNoExiste:
+            // Without DEPURACION_INI no settings file is the usual case; a name the operator
+            // gave that leads nowhere is a mistake.
+            return Entorno("DEPURACION_INI").empty() ? ""
+                                                     : "No existe el archivo de configuración " + f.ruta +
+                                                           " que nombra DEPURACION_INI" + defecto;
+        case EstadoIni::kNoEsArchivo:
+            return "El archivo de configuración " + f.ruta + " no es un archivo común" + defecto;
+        case EstadoIni::kIlegible:
+            break;
+    }
+    return "No se pudo leer el archivo de configuración " + f.ruta + defecto;
+}
+
 }  // namespace
 
 std::string RutaAjustes() {
@@ -51,10 +73,11 @@ std::string RutaAjustes() {
 
 AjustesConexion LeerAjustesConexion() {
     AjustesConexion a;
-    const std::string ini = RutaAjustes();
-    const std::string s = "Conexion";
+    const ArchivoIni archivo = LeerArchivoIni(RutaAjustes());
+    const std::string& ini = archivo.ruta;
+    if (const std::string aviso = AvisoIni(archivo); !aviso.empty()) a.avisos.push_back(aviso);
     auto leer = [&](const char* clave, const std::string& defecto) {
-        return IniServices::LeerValor(ini, s, clave, defecto);
+        return archivo.Valor("Conexion", clave, defecto);
     };
 
     const std::string motor = Minusculas(Recortar(leer("Motor", a.motor)));

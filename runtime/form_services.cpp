@@ -1,10 +1,10 @@
 #include "runtime/form_services.hpp"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
+#include "runtime/archivo_ini.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/plataforma/entorno.hpp"
 #include "runtime/plataforma/identidad.hpp"
@@ -24,15 +24,6 @@ constexpr char kSeparador = '/';
 std::optional<std::string>& CarpetaFijada() {
     static std::optional<std::string> c;
     return c;
-}
-
-// Blanks of a settings line: spaces, tabs and the carriage return of files written on Windows.
-std::string RecortarLinea(std::string_view s) {
-    size_t a = 0, b = s.size();
-    auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (a < b && blanco(s[a])) ++a;
-    while (b > a && blanco(s[b - 1])) --b;
-    return std::string(s.substr(a, b - a));
 }
 
 }  // namespace
@@ -115,38 +106,7 @@ std::string CarpetaTemporal() {
 namespace IniServices {
 std::string LeerValor(const std::string& archivo, const std::string& entrada, const std::string& clave,
                       const std::string& defecto) {
-    // A bare file name is looked for in the program folder first, as the suite keeps its
-    // settings files beside the program.
-    std::ifstream in;
-    if (archivo.find_first_of("/\\") == std::string::npos)
-        in.open(Ruta(FormServices::CarpetaPrograma() + archivo));
-    if (!in.is_open()) in.open(Ruta(archivo));
-    if (!in.is_open()) return defecto;
-
-    const std::string seccion = RecortarLinea(entrada);
-    const std::string buscada = RecortarLinea(clave);
-    bool dentro = false;
-    std::string linea;
-    bool primera = true;
-    while (std::getline(in, linea)) {
-        if (primera && linea.rfind("\xEF\xBB\xBF", 0) == 0) linea.erase(0, 3);  // UTF-8 byte-order mark
-        primera = false;
-        const std::string t = RecortarLinea(linea);
-        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
-        if (t[0] == '[') {
-            if (t.back() == ']') dentro = IgualesSinCaso(RecortarLinea(t.substr(1, t.size() - 2)), seccion);
-            continue;  // a header without its closing bracket is ignored
-        }
-        const size_t igual = t.find('=');
-        if (!dentro || igual == std::string::npos) continue;
-        if (!IgualesSinCaso(RecortarLinea(t.substr(0, igual)), buscada)) continue;
-        std::string valor = RecortarLinea(t.substr(igual + 1));
-        if (valor.size() >= 2 && ((valor.front() == '"' && valor.back() == '"') ||
-                                  (valor.front() == '\'' && valor.back() == '\'')))
-            valor = valor.substr(1, valor.size() - 2);
-        return valor;
-    }
-    return defecto;
+    return LeerArchivoIni(archivo).Valor(entrada, clave, defecto);
 }
 }  // namespace IniServices
 

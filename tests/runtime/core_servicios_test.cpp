@@ -2,7 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <tuple>
+#include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "runtime/ajustes.hpp"
 #include "runtime/form_services.hpp"
@@ -73,6 +79,35 @@ TEST_F(ConCarpeta, LeerValorDeUnIni) {
     EXPECT_EQ(IniServices::LeerValor("a.ini", "General", "Styles", "1"), "3");
 }
 
+// Whatever the editor saved it as, a folder name arrives as UTF-8.
+TEST_F(ConCarpeta, UnIniEnCualquierCodificacionSeLeeEnUtf8) {
+    auto utf16 = [](std::u16string t, bool grande) {
+        std::string b = grande ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t c : t) {
+            const char alto = static_cast<char>(c >> 8), bajo = static_cast<char>(c & 0xFF);
+            b += grande ? std::string{alto, bajo} : std::string{bajo, alto};
+        }
+        return b;
+    };
+    const std::u16string texto = u"[C]\r\nB=Compañía €\U0001F4C1\r\n";
+    const std::string leido = "Compañía €\xF0\x9F\x93\x81";
+    const struct {
+        const char* nombre;
+        std::string bytes, valor;
+    } casos[] = {
+        {"UTF-8", "[C]\nB=" + leido + "\n", leido},
+        {"UTF-16LE", utf16(texto, false), leido},
+        {"UTF-16BE", utf16(texto, true), leido},
+        {"ANSI",
+         "[C]\nB=Compa\xF1\xED"
+         "a \x80\n",
+         "Compañía €"},
+        {"mitad de un par", utf16(u"[C]\nB=x" + std::u16string(1, u'\xD83D') + u"\n", false), "x\uFFFD"},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(IniServices::LeerValor(Escribir("e.ini", c.bytes), "C", "B", "?"), c.valor) << c.nombre;
+}
+
 TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     FormServices::FijarCarpetaPrograma(carpeta.string());
     AjustesConexion a = LeerAjustesConexion();  // no settings file at all
@@ -103,6 +138,43 @@ TEST_F(ConCarpeta, AjustesDelIniYDelEntorno) {
     dep::prueba::FijarVariable("DEPURACION_INI", otro);
     a = LeerAjustesConexion();
     EXPECT_EQ(std::tie(a.motor, a.odbc), std::tuple("odbc", "DSN=x"));
+}
+
+// A settings file that is there but cannot be read, or that DEPURACION_INI names and is missing,
+// is said with its name, never waited on: the program would otherwise go on the demo database.
+TEST_F(ConCarpeta, UnIniQueNoSePuedeLeerSeNombraEnUnAviso) {
+    FormServices::FijarCarpetaPrograma(carpeta.string());
+    const std::string ini = (carpeta / "cn000pr.ini").string(), otro = (carpeta / "otro.ini").string();
+    const std::string noComun = " no es un archivo común: se usan los valores por defecto.";
+    const struct {
+        const char* caso;
+        std::function<void()> plantar;
+        std::string aviso;
+    } casos[] = {
+        {"ninguno", [] {}, ""},
+        {"carpeta", [&] { fs::create_directory(ini); }, "El archivo de configuración " + ini + noComun},
+#ifndef _WIN32
+        {"fifo", [&] { prueba::CrearFifo(ini); }, "El archivo de configuración " + ini + noComun},
+#endif
+        {"enorme", [&] { Escribir("cn000pr.ini", std::string((1 << 20) + 1, ';')); },
+         "No se pudo leer el archivo de configuración " + ini + ": se usan los valores por defecto."},
+        {"DEPURACION_INI perdido", [&] { prueba::FijarVariable("DEPURACION_INI", otro); },
+         "No existe el archivo de configuración " + otro +
+             " que nombra DEPURACION_INI: se usan los valores por defecto."},
+    };
+    for (const auto& c : casos) {
+        fs::remove_all(ini);
+        c.plantar();
+#ifndef _WIN32
+        ::alarm(20);
+#endif
+        const AjustesConexion a = LeerAjustesConexion();
+#ifndef _WIN32
+        ::alarm(0);
+#endif
+        EXPECT_EQ(a.avisos, c.aviso.empty() ? std::vector<std::string>{} : std::vector{c.aviso}) << c.caso;
+        EXPECT_EQ(a.base, (carpeta / "demo.db").string()) << c.caso;
+    }
 }
 
 TEST_F(ConCarpeta, CarpetaDelPrograma) {

@@ -1,0 +1,32 @@
+#pragma once
+// Settings files as operators keep them: beside the program or anywhere, saved by any editor
+// (UTF-8 with or without its mark, UTF-16 with its mark as Windows' "Unicode", or the Windows
+// ANSI page, whose accented folder names are common in Spanish).
+#include <string>
+#include <string_view>
+
+namespace dep {
+
+enum class EstadoIni {
+    kLeido,
+    kNoExiste,
+    kNoEsArchivo,  // a folder, FIFO or device under the name: never opened, so never waited on
+    kIlegible,     // no rights to read it, or too large to be a settings file
+};
+
+struct ArchivoIni {
+    std::string ruta;  // the file looked at
+    EstadoIni estado = EstadoIni::kNoExiste;
+    std::string texto;  // as UTF-8; empty unless read
+    // The text stored under [entrada] clave=, or `defecto`.
+    std::string Valor(const std::string& entrada, const std::string& clave, const std::string& defecto) const;
+};
+
+// A bare file name is looked for in the program folder first.
+ArchivoIni LeerArchivoIni(const std::string& archivo);
+
+// A file's bytes as UTF-8: a byte-order mark says UTF-8 or UTF-16; without one, valid UTF-8 is
+// kept and anything else is read as the Windows ANSI page (1252).
+std::string TextoUtf8(std::string_view bytes);
+
+}  // namespace dep
