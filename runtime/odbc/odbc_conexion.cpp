@@ -1,7 +1,10 @@
 #include "runtime/odbc/odbc_conexion.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "runtime/archivo_acotado.hpp"
 #include "runtime/conversions.hpp"
@@ -23,6 +26,18 @@ constexpr const char* kSinDetalles = "El controlador ODBC rechaz√≥ la instrucci√
 
 SQLPOINTER Entero(SQLULEN n) {
     return reinterpret_cast<SQLPOINTER>(n);
+}
+
+// A count over years of entries may keep the server busy for long: the driver's call runs on a
+// thread of its own while the caller's thread keeps its window painted through `alProgresar`.
+// Nothing else uses the connection meanwhile (the callback must not).
+SQLRETURN Esperando(const std::function<void()>& alProgresar, const std::function<SQLRETURN()>& llamada) {
+    if (!alProgresar) return llamada();
+    std::promise<SQLRETURN> hecho;
+    std::future<SQLRETURN> respuesta = hecho.get_future();
+    const std::jthread hilo([&] { hecho.set_value(llamada()); });
+    while (respuesta.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) alProgresar();
+    return respuesta.get();
 }
 
 // Raises the first refusal of `errores` (or a generic one) as the platform's failure.
@@ -379,8 +394,9 @@ bool ConexionOdbc::Enviar(std::string sql, const std::vector<Value>& parametros,
             errores_.push_back({err::kBaseDatos, kSinDetalles, kFuente, "HY000", false});
         fallo = true;
     };
-    SQLRETURN rc =
-        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(sql.data()), static_cast<SQLINTEGER>(sql.size()));
+    SQLRETURN rc = Esperando(alProgresar_, [&] {
+        return SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(sql.data()), static_cast<SQLINTEGER>(sql.size()));
+    });
     if (rc == SQL_ERROR) anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st));
     if (rc == SQL_SUCCESS_WITH_INFO) Anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st), errores_);
     if (rc == SQL_NO_DATA) filas = filas < 0 ? 0 : filas;  // a searched statement that touched no row
@@ -401,7 +417,7 @@ bool ConexionOdbc::Enviar(std::string sql, const std::vector<Value>& parametros,
                 if (SQL_SUCCEEDED(SQLRowCount(st, &n)) && n >= 0) filas = (filas < 0 ? 0 : filas) + n;
             }
         }
-        rc = SQLMoreResults(st);
+        rc = Esperando(alProgresar_, [&] { return SQLMoreResults(st); });
         if (rc == SQL_NO_DATA) break;
         if (rc == SQL_SUCCESS_WITH_INFO) Anotar(LeerDiagnosticos(SQL_HANDLE_STMT, st), errores_);
         if (rc != SQL_ERROR) {

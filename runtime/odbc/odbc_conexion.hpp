@@ -67,6 +67,7 @@ class ConexionOdbc : public Conexion {
                 EstadoCompactacion::kOmitida};
     }
     long long EspacioTablas(const std::vector<std::string>& tablas) override;
+    void FijarAlProgresar(std::function<void()> f) override { alProgresar_ = std::move(f); }
     std::string NombreServidor() const override;
     std::string NombreBaseDatos() const override;
     std::string NombreUsuario() const override;
@@ -90,6 +91,7 @@ class ConexionOdbc : public Conexion {
     std::string QuienTieneCandado();
 
     OpcionesOdbc op_;
+    std::function<void()> alProgresar_;
     std::unique_ptr<Manejadores> h_;
     int nivel_ = 0;
     bool sqlServer_ = false;

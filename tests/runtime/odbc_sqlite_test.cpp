@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <thread>
 
 #include "runtime/data_services.hpp"
 #include "runtime/falla.hpp"
@@ -206,6 +207,27 @@ TEST_F(Sqlite, ElConjuntoActualizableGrabaPorEstaConexion) {
     EXPECT_EQ(r.filas[0][0], Value("30/06/2021"));
     EXPECT_EQ(r.filas[0][1], Value("DATOS"));
     EXPECT_EQ(r.filas[0][2].AEntero(), 0);
+}
+
+// A statement the server takes long over leaves the caller's thread going (the window painted
+// through the callback) and still brings back its rows.
+TEST_F(Sqlite, DuranteUnaSentenciaLargaElLlamadorSigueEnSuHilo) {
+    cn_->Execute("CREATE TABLE D (N INT)");
+    cn_->Execute("INSERT INTO D (N) VALUES (0), (1), (2), (3), (4), (5), (6), (7), (8), (9)");
+    int llamadas = 0, enOtroHilo = 0;
+    const auto hilo = std::this_thread::get_id();
+    cn_->FijarAlProgresar([&] {
+        ++llamadas;
+        enOtroHilo += std::this_thread::get_id() != hilo;
+    });
+    const Resultado r = cn_->Consultar("SELECT COUNT(*) FROM D a, D b, D c, D d, D e, D f, D g");
+    EXPECT_EQ(r.filas, (Filas{{Value(10000000)}}));
+    EXPECT_GT(llamadas, 0);
+    EXPECT_EQ(enOtroHilo, 0);
+    cn_->FijarAlProgresar({});
+    llamadas = 0;
+    cn_->Consultar("SELECT COUNT(*) FROM D a, D b, D c, D d, D e, D f");
+    EXPECT_EQ(llamadas, 0);
 }
 
 TEST_F(Sqlite, LosTextosViajanEnUtf8SinCambios) {
