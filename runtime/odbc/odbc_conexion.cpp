@@ -159,9 +159,10 @@ std::string ConexionOdbc::NombreUsuario() const {
 
 void ConexionOdbc::Trazar(const char* que, const std::string& sql, const std::string& resultado) const {
     if (op_.traza.empty()) return;
-    // It shows the statements: readable by this user only, and never through a planted link.
+    // It shows the statements: readable by this user only, never through a planted link, and
+    // never into a file another user left under the name (in a shared folder).
     std::string motivo;
-    ArchivoAbierto f = AbrirArchivoAcotado(op_.traza, Apertura::kAnadir, 0600, motivo);
+    ArchivoAbierto f = AbrirArchivoAcotado(op_.traza, Apertura::kAnadir, Propios(0600), motivo);
     if (!f) return;
     f.Escribir(EntradaTraza(que, sql, resultado));
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -259,6 +261,14 @@ TEST_F(Sqlite, LaTrazaGuardaLasSentenciasPeroNuncaLaClave) {
     EXPECT_NE(t.find("] Execute\n    DELETE NO_EXISTE\n    => ERROR "), std::string::npos) << t;
     EXPECT_NE(t.find("PWD=***"), std::string::npos) << t;
     EXPECT_EQ(t.find("secreto"), std::string::npos) << t;
+
+    // A file another user left under that name, which that user could read, is not written.
+    const std::string ajena = (carpeta_ / "ajena.sql").string();
+    std::ofstream(ajena) << "";
+    std::filesystem::permissions(ajena, std::filesystem::perms(0666));
+    if (!dep::prueba::CambiarDueno(ajena)) return;  // only the administrator can plant it here
+    Abrir("PWD=secreto", ajena)->Execute("DELETE AUX_TMP");
+    EXPECT_EQ(dep::prueba::LeerArchivo(ajena), "");
 }
 
 }  // namespace
