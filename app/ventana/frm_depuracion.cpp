@@ -316,6 +316,11 @@ void FrmDepuracion::Pie(const std::string& texto) {
 void FrmDepuracion::ProcesarEventos() {
     picMsg_->VaciarPendiente();
     if (alCeder) alCeder();
+    Pintar();
+}
+
+void FrmDepuracion::Pintar() {
+    picMsg_->VaciarPendiente();
     // The walk yields at every merge batch; the event loop (and so the repaint of the labels) at
     // about 60 times a second is as responsive to CANCELAR and costs a fraction of thousands.
     const auto ahora = std::chrono::steady_clock::now();

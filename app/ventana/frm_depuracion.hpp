@@ -135,6 +135,11 @@ class FrmDepuracion : public QMainWindow, public AnfitrionCorrida {
     void AtenderDuranteEspera(bool cerrar);
     // Between the short waits for another program's lock: the window repaints and says so.
     void AlEsperarBloqueo();
+    // While one statement of the run takes long (a check over every entry, a date on a server):
+    // the window repaints and the cancel button is answered.
+    void AlProgresarEnCorrida();
+    // The event loop, at most about 60 times a second.
+    void Pintar();
     // The run with the journal watching it; the report is shown when it ends.
     void DepurarConDiario();
     void VistaPrevia();

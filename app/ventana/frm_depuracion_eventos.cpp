@@ -142,8 +142,9 @@ class FrmDepuracion::Corrida {
             g->setEnabled(false);
         }
         f_.cmdCancelar_->setEnabled(true);
-        if (f_.s_.datos.EstaConectado())
-            f_.s_.datos.Conexion_().FijarAlEsperarBloqueo([&f = f_] { f.AlEsperarBloqueo(); });
+        if (!f_.s_.datos.EstaConectado()) return;
+        f_.s_.datos.Conexion_().FijarAlEsperarBloqueo([&f = f_] { f.AlEsperarBloqueo(); });
+        f_.s_.datos.Conexion_().FijarAlProgresar([&f = f_] { f.AlProgresarEnCorrida(); });
     }
     ~Corrida() {
         f_.enCorrida_ = false;
@@ -151,7 +152,10 @@ class FrmDepuracion::Corrida {
         for (QWidget* w : Bloqueados()) w->setEnabled(true);
         if (QAction* g = f_.utilKit1_->Accion("GRABAR")) g->setEnabled(grabar_);
         f_.cmdCancelar_->setEnabled(false);
-        if (f_.s_.datos.EstaConectado()) f_.s_.datos.Conexion_().FijarAlEsperarBloqueo({});
+        if (f_.s_.datos.EstaConectado()) {
+            f_.s_.datos.Conexion_().FijarAlEsperarBloqueo({});
+            f_.s_.datos.Conexion_().FijarAlProgresar({});
+        }
         if (QLabel* m = f_.sbStatusBar_->Panel("MENSAJE")) {
             m->clear();
             m->setToolTip({});
@@ -314,6 +318,11 @@ void FrmDepuracion::AlEsperarBloqueo() {
     }
     finEsperaBloqueo_.start(300);
     ProcesarEventos();
+}
+
+void FrmDepuracion::AlProgresarEnCorrida() {
+    // The stock step's own thread leaves it to the window's loop, which runs meanwhile anyway.
+    if (QThread::currentThread() == thread()) Pintar();
 }
 
 void FrmDepuracion::FijarEstadoConsulta(int indice) {

@@ -171,6 +171,45 @@ class VentanaTest : public QObject {
         QVERIFY(b.w->DlgVistaPrevia().isVisible());
     }
 
+    // A statement of the run that takes long (here one held by the test, which calls the engine's
+    // progress callback as the engine would) keeps the window's loop running: the cancel pressed
+    // then stops the run.
+    void unaSentenciaLargaDeLaCorridaNoCongelaLaVentana() {
+        Banco b;
+        struct Espia : prueba::ConexionEspia {
+            using ConexionEspia::ConexionEspia;
+            std::function<void()> progreso;
+            void FijarAlProgresar(std::function<void()> f) override {
+                progreso = f;
+                ConexionEspia::FijarAlProgresar(std::move(f));
+            }
+        };
+        auto espia = std::make_shared<Espia>(b.cn);
+        b.cn = espia;
+        b.datos = std::make_unique<DataServices>(b.cn, b.op);
+        b.s = std::make_unique<Servicios>(Servicios{*b.datos, b.formularios, b.consultas, b.op});
+        b.NuevaVentana();
+        Preparar(b, 1);
+        const std::string antes = b.FechaGuardada();
+        bool atendido = false, durante = false;
+        espia->antes = [&](const std::string& q) {
+            if (atendido || !b.w->EnCorrida() || q.find("DISABLE TRIGGER") == std::string::npos) return;
+            QTimer::singleShot(0, [&] {
+                atendido = true;
+                b.w->CmdCancelar().click();
+            });
+            for (int i = 0; i < 5 && !atendido && espia->progreso; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                espia->progreso();
+            }
+            durante = atendido;
+        };
+        b.w->UtilKit1().Pulsar("GRABAR");
+        QVERIFY(durante);
+        QCOMPARE(b.op.Mensajes(), std::vector<std::string>{"Proceso Cancelado"});
+        QCOMPARE(b.FechaGuardada(), antes);
+    }
+
     // The backup box: ticked, the run first copies the database beside it; the choice stays.
     void copiaDeSeguridadAntesDeLaCorrida() {
         Banco b;
