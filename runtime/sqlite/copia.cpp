@@ -154,11 +154,14 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
     if (nivel_ > 0) NoCopia("hay una transacción en curso");
     std::error_code ec;
     const fs::path base = fs::absolute(Ruta(ruta_), ec);
-    const fs::path dir = carpeta.empty() ? base.parent_path() : Ruta(carpeta);
+    fs::path dir = carpeta.empty() ? base.parent_path() : Ruta(carpeta);
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir))
         NoCopia("no se puede crear la carpeta '" + TextoRuta(dir) + "'" +
                 (ec ? " (" + ec.message() + ")" : ""));
+    // The copy is opened refusing links anywhere in its path: a folder the operator reaches
+    // through one (the database's own, or the one chosen) is named as it really is.
+    if (fs::path real = fs::canonical(dir, ec); !ec) dir = std::move(real);
     // The copy is as large as the database's pages; with less room it would fail half way.
     const long long paginas = sqlite::PrimerEntero(db_, "PRAGMA page_count");
     const long long tam = sqlite::PrimerEntero(db_, "PRAGMA page_size");

@@ -161,6 +161,14 @@ TEST(SqliteCopia, NuncaReemplazaUnaCopiaNiSigueUnEnlacePlantado) {
     }
     EXPECT_EQ(LeerArchivo(victima), "de otro programa\n");
     EXPECT_EQ(LeerArchivo(hecha).rfind("SQLite format 3", 0), 0u) << hecha;
+
+    // A folder reached through a link the operator made is no planted name: the copy is made in
+    // the real folder, and says so.
+    const fs::path enlace = fs::path(b.Carpeta()) / "enlace";
+    if (const std::string no = Enlazar(copias, enlace); !no.empty()) GTEST_SKIP() << no;
+    const std::string porEnlace = b.Abrir()->CopiaDeSeguridad(enlace.string(), bytes, {});
+    EXPECT_EQ(fs::path(porEnlace).parent_path(), fs::canonical(copias));
+    EXPECT_EQ(LeerArchivo(porEnlace).rfind("SQLite format 3", 0), 0u) << porEnlace;
 }
 
 TEST(SqliteCompactar, UnaTablaSinClaveConFilasLaOmiteNombrandolaYNoCambiaNada) {
