@@ -375,6 +375,11 @@ TEST(Copia, LaCopiaSeAbreCuadraYTieneLoQueHabiaAntesDeLaCorrida) {
     EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + enJson +
                                     "\",\"bytes\":" + std::to_string(fs::file_size(copias[0]))))
         << s.out;
+    // The journal's total counts rows, not the copy's bytes.
+    const std::string diario = Leer(c / "DEPURACION.DIARIO.jsonl");
+    const auto total = diario.find("\"filas\":", diario.find("\"unidades\":", diario.rfind("\"corrida\"")));
+    ASSERT_NE(total, std::string::npos) << diario;
+    EXPECT_LT(std::stoll(diario.substr(total + 8)), 20000) << diario;
 }
 
 TEST(Copia, UnaCopiaQueNoSePuedeHacerDetieneLaCorridaSinTocarNada) {
