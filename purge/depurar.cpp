@@ -104,6 +104,9 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
         u.filas = static_cast<long>(bytes);
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
+        // A cancel asked while the copy was finishing (its last steps, a server's BACKUP, look at
+        // no cancel button) still stops the run before any purge: the copy made is kept.
+        cancelada = SeCancelaLaCorrida()();
     } catch (const Falla& e) {
         cancelada = e.Numero() == err::kCancelado;
         u.resultado = cancelada ? resultado::kCancelada : resultado::kRechazada;
@@ -115,7 +118,7 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
     host_.Pie("...");
     u.fin = AhoraDiario();
     Registrar(u);
-    if (u.resultado == resultado::kOk) return true;
+    if (u.resultado == resultado::kOk && !cancelada) return true;
     if (cancelada) {
         // Cancelled before any purge: nothing was written, not even the date.
         host_.FijarCancelado(true);

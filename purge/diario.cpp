@@ -181,7 +181,8 @@ std::string Diario::JsonCorrida() const {
     long total = 0;
     int rechazadas = 0;
     for (const auto& u : unidades_) {
-        if (u.filas > 0) total += u.filas;
+        // The backup's `filas` is its size in bytes: no rows.
+        if (u.filas > 0 && u.purga != Purga::Copia) total += u.filas;
         rechazadas += u.resultado == resultado::kRechazada;
         if (!u.comprobante.empty() && u.tipo == TipoUnidad::Refechado && u.resultado == resultado::kOk)
             comprobantes.push_back({{"tipo", u.pasada}, {"clave", u.comprobante}, {"filas", u.filas}});

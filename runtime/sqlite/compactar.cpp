@@ -10,6 +10,7 @@
 #include "runtime/plataforma/rutas.hpp"
 #include "runtime/plataforma/temporal.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
+#include "runtime/sqlite/interrupcion.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 #include "runtime/sqlite/traductor_interno.hpp"
 
@@ -18,8 +19,6 @@ namespace dep {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kInstruccionesPorConsulta = 10000;  // SQLite steps between two looks at the cancel button
 
 [[noreturn]] void NoCompacta(const std::string& motivo) {
     throw Falla(err::kBaseDatos, "No se pudo compactar la base de datos: " + motivo, "depuracion/sqlite");
@@ -65,31 +64,6 @@ std::string FaltaEspacio(const std::string& ruta, long long usado) {
     return {};
 }
 
-// Asks `cancelar` every so many SQLite steps while it is in scope; once it says yes, every
-// statement running is interrupted (SQLITE_INTERRUPT) and rolled back.
-class Interrupcion {
-  public:
-    Interrupcion(sqlite3* db, const SeCancela& cancelar) : db_(db), cancelar_(cancelar) {
-        if (cancelar_) sqlite3_progress_handler(db_, kInstruccionesPorConsulta, &Consultar, this);
-    }
-    ~Interrupcion() {
-        if (cancelar_) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-    }
-    Interrupcion(const Interrupcion&) = delete;
-    Interrupcion& operator=(const Interrupcion&) = delete;
-    bool Disparada() const { return disparada_; }
-
-  private:
-    static int Consultar(void* yo) {
-        auto* i = static_cast<Interrupcion*>(yo);
-        if (!i->disparada_ && i->cancelar_()) i->disparada_ = true;
-        return i->disparada_ ? 1 : 0;
-    }
-    sqlite3* db_;
-    const SeCancela& cancelar_;
-    bool disparada_ = false;
-};
-
 // Not compacted: the size before is told, none after (nothing was done to measure).
 Compactacion Sin(Compactacion c, EstadoCompactacion estado, const std::string& nota) {
     c.despues = estado == EstadoCompactacion::kHecha ? c.antes : -1;
@@ -127,7 +101,7 @@ Compactacion ConexionSqlite::Compactar(const SeCancela& cancelar) {
     bool interrumpida = false;
     int rc = SQLITE_OK;
     {
-        const Interrupcion i(db_, cancelar);
+        const sqlite::Interrupcion i(db_, cancelar);
         rc = sqlite3_exec(db_, "VACUUM", nullptr, nullptr, &msg);
         interrumpida = i.Disparada();
     }

@@ -14,6 +14,7 @@
 #include "runtime/falla.hpp"
 #include "runtime/plataforma/rutas.hpp"
 #include "runtime/sqlite/conexion_sqlite.hpp"
+#include "runtime/sqlite/interrupcion.hpp"
 #include "runtime/sqlite/sentencia_preparada.hpp"
 
 namespace dep {
@@ -108,10 +109,15 @@ void Copiar(sqlite3* origen, sqlite3* destino, const std::string& ruta, const Se
     if (rc != SQLITE_DONE) NoCopia(std::string(sqlite3_errstr(rc)) + " al copiar en '" + ruta + "'");
 }
 
-void Comprobar(sqlite3* db, const std::string& ruta) {
-    sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check");
+// The check reads every page again, for as long as the copy took or longer: it listens too.
+void Comprobar(sqlite3* db, const std::string& ruta, const SeCancela& cancelar) {
     std::string resultado = "sin respuesta";
-    if (st.Fila()) resultado = st.Columna(0);
+    {
+        const sqlite::Interrupcion i(db, cancelar);
+        sqlite::SentenciaPreparada st(db, "PRAGMA integrity_check");
+        if (st.Fila()) resultado = st.Columna(0);
+        if (i.Disparada()) Cancelada();
+    }
     if (resultado != "ok")
         NoCopia("la copia '" + ruta + "' no pasó la comprobación de integridad (" + resultado + ")");
 }
@@ -179,8 +185,9 @@ std::string ConexionSqlite::CopiaDeSeguridad(const std::string& carpeta, long lo
         Destino d(temporal, creado);
         creado = ArchivoAbierto();
         Copiar(db_, d.get(), temporal, cancelar);
-        Comprobar(d.get(), temporal);
+        Comprobar(d.get(), temporal, cancelar);
     }
+    if (cancelar && cancelar()) Cancelada();
     const std::string destino = Publicar(temporal, nombre);
     parcial.Publicada();
     AsentarCarpeta(TextoRuta(dir));

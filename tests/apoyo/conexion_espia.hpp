@@ -38,8 +38,12 @@ class ConexionEspia : public Conexion {
         return real_->TomarCandadoCorrida(o);
     }
     bool CorridaEnCurso(std::string& o) override { return real_->CorridaEnCurso(o); }
+    // `antes` hears of it once made ("copia de seguridad hecha"), as of a step whose last moments
+    // listen to no cancel button (a server's BACKUP).
     std::string CopiaDeSeguridad(const std::string& c, long long& b, const SeCancela& x) override {
-        return real_->CopiaDeSeguridad(c, b, x);
+        std::string r = real_->CopiaDeSeguridad(c, b, x);
+        if (antes) antes("copia de seguridad hecha");
+        return r;
     }
     // Set: a server that compacts nothing and reports the purged tables' space, these in turn.
     std::vector<long long> espacios;

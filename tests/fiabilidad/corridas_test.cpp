@@ -92,6 +92,7 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         std::vector<std::string> pausa;  // where the run is held when Ctrl-C comes
         std::vector<std::string> extra;
         std::vector<std::string> canceladas;  // the purges the journal records as cancelled
+        bool copiaHecha = false;              // the backup was made before the Ctrl-C: it stays
     } casos[] = {
         // The stock procedure does not yield: the consolidation still walks one date per pass.
         {"durante el stock", {"DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK"}, {}, {"asientos", "temporales"}},
@@ -99,6 +100,12 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
          {"DEPURACION_PAUSA_CEDIDA=1"},
          {"--copia", "copias"},
          {"copia", "stock", "asientos", "temporales"}},
+        // The copy made and a Ctrl-C before the run hears of it: still no purge runs.
+        {"al terminar la copia",
+         {"DEPURACION_PAUSA_SENTENCIA=copia de seguridad hecha"},
+         {"--copia", "copias"},
+         {"stock", "asientos", "temporales"},
+         true},
     };
     for (const auto& k : casos) {
         SCOPED_TRACE(k.que);
@@ -128,7 +135,7 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         }
         if (!k.extra.empty()) {
             EXPECT_EQ(Huella(base), antes) << "nothing ran after a Ctrl-C before the copy";
-            EXPECT_TRUE(!fs::exists(c / "copias") || fs::is_empty(c / "copias"));
+            EXPECT_EQ(fs::exists(c / "copias") && !fs::is_empty(c / "copias"), k.copiaHecha);
         }
     }
 }
@@ -368,6 +375,11 @@ TEST(Copia, LaCopiaSeAbreCuadraYTieneLoQueHabiaAntesDeLaCorrida) {
     EXPECT_TRUE(Contiene(s.out, "\"copia\":{\"archivo\":\"" + enJson +
                                     "\",\"bytes\":" + std::to_string(fs::file_size(copias[0]))))
         << s.out;
+    // The journal's total counts rows, not the copy's bytes.
+    const std::string diario = Leer(c / "DEPURACION.DIARIO.jsonl");
+    const auto total = diario.find("\"filas\":", diario.find("\"unidades\":", diario.rfind("\"corrida\"")));
+    ASSERT_NE(total, std::string::npos) << diario;
+    EXPECT_LT(std::stoll(diario.substr(total + 8)), 20000) << diario;
 }
 
 TEST(Copia, UnaCopiaQueNoSePuedeHacerDetieneLaCorridaSinTocarNada) {

@@ -93,10 +93,13 @@ TEST(SqliteCopia, UnaCopiaCortadaNoQuedaConNombreDeCopia) {
 #ifdef _WIN32
     GTEST_SKIP() << "la copia se corta en un proceso hijo (fork) con un límite de tamaño de archivo de POSIX";
 #else
-    enum class Corte { kCancelada, kDiscoLleno, kMuerta };
-    for (const Corte corte : {Corte::kCancelada, Corte::kDiscoLleno, Corte::kMuerta}) {
+    // kAlComprobar: cancelled once every page is copied, while the copy is checked.
+    enum class Corte { kCancelada, kAlComprobar, kDiscoLleno, kMuerta };
+    for (const Corte corte : {Corte::kCancelada, Corte::kAlComprobar, Corte::kDiscoLleno, Corte::kMuerta}) {
         BaseTemporal b(kDatos);
         const fs::path copias = fs::path(b.Carpeta()) / "copias";
+        // The copy asks before each step of 256 pages.
+        const int pasos = (std::stoi(b.Uno("PRAGMA page_count")) + 255) / 256;
         // In a process of its own, so that the kill and the file size limit end only it.
         const pid_t pid = fork();
         if (pid == 0) {
@@ -110,7 +113,8 @@ TEST(SqliteCopia, UnaCopiaCortadaNoQuedaConNombreDeCopia) {
                 long long bytes = 0;
                 b.Abrir()->CopiaDeSeguridad(copias.string(), bytes, [&] {
                     if (++veces == 2 && corte == Corte::kMuerta) kill(getpid(), SIGKILL);
-                    return veces == 2 && corte == Corte::kCancelada;
+                    return corte == Corte::kAlComprobar ? veces > pasos
+                                                        : veces == 2 && corte == Corte::kCancelada;
                 });
             } catch (const Falla& f) {
                 _exit(f.Numero() == err::kCancelado ? 10 : 11);
@@ -119,7 +123,7 @@ TEST(SqliteCopia, UnaCopiaCortadaNoQuedaConNombreDeCopia) {
         }
         int st = 0;
         waitpid(pid, &st, 0);
-        const int esperado = corte == Corte::kCancelada ? 10 : 11;
+        const int esperado = corte == Corte::kCancelada || corte == Corte::kAlComprobar ? 10 : 11;
         if (corte == Corte::kMuerta)
             EXPECT_TRUE(WIFSIGNALED(st));
         else
