@@ -105,6 +105,8 @@ Compactacion ConexionSqlite::Compactar(const SeCancela& cancelar) {
         rc = sqlite3_exec(db_, "VACUUM", nullptr, nullptr, &msg);
         interrumpida = i.Disparada();
     }
+    // The connection has one progress handler: the caller's, taken for the VACUUM, is put back.
+    if (alProgresar_) FijarAlProgresar(alProgresar_);
     const std::string texto = msg ? msg : "";
     sqlite3_free(msg);
     sqlite3_exec(db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
