@@ -101,7 +101,7 @@ bool Depuracion::HacerCopia(const Purga* purgas, std::size_t n) {
         host_.EsperarSinEntrada(
             [&] { u.unidad = s_.datos.Conexion_().CopiaDeSeguridad(*copia_, bytes, SeCancelaLaCorrida()); },
             "Copia de seguridad de la base de datos", true);
-        u.filas = static_cast<long>(bytes);
+        u.filas = bytes;
         BarraProgreso(host_.PicMsg(), Value(100), 255, "Copia de seguridad terminada");
         u.resultado = resultado::kOk;
         // A cancel asked while the copy was finishing (its last steps, a server's BACKUP, look at

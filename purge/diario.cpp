@@ -178,7 +178,7 @@ std::string Diario::JsonCorrida() const {
           std::pair{c.temporales, NombrePurga(Purga::Temporales)}})
         if (marcada) marcadas.push_back(nombre);
     Json comprobantes = Json::array();
-    long total = 0;
+    long long total = 0;
     int rechazadas = 0;
     for (const auto& u : unidades_) {
         // The backup's `filas` is its size in bytes: no rows.

@@ -58,7 +58,8 @@ struct UnidadDiario {
     std::string unidad;  // Sentencia, Fecha, Copia: what the unit was; the journal names the rest
     std::string pasada;  // consolidation: "CC" or "FP"
     Fecha inicio, fin;
-    long filas = 0;           // rows affected as the connection reported them (-1: unknown)
+    long long filas = 0;      // rows affected as the connection reported them (-1: unknown); the
+                              // backup: its size in bytes (beyond 32 bits on Windows' long)
     long borradas = 0;        // walk date: of those, the entries deleted (the rest are merges)
     std::string resultado;    // one of resultado::k...
     std::string error;        // the refusal's text; why a purge did not run; what was left behind

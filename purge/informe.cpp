@@ -96,7 +96,7 @@ Informe ArmarInforme(const Diario& d) {
             hecha = hecha || u.resultado == resultado::kOk;
             if (u.purga == Purga::Asientos) {
                 if (u.tipo == TipoUnidad::Refechado) {
-                    i.comprobantes.push_back({u.pasada, u.comprobante, u.filas});
+                    i.comprobantes.push_back({u.pasada, u.comprobante, static_cast<long>(u.filas)});
                 } else if (u.tipo != TipoUnidad::Recuperado) {
                     p.filas += u.borradas;
                     i.fusiones += u.filas - u.borradas;

@@ -318,6 +318,11 @@ TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
     u.resultado = "rechazada";
     u.error = "Login failed: DSN=suite;UID=sa;PWD=secreto;";
     d.Unidad(u);
+    // A backup of years of data, beyond 32 bits (Windows' long): its size, not its rows.
+    UnidadDiario copia(Purga::Copia, TipoUnidad::Copia, "/copias/suite.db");
+    copia.resultado = resultado::kOk;
+    copia.filas = 5'000'000'000;
+    d.Unidad(copia);
     d.Terminar(true);
     std::ifstream f(carpeta / "d.jsonl");
     std::string todo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
@@ -326,7 +331,9 @@ TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
                       HasSubstr("\"inicio\":\"2024-01-02T03:04:05\""), HasSubstr("\"cancelado\":true")));
     const Informe i = ArmarInforme(d);
     EXPECT_TRUE(i.cancelado);
-    EXPECT_THAT(TextoInforme(i), HasSubstr("Proceso cancelado"));
+    EXPECT_THAT(TextoInforme(i), AllOf(HasSubstr("Proceso cancelado"),
+                                       HasSubstr("Copia de seguridad: /copias/suite.db (4882812 KB)")));
+    EXPECT_THAT(todo, HasSubstr("\"filas\":5000000000"));  // the backup's unit
     // A database message in another encoding still gives a line that parses.
     EXPECT_EQ(Json::parse(LineaJson({{"t", "a\"b\\c\n\xff"}}))["t"], "a\"b\\c\n\xEF\xBF\xBD");
 }
