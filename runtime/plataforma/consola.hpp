@@ -27,8 +27,8 @@ bool ErroresEnTerminal();
 // The program's arguments (without its name) as UTF-8 texts.
 std::vector<std::string> Argumentos(int argc, char** argv);
 
-// From now on Ctrl-C (and, on Windows, closing the console window) sets `bandera` and the
-// program goes on; a second Ctrl-C ends it at once.
+// From now on Ctrl-C (on POSIX also SIGTERM and SIGHUP; on Windows also closing the console
+// window) sets `bandera` and the program goes on; a second one ends it at once.
 void AtenderInterrupcion(std::atomic<bool>& bandera);
 
 }  // namespace dep::plataforma

@@ -27,7 +27,10 @@ class Proceso {
     bool Vivo();         // still running; never waits
     void Matar();        // ended at once, as by a power cut of the program
     void Interrumpir();  // Ctrl-C
-    int Esperar();       // its exit status; -1 when it was killed
+#ifndef _WIN32
+    void Senal(int senal);  // kill(2)
+#endif
+    int Esperar();  // its exit status; -1 when it was killed
 
   private:
     long id_ = -1;

@@ -4,6 +4,7 @@
 // be refused before anything is written, and the test aids that the shipped console must ignore.
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -93,6 +94,7 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         std::vector<std::string> extra;
         std::vector<std::string> canceladas;  // the purges the journal records as cancelled
         bool copiaHecha = false;              // the backup was made before the Ctrl-C: it stays
+        int senal = 0;                        // POSIX: sent instead of Ctrl-C
     } casos[] = {
         // The stock procedure does not yield: the consolidation still walks one date per pass.
         {"durante el stock", {"DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK"}, {}, {"asientos", "temporales"}},
@@ -106,6 +108,21 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
          {"--copia", "copias"},
          {"stock", "asientos", "temporales"},
          true},
+#ifndef _WIN32
+        // A service stopped, a terminal closed: taken as Ctrl-C, so the run says what it did.
+        {"SIGTERM durante el stock",
+         {"DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK"},
+         {},
+         {"asientos", "temporales"},
+         false,
+         SIGTERM},
+        {"SIGHUP durante el stock",
+         {"DEPURACION_PAUSA_SENTENCIA=KS_DEPURA_STOCK"},
+         {},
+         {"asientos", "temporales"},
+         false,
+         SIGHUP},
+#endif
     };
     for (const auto& k : casos) {
         SCOPED_TRACE(k.que);
@@ -118,7 +135,10 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         const std::string antes = Huella(base);
         Retenida corrida(c, args, k.pausa);
         ASSERT_TRUE(corrida.EnPausa());
-        corrida.Interrumpir();
+#ifndef _WIN32
+        if (k.senal != 0) corrida.Senal(k.senal);
+#endif
+        if (k.senal == 0) corrida.Interrumpir();
         corrida.Soltar();
         EXPECT_EQ(corrida.Esperar(), 1);
         EXPECT_EQ(Cuenta(base, "SELECT COUNT(*) FROM AUX_TMP"), aux) << "the temporaries purge did not run";

@@ -1,4 +1,5 @@
-// The console on POSIX: terminals take UTF-8 and escape sequences as they are; Ctrl-C is SIGINT.
+// The console on POSIX: terminals take UTF-8 and escape sequences as they are; Ctrl-C is SIGINT,
+// and a stop request (SIGTERM) or a hang-up (SIGHUP) is taken the same way.
 #include "runtime/plataforma/consola.hpp"
 
 #include <unistd.h>
@@ -11,10 +12,10 @@ namespace {
 std::atomic<bool>* g_bandera = nullptr;
 static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set inside a signal handler");
 
-extern "C" void AlInterrumpir(int) {
+extern "C" void AlInterrumpir(int senal) {
     if (g_bandera != nullptr) g_bandera->store(true);
-    // A second Ctrl-C ends the program at once; the database rolls back the open date.
-    std::signal(SIGINT, SIG_DFL);
+    // A second one ends the program at once; the database rolls back the open date.
+    std::signal(senal, SIG_DFL);
 }
 }  // namespace
 
@@ -32,6 +33,11 @@ std::vector<std::string> Argumentos(int argc, char** argv) {
 void AtenderInterrupcion(std::atomic<bool>& bandera) {
     g_bandera = &bandera;
     std::signal(SIGINT, AlInterrumpir);
+    // A service stopped (systemctl stop) or a terminal closed cancels as Ctrl-C does, so the run
+    // ends at its next date saying what it did, as closing the console window does on Windows.
+    // A hang-up ignored by whoever started the program (nohup) stays ignored.
+    std::signal(SIGTERM, AlInterrumpir);
+    if (std::signal(SIGHUP, AlInterrumpir) == SIG_IGN) std::signal(SIGHUP, SIG_IGN);
 }
 
 }  // namespace dep::plataforma

@@ -52,7 +52,11 @@ void Proceso::Matar() {
 }
 
 void Proceso::Interrumpir() {
-    if (!terminado_ && id_ > 0) ::kill(static_cast<pid_t>(id_), SIGINT);
+    Senal(SIGINT);
+}
+
+void Proceso::Senal(int senal) {
+    if (!terminado_ && id_ > 0) ::kill(static_cast<pid_t>(id_), senal);
 }
 
 int Proceso::Esperar() {
