@@ -205,9 +205,13 @@ void Diario::Anexar(const std::string& linea) {
     // It names vouchers, amounts and the database's refusals: readable by its owner only, and
     // never written through a link or into a file someone else planted under its name.
     try {
+        // A last line cut short (a full disk) or left without its end by an editor would run into
+        // this one, and neither would read as JSON: this one starts on a line of its own.
+        const std::optional<char> ultimo = AbrirParaLeer(ruta_).UltimoByte();
+        const std::string separar = ultimo && *ultimo != '\n' ? "\n" : "";
         std::string motivo;
         ArchivoAbierto f = AbrirArchivoAcotado(ruta_, Apertura::kAnadir, Propios(0600), motivo);
-        if (!f || !f.Escribir(linea + "\n")) escrito_ = false;
+        if (!f || !f.Escribir(separar + linea + "\n")) escrito_ = false;
     } catch (...) {
         escrito_ = false;
     }

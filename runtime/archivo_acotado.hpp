@@ -51,6 +51,8 @@ class ArchivoAbierto {
     bool Escribir(std::string_view texto);
     // Up to `maximo` bytes from the start of the file.
     std::string LeerDelPrincipio(std::size_t maximo) const;
+    // The file's last byte; none when it is empty or cannot be read.
+    std::optional<char> UltimoByte() const;
     // Leaves the file holding `texto` alone (empty: emptied).
     bool Reemplazar(std::string_view texto);
     std::optional<IdentidadArchivo> Identidad() const;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,8 @@ TEST_F(Previa, UnDiarioQueNoSePuedeEscribirNoCambiaLaCorrida) {
 }
 
 TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
+    // The last line of an earlier run cut short (a full disk): this run's lines start on their own.
+    std::ofstream(carpeta / "d.jsonl") << "{\"registro\":\"unid";
     Diario d((carpeta / "d.jsonl").string(), [] { return Fecha::DesdeYMD(2024, 1, 2, 3, 4, 5); });
     d.Iniciar("31/12/2020", true, false, false);
     UnidadDiario u(Purga::Stock, TipoUnidad::Sentencia, "EXEC KS_DEPURA_STOCK");
@@ -326,6 +329,13 @@ TEST_F(Previa, ElDiarioNoGuardaContrasenasYUnaCorridaCanceladaLoDice) {
     d.Terminar(true);
     std::ifstream f(carpeta / "d.jsonl");
     std::string todo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::istringstream lineas(todo);
+    std::string linea;
+    std::getline(lineas, linea);
+    EXPECT_EQ(linea, "{\"registro\":\"unid");
+    int enteras = 0;
+    for (; std::getline(lineas, linea); ++enteras) EXPECT_TRUE(Json::accept(linea)) << linea;
+    EXPECT_EQ(enteras, 5);
     EXPECT_THAT(todo,
                 AllOf(Not(HasSubstr("secreto")), HasSubstr("PWD="),
                       HasSubstr("\"inicio\":\"2024-01-02T03:04:05\""), HasSubstr("\"cancelado\":true")));

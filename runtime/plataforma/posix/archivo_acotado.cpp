@@ -81,6 +81,15 @@ std::string ArchivoAbierto::LeerDelPrincipio(std::size_t maximo) const {
     return r;
 }
 
+std::optional<char> ArchivoAbierto::UltimoByte() const {
+    struct stat st {};
+    char c = 0;
+    if (::fstat(static_cast<int>(n_), &st) != 0 || st.st_size <= 0 ||
+        ::pread(static_cast<int>(n_), &c, 1, st.st_size - 1) != 1)
+        return std::nullopt;
+    return c;
+}
+
 bool ArchivoAbierto::Reemplazar(std::string_view texto) {
     const int fd = static_cast<int>(n_);
     if (::ftruncate(fd, 0) != 0) return false;

@@ -140,6 +140,18 @@ std::string ArchivoAbierto::LeerDelPrincipio(std::size_t maximo) const {
     return r;
 }
 
+std::optional<char> ArchivoAbierto::UltimoByte() const {
+    LARGE_INTEGER tam{};
+    if (!::GetFileSizeEx(H(*this), &tam) || tam.QuadPart <= 0) return std::nullopt;
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>((tam.QuadPart - 1) & 0xFFFFFFFF);
+    o.OffsetHigh = static_cast<DWORD>((tam.QuadPart - 1) >> 32);
+    char c = 0;
+    DWORD n = 0;
+    if (!::ReadFile(H(*this), &c, 1, &n, &o) || n != 1) return std::nullopt;
+    return c;
+}
+
 bool ArchivoAbierto::Reemplazar(std::string_view texto) {
     LARGE_INTEGER cero{};
     if (!::SetFilePointerEx(H(*this), cero, nullptr, FILE_BEGIN) || !::SetEndOfFile(H(*this))) return false;
