@@ -17,6 +17,7 @@
 #include "app/ventana/entrada.hpp"
 #include "app/ventana/frm_depuracion.hpp"
 #include "app/ventana/pic_msg.hpp"
+#include "app/ventana/texto_qt.hpp"
 #include "app/ventana/util_kit.hpp"
 #include "common/configuracion.hpp"
 #include "lookup/consultar_campo.hpp"
@@ -117,6 +118,11 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
             s_.operador.Mensaje(rechazo, vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
+    // The date as the program read it, day/month/four-digit year: the statements and the stored
+    // last purge date carry the field's text, and a server reads "31/12/45" as 2045 and
+    // "2021-03-01" as 3 January, where the check above read 1945 and 1 March.
+    if (const auto f = LeerFechaCorte(TextoFecha()))
+        txtFields_[0]->setText(Q(::dep::TextoFecha(f->SoloDia())));
     return true;
 }
 

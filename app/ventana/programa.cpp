@@ -10,7 +10,11 @@ namespace dep {
 
 namespace {
 
-std::string QueRevisar(const std::string& motor) {
+std::string QueRevisar(const std::string& motor, const std::string& detalle) {
+    // The file is sound and writable then: checking it, as the advice below says, would not help.
+    if (detalle.find("bloqueada por otro proceso") != std::string::npos)
+        return "Otro programa está escribiendo en la base de datos (puede ser otra depuración en curso): "
+               "espere a que termine y vuelva a abrir este programa.";
     if (motor == "sqlite")
         return "Revise el archivo de la base de datos que indica cn000pr.ini (o DEPURACION_BASE): debe "
                "existir, ser una base de datos del sistema y admitir escritura, igual que su carpeta.";
@@ -23,7 +27,7 @@ std::string QueRevisar(const std::string& motor) {
 }  // namespace
 
 std::string TextoSinConexion(const std::string& motor, const std::string& detalle) {
-    std::string t = "No se pudo abrir la base de datos.\n\n" + QueRevisar(motor) +
+    std::string t = "No se pudo abrir la base de datos.\n\n" + QueRevisar(motor, detalle) +
                     "\n\nLa ventana se abre sin conexión: no se podrá depurar ni calcular la vista previa.";
     if (!detalle.empty()) t += "\n\nDetalle técnico: " + detalle;
     return t;
@@ -59,7 +63,7 @@ Programa::Programa() {
 
     w_ = std::make_unique<FrmDepuracion>(*s_);
     op_.FijarPadre(w_.get());
-    if (!fallo.empty()) w_->FijarMotivoSinConexion(QueRevisar(motor));
+    if (!fallo.empty()) w_->FijarMotivoSinConexion(QueRevisar(motor, fallo));
     w_->Form_Load();
 }
 

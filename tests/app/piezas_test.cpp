@@ -14,6 +14,7 @@
 
 #include "app/ventana/operador_qt.hpp"
 #include "app/ventana/pic_msg.hpp"
+#include "app/ventana/programa.hpp"
 #include "app/ventana/skin.hpp"
 #include "app/ventana/util_kit.hpp"
 #include "common/barra_progreso.hpp"
@@ -197,6 +198,17 @@ class PiezasTest : public QObject {
         };
         for (const auto& [motor, operador] : frases)
             QVERIFY2(FallaEnPalabras(motor).find(operador) != std::string::npos, motor);
+        // A database that could not be opened: what to check follows the cause (a file held by
+        // another program is sound, and its advice is to wait).
+        const std::pair<const char*, const char*> sinConexion[] = {
+            {"'d.db': la base de datos está bloqueada por otro proceso (database is locked)",
+             "Otro programa está escribiendo en la base de datos"},
+            {"'d.db': el archivo no es una base de datos (file is not a database)", "Revise el archivo"},
+        };
+        for (const auto& [detalle, consejo] : sinConexion) {
+            const std::string t = TextoSinConexion("sqlite", detalle);
+            QVERIFY2(t.find(consejo) != std::string::npos && t.find(detalle) != std::string::npos, t.c_str());
+        }
         Responder("Reintentar");
         QCOMPARE(op.DialogoError(Falla(5, "fallo")), vb::kReintentar);
         Responder("Ignorar");

@@ -74,6 +74,36 @@ class VentanaTest : public QObject {
         QVERIFY(!b.w->DlgVistaPrevia().isVisible());
     }
 
+    // A date the check accepts is written back as day/month/four-digit year before anything uses
+    // it: the question, the run's statements and the stored date all carry the year it was read as.
+    void grabarEscribeLaFechaLeidaConElAnioCompleto() {
+        Banco b;
+        Preparar(b, 1);
+        const struct {
+            const char *escrita, *leida;
+        } casos[] = {
+            {"31/12/45", "31/12/1945"},    // a server reads 2045
+            {"2021-03-01", "01/03/2021"},  // a server reading day/month reads 3 January
+            {" 1.3.21", "01/03/2021"},
+            {"31-12-21", "31/12/2021"},
+        };
+        b.op.defectoConfirmar = false;
+        for (const auto& [escrita, leida] : casos) {
+            b.op.Olvidar();
+            b.w->txtFields(0).setText(escrita);
+            Orden(b, "GRABAR");
+            QCOMPARE(b.w->txtFields(0).text(), QString(leida));
+            QCOMPARE(b.op.llamadas.size(), std::size_t{1});
+            QVERIFY2(b.op.llamadas[0].texto.find(std::string("hasta el ") + leida + " inclusive?") !=
+                         std::string::npos,
+                     b.op.llamadas[0].texto.c_str());
+        }
+        b.op.defectoConfirmar = true;
+        b.w->txtFields(0).setText("31.12.21");
+        Orden(b, "GRABAR");
+        QCOMPARE(b.FechaGuardada(), std::string("31/12/2021"));
+    }
+
     // GRABAR asks first, with what the preview computes; "No" changes nothing. The count before the
     // question keeps the window painted and says so; a close asked during it waits for it and then
     // closes, without asking or running anything.
