@@ -20,6 +20,10 @@ enum class Purga;
 // engine can hold: the server's datetime runs from 01/01/1753 to 31/12/9999. The run, the
 // preview and the window all ask this before anything is read or written.
 std::optional<Fecha> LeerFechaCorte(const std::string& texto);
+// The cut-off date as the run's statements and the stored last purge date carry it: day/month/
+// four-digit year, "" when LeerFechaCorte refuses it. A server reads "31/12/45" as 2045 and
+// "2021-03-01" as 3 January, where LeerFechaCorte read 1945 and 1 March.
+std::string TextoFechaCorte(const std::string& texto);
 // What the window and the console say of a text that is no usable cut-off date.
 inline constexpr const char* kFechaIncorrecta = "Fecha incorrecta";
 // Why the typed cut-off date cannot be used, "" when it can: "Fecha incorrecta" for what

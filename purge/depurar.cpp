@@ -19,6 +19,11 @@ std::optional<Fecha> LeerFechaCorte(const std::string& texto) {
     return f;
 }
 
+std::string TextoFechaCorte(const std::string& texto) {
+    const auto f = LeerFechaCorte(texto);
+    return f ? TextoFecha(f->SoloDia()) : std::string();
+}
+
 std::string RechazoFechaCorte(const std::string& texto, const Fecha& hoy) {
     const auto f = LeerFechaCorte(texto);
     if (!f) return kFechaIncorrecta;

@@ -56,7 +56,7 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "depuracion-consola: " << error << "\nPruebe 'depuracion-consola --help'.\n";
         return kUsoIncorrecto;
     }
-    const Opciones& o = *leidas;
+    Opciones o = *leidas;
     if (o.ayuda) {
         out << TextoAyuda();
         return kTerminado;
@@ -71,6 +71,8 @@ int Correr(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (rechazo == kFechaIncorrecta) err << PorQueFechaIncorrecta(o.hasta) << "\n";
         return kUsoIncorrecto;
     }
+    // The statements and the stored last purge date carry it as it was read.
+    o.hasta = TextoFechaCorte(o.hasta);
 
     AjustesConexion a = LeerAjustesConexion();
     if (!o.base.empty()) {

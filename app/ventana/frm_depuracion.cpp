@@ -147,7 +147,7 @@ FrmDepuracion::FrmDepuracion(Servicios& s, QWidget* padre)
 
     // The instruction with the date field to its right.
     auto* fila = new QHBoxLayout;
-    label1_ = new QLabel("Ingrese hasta que fecha inclusive desea realizar la depuración", central);
+    label1_ = new QLabel("Ingrese hasta que fecha inclusive desea realizar la depuraración", central);
     label1_->setObjectName("Label1");
     auto* fecha = new QLineEdit("01/08/2005", central);
     fecha->setObjectName("txtFields_0");

@@ -118,11 +118,9 @@ bool FrmDepuracion::ListoPara(const std::string& que) {
             s_.operador.Mensaje(rechazo, vb::kSoloAceptar | vb::kExclamacion);
         return false;
     }
-    // The date as the program read it, day/month/four-digit year: the statements and the stored
-    // last purge date carry the field's text, and a server reads "31/12/45" as 2045 and
-    // "2021-03-01" as 3 January, where the check above read 1945 and 1 March.
-    if (const auto f = LeerFechaCorte(TextoFecha()))
-        txtFields_[0]->setText(Q(::dep::TextoFecha(f->SoloDia())));
+    // The statements and the stored last purge date carry the field's text: written back as the
+    // check above read it.
+    txtFields_[0]->setText(Q(TextoFechaCorte(TextoFecha())));
     return true;
 }
 

@@ -99,6 +99,7 @@ TEST(Fechas, LaMismaFechaEscritaDeOtraFormaDejaLosMismosLibros) {
     fs::copy_file(c / "a.db", c / "b.db");
     EXPECT_EQ(Programa({"--hasta", "30/06/2021", "--asientos", "--base", c / "a.db"}).estado, 0);
     EXPECT_EQ(Programa({"--hasta", "30-6-21", "--asientos", "--base", c / "b.db"}).estado, 0);
+    EXPECT_TRUE(FechaGrabada(c / "b.db", "30/06/2021"));  // as read, which a server reads alike
     EXPECT_EQ(Actuales(c / "a.db", "2021-06-30"), Actuales(c / "b.db", "2021-06-30"));
     EXPECT_EQ(Cuenta(c / "b.db",
                      "SELECT COUNT(*) FROM MV_ASIENTOS WHERE DETALLE = 'Depuracion' AND FECHA <> '2021-06-30 "
