@@ -10,6 +10,10 @@
 
 namespace dep {
 
+// Said by an engine that could not open the database because another program holds it for
+// writing (the file itself is sound): the window then advises waiting, not checking the file.
+inline constexpr const char* kBloqueadaPorOtro = "bloqueada por otro proceso";
+
 // One entry of the connection's error collection.
 struct ErrorBD {
     long numero = 0;

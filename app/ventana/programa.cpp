@@ -12,7 +12,7 @@ namespace {
 
 std::string QueRevisar(const std::string& motor, const std::string& detalle) {
     // The file is sound and writable then: checking it, as the advice below says, would not help.
-    if (detalle.find("bloqueada por otro proceso") != std::string::npos)
+    if (detalle.find(kBloqueadaPorOtro) != std::string::npos)
         return "Otro programa está escribiendo en la base de datos (puede ser otra depuración en curso): "
                "espere a que termine y vuelva a abrir este programa.";
     if (motor == "sqlite")

@@ -36,7 +36,7 @@ std::string MotivoSqlite(int rc, const char* mensaje) {
             return "el archivo no es una base de datos (" + texto + ")";
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return "la base de datos está bloqueada por otro proceso (" + texto + ")";
+            return std::string("la base de datos está ") + kBloqueadaPorOtro + " (" + texto + ")";
         case SQLITE_READONLY:
             return "el archivo es de solo lectura (" + texto + ")";
         case SQLITE_CANTOPEN:
