@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -159,6 +160,20 @@ TEST(CtrlC, EnCadaPasoLaCorridaTerminaCanceladaSinGrabarLaFechaYElInformeDiceLoQ
         }
     }
 }
+
+#ifndef _WIN32
+// A reader of the output that leaves at once (`| head`, `| true`): the run still ends with the
+// status of what it did, not killed by the broken pipe.
+TEST(Salida, UnLectorQueSeVaNoCambiaElEstadoDeUnaCorridaTerminada) {
+    Carpeta c;
+    const std::string base = DemoEn(c, 300);
+    const std::string orden = "('" + std::string(DEP_CONSOLA_REAL) + "' --hasta 30/06/2021 --base '" + base +
+                              "' 2>/dev/null; echo $? > '" + (c / "estado") + "') | true";
+    ASSERT_EQ(std::system(orden.c_str()), 0);
+    EXPECT_EQ(Leer(c / "estado"), "0\n");
+    EXPECT_TRUE(FechaGrabada(base, "30/06/2021"));
+}
+#endif
 
 TEST(Recuperacion, UnComprobanteTerminadoNoSeMueveEnUnaCorridaConCorteAnterior) {
     Carpeta c;

@@ -19,8 +19,15 @@ extern "C" void AlInterrumpir(int senal) {
 }
 }  // namespace
 
-ConsolaPreparada::ConsolaPreparada() = default;
-ConsolaPreparada::~ConsolaPreparada() = default;
+// A reader of the output that goes away (`| head`, a closed terminal) makes each later write fail
+// instead of ending the program: the run goes on to its end and its exit status, and the journal,
+// say what it did, not a signal.
+ConsolaPreparada::ConsolaPreparada() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+ConsolaPreparada::~ConsolaPreparada() {
+    std::signal(SIGPIPE, SIG_DFL);
+}
 
 bool ErroresEnTerminal() {
     return ::isatty(STDERR_FILENO) != 0;
