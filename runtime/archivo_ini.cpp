@@ -93,8 +93,8 @@ std::string RecortarLinea(std::string_view s) {
     return std::string(s.substr(a, b - a));
 }
 
-}  // namespace
-
+// A file's bytes as UTF-8: a byte-order mark says UTF-8 or UTF-16; without one, valid UTF-8 is
+// kept and anything else is read as the Windows ANSI page (1252).
 std::string TextoUtf8(std::string_view b) {
     if (b.substr(0, 3) == "\xEF\xBB\xBF") return std::string(b.substr(3));
     if (b.substr(0, 2) == "\xFF\xFE") return DeUtf16(b.substr(2), false);
@@ -107,6 +107,8 @@ std::string TextoUtf8(std::string_view b) {
     }
     return r;
 }
+
+}  // namespace
 
 ArchivoIni LeerArchivoIni(const std::string& archivo) {
     namespace fs = std::filesystem;

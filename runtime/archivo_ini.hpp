@@ -3,7 +3,6 @@
 // (UTF-8 with or without its mark, UTF-16 with its mark as Windows' "Unicode", or the Windows
 // ANSI page, whose accented folder names are common in Spanish).
 #include <string>
-#include <string_view>
 
 namespace dep {
 
@@ -24,9 +23,5 @@ struct ArchivoIni {
 
 // A bare file name is looked for in the program folder first.
 ArchivoIni LeerArchivoIni(const std::string& archivo);
-
-// A file's bytes as UTF-8: a byte-order mark says UTF-8 or UTF-16; without one, valid UTF-8 is
-// kept and anything else is read as the Windows ANSI page (1252).
-std::string TextoUtf8(std::string_view bytes);
 
 }  // namespace dep
